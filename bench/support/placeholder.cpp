@@ -1,0 +1,1 @@
+// The benchmark support library needs at least one source of its own.

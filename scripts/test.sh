@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Zelkova with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKOVA_SANITIZE=ON -DZELKOVA_TESTS=ON >/dev/null
+cmake --build build-test
+export QT_QPA_PLATFORM=offscreen
+# Qt and GLib keep some memory until exit on purpose; leaks are not what these runs check.
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-test --output-on-failure -j "$(nproc)" "$@"

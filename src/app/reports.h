@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+
+// What a report needs of a grid: its cells as text and its column widths in screen pixels.
+class ReportGrid {
+public:
+    virtual ~ReportGrid() = default;
+    virtual int reportColumnCount() const = 0;
+    virtual int reportRowCount() const = 0; // the header row 0 included
+    virtual QString reportCell(int column, int row) const = 0;
+    virtual int reportColumnWidth(int column) const = 0;
+};
+
+// The program-wide printer that the print dialog configures and the reports print on.
+QPrinter& appPrinter();
+
+// The lines of the two reports (without the printing), for showing and testing.
+QStringList listBoxReportLines(const QStringList& lines, const QString& title);
+QStringList gridReportLines(const ReportGrid& grid, const QString& title);
+
+// Prints a list of lines, or a grid, as a titled report on appPrinter(): Courier 9 pt, one
+// line a printed line, new pages when full. On failure shows "Error printing report ...
+// quitting" and returns false.
+bool printListBox(const QStringList& lines, const QString& title);
+bool printGrid(const ReportGrid& grid, const QString& title);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Remembers where the person left a window: its normal rectangle and whether it was
+// maximised or minimised, stored as ten numbers in a settings file.
+class TWinPlace {
+public:
+    explicit TWinPlace(QWidget* owner);
+
+    QString IniFileName; // default "WinPlace.INI"
+    QString Section;     // default the program file's full path
+    QString Identifier;  // default the owner's object name
+    QString Delimiter = QStringLiteral(" ");
+
+    // Stores the current placement (called when the window is destroyed).
+    void savePlacement();
+    // Applies the stored placement, if any (called at the end of showing the window).
+    void restorePlacement();
+    // The stored value ("" when none): windows read it at creation to decide on centring.
+    QString storedValue() const;
+
+private:
+    QWidget* owner_;
+};

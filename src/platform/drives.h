@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// A drive is a mounted file system that holds user files (from /proc/self/mountinfo, pseudo
+// file systems and the run-time tmpfs mounts under /run, /dev and /sys left out), in
+// mount-point order. Its root is the mount point; a folder path ends in "/" only at "/".
+struct Drive {
+    QString root;   // mount point, e.g. "/", "/home", "/media/usb"
+    QString device; // mount source, e.g. "/dev/sda1"
+    QString fsType; // e.g. "ext4"
+};
+
+// The drive list: the system's, or the test seam's when one is installed.
+std::vector<Drive> driveList();
+// Index in `drives` of the current drive (the one holding the user's home folder); -1 when
+// the list is empty.
+int currentDriveIndex(const std::vector<Drive>& drives);
+// Installs a replacement drive list for tests; an empty function restores the system's.
+void setDriveListSeam(std::function<std::vector<Drive>()> seam);
+
+// The drive whose file system holds `path` (longest mount-point prefix); nullopt when none.
+std::optional<Drive> driveOf(const QString& path);
+
+// True when statvfs on the root succeeds.
+bool driveReady(const QString& root);
+
+// Cluster geometry and space of a drive from statvfs: bytes per cluster = f_frsize,
+// presented as f_frsize / 512 sectors of 512 bytes; all 64-bit.
+struct DiskGeometry {
+    qint64 sectorsPerCluster = 0;
+    qint64 bytesPerSector = 512;
+    qint64 freeClusters = 0;  // f_bavail
+    qint64 totalClusters = 0; // f_blocks
+    qint64 bytesPerCluster() const { return sectorsPerCluster * bytesPerSector; }
+    qint64 freeBytes() const { return freeClusters * bytesPerCluster(); }
+    qint64 totalBytes() const { return totalClusters * bytesPerCluster(); }
+};
+std::optional<DiskGeometry> diskGeometry(const QString& root);
+
+// Whether `path` is the mount point of some mounted file system (the root folder among
+// them); such folders are never deleted.
+bool isMountPoint(const QString& path);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A Linux file name is bytes, not text. These two functions are the only place where paths
+// cross between the program's QString and the kernel's bytes, and they are lossless: valid
+// UTF-8 decodes as usual, and each byte that does not decode is kept as the code point
+// U+DC80 + (byte - 0x80) and turned back into that byte on the way out.
+QString fromNative(const char* bytes, qsizetype length);
+QString fromNative(const QByteArray& bytes);
+QByteArray toNative(const QString& path);
+
+// A text for showing a path inside a tab-separated line (clipboard, reports): tab, line
+// feed, carriage return and other control characters become visible escapes (\t, \n, \r,
+// \xHH), a backslash becomes \\ and an undecodable byte becomes \xHH.
+QString escapeForLine(const QString& path);

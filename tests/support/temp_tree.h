@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary folder for a test's own files. Paths are bytes so names that are not UTF-8
+// can be made; the helpers create parent folders as needed.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+
+    // The root folder (no trailing slash).
+    QString path() const;
+    QByteArray nativePath() const;
+
+    // Makes a file of `size` bytes (sparse above 64 KiB) at the relative byte path `rel`.
+    QByteArray file(const QByteArray& rel, qint64 size = 0);
+    // Makes a folder at the relative byte path `rel`.
+    QByteArray dir(const QByteArray& rel);
+    // Makes a symbolic link at `rel` pointing at `target`.
+    QByteArray symlink(const QByteArray& rel, const QByteArray& target);
+    // The absolute byte path of `rel`.
+    QByteArray abs(const QByteArray& rel) const;
+    bool exists(const QByteArray& rel) const;
+
+private:
+    QTemporaryDir dir_;
+};

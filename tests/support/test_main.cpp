@@ -1,0 +1,29 @@
+// The main of every test program: a private home for settings and trash, then a
+// QApplication on the offscreen platform, then the tests.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    // GLib reads XDG_DATA_HOME once per process, so the private folders are set before
+    // anything else runs. No test touches the real home folder or the real trash.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/zelkova-test-XXXXXX"));
+    if (!home.isValid())
+        return 2;
+    const QByteArray config = (home.path() + QStringLiteral("/config")).toUtf8();
+    const QByteArray data = (home.path() + QStringLiteral("/data")).toUtf8();
+    QDir().mkpath(QString::fromUtf8(config));
+    QDir().mkpath(QString::fromUtf8(data));
+    setenv("XDG_CONFIG_HOME", config.constData(), 1);
+    setenv("XDG_DATA_HOME", data.constData(), 1);
+    setenv("HOME", home.path().toUtf8().constData(), 1);
+    if (!getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
