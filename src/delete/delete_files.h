@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Deleting and trashing listed files, without any window. Paths are exact (lossless, see
+// platform/native_path.h); a symbolic link is always dealt with as the link itself.
+
+// Sorts paths the way the confirmation list shows them: ascending without regard to case,
+// ties broken by the exact text so the order never depends on the input order.
+QStringList sortedForDeletion(QStringList paths);
+
+// Removes one file for good. The parent folder is opened as a descriptor without following a
+// link in its last component, and the entry is removed relative to it, so a listed link is
+// removed as a link and what it points to is untouched. A folder is not removed. `size`
+// receives the entry's own size (lstat) taken just before the removal.
+bool deleteOneFile(const QString& path, qint64* size = nullptr);
+
+// Moves one file to the trash; on failure it stays where it is and is never deleted for good
+// instead. A folder is not sent. `size` receives its lstat size taken just before the attempt.
+bool sendToRecycleBin(const QString& path, qint64* size = nullptr);
+
+// The question asked before anything is sent to the trash.
+QString recycleBinQuestion();
+
+// What a run really did: the files removed (or trashed) and the sum of their sizes.
+struct FileRunResult {
+    qint64 files = 0;
+    qint64 bytes = 0;
+    int stoppedAt = -1; // index of the file at which a trash run stopped; -1 when it did not
+};
+
+// Called with the index of each file before it is attempted.
+using RunProgress = std::function<void(int index)>;
+
+// Deletes every path for good, in the given order. A file that cannot be deleted is passed to
+// `failed` and the run goes on.
+FileRunResult deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
+                                 const std::function<void(const QString& path)>& failed);
+
+// Sends the paths to the trash one by one, in the given order, and stops at the first that
+// cannot be sent; that one and all after it stay where they are.
+FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& progress);

@@ -1,0 +1,49 @@
+#include "delete/deletion_totals.h"
+
+#include "app/profile.h"
+#include "platform/clock.h"
+#include "platform/file_time.h"
+
+#include <QString>
+#include <array>
+
+namespace {
+
+const QString kSettingsFile = QStringLiteral("zelkova.ini");
+const QString kSection = QStringLiteral("Zelkova");
+const QString kDelDate = QStringLiteral("DelDate");
+
+// The four counters in the order of addToDeletionTotals' arguments.
+const std::array<QString, 4> kCounters = {
+    QStringLiteral("Ndelete"),
+    QStringLiteral("SizeDelete"),
+    QStringLiteral("NWaste"),
+    QStringLiteral("SizeWaste"),
+};
+
+} // namespace
+
+void addToDeletionTotals(qint64 deletedFiles, qint64 deletedBytes, qint64 recycledFiles,
+                         qint64 recycledBytes) {
+    const std::array<qint64, 4> amounts = {deletedFiles, deletedBytes, recycledFiles,
+                                           recycledBytes};
+    Profile profile(kSettingsFile);
+    bool counted = false;
+    for (size_t i = 0; i < kCounters.size(); ++i) {
+        const qint64 amount = amounts[i];
+        if (amount == 0)
+            continue; // a stored total stays; "no total" (-1 or 0) stays "no total"
+        counted = counted || amount > 0;
+        const qint64 stored = profile.readInteger(kSection, kCounters[i], -1);
+        profile.writeInteger(kSection, kCounters[i], stored > 0 ? stored + amount : amount);
+    }
+    if (counted && profile.readInteger(kSection, kDelDate, -1) < 0)
+        profile.writeInteger(kSection, kDelDate, dayNumber(currentDateTime().date()));
+}
+
+void resetDeletionTotals() {
+    Profile profile(kSettingsFile);
+    for (const QString& key : kCounters)
+        profile.writeInteger(kSection, key, -1);
+    profile.writeInteger(kSection, kDelDate, -1);
+}

@@ -1,0 +1,221 @@
+#include "delete/really_delete.h"
+
+#include "app/message_boxes.h"
+#include "app/number_text.h"
+#include "app/profile.h"
+#include "app/ui.h"
+#include "delete/delete_files.h"
+#include "delete/deletion_totals.h"
+#include "platform/native_path.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+QPushButton* makeButton(const QString& text, const QString& hint, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setToolTip(hint);
+    button->setAccessibleDescription(hint);
+    return button;
+}
+
+} // namespace
+
+TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Delete/rename the following files:"));
+    setFixedSize(622, 400);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameShape(QFrame::Panel);
+    Panel2->setFrameShadow(QFrame::Raised);
+
+    lblDelete = new QLabel(QStringLiteral("The following files will be deleted:"), Panel2);
+    lblDelete->setObjectName(QStringLiteral("lblDelete"));
+    Label3 = new QLabel(QStringLiteral("Potential savings of "), Panel2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    lblSavings = new QLabel(QStringLiteral("9,999,999,999 bytes"), Panel2);
+    lblSavings->setObjectName(QStringLiteral("lblSavings"));
+
+    lb1 = new QListWidget(Panel2);
+    lb1->setObjectName(QStringLiteral("lb1"));
+    lb1->setAccessibleName(QStringLiteral("Files to delete"));
+    lb1->setFocusPolicy(Qt::NoFocus);
+    lb1->setSelectionMode(QAbstractItemView::NoSelection);
+    QPalette listPalette = lb1->palette();
+    listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
+    lb1->setPalette(listPalette);
+
+    btDelete = makeButton(
+        QStringLiteral("&Delete all files"),
+        QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."), Panel2);
+    btDelete->setObjectName(QStringLiteral("btDelete"));
+    btDelete->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
+    btDelete->setAutoDefault(false);
+    btRecycle = makeButton(
+        QStringLiteral("&Send to recycle bin"),
+        QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."), Panel2);
+    btRecycle->setObjectName(QStringLiteral("btRecycle"));
+    btRecycle->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
+    btRecycle->setAutoDefault(false);
+
+    Label2 = new QLabel(
+        QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
+                       "applications.  Zelkova cannot determine if they are needed for proper "
+                       "operation of other applications.  If in doubt do not delete these "
+                       "files. "),
+        this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    QFont warningFont = Label2->font();
+    warningFont.setBold(true);
+    Label2->setFont(warningFont);
+    QPalette warningPalette = Label2->palette();
+    warningPalette.setColor(QPalette::WindowText, Qt::blue);
+    Label2->setPalette(warningPalette);
+
+    bar = new QProgressBar(this);
+    bar->setObjectName(QStringLiteral("bar"));
+    bar->setToolTip(QStringLiteral("Progress bar"));
+    bar->setAccessibleName(QStringLiteral("Progress bar"));
+    bar->setRange(0, 0);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+
+    btClose = makeButton(QStringLiteral("Cancel"),
+                         QStringLiteral("Cancel and close.  Do not rename or delete "), this);
+    btClose->setObjectName(QStringLiteral("btClose"));
+    btClose->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    btClose->setAutoDefault(false);
+
+    auto* savingsRow = new QHBoxLayout;
+    savingsRow->addWidget(Label3);
+    savingsRow->addWidget(lblSavings);
+    savingsRow->addStretch();
+    auto* actionRow = new QHBoxLayout;
+    actionRow->addWidget(btDelete);
+    actionRow->addWidget(btRecycle);
+    actionRow->addStretch();
+    auto* panelLayout = new QVBoxLayout(Panel2);
+    panelLayout->addWidget(lblDelete);
+    panelLayout->addLayout(savingsRow);
+    panelLayout->addWidget(lb1, 1);
+    panelLayout->addLayout(actionRow);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(bar, 1);
+    bottomRow->addWidget(btClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel2, 1);
+    layout->addWidget(Label2);
+    layout->addLayout(bottomRow);
+
+    connect(btDelete, &QPushButton::clicked, this, &TfrmReallyDelete::btDeleteAllClick);
+    connect(btRecycle, &QPushButton::clicked, this, &TfrmReallyDelete::btRecycleClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmReallyDelete::setFiles(const QStringList& paths) {
+    paths_ = sortedForDeletion(paths);
+    lb1->clear();
+    // A tab, a line break or a byte that is no text would garble a line; show them escaped.
+    for (const QString& path : paths_)
+        lb1->addItem(escapeForLine(path));
+    UpdateHeaders();
+}
+
+void TfrmReallyDelete::UpdateHeaders() {
+    lblDelete->setText(QStringLiteral("The following ") + QString::number(paths_.size()) +
+                       QStringLiteral(" files will be deleted."));
+}
+
+void TfrmReallyDelete::showEvent(QShowEvent* event) {
+    lblSavings->setText(formatThousands(savings) + QStringLiteral(" bytes"));
+    UpdateHeaders();
+    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - frameGeometry().width()) / 2,
+             area.top() + (area.height() - frameGeometry().height()) / 2);
+    }
+    QDialog::showEvent(event);
+}
+
+void TfrmReallyDelete::btDeleteAllClick() {
+    if (paths_.isEmpty()) {
+        warningBox(QStringLiteral("There are no files to delete"));
+        return;
+    }
+    if (ui().askYesNo(QStringLiteral("Really delete?")) != Answer::Yes) {
+        infoBox(QStringLiteral("Files not deleted"));
+        return;
+    }
+    FileRunResult result;
+    {
+        BusyCursor busy;
+        bar->setRange(0, int(paths_.size()) - 1);
+        result = deleteFilesForGood(
+            paths_,
+            [this](int i) {
+                bar->setValue(i);
+                bar->repaint();
+            },
+            [](const QString& path) {
+                // The message box is not shown under the hourglass.
+                ui().setBusy(false);
+                errorBox(QStringLiteral("Couldn't delete file - ") + path);
+                ui().setBusy(true);
+            });
+    }
+    finishRun(result.files, result.bytes, 0, 0);
+}
+
+void TfrmReallyDelete::btRecycleClick() {
+    if (ui().askYesNo(recycleBinQuestion()) != Answer::Yes) {
+        infoBox(QStringLiteral("Files not deleted"));
+        return;
+    }
+    FileRunResult result;
+    {
+        BusyCursor busy;
+        bar->setRange(0, std::max(int(paths_.size()) - 1, 0));
+        result = sendFilesToTrash(paths_, [this](int i) {
+            bar->setValue(i);
+            bar->repaint();
+        });
+    }
+    if (result.stoppedAt >= 0)
+        errorBox(QStringLiteral(
+            "An error occurred sending files to the recycle bin.  The bin may be full."));
+    finishRun(0, 0, result.files, result.bytes);
+}
+
+void TfrmReallyDelete::clearList() {
+    paths_.clear();
+    lb1->clear();
+}
+
+void TfrmReallyDelete::finishRun(qint64 deletedFiles, qint64 deletedBytes, qint64 trashedFiles,
+                                 qint64 trashedBytes) {
+    // Only what really went is counted, so a failed file never inflates the totals.
+    try {
+        addToDeletionTotals(deletedFiles, deletedBytes, trashedFiles, trashedBytes);
+    } catch (const ProfileWriteError& e) {
+        // The files are gone whatever the settings file says: report it and still close with
+        // OK so the caller knows its list is out of date.
+        errorBox(e.message());
+    }
+    clearList();
+    UpdateHeaders();
+    accept();
+}

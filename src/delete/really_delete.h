@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+// The file-deletion confirmation window. A finder hands it the paths of its marked files and
+// the bytes they hold, shows it modally, and reads the result: Accepted after any deletion or
+// trashing run (the list is then emptied), Rejected when the person closed it without one.
+//
+//   TfrmReallyDelete dlg(owner);
+//   dlg.setFiles(paths);
+//   dlg.savings = markedTotal;
+//   int r = ui().showModal(dlg);
+class TfrmReallyDelete : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmReallyDelete(QWidget* owner = nullptr);
+
+    // Replaces the listed files. They are kept sorted without regard to case, and are shown
+    // and processed in that order.
+    void setFiles(const QStringList& paths);
+    // The listed paths, exactly as given, in the sorted order.
+    const QStringList& files() const { return paths_; }
+
+    // The potential savings in bytes shown under the header; set before showing.
+    qint64 savings = 0;
+
+    QFrame* Panel2;
+    QLabel* lblDelete;
+    QLabel* Label3;
+    QLabel* lblSavings;
+    QListWidget* lb1;
+    QPushButton* btDelete;
+    QPushButton* btRecycle;
+    QLabel* Label2;
+    QProgressBar* bar;
+    QPushButton* btClose;
+
+public Q_SLOTS:
+    // Deletes every listed file for good after a Yes/No question.
+    void btDeleteAllClick();
+    // Sends every listed file to the trash after a Yes/No question.
+    void btRecycleClick();
+    // The counted header above the list.
+    void UpdateHeaders();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void clearList();
+    void finishRun(qint64 deletedFiles, qint64 deletedBytes, qint64 trashedFiles,
+                   qint64 trashedBytes);
+
+    QStringList paths_;
+};
