@@ -21,6 +21,11 @@ bool deleteOneFile(const QString& path, qint64* size = nullptr);
 // instead. A folder is not sent. `size` receives its lstat size taken just before the attempt.
 bool sendToRecycleBin(const QString& path, qint64* size = nullptr);
 
+// Whether files under `path` can go to the trash: false on a read-only file system and where
+// no trash folder exists or can be made (the user's own trash for the file system holding
+// their data folder, else "<mount point>/.Trash/<uid>" or "<mount point>/.Trash-<uid>").
+bool trashUsable(const QString& path);
+
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();
 
