@@ -1,0 +1,366 @@
+#include "finders/result_list.h"
+
+#include "app/number_text.h"
+#include "app/reports.h"
+#include "app/ui.h"
+#include "platform/dir_entry.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QWidget>
+#include <algorithm>
+
+QString stripSearchPathMarker(const QString& text) {
+    QString out = text;
+    out.remove(kSearchPathMarker);
+    return out;
+}
+
+QString joinFolderAndName(const QString& folder, const QString& name) {
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+QString pathFromFolderAndName(const QString& folderCell, const QString& nameCell) {
+    qsizetype end = nameCell.size();
+    while (end > 0 && nameCell.at(end - 1) == u' ')
+        --end;
+    return joinFolderAndName(stripSearchPathMarker(folderCell), nameCell.left(end));
+}
+
+// ---- marks ------------------------------------------------------------------------------
+
+ResultList::ResultList(StringGrid& grid, QObject* parent) : QObject(parent), grid_(grid) {
+    grid_.setMarkColumn(nameColumn_);
+}
+
+void ResultList::setNameColumn(int col) {
+    nameColumn_ = col;
+    grid_.setMarkColumn(col);
+}
+
+int ResultList::nameColumn() const {
+    return nameColumn_;
+}
+
+void ResultList::setPathOfRow(std::function<QString(int)> pathOfRow) {
+    pathOfRow_ = std::move(pathOfRow);
+}
+
+void ResultList::setRowLimit(std::function<int()> rowLimit) {
+    rowLimit_ = std::move(rowLimit);
+}
+
+void ResultList::setStatusSink(std::function<void(const QString&)> sink) {
+    status_ = std::move(sink);
+}
+
+void ResultList::setStatusPrefix(const QString& prefix) {
+    prefix_ = prefix;
+}
+
+void ResultList::setDeleteButton(QWidget* button) {
+    deleteButton_ = button;
+}
+
+QString ResultList::statusText() const {
+    return prefix_ +
+           QStringLiteral("%1 files %2 bytes").arg(markedCount_).arg(formatThousands(markedTotal_));
+}
+
+void ResultList::showStatus() {
+    if (status_)
+        status_(statusText());
+}
+
+void ResultList::deleteOneFile(int row) {
+    if (row < 1 || row >= grid_.rowCount())
+        return;
+    if (rowLimit_ && row > rowLimit_())
+        return;
+    const QString path = pathOfRow_ ? pathOfRow_(row) : QString();
+    const bool mark = !grid_.marked(row);
+    grid_.setMarked(row, mark);
+
+    if (mark) {
+        // Every kind of file counts (hidden and system ones too), a folder does not.
+        const std::optional<DirEntry> entry = path.isEmpty() ? std::nullopt : statPath(path);
+        if (entry && searchIncludes(entry->attributes, kAnyFileMask)) {
+            ++markedCount_;
+            markedTotal_ += entry->size;
+            counted_.insert(path, entry->size);
+        }
+        lbDeleted.append(path);
+    } else {
+        // Take off exactly what the mark added, so the totals always match the marks even
+        // when the file vanished or changed in between.
+        const auto it = counted_.constFind(path);
+        if (it != counted_.constEnd()) {
+            --markedCount_;
+            markedTotal_ -= it.value();
+            counted_.erase(it);
+        }
+        lbDeleted.removeOne(path);
+    }
+    if (!quiet_)
+        showStatus();
+}
+
+void ResultList::updateDeleteButton() {
+    if (deleteButton_)
+        deleteButton_->setEnabled(markedCount_ >= 1);
+}
+
+void ResultList::gridDblClick() {
+    const int row = grid_.currentRow();
+    if (row > 0)
+        deleteOneFile(row);
+    updateDeleteButton();
+}
+
+void ResultList::DeleteAllFiles() {
+    const int row = grid_.currentRow();
+    if (row > 0) {
+        deleteOneFile(row);
+        if (row < grid_.rowCount() - 1)
+            grid_.setCurrentRow(row + 1);
+    }
+    updateDeleteButton();
+}
+
+void ResultList::clearAllMarks() {
+    markedCount_ = 0;
+    markedTotal_ = 0;
+    counted_.clear();
+    lbDeleted.clear();
+    grid_.clearMarks();
+}
+
+void ResultList::Markall1Click() {
+    BusyCursor busy;
+    clearAllMarks();
+    // The status is written once at the end rather than after every row.
+    quiet_ = true;
+    bool any = false;
+    const int last = grid_.rowCount() - 1;
+    for (int row = 1; row <= last; ++row) {
+        if (rowLimit_ && row > rowLimit_())
+            break;
+        deleteOneFile(row);
+        any = true;
+    }
+    quiet_ = false;
+    if (any)
+        showStatus();
+    if (deleteButton_)
+        deleteButton_->setEnabled(true);
+}
+
+void ResultList::Unmarkall1Click() {
+    clearAllMarks();
+    if (deleteButton_)
+        deleteButton_->setEnabled(false);
+    showStatus();
+}
+
+// ---- sort menu --------------------------------------------------------------------------
+
+GridSortMenu::GridSortMenu(StringGrid& grid, std::vector<SortChoice> choices)
+    : grid_(grid), choices_(std::move(choices)) {
+    for (const SortChoice& c : choices_)
+        if (c.action)
+            c.action->setCheckable(true);
+}
+
+void GridSortMenu::reset() {
+    for (std::size_t i = 0; i < choices_.size(); ++i)
+        if (choices_[i].action)
+            choices_[i].action->setChecked(i == 0);
+}
+
+void GridSortMenu::sortBy(QAction* item) {
+    const auto it = std::find_if(choices_.begin(), choices_.end(),
+                                 [item](const SortChoice& c) { return item && c.action == item; });
+    if (it == choices_.end() || grid_.rowCount() < 2)
+        return;
+    for (const SortChoice& c : choices_)
+        if (c.action)
+            c.action->setChecked(false);
+    {
+        BusyCursor busy;
+        const int last = grid_.rowCount() - 1;
+        if (it->key)
+            sortGridRowsBy(grid_, 1, last, it->descending, it->key);
+        else
+            sortGridRows(grid_, 1, last, it->descending, it->column, it->kind);
+    }
+    item->setChecked(true);
+}
+
+QAction* GridSortMenu::checkedItem() const {
+    for (const SortChoice& c : choices_)
+        if (c.action && c.action->isChecked())
+            return c.action;
+    return nullptr;
+}
+
+// ---- pop-up menu ------------------------------------------------------------------------
+
+namespace {
+QAction* named(QAction* action, const char* name) {
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+} // namespace
+
+ResultMenu buildResultMenu(QWidget* parent) {
+    ResultMenu m;
+    m.PopupMenu1 = new QMenu(parent);
+    m.PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    m.Details1 = named(m.PopupMenu1->addAction(QStringLiteral("Details")), "Details1");
+
+    QMenu* sort = m.PopupMenu1->addMenu(QStringLiteral("Sort"));
+    m.Sortbysize1 = named(sort->menuAction(), "Sortbysize1");
+    m.Size1 = named(sort->addAction(QStringLiteral("&Size")), "Size1");
+    m.Date1 = named(sort->addAction(QStringLiteral("&Date")), "Date1");
+    m.AccessDate1 = named(sort->addAction(QStringLiteral("&Access Date")), "AccessDate1");
+    m.Name1 = named(sort->addAction(QStringLiteral("&Name")), "Name1");
+    m.Type1 = named(sort->addAction(QStringLiteral("&Type")), "Type1");
+    for (QAction* a : {m.Size1, m.Date1, m.AccessDate1, m.Name1, m.Type1})
+        a->setCheckable(true);
+    m.Size1->setChecked(true);
+
+    QMenu* mark = m.PopupMenu1->addMenu(QStringLiteral("Mark"));
+    m.Mark1 = named(mark->menuAction(), "Mark1");
+    m.Markall2 = named(mark->addAction(QStringLiteral("Mark all")), "Markall2");
+    m.Unmarkall2 = named(mark->addAction(QStringLiteral("Unmark all")), "Unmarkall2");
+
+    QMenu* resize = m.PopupMenu1->addMenu(QStringLiteral("Resize"));
+    m.Resize1 = named(resize->menuAction(), "Resize1");
+    m.Shrinktoppanel1 =
+        named(resize->addAction(QStringLiteral("Shrink top panel")), "Shrinktoppanel1");
+    m.Restoretoppanel1 =
+        named(resize->addAction(QStringLiteral("Restore top panel")), "Restoretoppanel1");
+    m.Restoretoppanel1->setEnabled(false);
+
+    m.N3 = named(m.PopupMenu1->addSeparator(), "N3");
+    m.Run1 = named(m.PopupMenu1->addAction(QStringLiteral("Run")), "Run1");
+    m.View1 = named(m.PopupMenu1->addAction(QStringLiteral("View")), "View1");
+    return m;
+}
+
+std::vector<SortChoice> fileHogSortChoices(const ResultMenu& menu) {
+    return {
+        {menu.Size1, 0, SortKind::Text, true, {}},       {menu.Date1, 1, SortKind::Date, true, {}},
+        {menu.AccessDate1, 3, SortKind::Date, true, {}}, {menu.Name1, 4, SortKind::Text, false, {}},
+        {menu.Type1, 5, SortKind::Text, false, {}},
+    };
+}
+
+// ---- top panel, window size --------------------------------------------------------------
+
+TopPanelResizer::TopPanelResizer(QWidget& panel, QAction& shrinkItem, QAction& restoreItem)
+    : panel_(panel), shrink_(shrinkItem), restore_(restoreItem) {}
+
+void TopPanelResizer::rememberHeight() {
+    height_ = panel_.height();
+    minHeight_ = panel_.minimumHeight();
+    maxHeight_ = panel_.maximumHeight();
+}
+
+void TopPanelResizer::Shrink1Click() {
+    panel_.setFixedHeight(0);
+    panel_.hide();
+    restore_.setEnabled(true);
+    shrink_.setEnabled(false);
+}
+
+void TopPanelResizer::Grow1Click() {
+    panel_.setMinimumHeight(minHeight_);
+    panel_.setMaximumHeight(maxHeight_);
+    panel_.resize(panel_.width(), height_);
+    panel_.show();
+    restore_.setEnabled(false);
+    shrink_.setEnabled(true);
+}
+
+QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth) {
+    int width = int((topPanel.x() + topPanel.width() + 3) * dpi / 96.0);
+    if (screenWidth < width)
+        width = screenWidth - 10;
+    const int height = int((topPanel.y() + topPanel.height()) * 2 * dpi / 96.0);
+    return QSize(width, height);
+}
+
+// ---- print title, printing, clipboard ------------------------------------------------------
+
+QString sizePhrase(SizeChoice choice, const QString& kb1, const QString& kb2) {
+    switch (choice) {
+    case SizeChoice::Larger:
+        return QStringLiteral("larger or equal to ") + kb1;
+    case SizeChoice::Smaller:
+        return QStringLiteral("smaller or equal to ") + kb1;
+    case SizeChoice::Between:
+        break;
+    }
+    return QStringLiteral("in between ") + kb1 + QStringLiteral(" and ") + kb2;
+}
+
+QString printTitle(bool duplicatesMode, const QString& sizePhrase, const QString& pattern,
+                   const QString& driveList) {
+    return (duplicatesMode ? QStringLiteral("Duplicates ") : QStringLiteral("File Hogs ")) +
+           sizePhrase + QStringLiteral(" matching ") + pattern + QStringLiteral(" on drive(s) ") +
+           driveList;
+}
+
+bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* parent) {
+    if (!ui().printDialog(appPrinter(), parent))
+        return false;
+    return printGrid(grid, title);
+}
+
+void copyLinesToClipboard(const QStringList& lines) {
+    QGuiApplication::clipboard()->setText(lines.join(u'\n'));
+}
+
+QString visibleEscapes(const QString& text) {
+    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    for (QChar c : text) {
+        if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
+                      bool tabAfterEach) {
+    QStringList lines;
+    first = std::max(first, 0);
+    last = std::min(last, grid.rowCount() - 1);
+    colCount = std::min(colCount, grid.colCount());
+    for (int row = first; row <= last; ++row) {
+        QString line;
+        for (int col = 0; col < colCount; ++col) {
+            if (col > 0 && !tabAfterEach)
+                line += u'\t';
+            line += visibleEscapes(grid.cell(col, row));
+            if (tabAfterEach)
+                line += u'\t';
+        }
+        lines.append(line);
+    }
+    return lines;
+}

@@ -1,0 +1,204 @@
+#pragma once
+
+#include "finders/grid_sort.h"
+
+#include <QMultiHash>
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class StringGrid;
+
+// The marker that record builders append to a folder on the search path.
+inline const QString kSearchPathMarker = QStringLiteral("*(SEARCHPATH)*");
+
+// `text` with every occurrence of the search-path marker removed.
+QString stripSearchPathMarker(const QString& text);
+// folder + "/" (unless the folder already ends with "/") + name.
+QString joinFolderAndName(const QString& folder, const QString& name);
+// The path of a duplicates row from its "Folder" and "Filename" cells: the marker removed
+// from the folder, the padding blanks removed from the name. Blanks that end a real name
+// cannot be told from padding here, so a window that keeps records should build the path
+// from them instead.
+QString pathFromFolderAndName(const QString& folderCell, const QString& nameCell);
+
+// The marks of a result grid: the marked list `lbDeleted` (full paths in marking order), the
+// marked count and the marked total in bytes, and the handlers that toggle marks. The window
+// tells it what differs between finders: the name column, the path of a row, the row limit,
+// where the status line goes and which button deletes.
+class ResultList : public QObject {
+    Q_OBJECT
+public:
+    explicit ResultList(StringGrid& grid, QObject* parent = nullptr);
+
+    // The column that carries the mark (the grid's mark column follows it).
+    void setNameColumn(int col);
+    int nameColumn() const;
+    // The full path of a data row (the search-path marker removed). Required before marking.
+    void setPathOfRow(std::function<QString(int row)> pathOfRow);
+    // The last row that may be marked (the window's row counter); none set: every data row.
+    void setRowLimit(std::function<int()> rowLimit);
+    // Receives the status line after each mark change.
+    void setStatusSink(std::function<void(const QString&)> sink);
+    // The text put before "%d files %s bytes" (for example "Marked for deletion: ").
+    void setStatusPrefix(const QString& prefix);
+    // The button enabled while at least one file is marked (not owned; may be nullptr).
+    void setDeleteButton(QWidget* button);
+
+    // The marked list, count and total.
+    QStringList lbDeleted;
+    qint64 markedCount() const { return markedCount_; }
+    qint64 markedTotal() const { return markedTotal_; }
+    // "%d files %s bytes" with the current count and total (thousands separators).
+    QString statusText() const;
+
+    // Toggles the mark of one row (nothing above the row limit). A file found on disk (hidden
+    // and system files included, folders not) is counted with its size when it is marked, and
+    // exactly that is taken off again when it is unmarked; a file not found changes no total.
+    // The path enters or leaves the marked list either way.
+    void deleteOneFile(int row);
+    // Double click: toggles the current row's mark, then sets the Delete button.
+    void gridDblClick();
+    // Mark button and Delete key: toggles the current row's mark, moves down one row unless on
+    // the last, then sets the Delete button.
+    void DeleteAllFiles();
+    // Marks every listed row (busy cursor), then enables Delete.
+    void Markall1Click();
+    // Removes every mark, disables Delete and shows the zero totals.
+    void Unmarkall1Click();
+    // Removes every mark and zeroes the count, total and marked list; the status is kept.
+    void clearAllMarks();
+    // Enables the Delete button exactly when at least one file is marked.
+    void updateDeleteButton();
+
+private:
+    void showStatus();
+
+    StringGrid& grid_;
+    int nameColumn_ = 0;
+    std::function<QString(int)> pathOfRow_;
+    std::function<int()> rowLimit_;
+    std::function<void(const QString&)> status_;
+    QString prefix_;
+    QWidget* deleteButton_ = nullptr;
+    qint64 markedCount_ = 0;
+    qint64 markedTotal_ = 0;
+    // The size each counted path was counted with, so an unmark takes off what the mark added.
+    QMultiHash<QString, qint64> counted_;
+    bool quiet_ = false;
+};
+
+// One entry of a Sort menu: the item, the column, the key kind and the order. When `key` is
+// set the rows are sorted by it instead of the column's text (large grids).
+struct SortChoice {
+    QAction* action = nullptr;
+    int column = 0;
+    SortKind kind = SortKind::Text;
+    bool descending = false;
+    std::function<double(int row)> key;
+};
+
+// A Sort menu's items and the sort they run. The first choice is the one checked at start.
+class GridSortMenu {
+public:
+    GridSortMenu(StringGrid& grid, std::vector<SortChoice> choices);
+    // Checks the first item and unchecks the others (ClearGrid).
+    void reset();
+    // Sorts rows 1 .. rowCount() - 1 by the choice of `item`: nothing when the grid has fewer
+    // than 2 rows or the item is not in the menu; otherwise unchecks every item, sorts under
+    // the busy cursor and checks `item`.
+    void sortBy(QAction* item);
+    // The checked choice's item; nullptr when none.
+    QAction* checkedItem() const;
+    const std::vector<SortChoice>& choices() const { return choices_; }
+
+private:
+    StringGrid& grid_;
+    std::vector<SortChoice> choices_;
+};
+
+// The pop-up menu of a result grid with its named items. Sort items are checkable ("&Size"
+// checked), "Restore top panel" starts disabled. Handlers are the window's to connect.
+struct ResultMenu {
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Details1 = nullptr;
+    QAction* Sortbysize1 = nullptr; // the "Sort" submenu's item
+    QAction* Size1 = nullptr;
+    QAction* Date1 = nullptr;
+    QAction* AccessDate1 = nullptr;
+    QAction* Name1 = nullptr;
+    QAction* Type1 = nullptr;
+    QAction* Mark1 = nullptr; // the "Mark" submenu's item
+    QAction* Markall2 = nullptr;
+    QAction* Unmarkall2 = nullptr;
+    QAction* Resize1 = nullptr; // the "Resize" submenu's item
+    QAction* Shrinktoppanel1 = nullptr;
+    QAction* Restoretoppanel1 = nullptr;
+    QAction* N3 = nullptr; // separator
+    QAction* Run1 = nullptr;
+    QAction* View1 = nullptr;
+};
+// Builds the menu (owned by `parent`); each action's objectName is its member name.
+ResultMenu buildResultMenu(QWidget* parent);
+
+// The duplicate and file-hog windows' Sort menu: "&Size" column 0 as text descending, "&Date"
+// column 1 and "&Access Date" column 3 as dates descending, "&Name" column 4 and "&Type"
+// column 5 as text ascending.
+std::vector<SortChoice> fileHogSortChoices(const ResultMenu& menu);
+
+// Hides and restores the top panel ("Shrink top panel", "Restore top panel").
+class TopPanelResizer {
+public:
+    TopPanelResizer(QWidget& panel, QAction& shrinkItem, QAction& restoreItem);
+    // Remembers the panel's height (when the window is shown).
+    void rememberHeight();
+    int rememberedHeight() const { return height_; }
+    // Height 0: the panel is hidden; "Restore" enabled, "Shrink" disabled.
+    void Shrink1Click();
+    // The remembered height back; "Restore" disabled, "Shrink" enabled.
+    void Grow1Click();
+
+private:
+    QWidget& panel_;
+    QAction& shrink_;
+    QAction& restore_;
+    int height_ = 0;
+    int minHeight_ = 0;
+    int maxHeight_ = QWIDGETSIZE_MAX;
+};
+
+// The smallest size of a finder window, from the top panel's geometry (at 96 pixels per inch):
+// width (left + width + 3) scaled by dpi / 96, the screen width - 10 when the screen is
+// narrower; height (top + height) x 2 scaled by dpi / 96.
+QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth);
+
+// The size filter of the duplicate and file-hog finders, for the print title.
+enum class SizeChoice { Larger, Smaller, Between };
+// "larger or equal to " + kb1, "smaller or equal to " + kb1, or
+// "in between " + kb1 + " and " + kb2 (the size captions of the two number fields).
+QString sizePhrase(SizeChoice choice, const QString& kb1, const QString& kb2);
+// "Duplicates " or "File Hogs ", the size phrase, " matching ", the pattern, " on drive(s) ",
+// and the drive list (each ticked drive's caption followed by one blank).
+QString printTitle(bool duplicatesMode, const QString& sizePhrase, const QString& pattern,
+                   const QString& driveList);
+
+// Shows the print dialog on the program's printer and, when confirmed, prints the grid under
+// `title`. False when cancelled or when printing failed (that failure is reported).
+bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* parent);
+
+// Puts the lines on the clipboard as plain text, joined with "\n"; every line, no limit.
+void copyLinesToClipboard(const QStringList& lines);
+// The lines of grid rows first .. last, each made of the cells of columns 0 .. colCount - 1
+// joined by tabs (or each followed by a tab when `tabAfterEach`). A tab, line feed or carriage
+// return inside a cell is shown as "\t", "\n" or "\r" so it cannot split a field or a line.
+QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
+                      bool tabAfterEach = false);
+// A cell's text with tabs and line breaks written as visible escapes.
+QString visibleEscapes(const QString& text);
