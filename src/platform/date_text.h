@@ -1,16 +1,52 @@
 #pragma once
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QTime>
+#include <vector>
 
 // The one place that writes and reads dates and times as text: the locale's short date form
 // with a four-digit year, and its time form with seconds and no zone name. Every window uses
 // these, so the texts of all lists, reports and date fields agree.
-QString shortDateFormat(); // for example "M/d/yyyy" or "dd/MM/yyyy"
-QString longTimeFormat();  // for example "h:mm:ss AP" or "HH:mm:ss"
-QString shortDateText(const QDate& date);
-QString longTimeText(const QTime& time);
-// Reads texts in those forms; an invalid date or time when the text cannot be read.
+QString shortDateFormat();                // for example "M/d/yyyy" or "dd/MM/yyyy"
+QString longTimeFormat();                 // for example "h:mm:ss AP" or "HH:mm:ss"
+QString shortDateText(const QDate& date); // empty for an invalid date
+QString longTimeText(const QTime& time);  // empty for an invalid time
+// Reads texts in those forms; an invalid date or time when the text cannot be read. A date
+// may also carry a two-digit year (69 to 99 are 1969 to 1999, 00 to 68 are 2000 to 2068); a
+// time may leave out its seconds or be written as 24-hour "H:mm:ss".
 QDate parseShortDate(const QString& text);
 QTime parseLongTime(const QString& text);
+
+// The same for any locale; the functions above use the system locale's, made once.
+class LocaleDateTexts {
+public:
+    explicit LocaleDateTexts(const QLocale& locale);
+    QString dateFormat() const { return date_; }
+    QString timeFormat() const { return time_; }
+    QString dateText(const QDate& date) const;
+    QString timeText(const QTime& time) const;
+    QDate parseDate(const QString& text) const;
+    QTime parseTime(const QString& text) const;
+
+    // One part of a format: a run of one field letter, or literal text.
+    struct Part {
+        QChar field; // the field letter, or a null QChar for literal text
+        int count = 0;
+        QString literal;
+    };
+
+private:
+    QDate readDate(const QString& text) const;
+
+    QLocale locale_;
+    QString date_;        // four-digit year
+    QString dateAsGiven_; // the locale's own, perhaps with a two-digit year
+    QString time_;
+    QString shortTime_;
+    std::vector<Part> dateParts_;
+    bool quickDates_ = false;   // dateParts_ are numbers and month names in ASCII digits
+    QStringList monthNames_[2]; // [0] short, [1] long; each month's format and stand-alone name
+};

@@ -19,20 +19,20 @@ enum FileAttribute : unsigned {
 
 // Search masks: a search includes an entry unless the entry has one of the hidden, system,
 // volume-label or folder attributes and the mask lacks it.
-constexpr unsigned kFolderWalkMask = faDirectory;                          // 16
-constexpr unsigned kFileMask = faReadOnly | faVolumeID | faArchive;        // 41
-constexpr unsigned kAnyFileMask = kFileMask | faHidden | faSysFile;        // 47
-constexpr unsigned kEverythingMask = kAnyFileMask | faDirectory;           // 63
+constexpr unsigned kFolderWalkMask = faDirectory;                   // 16
+constexpr unsigned kFileMask = faReadOnly | faVolumeID | faArchive; // 41
+constexpr unsigned kAnyFileMask = kFileMask | faHidden | faSysFile; // 47
+constexpr unsigned kEverythingMask = kAnyFileMask | faDirectory;    // 63
 
 bool searchIncludes(unsigned attributes, unsigned mask);
 
 // One directory entry. Times are seconds since the Unix epoch (UTC).
 struct DirEntry {
-    QString name;          // without folder, lossless (platform/native_path.h)
-    qint64 size = 0;       // bytes, 64-bit
+    QString name;    // without folder, lossless (platform/native_path.h)
+    qint64 size = 0; // bytes, 64-bit; 0 for a folder
     unsigned attributes = 0;
-    qint64 writeTime = 0;  // mtime
-    qint64 accessTime = 0; // atime
+    qint64 writeTime = 0;    // mtime
+    qint64 accessTime = 0;   // atime
     qint64 creationTime = 0; // birth time where recorded, else ctime
 };
 
@@ -47,8 +47,9 @@ std::optional<DirEntry> statEntry(int dirFd, const char* name);
 // The same by absolute path.
 std::optional<DirEntry> statPath(const QString& path);
 
-// The file-match test of a directory search: "*" and "?" wildcards, without regard to case;
-// "*.*" matches every name, also names without a dot.
+// The file-match test of a directory search: "*" (any run) and "?" (one character)
+// wildcards, without regard to case. "*.*" matches every name, also names without a dot, and
+// likewise "name.*" matches "name" itself.
 bool wildcardMatch(const QString& pattern, const QString& name);
 
 // The entries of one folder that match `pattern` and pass `mask`, in the order the folder
