@@ -9,8 +9,9 @@ class SpinArrow;
 // A whole-number entry field with its spin button. The field takes only whole numbers within
 // its range (0 ... 10000 unless set otherwise): while its text is anything else (letters,
 // out of range, empty) it shows black text on a red background and value() keeps the last
-// good number; leaving the field with such a text puts the last good number back. The spin
-// button steps by 1 and stops at the range's ends (no wrap-around).
+// good number. Leaving the field with such a text refuses it: the field goes back to the
+// number it held before the typing began. The spin button steps by 1 and stops at the
+// range's ends (no wrap-around).
 class TNumberField : public QWidget {
     Q_OBJECT
 public:
@@ -62,5 +63,7 @@ private:
     int minimum_ = 0;
     int maximum_ = 10000;
     int value_ = 0;
+    // The number before the current typing: what a refused text gives way to.
+    int committed_ = 0;
     bool valid_ = true;
 };
