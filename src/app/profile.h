@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 // The settings files "zelkova.ini" and "zelkova95" live in $XDG_CONFIG_HOME/zelkova/
-// (~/.config/zelkova/ by default).
+// (~/.config/zelkova/ by default). An absolute name is used as it is.
 QString settingsFilePath(const QString& bareName);
 
 // Raised when a settings write is refused: "Unable to write to <file>". It reaches the person
@@ -13,11 +13,19 @@ class ProfileWriteError : public std::runtime_error {
 public:
     explicit ProfileWriteError(const QString& message);
     QString message() const;
+
+private:
+    QString message_;
 };
 
 // The classic profile format: "[section]" lines, "key=value" lines; sections and keys
 // without regard to case. Every access opens the file by name and lets go of it again, so
 // each reader sees what the last writer wrote. Writes are atomic and guarded by a lock file.
+//
+// Lines that cannot be read (no "=", a section line without "]", control characters such
+// as NUL, keys before any section or under a broken section line) read as absent, and the
+// next write leaves them out. Blank lines and ";" comments are kept. The file's bytes are
+// decoded losslessly, so a section named by a path that is not UTF-8 still matches.
 class Profile {
 public:
     // `bareName` such as "zelkova.ini"; the file lives at settingsFilePath(bareName).
@@ -29,6 +37,9 @@ public:
     // Decimal text, or "0x"/"0X" hexadecimal when longer than two characters; `def` for any
     // other text and for an absent key. 64-bit.
     qint64 readInteger(const QString& section, const QString& key, qint64 def) const;
+    // Both throw ProfileWriteError when the file cannot be written, and also for a section,
+    // key or value that the format cannot hold (a line break or other control character, a
+    // key with "=" or an empty key): writing it would corrupt the file.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, qint64 value);
 

@@ -1,0 +1,309 @@
+#include "app/profile.h"
+
+#include "platform/native_path.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace {
+constexpr qsizetype kMaxStringLength = 1023;
+// A lock older than this whose owner cannot be confirmed alive is taken over.
+constexpr int kStaleLockMs = 3000;
+constexpr int kLockWaitMs = 5000;
+
+// One readable line of the file, as views into the file's bytes.
+struct ProfileLine {
+    enum Kind { Other, Section, Key };
+    Kind kind = Other;
+    QByteArrayView raw;   // the whole line without its line break
+    QByteArrayView name;  // section or key name, blanks trimmed
+    QByteArrayView value; // a key's value, blanks trimmed
+};
+
+QByteArrayView trimBlanks(QByteArrayView line) {
+    qsizetype b = 0, e = line.size();
+    while (b < e && (line[b] == ' ' || line[b] == '\t'))
+        ++b;
+    while (e > b && (line[e - 1] == ' ' || line[e - 1] == '\t'))
+        --e;
+    return line.sliced(b, e - b);
+}
+
+bool hasControlBytes(QByteArrayView line) {
+    for (const char c : line) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && u != '\t')
+            return true;
+    }
+    return false;
+}
+
+// Calls `visit` with every readable line in order, in one pass without copying; stops early
+// when `visit` returns false. Unreadable lines are skipped: those holding control characters,
+// those without "=" that are neither blank, a ";" comment nor a section line, section lines
+// without "]", and keys outside a readable section.
+template <class Visit> void forEachReadableLine(QByteArrayView data, Visit&& visit) {
+    bool inReadableSection = false;
+    const char* base = data.data();
+    const qsizetype n = data.size();
+    qsizetype pos = 0;
+    while (pos < n) {
+        const void* nl = std::memchr(base + pos, '\n', size_t(n - pos));
+        const qsizetype end = nl ? static_cast<const char*>(nl) - base : n;
+        QByteArrayView line(base + pos, end - pos);
+        pos = end + 1;
+        if (!line.isEmpty() && line.back() == '\r')
+            line.chop(1);
+        if (hasControlBytes(line))
+            continue;
+        const QByteArrayView t = trimBlanks(line);
+        ProfileLine pl;
+        pl.raw = line;
+        if (t.isEmpty() || t.startsWith(';')) {
+            if (!visit(pl))
+                return;
+            continue;
+        }
+        if (t.startsWith('[')) {
+            const qsizetype close = t.lastIndexOf(']');
+            inReadableSection = close > 0;
+            if (!inReadableSection)
+                continue;
+            pl.kind = ProfileLine::Section;
+            pl.name = trimBlanks(t.sliced(1, close - 1));
+            if (!visit(pl))
+                return;
+            continue;
+        }
+        const qsizetype eq = t.indexOf('=');
+        if (eq < 0 || !inReadableSection)
+            continue;
+        pl.kind = ProfileLine::Key;
+        pl.name = trimBlanks(t.first(eq));
+        if (pl.name.isEmpty())
+            continue;
+        pl.value = trimBlanks(t.sliced(eq + 1));
+        if (!visit(pl))
+            return;
+    }
+}
+
+QByteArray readWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool sameName(QByteArrayView stored, const QString& wanted) {
+    return sameName(fromNative(stored.data(), stored.size()).trimmed(), wanted);
+}
+
+// The value of the first key `key` in the first section `section`, decoded; only that value
+// is decoded, and the scan stops there.
+std::optional<QString> lookUp(const QString& path, const QString& section, const QString& key) {
+    const QByteArray data = readWholeFile(path);
+    const QString s = section.trimmed();
+    const QString k = key.trimmed();
+    enum { Before, Inside, After } where = Before;
+    std::optional<QString> found;
+    forEachReadableLine(data, [&](const ProfileLine& l) {
+        if (l.kind == ProfileLine::Section) {
+            if (where == Inside)
+                where = After;
+            else if (where == Before && sameName(l.name, s))
+                where = Inside;
+            return where != After;
+        }
+        if (where == Inside && l.kind == ProfileLine::Key && sameName(l.name, k)) {
+            found = fromNative(l.value.data(), l.value.size());
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+// The value of a hexadecimal digit, or -1.
+int hexValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// Decimal with an optional sign, or "0x"/"0X" and hexadecimal digits. Hexadecimal takes up
+// to 64 bits as two's complement, so 0xFFFFFFFFFFFFFFFF is -1.
+std::optional<qint64> parseInteger(const QString& text) {
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+        quint64 v = 0;
+        for (qsizetype i = 2; i < text.size(); ++i) {
+            const int d = hexValue(text[i]);
+            if (d < 0 || v > (std::numeric_limits<quint64>::max() >> 4))
+                return std::nullopt;
+            v = (v << 4) | quint64(d);
+        }
+        return qint64(v);
+    }
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    // Accumulate as a negative number so that the smallest qint64 is readable too.
+    qint64 v = 0;
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    for (; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < '0' || u > '9')
+            return std::nullopt;
+        const int d = u - '0';
+        if (v < (kMin + d) / 10)
+            return std::nullopt;
+        v = v * 10 - d;
+    }
+    if (!negative) {
+        if (v == kMin)
+            return std::nullopt;
+        v = -v;
+    }
+    return v;
+}
+
+bool holdsControlCharacters(const QString& s) {
+    for (const QChar c : s)
+        if (c.unicode() < 0x20 && c != u'\t')
+            return true;
+    return false;
+}
+
+} // namespace
+
+QString settingsFilePath(const QString& bareName) {
+    if (QDir::isAbsolutePath(bareName))
+        return bareName;
+    QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    if (!QDir::isAbsolutePath(base))
+        base = QFile::decodeName(qgetenv("HOME")) + QStringLiteral("/.config");
+    return base + QStringLiteral("/zelkova/") + bareName;
+}
+
+ProfileWriteError::ProfileWriteError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message) {}
+
+QString ProfileWriteError::message() const {
+    return message_;
+}
+
+Profile::Profile(const QString& bareName) : path_(settingsFilePath(bareName)) {}
+
+QString Profile::fileName() const {
+    return path_;
+}
+
+QString Profile::readString(const QString& section, const QString& key, const QString& def) const {
+    const std::optional<QString> v = lookUp(path_, section, key);
+    if (!v)
+        return def;
+    qsizetype len = qMin(v->size(), kMaxStringLength);
+    // Never cut a character in half.
+    if (len < v->size() && len > 0 && v->at(len - 1).isHighSurrogate() &&
+        v->at(len).isLowSurrogate())
+        --len;
+    return v->left(len);
+}
+
+qint64 Profile::readInteger(const QString& section, const QString& key, qint64 def) const {
+    const std::optional<QString> v = lookUp(path_, section, key);
+    if (!v)
+        return def;
+    return parseInteger(*v).value_or(def);
+}
+
+void Profile::writeInteger(const QString& section, const QString& key, qint64 value) {
+    writeString(section, key, QString::number(value));
+}
+
+void Profile::writeString(const QString& section, const QString& key, const QString& value) {
+    const ProfileWriteError refused(QStringLiteral("Unable to write to ") + path_);
+    const QString s = section.trimmed();
+    const QString k = key.trimmed();
+    if (holdsControlCharacters(s) || holdsControlCharacters(k) || holdsControlCharacters(value) ||
+        k.isEmpty() || k.contains(u'=') || k.startsWith(u'[') || k.startsWith(u';'))
+        throw refused;
+
+    const QString folder = QFileInfo(path_).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw refused;
+
+    QLockFile lock(path_ + QStringLiteral(".lock"));
+    lock.setStaleLockTime(kStaleLockMs);
+    if (!lock.tryLock(kLockWaitMs))
+        throw refused;
+
+    const QByteArray data = readWholeFile(path_);
+    std::vector<ProfileLine> lines;
+    forEachReadableLine(data, [&](const ProfileLine& l) {
+        lines.push_back(l);
+        return true;
+    });
+
+    // Index of the first section `s`, of key `k` in it, and of the line after its last key.
+    qsizetype sectionAt = -1, keyAt = -1, afterLastKey = -1;
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const ProfileLine& l = lines[size_t(i)];
+        if (l.kind == ProfileLine::Section) {
+            if (sectionAt >= 0)
+                break;
+            if (sameName(l.name, s))
+                sectionAt = afterLastKey = i + 1;
+        } else if (sectionAt >= 0 && l.kind == ProfileLine::Key) {
+            afterLastKey = i + 1;
+            if (keyAt < 0 && sameName(l.name, k))
+                keyAt = i;
+        }
+    }
+
+    const QByteArray entry = toNative(k) + '=' + toNative(value);
+    QByteArray out;
+    out.reserve(data.size() + entry.size() + toNative(s).size() + 8);
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const ProfileLine& l = lines[size_t(i)];
+        if (i == afterLastKey && keyAt < 0)
+            out += entry + '\n';
+        if (i == keyAt) // the key keeps its spelling as the file has it
+            out += l.name.toByteArray() + '=' + toNative(value);
+        else
+            out += l.raw;
+        out += '\n';
+    }
+    if (afterLastKey == qsizetype(lines.size()) && keyAt < 0)
+        out += entry + '\n';
+    if (sectionAt < 0) {
+        if (!lines.empty() && !trimBlanks(lines.back().raw).isEmpty())
+            out += '\n';
+        out += '[' + toNative(s) + "]\n" + entry + '\n';
+    }
+
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
+        throw refused;
+}
