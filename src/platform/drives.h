@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -14,10 +15,18 @@ struct Drive {
     QString fsType; // e.g. "ext4"
 };
 
-// The drive list: the system's, or the test seam's when one is installed.
+// The drive list: the system's, or the test seam's when one is installed. All drives are
+// listed; the drive panel shows at most 25 of them.
 std::vector<Drive> driveList();
-// Index in `drives` of the current drive (the one holding the user's home folder); -1 when
-// the list is empty.
+// Every mount of a /proc/self/mountinfo text, in the text's order, its fields' octal escapes
+// (\040 for a blank) undone. Mount points and sources keep their bytes (native_path.h).
+std::vector<Drive> parseMountInfo(const QByteArray& text);
+// The drives among those mounts: where one point is mounted more than once the last mount
+// wins; pseudo file systems, anything under /proc and /sys, the memory file systems under
+// /run and /dev and package images under /snap are left out; sorted by mount point.
+std::vector<Drive> drivesFromMounts(const std::vector<Drive>& mounts);
+// Index in `drives` of the current drive (the one holding the user's home folder, by the
+// longest mount-point prefix); 0 when none holds it; -1 when the list is empty.
 int currentDriveIndex(const std::vector<Drive>& drives);
 // Installs a replacement drive list for tests; an empty function restores the system's.
 void setDriveListSeam(std::function<std::vector<Drive>()> seam);
@@ -42,5 +51,6 @@ struct DiskGeometry {
 std::optional<DiskGeometry> diskGeometry(const QString& root);
 
 // Whether `path` is the mount point of some mounted file system (the root folder among
-// them); such folders are never deleted.
+// them, pseudo file systems too), by exact path; a trailing "/" is ignored. While a test
+// seam is installed its drives' roots count as well. Such folders are never deleted.
 bool isMountPoint(const QString& path);
