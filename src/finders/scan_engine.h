@@ -1,0 +1,125 @@
+#pragma once
+
+#include "platform/dir_entry.h"
+
+#include <QByteArray>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <vector>
+
+// The program-wide abort flag. A walk tests it at every folder and before every further file
+// and ends quickly once it is set; what was found so far is kept. Cleared when a finder window
+// opens and when a scan starts; set by Abort, Esc, closing the window during a scan and the
+// record-limit stop.
+extern bool abortFlag;
+
+// One file as a walk lists it. The name is the kernel's bytes (NUL-terminated) and is valid
+// only during the call that hands the file over.
+struct ScanFile {
+    const char* name = nullptr;
+    int nameLength = 0;
+    qint64 size = 0; // bytes, 64-bit
+    unsigned attributes = 0;
+    qint64 writeTime = 0;    // seconds since the epoch (mtime)
+    qint64 accessTime = 0;   // atime
+    qint64 creationTime = 0; // birth time where recorded, else ctime
+    // 0 for the first file the folder's file search returns, then 1, 2 ...
+    int indexInFolder = 0;
+};
+
+// Receives what a walk finds. Folder paths are native bytes without a trailing "/" (except
+// the root folder "/" itself); the reference is valid only during the call.
+class ScanSink {
+public:
+    virtual ~ScanSink() = default;
+    // A folder was entered, before anything below it is walked (depth 0: the walk's root).
+    virtual void enterFolder(const QByteArray& path, int depth) {
+        Q_UNUSED(path);
+        Q_UNUSED(depth);
+    }
+    // A subfolder entry that the walk does not enter: a hidden folder, one that cannot be
+    // opened, or the mount point of another file system.
+    virtual void folderNotEntered(const QByteArray& parent, const char* name) {
+        Q_UNUSED(parent);
+        Q_UNUSED(name);
+    }
+    // The folder's files are about to be listed; everything below it has been walked.
+    virtual void folderFiles(const QByteArray& path) { Q_UNUSED(path); }
+    // One file of the folder last announced by folderFiles.
+    virtual void file(const ScanFile& file) = 0;
+    // The folder is done.
+    virtual void leaveFolder(const QByteArray& path, int depth) {
+        Q_UNUSED(path);
+        Q_UNUSED(depth);
+    }
+};
+
+// The pump that keeps the window live during a walk. The walk calls it once per directory
+// entry; it returns at once unless the pump interval has passed on a monotonic clock since it
+// last ran, and then shows the status and processes the pending window events.
+// The interval is 20 ms; tests set 0 to run it at every call.
+void setPumpInterval(int milliseconds);
+int pumpInterval();
+// Called whenever the pump actually runs, before the events are processed (tests use it to
+// change the tree or press Abort mid-walk). An empty function removes it.
+void setPumpHook(std::function<void()> hook);
+
+// The depth-first walk every finder uses. It works through directory descriptors (openat,
+// getdents64, statx without following links) and never changes the current folder.
+// - A folder's subfolders are walked, in the order the folder yields them, before its files
+//   are listed.
+// - Hidden folders (name begins with ".") and anything that is not a folder (symbolic links
+//   among them) are never entered; neither is the mount point of another file system, which
+//   is a drive of its own. Symbolic links are never followed.
+// - Files are listed when they match the file-match pattern and pass the attribute mask
+//   (platform/dir_entry.h): with kFileMask, hidden and system files are left out.
+// - A folder that cannot be opened, or a file that is gone by the time it is read, is
+//   skipped and the walk goes on.
+class ScanEngine {
+public:
+    ScanEngine();
+    ~ScanEngine();
+    ScanEngine(const ScanEngine&) = delete;
+    ScanEngine& operator=(const ScanEngine&) = delete;
+
+    void setSink(ScanSink* sink) { sink_ = sink; }
+    // The file-match pattern ("*.*" lists every name, also names without a dot).
+    void setPattern(const QString& pattern);
+    // The attribute mask of the file search (kFileMask unless set).
+    void setFileMask(unsigned mask) { fileMask_ = mask; }
+    // Receives the folder being searched whenever the pump runs.
+    void setStatusHandler(std::function<void(const QString&)> handler) {
+        status_ = std::move(handler);
+    }
+
+    // Walks the tree under `root` (a folder path; a trailing "/" is ignored). False when the
+    // root itself cannot be opened; otherwise true, also after an abort.
+    bool walk(const QString& root);
+
+    // Calls the pump: for walks of other shapes that want the same throttling.
+    void pump();
+
+private:
+    struct Level {
+        std::vector<char> data;
+        size_t used = 0;
+    };
+    void walkFolder(int fd, int depth);
+    static void readEntries(int fd, Level& level);
+    bool enterable(int fd, const char* name) const;
+    bool matches(const char* name, int length) const;
+    void runPump();
+
+    ScanSink* sink_ = nullptr;
+    QString pattern_ = QStringLiteral("*.*");
+    bool matchAll_ = true;
+    unsigned fileMask_ = kFileMask;
+    std::function<void(const QString&)> status_;
+    QByteArray path_;          // the folder being walked, native bytes
+    std::deque<Level> levels_; // entry buffers, one per depth, reused
+    quint64 rootDevice_ = 0;
+    quint64 rootMountId_ = 0;
+    bool haveMountId_ = false;
+    qint64 lastPump_ = 0;
+};

@@ -1,0 +1,359 @@
+#include "finders/scan_engine.h"
+#include "platform/native_path.h"
+#include "support/temp_tree.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <map>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Records what a walk reports, as "enter <path>", "files <path>" and "file <path>/<name>".
+class RecordingSink : public ScanSink {
+public:
+    QStringList events;
+    QStringList files; // full paths
+    std::map<QString, unsigned> attributes;
+    std::map<QString, int> index;
+    QStringList notEntered;
+
+    void enterFolder(const QByteArray& path, int) override {
+        events << QStringLiteral("enter ") + fromNative(path);
+    }
+    void folderNotEntered(const QByteArray& parent, const char* name) override {
+        notEntered << fromNative(parent) + u'/' + QString::fromUtf8(name);
+    }
+    void folderFiles(const QByteArray& path) override {
+        folder_ = fromNative(path);
+        events << QStringLiteral("files ") + folder_;
+    }
+    void file(const ScanFile& f) override {
+        const QString p = folder_ + u'/' + fromNative(f.name, f.nameLength);
+        events << QStringLiteral("file ") + p;
+        files << p;
+        attributes[p] = f.attributes;
+        index[p] = f.indexInFolder;
+    }
+
+private:
+    QString folder_;
+};
+
+// Resets the pump and the abort flag after each test.
+class ScanEngineTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        setPumpInterval(20);
+        setPumpHook(nullptr);
+        abortFlag = false;
+    }
+    QString p(const TempTree& t, const char* rel) { return t.path() + u'/' + QLatin1String(rel); }
+};
+
+// Runs `work` in a child process and returns its exit code (or -1 when it died).
+int inChild(const std::function<int()>& work) {
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(work());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Lets uid 65534 through every folder from / down to `path`.
+void openUpTo(const QByteArray& path) {
+    for (qsizetype i = 1; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '/')
+            ::chmod(path.left(i).constData(), 0755);
+}
+
+} // namespace
+
+TEST_F(ScanEngineTest, SubfoldersComeBeforeFilesAndMasksHold) {
+    TempTree t;
+    t.file("top.txt", 10);
+    t.file("a/one.txt", 20);
+    t.file("a/deep/two.txt", 30);
+    t.file("b/three.TXT", 40);
+    t.file(".hidden/inside.txt");
+    t.file("a/.dotfile.txt");
+    t.file("readonly.txt", 5);
+    ::chmod(t.abs("readonly.txt").constData(), 0444);
+    t.symlink("linkdir", "a");
+    t.symlink("linkfile.txt", "top.txt");
+    ::mkfifo(t.abs("pipe.txt").constData(), 0644);
+    t.dir("emptydir");
+
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    ASSERT_TRUE(engine.walk(t.path() + u'/'));
+
+    QStringList sorted = sink.files;
+    sorted.sort();
+    EXPECT_EQ(sorted, (QStringList{p(t, "a/deep/two.txt"), p(t, "a/one.txt"), p(t, "b/three.TXT"),
+                                   p(t, "readonly.txt"), p(t, "top.txt")}));
+
+    // Everything below a folder is reported before the folder's own files.
+    const auto at = [&](const QString& e) { return sink.events.indexOf(e); };
+    EXPECT_LT(at("file " + p(t, "a/deep/two.txt")), at("files " + p(t, "a")));
+    EXPECT_LT(at("file " + p(t, "a/one.txt")), at("files " + t.path()));
+    EXPECT_LT(at("file " + p(t, "b/three.TXT")), at("files " + t.path()));
+    EXPECT_EQ(sink.events.first(), "enter " + t.path());
+    // The root's own files come last of all.
+    EXPECT_EQ(sink.events.last(), "file " + sink.files.last());
+    EXPECT_TRUE(sink.files.last() == p(t, "top.txt") || sink.files.last() == p(t, "readonly.txt"));
+    // An empty folder is still visited and asked for its files.
+    EXPECT_GE(at("files " + p(t, "emptydir")), 0);
+    // Neither the hidden folder nor the link to a folder is entered.
+    EXPECT_EQ(at("enter " + p(t, ".hidden")), -1);
+    EXPECT_EQ(at("enter " + p(t, "linkdir")), -1);
+    EXPECT_TRUE(sink.notEntered.contains(p(t, ".hidden")));
+
+    EXPECT_TRUE(sink.attributes[p(t, "readonly.txt")] & faReadOnly);
+    EXPECT_TRUE(sink.attributes[p(t, "top.txt")] & faArchive);
+    EXPECT_FALSE(sink.attributes[p(t, "top.txt")] & faReadOnly);
+    // The root folder's files are numbered in the order the search returned them.
+    std::vector<int> rootIndexes{sink.index[p(t, "top.txt")], sink.index[p(t, "readonly.txt")]};
+    std::sort(rootIndexes.begin(), rootIndexes.end());
+    EXPECT_EQ(rootIndexes, (std::vector<int>{0, 1}));
+}
+
+TEST_F(ScanEngineTest, PatternAndMaskChooseTheFiles) {
+    TempTree t;
+    t.file("a.txt");
+    t.file("B.TXT");
+    t.file("c.doc");
+    t.file("noext");
+    t.file(".hidden.txt");
+    t.symlink("link.txt", "a.txt");
+
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    engine.setPattern("*.txt");
+    ASSERT_TRUE(engine.walk(t.path()));
+    sink.files.sort();
+    EXPECT_EQ(sink.files, (QStringList{p(t, "B.TXT"), p(t, "a.txt")}));
+
+    // "*.*" takes names without a dot too; the mask with hidden and system lists all files.
+    RecordingSink all;
+    engine.setSink(&all);
+    engine.setPattern("*.*");
+    engine.setFileMask(kAnyFileMask);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_EQ(all.files.size(), 6);
+    EXPECT_TRUE(all.attributes[p(t, "link.txt")] & faSysFile);
+    EXPECT_TRUE(all.attributes[p(t, ".hidden.txt")] & faHidden);
+}
+
+TEST_F(ScanEngineTest, MissingRootIsReported) {
+    TempTree t;
+    t.file("plain");
+    ScanEngine engine;
+    RecordingSink sink;
+    engine.setSink(&sink);
+    EXPECT_FALSE(engine.walk(t.path() + "/nothere"));
+    EXPECT_FALSE(engine.walk(p(t, "plain")));
+    EXPECT_FALSE(engine.walk(QString()));
+    EXPECT_TRUE(sink.events.isEmpty());
+}
+
+TEST_F(ScanEngineTest, UnreadableFolderIsSkippedAndTheWalkGoesOn) {
+    TempTree t;
+    t.file("before/a.txt");
+    t.file("locked/secret.txt");
+    t.file("locked/inner/deeper.txt");
+    t.file("after/b.txt");
+    t.file("top.txt");
+    openUpTo(t.nativePath());
+    ::chmod(t.abs("locked").constData(), 0);
+
+    // Root ignores permission bits, so the walk runs as an unprivileged user in a child.
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const int code = inChild([&] {
+        ::close(fds[0]);
+        if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+            return 3;
+        setPumpInterval(1 << 30); // no event processing in the child
+        RecordingSink sink;
+        ScanEngine engine;
+        engine.setSink(&sink);
+        if (!engine.walk(t.path()))
+            return 4;
+        const QByteArray out = sink.files.join(u'\n').toUtf8();
+        return ::write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
+    });
+    ::close(fds[1]);
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fds[0]);
+    ASSERT_EQ(code, 0);
+    QStringList files = QString::fromUtf8(out).split(u'\n');
+    files.sort();
+    EXPECT_EQ(files, (QStringList{p(t, "after/b.txt"), p(t, "before/a.txt"), p(t, "top.txt")}));
+}
+
+TEST_F(ScanEngineTest, FilesThatVanishOrAreRenamedMidWalkAreSkipped) {
+    TempTree t;
+    t.file("sub/one.txt");
+    t.file("sub/two.txt");
+    t.file("victim.txt");
+    t.file("moved.txt");
+    t.file("stays.txt");
+
+    // The root's entries are read before its subfolder is walked and its files are read
+    // afterwards; the first pump runs in between.
+    bool done = false;
+    setPumpInterval(0);
+    setPumpHook([&] {
+        if (done)
+            return;
+        done = true;
+        ::unlink(t.abs("victim.txt").constData());
+        ::rename(t.abs("moved.txt").constData(), t.abs("renamed.txt").constData());
+    });
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    ASSERT_TRUE(engine.walk(t.path()));
+    ASSERT_TRUE(done);
+    sink.files.sort();
+    EXPECT_EQ(sink.files,
+              (QStringList{p(t, "stays.txt"), p(t, "sub/one.txt"), p(t, "sub/two.txt")}));
+}
+
+TEST_F(ScanEngineTest, SymbolicLinkLoopsAreNotFollowed) {
+    TempTree t;
+    t.file("a/real.txt");
+    t.symlink("a/up", "..");
+    t.symlink("a/self", "self");
+    t.symlink("a/loop", "../a");
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_EQ(sink.files, QStringList{p(t, "a/real.txt")});
+    EXPECT_EQ(sink.events.filter(QStringLiteral("enter ")).size(), 2);
+}
+
+TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
+    TempTree t;
+    t.file("outside.txt");
+    t.dir("mnt");
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    // A private mount namespace in a child, so the mount is gone when the child ends.
+    const int code = inChild([&] {
+        ::close(fds[0]);
+        if (unshare(CLONE_NEWNS) != 0)
+            return 77;
+        if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return 77;
+        if (mount("zelkova-test", t.abs("mnt").constData(), "tmpfs", 0, "size=1m") != 0)
+            return 77;
+        TempTree* tree = &t;
+        tree->file("mnt/inside.txt");
+        setPumpInterval(1 << 30);
+        RecordingSink sink;
+        ScanEngine engine;
+        engine.setSink(&sink);
+        if (!engine.walk(t.path()))
+            return 4;
+        // The mounted file system is walked when it is a drive of its own.
+        RecordingSink inner;
+        engine.setSink(&inner);
+        if (!engine.walk(p(t, "mnt")))
+            return 5;
+        const QByteArray out = (sink.files + QStringList{"--"} + inner.files).join(u'\n').toUtf8();
+        return ::write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 6;
+    });
+    ::close(fds[1]);
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fds[0]);
+    if (code == 77)
+        GTEST_SKIP() << "mounting a tmpfs in a private mount namespace is not permitted here";
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(QString::fromUtf8(out).split(u'\n'),
+              (QStringList{p(t, "outside.txt"), "--", p(t, "mnt/inside.txt")}));
+}
+
+TEST_F(ScanEngineTest, AbortEndsTheWalkAndKeepsWhatWasFound) {
+    TempTree t;
+    for (int d = 0; d < 5; ++d)
+        for (int f = 0; f < 4; ++f)
+            t.file(QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f));
+    setPumpInterval(0);
+    int pumps = 0;
+    RecordingSink sink;
+    setPumpHook([&] {
+        // Abort once some files were listed.
+        if (++pumps == 1 || sink.files.size() < 3)
+            return;
+        abortFlag = true;
+    });
+    ScanEngine engine;
+    engine.setSink(&sink);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_TRUE(abortFlag);
+    EXPECT_GE(sink.files.size(), 3);
+    EXPECT_LT(sink.files.size(), 20);
+    const qsizetype listedAtAbort = sink.files.size();
+    // Nothing is entered or listed after the abort: the last event is a listed file or a
+    // folder whose files were being listed.
+    EXPECT_FALSE(sink.events.last().startsWith("enter "));
+
+    // A walk started with the flag set does nothing.
+    RecordingSink none;
+    engine.setSink(&none);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_TRUE(none.events.isEmpty());
+    EXPECT_EQ(sink.files.size(), listedAtAbort);
+}
+
+TEST_F(ScanEngineTest, PumpShowsTheFolderBeingSearchedOnlyWhenItRuns) {
+    TempTree t;
+    t.file("x/a");
+    t.file("x/b");
+    t.file("x/c");
+    QStringList shown;
+    ScanEngine engine;
+    RecordingSink sink;
+    engine.setSink(&sink);
+    engine.setStatusHandler([&](const QString& s) { shown << s; });
+
+    // Within the interval the pump returns at once and shows nothing.
+    setPumpInterval(1 << 30);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_TRUE(shown.isEmpty());
+
+    setPumpInterval(0);
+    ASSERT_TRUE(engine.walk(t.path()));
+    EXPECT_TRUE(shown.contains(p(t, "x")));
+    for (const QString& s : shown)
+        EXPECT_TRUE(s.startsWith(t.path()));
+}
+
+TEST_F(ScanEngineTest, NamesThatAreNotTextArePassedAsBytes) {
+    TempTree t;
+    const QByteArray odd("tab\there\nnl\xff.txt");
+    t.file(odd, 7);
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    ASSERT_TRUE(engine.walk(t.path()));
+    ASSERT_EQ(sink.files.size(), 1);
+    EXPECT_EQ(toNative(sink.files.first()), t.abs(odd));
+    ::unlink(t.abs(odd).constData()); // the temporary folder's own clean-up cannot name it
+}
