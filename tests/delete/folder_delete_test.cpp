@@ -1,0 +1,267 @@
+#include "child_process.h"
+#include "delete/del_directory.h"
+#include "delete/delete_files.h"
+#include "delete/folder_delete.h"
+#include "platform/native_path.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString native(const QByteArray& bytes) {
+    return fromNative(bytes);
+}
+
+bool present(const QByteArray& path) {
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+// Restores an environment variable when it goes out of scope.
+struct EnvGuard {
+    QByteArray name, value;
+    explicit EnvGuard(const char* n) : name(n), value(qgetenv(n)) {}
+    ~EnvGuard() { qputenv(name.constData(), value); }
+};
+
+} // namespace
+
+TEST(DeleteFolder, RemovesTheWholeTreeAndCountsIt) {
+    ScriptedUi ui;
+    TempTree tree;
+    tree.file("top/a.txt", 100);
+    tree.file("top/sub/deeper/b.txt", 200);
+    tree.file("top/.hidden/c.txt", 5); // hidden folders are entered without a question
+    tree.dir("top/empty");
+    qint64 files = -1, bytes = -1;
+    EXPECT_TRUE(deleteFolder(native(tree.abs("top/")), files, bytes, false));
+    EXPECT_FALSE(present(tree.abs("top")));
+    EXPECT_EQ(files, 3);
+    EXPECT_EQ(bytes, 305);
+    EXPECT_TRUE(ui.questions.isEmpty());
+}
+
+TEST(DeleteFolder, RemovesALinkAsALinkAndLeavesItsTargetAlone) {
+    ScriptedUi ui;
+    TempTree tree;
+    const QByteArray target = tree.file("outside/keep.txt", 9);
+    tree.file("top/x", 1);
+    tree.symlink("top/to-outside", tree.abs("outside"));
+    qint64 files = 0, bytes = 0;
+    EXPECT_TRUE(deleteFolder(native(tree.abs("top")), files, bytes, false));
+    EXPECT_EQ(ui.questions,
+              QStringList{native(tree.abs("top/to-outside")) +
+                          QStringLiteral(" is a system file, delete this file and continue "
+                                         "deleting other files? ")});
+    EXPECT_FALSE(present(tree.abs("top")));
+    EXPECT_TRUE(present(target));
+    EXPECT_EQ(files, 2);
+}
+
+TEST(DeleteFolder, AsksAboutAReadOnlyHiddenFileAndStopsOnNo) {
+    const QByteArray name = ".secret";
+    const QString readOnlyQ =
+        QStringLiteral(" is read-only, delete this file and continue deleting other files? ");
+    const QString hiddenQ =
+        QStringLiteral(" is hidden, delete this file and continue deleting other files? ");
+    for (const Answer first : {Answer::Yes, Answer::No, Answer::Cancel}) {
+        ScriptedUi ui;
+        TempTree tree;
+        const QByteArray file = tree.file("top/sub/" + name, 12);
+        ASSERT_EQ(::chmod(file.constData(), 0444), 0);
+        ui.answers = {first, Answer::Yes};
+        qint64 files = -1, bytes = -1;
+        const bool finished = deleteFolder(native(tree.abs("top")), files, bytes, false);
+        const QString shown = native(tree.abs("top/sub/" + name));
+        if (first == Answer::Yes) {
+            EXPECT_TRUE(finished);
+            EXPECT_EQ(ui.questions, QStringList({shown + readOnlyQ, shown + hiddenQ}));
+            EXPECT_FALSE(present(tree.abs("top")));
+            EXPECT_EQ(files, 1);
+            EXPECT_EQ(bytes, 12);
+        } else {
+            EXPECT_FALSE(finished);
+            EXPECT_EQ(ui.questions, QStringList{shown + readOnlyQ});
+            EXPECT_TRUE(present(file));
+            EXPECT_TRUE(present(tree.abs("top/sub")));
+            EXPECT_EQ(files, 0);
+            EXPECT_EQ(bytes, 0);
+        }
+    }
+}
+
+TEST(DeleteFolder, RecycleModeTrashesTheFilesAndRemovesTheFolders) {
+    ScriptedUi ui;
+    TempTree tree;
+    const QByteArray a = tree.file("top/a", 3);
+    const QByteArray b = tree.file("top/sub/b\tc", 4);
+    qint64 files = 0, bytes = 0;
+    EXPECT_TRUE(deleteFolder(native(tree.abs("top")), files, bytes, true));
+    EXPECT_FALSE(present(tree.abs("top")));
+    EXPECT_FALSE(trashedAs(a).isEmpty());
+    EXPECT_FALSE(trashedAs(b).isEmpty());
+    EXPECT_TRUE(trashedAs(tree.abs("top/sub")).isEmpty()); // folders are not trashed
+    EXPECT_EQ(files, 2);
+    EXPECT_EQ(bytes, 7);
+}
+
+TEST(DeleteFolder, SkipsAFolderItCannotOpen) {
+    TempTree tree;
+    ASSERT_EQ(::chmod(tree.nativePath().constData(), 0755), 0);
+    tree.file("top/a", 1);
+    const QByteArray hidden = tree.file("top/closed/b", 1);
+    tree.file("top/open/c", 1);
+    for (const char* rel : {"top", "top/a", "top/open", "top/open/c"})
+        ASSERT_EQ(::lchown(tree.abs(rel).constData(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(tree.abs("top/closed").constData(), 0700), 0); // root's own
+
+    const ChildResult r = runAsNobody([&] {
+        ScriptedUi ui;
+        qint64 files = 0, bytes = 0;
+        const bool finished = deleteFolder(native(tree.abs("top")), files, bytes, false);
+        return finished && files == 2
+                   ? QString()
+                   : QStringLiteral("finished %1, files %2").arg(finished).arg(files);
+    });
+    EXPECT_EQ(r.problems.toStdString(), "");
+    EXPECT_TRUE(present(hidden));
+    EXPECT_FALSE(present(tree.abs("top/a")));
+    EXPECT_FALSE(present(tree.abs("top/open")));
+}
+
+TEST(DeleteFolder, NeverEntersOrRemovesAMountPoint) {
+    TempTree tree;
+    tree.file("top/a", 1);
+    tree.dir("top/keep/tmpfs");
+    tree.dir("top/keep/bind");
+    const QByteArray outside = tree.file("elsewhere/precious", 4);
+    const ChildResult r = runInMountNamespace([&]() -> QString {
+        if (::mount("tmpfs", tree.abs("top/keep/tmpfs").constData(), "tmpfs", 0, "size=1m") != 0 ||
+            ::mount(tree.abs("elsewhere").constData(), tree.abs("top/keep/bind").constData(),
+                    nullptr, MS_BIND, nullptr) != 0)
+            return kChildSkip;
+        tree.file("top/keep/tmpfs/inside", 2);
+        ScriptedUi ui;
+        qint64 files = 0, bytes = 0;
+        QString problems;
+        if (!deleteFolder(native(tree.abs("top")), files, bytes, false))
+            problems += u"stopped; ";
+        if (files != 1)
+            problems += QStringLiteral("files %1; ").arg(files);
+        if (!present(tree.abs("top/keep/tmpfs/inside")) || !present(outside) ||
+            !present(tree.abs("top/keep/bind/precious")))
+            problems += u"a mounted file system was entered; ";
+        if (present(tree.abs("top/a")))
+            problems += u"the rest was not deleted; ";
+        if (!isProtectedFolder(native(tree.abs("top/keep/bind"))))
+            problems += u"a bind mount is not protected; ";
+        return problems;
+    });
+    if (r.skipped)
+        GTEST_SKIP() << "mounting is not permitted here";
+    EXPECT_EQ(r.problems.toStdString(), "");
+    EXPECT_TRUE(present(outside));
+}
+
+TEST(DeleteFolder, ProtectedFoldersAreRecognisedAndRefused) {
+    for (const char* path : {"/", "/usr", "/usr/", "//etc", "/lib", "/var", "/usr/../etc"})
+        EXPECT_TRUE(isProtectedFolder(QString::fromLatin1(path))) << path;
+    EXPECT_TRUE(isProtectedFolder(QStringLiteral("relative/folder")));
+    EXPECT_FALSE(isProtectedFolder(QStringLiteral("/usr/share/doc")));
+
+    TempTree tree;
+    tree.symlink("to-root", "/");
+    EXPECT_TRUE(isProtectedFolder(native(tree.abs("to-root/usr")))); // /usr by another name
+    EXPECT_FALSE(isProtectedFolder(native(tree.abs("to-root"))));    // only the link would go
+
+    // The home folder and the folders holding it are refused, untouched.
+    EnvGuard home("HOME");
+    const QByteArray mine = tree.file("users/me/notes.txt", 3);
+    qputenv("HOME", tree.abs("users/me"));
+    EXPECT_TRUE(isProtectedFolder(native(tree.abs("users/me"))));
+    ScriptedUi ui;
+    qint64 files = -1, bytes = -1;
+    EXPECT_FALSE(deleteFolder(native(tree.abs("users")), files, bytes, false));
+    EXPECT_TRUE(present(mine));
+    EXPECT_EQ(files, 0);
+}
+
+TEST(TrashUsable, FollowsWhetherATrashCanBeWritten) {
+    TempTree tree;
+    EXPECT_TRUE(trashUsable(tree.path()));
+
+    const QByteArray trash = trashFolder();
+    const QByteArray aside = trash + ".aside";
+    const bool hadTrash = present(trash);
+    if (hadTrash) {
+        ASSERT_EQ(::rename(trash.constData(), aside.constData()), 0);
+    }
+    tree.file("blocker");
+    ASSERT_EQ(::rename(tree.abs("blocker").constData(), trash.constData()), 0);
+    const bool withBlockedTrash = trashUsable(tree.path());
+    ::unlink(trash.constData());
+    if (hadTrash)
+        ::rename(aside.constData(), trash.constData());
+    EXPECT_FALSE(withBlockedTrash);
+
+    tree.dir("ro");
+    tree.dir("rw");
+    const ChildResult r = runInMountNamespace([&]() -> QString {
+        if (::mount("tmpfs", tree.abs("ro").constData(), "tmpfs", MS_RDONLY, "size=1m") != 0 ||
+            ::mount("tmpfs", tree.abs("rw").constData(), "tmpfs", 0, "size=1m") != 0)
+            return kChildSkip;
+        QString problems;
+        if (trashUsable(native(tree.abs("ro"))))
+            problems += u"read-only file system has a trash; ";
+        if (!trashUsable(native(tree.abs("rw"))))
+            problems += u"a writable file system without a trash yet has none; ";
+        return problems;
+    });
+    if (r.skipped)
+        GTEST_SKIP() << "mounting is not permitted here";
+    EXPECT_EQ(r.problems.toStdString(), "");
+}
+
+TEST(DelDirectory, ChoosesBetweenDeletionTrashAndStayingOpen) {
+    ScriptedUi ui;
+    TempTree tree;
+    {
+        TfrmDelDirectory dlg;
+        dlg.setDirectory(tree.path());
+        dlg.show();
+        EXPECT_TRUE(dlg.btRecycle->isEnabled());
+        ui.answers = {Answer::No};
+        dlg.btRecycle->click();
+        EXPECT_EQ(ui.questions, QStringList{recycleBinQuestion()});
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), 0);
+        EXPECT_FALSE(dlg.recycle);
+        dlg.btRecycle->click(); // Yes this time
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        EXPECT_TRUE(dlg.recycle);
+    }
+    {
+        TfrmDelDirectory dlg;
+        dlg.setDirectory(tree.path());
+        dlg.recycle = true;
+        dlg.show();
+        EXPECT_FALSE(dlg.recycle); // reset when shown
+        dlg.btDelete->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        EXPECT_FALSE(dlg.recycle);
+    }
+    {
+        TfrmDelDirectory dlg;
+        dlg.setDirectory(QStringLiteral("/no/such/folder/anywhere"));
+        dlg.show();
+        EXPECT_FALSE(dlg.btRecycle->isEnabled());
+        dlg.BitBtn3->click();
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    }
+}

@@ -1,0 +1,251 @@
+#include "app/number_text.h"
+#include "app/profile.h"
+#include "child_process.h"
+#include "delete/delete_files.h"
+#include "delete/really_delete.h"
+#include "platform/native_path.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kIni = QStringLiteral("zelkova.ini");
+
+qint64 total(const char* key) {
+    return Profile(kIni).readInteger(QStringLiteral("Zelkova"), QString::fromLatin1(key), -1);
+}
+
+QString native(const QByteArray& bytes) {
+    return fromNative(bytes);
+}
+
+bool present(const QByteArray& path) {
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+class ReallyDelete : public ::testing::Test {
+protected:
+    void SetUp() override { QFile::remove(settingsFilePath(kIni)); }
+    ScriptedUi ui;
+    TempTree tree;
+};
+
+} // namespace
+
+TEST_F(ReallyDelete, ListsFilesSortedWithoutRegardToCaseAndCountsThem) {
+    TfrmReallyDelete dlg;
+    dlg.setFiles({QStringLiteral("/t/b.txt"), QStringLiteral("/t/C.txt"),
+                  QStringLiteral("/t/a.txt"), QStringLiteral("/t/A.txt"),
+                  QStringLiteral("/t/tab\there\nline")});
+    EXPECT_EQ(dlg.files(), QStringList({QStringLiteral("/t/A.txt"), QStringLiteral("/t/a.txt"),
+                                        QStringLiteral("/t/b.txt"), QStringLiteral("/t/C.txt"),
+                                        QStringLiteral("/t/tab\there\nline")}));
+    ASSERT_EQ(dlg.lb1->count(), 5);
+    EXPECT_EQ(dlg.lb1->item(4)->text(), QStringLiteral("/t/tab\\there\\nline"));
+    EXPECT_EQ(dlg.lblDelete->text(), QStringLiteral("The following 5 files will be deleted."));
+
+    dlg.savings = 1234567;
+    dlg.show();
+    EXPECT_EQ(dlg.lblSavings->text(), formatThousands(1234567) + QStringLiteral(" bytes"));
+    dlg.hide();
+
+    // A list of one keeps the plural, and a new list replaces the old one.
+    dlg.setFiles({QStringLiteral("/t/only")});
+    EXPECT_EQ(dlg.lb1->count(), 1);
+    EXPECT_EQ(dlg.lblDelete->text(), QStringLiteral("The following 1 files will be deleted."));
+}
+
+TEST_F(ReallyDelete, EmptyListAndDeclinedQuestionsChangeNothing) {
+    TfrmReallyDelete empty;
+    empty.btDelete->click();
+    EXPECT_EQ(ui.messageTexts(), QStringList{QStringLiteral("There are no files to delete")});
+    EXPECT_EQ(ui.messages.back().kind, MessageKind::Warning);
+    EXPECT_TRUE(ui.questions.isEmpty());
+    EXPECT_EQ(empty.result(), 0);
+
+    ui.clear();
+    const QByteArray file = tree.file("keep.txt", 10);
+    TfrmReallyDelete dlg;
+    dlg.setFiles({native(file)});
+    ui.answers = {Answer::No, Answer::No};
+    dlg.btDelete->click();
+    dlg.btRecycle->click();
+    EXPECT_EQ(ui.questions.size(), 2);
+    EXPECT_EQ(ui.questions[0], QStringLiteral("Really delete?"));
+    EXPECT_EQ(ui.questions[1], recycleBinQuestion());
+    EXPECT_EQ(ui.messageTexts(), QStringList({QStringLiteral("Files not deleted"),
+                                              QStringLiteral("Files not deleted")}));
+    EXPECT_EQ(ui.messages.back().kind, MessageKind::Information);
+    EXPECT_TRUE(present(file));
+    EXPECT_EQ(dlg.lb1->count(), 1);
+    EXPECT_EQ(dlg.result(), 0);
+    EXPECT_EQ(total("Ndelete"), -1);
+    EXPECT_EQ(total("NWaste"), -1);
+}
+
+TEST_F(ReallyDelete, DeletesInListOrderReportsFailuresAndCountsOnlyWhatWent) {
+    const QByteArray big = tree.file("B.dat", 100);
+    const QByteArray small = tree.file("a.dat", 50);
+    const QByteArray target = tree.file("outside/target.dat", 70);
+    const QByteArray link = tree.symlink("link", target);
+    const QString gone1 = native(tree.abs("Zmissing"));
+    const QString gone2 = native(tree.abs("bmissing"));
+
+    TfrmReallyDelete dlg;
+    dlg.setFiles({gone1, native(link), native(big), gone2, native(small)});
+    dlg.savings = 999999;
+    dlg.btDelete->click();
+
+    EXPECT_EQ(ui.messageTexts(), QStringList({QStringLiteral("Couldn't delete file - ") + gone2,
+                                              QStringLiteral("Couldn't delete file - ") + gone1}));
+    EXPECT_FALSE(present(big));
+    EXPECT_FALSE(present(small));
+    EXPECT_FALSE(present(link));
+    EXPECT_TRUE(present(target)); // a link goes as a link
+    EXPECT_EQ(ui.busyDepth, 0);
+    EXPECT_EQ(dlg.bar->maximum(), 4);
+    EXPECT_EQ(dlg.bar->value(), 4);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.lb1->count(), 0);
+    EXPECT_EQ(dlg.lblDelete->text(), QStringLiteral("The following 0 files will be deleted."));
+    EXPECT_EQ(total("Ndelete"), 3);
+    EXPECT_EQ(total("SizeDelete"), 100 + 50 + qint64(target.size()));
+    EXPECT_EQ(total("NWaste"), -1);
+}
+
+TEST_F(ReallyDelete, TrashRunStopsAtTheFirstFailureAndCountsTheFilesThatWent) {
+    const QByteArray f1 = tree.file("f1", 11);
+    const QByteArray f2 = tree.file("f2", 22);
+    const QByteArray f4 = tree.file("f4", 44);
+    const QByteArray f5 = tree.file("f5", 55);
+    TfrmReallyDelete dlg;
+    dlg.setFiles({native(f5), native(f4), native(tree.abs("f3")), native(f2), native(f1)});
+    dlg.savings = 132;
+    dlg.btRecycle->click();
+
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{QStringLiteral(
+                  "An error occurred sending files to the recycle bin.  The bin may be full.")});
+    for (const QByteArray& sent : {f1, f2}) {
+        EXPECT_FALSE(present(sent));
+        const QByteArray inTrash = trashedAs(sent);
+        EXPECT_FALSE(inTrash.isEmpty()) << sent.constData();
+        EXPECT_TRUE(present(inTrash)) << inTrash.constData();
+    }
+    EXPECT_TRUE(present(f4));
+    EXPECT_TRUE(present(f5));
+    EXPECT_TRUE(trashedAs(f4).isEmpty());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(total("NWaste"), 2);
+    EXPECT_EQ(total("SizeWaste"), 33);
+    EXPECT_EQ(total("Ndelete"), -1);
+}
+
+TEST_F(ReallyDelete, TrashThatCannotBeWrittenLeavesTheFilesInPlace) {
+    const QByteArray trash = trashFolder();
+    const QByteArray aside = trash + ".aside";
+    const bool hadTrash = present(trash);
+    if (hadTrash) {
+        ASSERT_EQ(::rename(trash.constData(), aside.constData()), 0);
+    }
+    tree.file("blocker", 0);
+    ASSERT_EQ(::rename(tree.abs("blocker").constData(), trash.constData()), 0);
+
+    const QByteArray a = tree.file("a", 5);
+    const QByteArray b = tree.file("b", 6);
+    TfrmReallyDelete dlg;
+    dlg.setFiles({native(a), native(b)});
+    dlg.btRecycle->click();
+    const QStringList shown = ui.messageTexts();
+
+    ::unlink(trash.constData());
+    if (hadTrash)
+        ::rename(aside.constData(), trash.constData());
+
+    EXPECT_EQ(shown,
+              QStringList{QStringLiteral(
+                  "An error occurred sending files to the recycle bin.  The bin may be full.")});
+    EXPECT_TRUE(present(a));
+    EXPECT_TRUE(present(b));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(total("NWaste"), -1);
+    EXPECT_EQ(total("SizeWaste"), -1);
+}
+
+TEST_F(ReallyDelete, OddNamesAreDeletedAndTrashedExactly) {
+    const QByteArray names[] = {"tab\tname", "new\nline", " leading blank", "bad\xff\xfe bytes"};
+    QStringList toDelete, toTrash;
+    for (const QByteArray& name : names) {
+        toDelete << native(tree.file("del/" + name, 3));
+        toTrash << native(tree.file("trash/" + name, 4));
+    }
+    {
+        TfrmReallyDelete dlg;
+        dlg.setFiles(toDelete);
+        dlg.btDelete->click();
+    }
+    {
+        TfrmReallyDelete dlg;
+        dlg.setFiles(toTrash);
+        dlg.btRecycle->click();
+    }
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    for (const QByteArray& name : names) {
+        EXPECT_FALSE(present(tree.abs("del/" + name))) << name.toHex().constData();
+        EXPECT_FALSE(present(tree.abs("trash/" + name))) << name.toHex().constData();
+        EXPECT_FALSE(trashedAs(tree.abs("trash/" + name)).isEmpty()) << name.toHex().constData();
+        forgetTrashed(tree.abs("trash/" + name)); // the test home's cleanup needs UTF-8 names
+    }
+    EXPECT_EQ(total("Ndelete"), 4);
+    EXPECT_EQ(total("NWaste"), 4);
+    EXPECT_EQ(total("SizeWaste"), 16);
+}
+
+TEST_F(ReallyDelete, FilesTheUserMayNotRemoveAreReportedAndTheRunGoesOn) {
+    // Root may remove anything, so the run is made by an unprivileged child.
+    ASSERT_EQ(::chmod(tree.nativePath().constData(), 0755), 0);
+    const QByteArray locked = tree.file("locked/file", 10);
+    const QByteArray open = tree.file("open/file", 20);
+    ASSERT_EQ(::chown(tree.abs("open").constData(), 65534, 65534), 0);
+
+    const ChildResult r = runAsNobody([&] {
+        QStringList failed;
+        const FileRunResult run = deleteFilesForGood({native(locked), native(open)}, {},
+                                                     [&](const QString& p) { failed << p; });
+        QString problems;
+        if (run.files != 1 || run.bytes != 20)
+            problems +=
+                QStringLiteral("counted %1 files, %2 bytes; ").arg(run.files).arg(run.bytes);
+        if (failed != QStringList{native(locked)})
+            problems +=
+                QStringLiteral("failures: ") + failed.join(QLatin1Char(',')) + QStringLiteral("; ");
+        return problems;
+    });
+    EXPECT_EQ(r.problems.toStdString(), "");
+    EXPECT_TRUE(present(locked));
+    EXPECT_FALSE(present(open));
+}
+
+TEST(DeleteOneFile, NeverGoesThroughALinkOrRemovesAFolder) {
+    TempTree tree;
+    const QByteArray inside = tree.file("real/file", 8);
+    tree.symlink("via", "real");
+    EXPECT_FALSE(deleteOneFile(native(tree.abs("via/file"))));
+    EXPECT_TRUE(present(inside));
+    EXPECT_FALSE(deleteOneFile(native(tree.abs("real"))));
+    EXPECT_FALSE(sendToRecycleBin(native(tree.abs("real"))));
+    EXPECT_TRUE(present(tree.abs("real")));
+    qint64 size = -1;
+    EXPECT_TRUE(deleteOneFile(native(inside), &size));
+    EXPECT_EQ(size, 8);
+}
