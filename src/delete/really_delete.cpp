@@ -1,8 +1,8 @@
 #include "delete/really_delete.h"
 
+#include "app/application.h"
 #include "app/message_boxes.h"
 #include "app/number_text.h"
-#include "app/profile.h"
 #include "app/ui.h"
 #include "delete/delete_files.h"
 #include "delete/deletion_totals.h"
@@ -210,10 +210,10 @@ void TfrmReallyDelete::finishRun(qint64 deletedFiles, qint64 deletedBytes, qint6
     // Only what really went is counted, so a failed file never inflates the totals.
     try {
         addToDeletionTotals(deletedFiles, deletedBytes, trashedFiles, trashedBytes);
-    } catch (const ProfileWriteError& e) {
+    } catch (const std::exception& e) {
         // The files are gone whatever the settings file says: report it and still close with
         // OK so the caller knows its list is out of date.
-        errorBox(e.message());
+        reportError(e);
     }
     clearList();
     UpdateHeaders();

@@ -123,6 +123,23 @@ TEST_F(ReallyDelete, DeletesInListOrderReportsFailuresAndCountsOnlyWhatWent) {
     EXPECT_EQ(total("NWaste"), -1);
 }
 
+TEST_F(ReallyDelete, ASettingsFileThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    tree.file("config/zelkova"); // a file where the settings folder should be
+    qputenv("XDG_CONFIG_HOME", tree.abs("config"));
+    const QByteArray file = tree.file("doomed", 4);
+    TfrmReallyDelete dlg;
+    dlg.setFiles({native(file)});
+    dlg.btDelete->click();
+    qputenv("XDG_CONFIG_HOME", config);
+
+    EXPECT_FALSE(present(file));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.lastMessage().startsWith(QStringLiteral("Unable to write to ")));
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.lb1->count(), 0);
+}
+
 TEST_F(ReallyDelete, TrashRunStopsAtTheFirstFailureAndCountsTheFilesThatWent) {
     const QByteArray f1 = tree.file("f1", 11);
     const QByteArray f2 = tree.file("f2", 22);
