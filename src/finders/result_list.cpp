@@ -327,11 +327,12 @@ void copyLinesToClipboard(const QStringList& lines) {
     QGuiApplication::clipboard()->setText(lines.join(u'\n'));
 }
 
-QString visibleEscapes(const QString& text) {
-    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
+namespace {
+// Only the characters that would split a field or a line are escaped, so a cell whose text
+// a record builder already escaped comes out unchanged.
+QString breaksEscaped(const QString& text) {
     QString out;
-    out.reserve(text.size() + 8);
+    out.reserve(text.size());
     for (QChar c : text) {
         if (c == u'\t')
             out += QStringLiteral("\\t");
@@ -344,6 +345,7 @@ QString visibleEscapes(const QString& text) {
     }
     return out;
 }
+} // namespace
 
 QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
                       bool tabAfterEach) {
@@ -356,7 +358,7 @@ QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
         for (int col = 0; col < colCount; ++col) {
             if (col > 0 && !tabAfterEach)
                 line += u'\t';
-            line += visibleEscapes(grid.cell(col, row));
+            line += breaksEscaped(grid.cell(col, row));
             if (tabAfterEach)
                 line += u'\t';
         }

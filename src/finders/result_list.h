@@ -197,8 +197,7 @@ bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* 
 void copyLinesToClipboard(const QStringList& lines);
 // The lines of grid rows first .. last, each made of the cells of columns 0 .. colCount - 1
 // joined by tabs (or each followed by a tab when `tabAfterEach`). A tab, line feed or carriage
-// return inside a cell is shown as "\t", "\n" or "\r" so it cannot split a field or a line.
+// return inside a cell is written as "\t", "\n" or "\r", so it cannot split a field or a
+// line; cells that are already escaped pass unchanged.
 QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
                       bool tabAfterEach = false);
-// A cell's text with tabs and line breaks written as visible escapes.
-QString visibleEscapes(const QString& text);
