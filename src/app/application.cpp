@@ -1,0 +1,21 @@
+#include "app/application.h"
+
+#include "app/message_boxes.h"
+#include "app/profile.h"
+
+void reportError(const std::exception& error) {
+    // A settings error carries its text losslessly (a path need not be UTF-8).
+    if (const auto* profile = dynamic_cast<const ProfileWriteError*>(&error))
+        errorBox(profile->message());
+    else
+        errorBox(QString::fromUtf8(error.what()));
+}
+
+ZelkovaApplication::ZelkovaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Zelkova '95"));
+    setApplicationDisplayName(QStringLiteral("Zelkova '95"));
+}
+
+bool ZelkovaApplication::notify(QObject* receiver, QEvent* event) {
+    return runReportingErrors([&] { return QApplication::notify(receiver, event); });
+}
