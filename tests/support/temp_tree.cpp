@@ -26,7 +26,23 @@ int unlockOne(const char* path, const struct stat* st, int, struct FTW*) {
         ::chmod(path, 0755);
     return 0;
 }
+
+int removeOne(const char* path, const struct stat*, int type, struct FTW*) {
+    if (type == FTW_DP || type == FTW_D || type == FTW_DNR)
+        ::rmdir(path);
+    else
+        ::unlink(path);
+    return 0;
+}
 } // namespace
+
+void removeTree(const QByteArray& path) {
+    // Works on bytes, so names that are not UTF-8 go too; permissions a test took away are
+    // given back first.
+    ::chmod(path.constData(), 0755);
+    ::nftw(path.constData(), unlockOne, 32, FTW_PHYS);
+    ::nftw(path.constData(), removeOne, 32, FTW_PHYS | FTW_DEPTH);
+}
 
 TempTree::TempTree() : dir_(QDir::tempPath() + QStringLiteral("/zelkova-tree-XXXXXX")) {
     if (!dir_.isValid())
@@ -34,9 +50,7 @@ TempTree::TempTree() : dir_(QDir::tempPath() + QStringLiteral("/zelkova-tree-XXX
 }
 
 TempTree::~TempTree() {
-    // Restore permissions a test may have taken away; QTemporaryDir then removes the tree.
-    ::chmod(nativePath().constData(), 0755);
-    ::nftw(nativePath().constData(), unlockOne, 32, FTW_PHYS);
+    removeTree(nativePath());
 }
 
 QString TempTree::path() const { return dir_.path(); }

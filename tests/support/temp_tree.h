@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// Removes a folder tree by its byte path, whatever its names and permissions.
+void removeTree(const QByteArray& path);
+
 // A temporary folder for a test's own files. Paths are bytes so names that are not UTF-8
 // can be made; the helpers create parent folders as needed.
 class TempTree {

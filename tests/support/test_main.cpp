@@ -2,9 +2,12 @@
 // QApplication on the offscreen platform, then the tests.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#include "support/temp_tree.h"
 
 int main(int argc, char** argv) {
     // GLib reads XDG_DATA_HOME once per process, so the private folders are set before
@@ -25,5 +28,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    removeTree(QFile::encodeName(home.path()));
+    return result;
 }
