@@ -95,11 +95,16 @@ template <class Visit> void forEachReadableLine(QByteArrayView data, Visit&& vis
     }
 }
 
-QByteArray readWholeFile(const QString& path) {
+// The file's bytes: empty when there is no file, nothing when a file is there but cannot be
+// read (a writer must then leave it alone rather than replace it with less).
+std::optional<QByteArray> readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+        return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return data;
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -113,7 +118,7 @@ bool sameName(QByteArrayView stored, const QString& wanted) {
 // The value of the first key `key` in the first section `section`, decoded; only that value
 // is decoded, and the scan stops there.
 std::optional<QString> lookUp(const QString& path, const QString& section, const QString& key) {
-    const QByteArray data = readWholeFile(path);
+    const QByteArray data = readWholeFile(path).value_or(QByteArray());
     const QString s = section.trimmed();
     const QString k = key.trimmed();
     enum { Before, Inside, After } where = Before;
@@ -259,14 +264,18 @@ void Profile::writeString(const QString& section, const QString& key, const QStr
     if (!lock.tryLock(kLockWaitMs))
         throw refused;
 
-    const QByteArray data = readWholeFile(path_);
+    const std::optional<QByteArray> current = readWholeFile(path_);
+    if (!current)
+        throw refused;
+    const QByteArray& data = *current;
     std::vector<ProfileLine> lines;
     forEachReadableLine(data, [&](const ProfileLine& l) {
         lines.push_back(l);
         return true;
     });
 
-    // Index of the first section `s`, of key `k` in it, and of the line after its last key.
+    // The line after the first section `s`'s header (-1: no such section), the index of key
+    // `k` in it, and the line after the section's last key.
     qsizetype sectionAt = -1, keyAt = -1, afterLastKey = -1;
     for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
         const ProfileLine& l = lines[size_t(i)];

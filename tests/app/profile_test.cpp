@@ -271,6 +271,34 @@ TEST(Profile, WriteIntoAFolderWithoutWritePermissionIsRefused) {
     EXPECT_EQ(slurp(path), QByteArray("[S]\nk=7\n"));
 }
 
+TEST(Profile, AFileThatCannotBeReadIsNotReplaced) {
+    TempTree t;
+    ASSERT_EQ(::chmod(t.nativePath().constData(), 0755), 0);
+    t.dir("own");
+    const QString path = t.path() + QStringLiteral("/own/z.ini");
+    spit(path, "[S]\nk=7\nother=1\n");
+    // Folder and file belong to the unprivileged user; the file is writable, not readable.
+    if (geteuid() == 0) {
+        ASSERT_EQ(::chown(t.abs("own").constData(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(t.abs("own/z.ini").constData(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(t.abs("own/z.ini").constData(), 0200), 0);
+
+    const int code = runAsNobody([&] {
+        Profile p(path);
+        if (p.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1) != -1)
+            return 3;
+        try {
+            p.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 8);
+        } catch (const ProfileWriteError&) {
+            return 0;
+        }
+        return 5;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(slurp(path), QByteArray("[S]\nk=7\nother=1\n"));
+}
+
 TEST(Profile, StaleLockLeftByACrashIsTakenOver) {
     TempTree t;
     const QString path = t.path() + QStringLiteral("/locked.ini");
