@@ -8,6 +8,27 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
+namespace {
+
+// The caption of a drive box: the whole mount point when it fits, else its last folder name,
+// cut at the end when even that is too wide ("/media/usb" becomes "usb", a long label
+// "Holiday…"). A name is recognised by its beginning; where not even one letter and the
+// ellipsis fit, the letters that fit are shown bare. The box's hint holds the whole path.
+QString driveCaption(const QString& root, const QFontMetrics& metrics, int room) {
+    if (metrics.horizontalAdvance(root) <= room)
+        return root;
+    const QString last = root.mid(root.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString elided = metrics.elidedText(last, Qt::ElideRight, room);
+    if (elided != QString(QChar(0x2026)))
+        return elided;
+    qsizetype fit = 0;
+    while (fit < last.size() && metrics.horizontalAdvance(last.left(fit + 1)) <= room)
+        ++fit;
+    return fit > 0 ? last.left(fit) : elided;
+}
+
+} // namespace
+
 TDrivePanel::TDrivePanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("pnlDrives"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -40,17 +61,23 @@ void TDrivePanel::buildDriveBoxes(const std::vector<Drive>& drives, int current)
         cb->setProperty("driveRoot", QString());
     }
     const int count = std::min<int>(int(drives.size()), BoxCount);
+    // Boxes stand 38 pixels apart; those of the last column in use have the room up to the
+    // panel's right edge for their captions, which on a machine with up to five drives is
+    // every box.
+    const int lastColumn = (count - 1) / 5;
     for (int i = 0; i < count; ++i) {
         QCheckBox* cb = boxes_[i];
         const QString& root = drives[i].root;
         cb->setProperty("driveRoot", root);
+        const int x = 8 + (i / 5) * 38;
+        const int width = i / 5 == lastColumn ? contentsRect().right() - x - 2 : BoxWidth;
+        cb->setGeometry(x, 6 + (i % 5) * 24, width, BoxHeight);
         // The room for the caption is what the style leaves beside the tick mark.
         QStyleOptionButton opt;
         opt.initFrom(cb);
-        opt.rect = QRect(0, 0, BoxWidth, BoxHeight);
+        opt.rect = QRect(0, 0, width, BoxHeight);
         const int room = cb->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, cb).width();
-        // Mount points differ most in their last folder, so the front is what gets cut.
-        const QString caption = cb->fontMetrics().elidedText(root, Qt::ElideLeft, room);
+        const QString caption = driveCaption(root, cb->fontMetrics(), room);
         cb->setText(caption);
         cb->setToolTip(root);
         cb->setAccessibleName(root);

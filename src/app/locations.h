@@ -12,9 +12,11 @@
 class QCheckBox;
 
 // The panel of drive check boxes that every finder shows: 25 boxes "cb1" ... "cb25" in five
-// columns of five, one box per mounted drive. A box's caption is the drive's mount point,
-// elided when it is too wide for the box; the exact mount point is always kept in the box's
-// property "driveRoot" (and its hint), so a scan never works from the shortened text.
+// columns of five, one box per mounted drive. The boxes stand 38 pixels apart; the boxes of
+// the last column in use reach to the panel's right edge. A box's caption is the drive's
+// mount point, shortened to its last folder name (and cut) when it is too wide; the exact
+// mount point is always kept in the box's property "driveRoot", its hint and its accessible
+// name, so a scan never works from the shortened text.
 class TDrivePanel : public QFrame {
     Q_OBJECT
 public:

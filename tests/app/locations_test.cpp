@@ -90,18 +90,45 @@ TEST(DrivePanel, TheTwentySixthDriveHasNoBox) {
 }
 
 TEST(DrivePanel, ALongMountPointIsShortenedButKeptWhole) {
-    const QString root = "/media/someone/Holiday photos 2024";
+    const QString root = "/media/someone/A rather long volume label given to the backup disk";
     TDrivePanel panel;
-    panel.buildDriveBoxes(drivesAt({"/", root}), 1);
-    QCheckBox* cb = panel.box(2);
-    EXPECT_NE(cb->text(), root);
-    EXPECT_TRUE(cb->text().contains(QChar(0x2026))) << cb->text().toStdString();
-    EXPECT_LE(cb->fontMetrics().horizontalAdvance(cb->text()), TDrivePanel::BoxWidth);
+    panel.buildDriveBoxes(drivesAt({"/", "/media/someone/usb", root}), 2);
+    // One column in use: its boxes reach across the panel, so short mount points fit whole
+    // and a long one keeps the start of its last folder name.
+    EXPECT_EQ(panel.box(2)->text(), "/media/someone/usb");
+    QCheckBox* cb = panel.box(3);
+    EXPECT_TRUE(cb->text().startsWith("A rather")) << cb->text().toStdString();
+    EXPECT_TRUE(cb->text().endsWith(QChar(0x2026))) << cb->text().toStdString();
+    EXPECT_LE(cb->fontMetrics().horizontalAdvance(cb->text()), cb->width());
+    EXPECT_LE(cb->geometry().right(), panel.width());
     EXPECT_EQ(cb->toolTip(), root);
     EXPECT_EQ(cb->property("driveRoot").toString(), root);
     EXPECT_EQ(cb->accessibleName(), root);
     EXPECT_EQ(panel.tickedRoots(), QStringList{root});
     EXPECT_EQ(panel.tickedCaptions(), root + " ");
+}
+
+TEST(DrivePanel, BoxesOfEarlierColumnsStayNarrow) {
+    QStringList roots{"/", "/boot", "/home", "/srv", "/var", "/media/usb"};
+    TDrivePanel panel;
+    panel.buildDriveBoxes(drivesAt(roots), 0);
+    for (int n = 1; n <= 5; ++n) {
+        QCheckBox* cb = panel.box(n);
+        EXPECT_EQ(cb->width(), TDrivePanel::BoxWidth) << n;
+        EXPECT_FALSE(cb->text().isEmpty()) << n;
+        EXPECT_EQ(cb->toolTip(), roots[n - 1]) << n;
+        EXPECT_EQ(panel.driveRoot(n), roots[n - 1]) << n;
+    }
+    EXPECT_EQ(panel.box(1)->text(), "/");
+    // A shortened caption shows the first letters of the last folder name.
+    EXPECT_TRUE(panel.box(3)->text().startsWith("h")) << panel.box(3)->text().toStdString();
+    EXPECT_GT(panel.box(6)->width(), TDrivePanel::BoxWidth);
+    EXPECT_EQ(panel.box(6)->text(), "/media/usb");
+
+    // Fewer drives at the next build: the first column is the last in use again.
+    panel.buildDriveBoxes(drivesAt({"/", "/home"}), 0);
+    EXPECT_GT(panel.box(2)->width(), TDrivePanel::BoxWidth);
+    EXPECT_EQ(panel.box(2)->text(), "/home");
 }
 
 TEST(DrivePanel, EachBuildStartsFromNoTicksAndPersonClicksAreSignalled) {
