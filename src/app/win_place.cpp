@@ -1,5 +1,14 @@
 #include "app/win_place.h"
 
+// The stored value is the ten numbers, each followed by `Delimiter`: flags (2 when a
+// minimised window restores to maximised), show state (1 normal, 2 minimised, 3 maximised),
+// minimised x and y (-1: not used), maximised x and y (where the maximised window sits, -1
+// when it is not maximised), and the normal rectangle's left, top, right and bottom, right and
+// bottom exclusive (right = left + width). The rectangle is the window's client area in
+// screen pixels, so storing and restoring it is exact whatever frame the window system adds.
+// Saving never throws (windows save as they are destroyed): a refused write goes to the
+// application's general error report.
+
 #include "app/application.h"
 #include "app/profile.h"
 #include "platform/program_path.h"
@@ -33,6 +42,14 @@ QRect onAScreen(QRect rect) {
     rect.moveTopLeft(area.topLeft());
     return rect;
 }
+
+// The key: `Identifier`, or the owner's object name when the window named itself only after
+// making its placement component.
+QString keyOf(const TWinPlace& place, const QWidget* owner) {
+    if (place.Identifier.isEmpty() && owner)
+        return owner->objectName();
+    return place.Identifier;
+}
 } // namespace
 
 TWinPlace::TWinPlace(QWidget* owner)
@@ -41,14 +58,8 @@ TWinPlace::TWinPlace(QWidget* owner)
         Identifier = owner_->objectName();
 }
 
-QString TWinPlace::identifier() const {
-    if (Identifier.isEmpty() && owner_)
-        return owner_->objectName();
-    return Identifier;
-}
-
 QString TWinPlace::storedValue() const {
-    return Profile(IniFileName).readString(Section, identifier(), QString());
+    return Profile(IniFileName).readString(Section, keyOf(*this, owner_), QString());
 }
 
 void TWinPlace::savePlacement() {
@@ -88,7 +99,7 @@ void TWinPlace::savePlacement() {
     for (const qint64 n : v)
         text += QString::number(n) + Delimiter;
     runReportingErrors([&] {
-        Profile(IniFileName).writeString(Section, identifier(), text);
+        Profile(IniFileName).writeString(Section, keyOf(*this, owner_), text);
         return true;
     });
 }
