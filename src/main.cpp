@@ -1,6 +1,19 @@
-#include <QApplication>
+// Start-up: the application (titled "Zelkova '95"), the main window, the message loop.
+// Closing the main window ends the program.
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/resources_init.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    ZelkovaApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
+    initResources();
+
+    TfrmMain mainWindow;
+    frmMain = &mainWindow;
+    QObject::connect(&mainWindow, &TfrmMain::closed, &app, &QApplication::quit);
+    mainWindow.show();
+    const int result = ZelkovaApplication::exec();
+    frmMain = nullptr;
+    return result;
 }
