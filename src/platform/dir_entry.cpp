@@ -77,9 +77,17 @@ bool searchIncludes(unsigned attributes, unsigned mask) {
 unsigned mapAttributes(const char* name, unsigned mode, bool noDump) {
     unsigned a = 0;
     // The name may arrive as a path (statPath); only its last component counts.
-    const char* base = std::strrchr(name, '/');
-    base = base && base[1] ? base + 1 : name;
-    if (base[0] == '.' && !isDotOrDotDot(base))
+    qsizetype end = qsizetype(std::strlen(name));
+    while (end > 1 && name[end - 1] == '/')
+        --end;
+    qsizetype start = end;
+    while (start > 0 && name[start - 1] != '/')
+        --start;
+    const qsizetype length = end - start;
+    const char* base = name + start;
+    const bool dots =
+        (length == 1 && base[0] == '.') || (length == 2 && base[0] == '.' && base[1] == '.');
+    if (length > 0 && base[0] == '.' && !dots)
         a |= faHidden;
     const bool regular = S_ISREG(mode);
     const bool folder = S_ISDIR(mode);

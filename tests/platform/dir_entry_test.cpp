@@ -51,6 +51,8 @@ TEST(DirEntry, MapsKindsAndPermissionsToAttributes) {
     EXPECT_EQ(mapAttributes(".", S_IFDIR | 0755, false), unsigned(faDirectory));
     EXPECT_EQ(mapAttributes("..", S_IFDIR | 0755, false), unsigned(faDirectory));
     EXPECT_EQ(mapAttributes("/a/.b/c", S_IFREG | 0644, false), unsigned(faArchive));
+    EXPECT_EQ(mapAttributes("/a/.b/", S_IFDIR | 0755, false), unsigned(faHidden | faDirectory));
+    EXPECT_EQ(mapAttributes("/", S_IFDIR | 0755, false), unsigned(faDirectory));
     EXPECT_EQ(mapAttributes("x", S_IFREG | 0644, true), 0u);
 }
 
