@@ -1,0 +1,642 @@
+#include "finders/dup_window.h"
+
+#include "app/locations.h"
+#include "app/main_window.h"
+#include "app/message_boxes.h"
+#include "app/number_text.h"
+#include "app/screen_centre.h"
+#include "app/ui.h"
+#include "app/win_place.h"
+#include "delete/really_delete.h"
+#include "platform/dir_entry.h"
+#include "platform/file_types.h"
+#include "platform/launcher.h"
+#include "widgets/number_field.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <new>
+
+const QString TfrmDup::kResourceText = QStringLiteral(
+    "Due to Windows resource limitations ... cannot process any more files.\r\rTry increasing "
+    "the file size limits or file match and re-scan.");
+
+namespace {
+constexpr int kPanelHeight = 172;
+constexpr int kPanelWidth = 632; // the top panel at the design size: minimum 635 by 344
+constexpr int kButtonTop = 141;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 28;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    b->resize(kButtonWidth, kButtonHeight);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(r);
+    return l;
+}
+} // namespace
+
+// Locks the window for a scan and unlocks it however the scan ends, also by an exception.
+class TfrmDup::ScanLock {
+public:
+    explicit ScanLock(TfrmDup& w) : w_(w) {
+        w_.scanning_ = true;
+        w_.lockWindow(true);
+    }
+    ~ScanLock() { release(); }
+    void release() {
+        if (!w_.scanning_)
+            return;
+        w_.scanning_ = false;
+        w_.lockWindow(false);
+    }
+
+private:
+    TfrmDup& w_;
+};
+
+TfrmDup::TfrmDup(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      duplicates_(duplicatesMode), records_(duplicatesMode) {
+    setObjectName(QStringLiteral("frmDup"));
+    setSizeGripEnabled(true);
+    resize(640, 406);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The top panel: size filter, file match, drives and the button row.
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    layout->addWidget(Panel1);
+
+    rbLarger = new QRadioButton(QStringLiteral("Larger or equal to"), Panel1);
+    rbLarger->setObjectName(QStringLiteral("rbLarger"));
+    rbLarger->setGeometry(8, 10, 125, 20);
+    rbLarger->setChecked(true);
+    rbSmaller = new QRadioButton(QStringLiteral("Smaller or equal to"), Panel1);
+    rbSmaller->setObjectName(QStringLiteral("rbSmaller"));
+    rbSmaller->setGeometry(8, 32, 125, 20);
+    rbBetween = new QRadioButton(QStringLiteral("In between"), Panel1);
+    rbBetween->setObjectName(QStringLiteral("rbBetween"));
+    rbBetween->setGeometry(8, 54, 125, 20);
+
+    num1 = new TNumberField(Panel1);
+    num1->setObjectName(QStringLiteral("num1"));
+    num1->setRange(0, 10000);
+    num1->setGeometry(165, 8, 80, 22);
+    num1->setAccessibleNames(QStringLiteral("First size in KB"));
+    lblKB1 = makeLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(252, 11, 140, 18));
+    lblAnd = makeLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(136, 36, 26, 18));
+    num2 = new TNumberField(Panel1);
+    num2->setObjectName(QStringLiteral("num2"));
+    num2->setRange(0, 10000);
+    num2->setGeometry(165, 33, 80, 22);
+    num2->setAccessibleNames(QStringLiteral("Second size in KB"));
+    lblKB2 = makeLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(252, 36, 140, 18));
+    lblAnd->hide();
+    num2->hide();
+    lblKB2->hide();
+
+    Bevel1 = new QFrame(Panel1);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 77, 400, 2);
+
+    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Matching"), QRect(8, 92, 60, 18));
+    cbWildCard = new QComboBox(Panel1);
+    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
+    cbWildCard->setEditable(true);
+    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
+    cbWildCard->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
+    cbWildCard->setAccessibleName(QStringLiteral("Matching"));
+    cbWildCard->setGeometry(70, 89, 100, 24);
+    cbWildCard->setEditText(QStringLiteral("*.*"));
+    Label3->setBuddy(cbWildCard);
+    lblWild = makeLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(178, 92, 230, 18));
+
+    pnlDrives = new TDrivePanel(Panel1);
+    pnlDrives->move(kPanelWidth - 205 - 8, 8);
+
+    btScan = makeButton(Panel1, "btScan", QStringLiteral("&Scan"), QString());
+    btExact = makeButton(Panel1, "btExact", QStringLiteral("&Exact"),
+                         QStringLiteral("Search for duplicates based on file name AND size"));
+    btClose =
+        makeButton(Panel1, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
+    btAbort = makeButton(Panel1, "btAbort", QStringLiteral("&Abort"), QStringLiteral("Abort scan"));
+    btMark = makeButton(Panel1, "btMark", QStringLiteral("&Mark"),
+                        QStringLiteral("Mark file for deletion (double click on grid also works)"));
+    btDelete = makeButton(Panel1, "btDelete", QStringLiteral("Delete"),
+                          QStringLiteral("Delete marked files"));
+    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("&Print"),
+                         QStringLiteral("Print list of files"));
+    btClip = makeButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
+                        QStringLiteral("Copy list of files to clipboard"));
+    btBrowse = makeButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
+                          QStringLiteral("Browse this file and folder"));
+    btAbort->hide();
+    btDelete->setEnabled(false);
+    // The folder browser is not part of this build; its button stays hidden.
+    btBrowse->hide();
+
+    // The result grid and the status line.
+    grid = new StringGrid(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->setToolTip(QStringLiteral("Double click to mark for deletion, right click for options"));
+    grid->setAccessibleName(duplicates_ ? QStringLiteral("Duplicate files")
+                                        : QStringLiteral("File hogs"));
+    layout->addWidget(grid, 1);
+    pnlBase = new QFrame(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* baseLayout = new QHBoxLayout(pnlBase);
+    baseLayout->setContentsMargins(4, 1, 4, 1);
+    pnlSel = new QLabel(pnlBase);
+    pnlSel->setObjectName(QStringLiteral("pnlSel"));
+    pnlSel->setAccessibleName(QStringLiteral("Status"));
+    pnlSel->setTextFormat(Qt::PlainText);
+    baseLayout->addWidget(pnlSel);
+    layout->addWidget(pnlBase);
+
+    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
+    grid->setRightAligned(duplicates_ ? 1 : 0, true);
+    marks_ = new ResultList(*grid, this);
+    marks_->setNameColumn(nameColumn());
+    marks_->setPathOfRow([this](int row) {
+        // The record's exact path: the shown text may be in lower case.
+        return grid->isKeyedRow(row) ? records_.path(grid->rowKey(row)) : QString();
+    });
+    marks_->setRowLimit([this] { return rowCounter; });
+    marks_->setStatusSink([this](const QString& s) { pnlSel->setText(s); });
+    marks_->setDeleteButton(btDelete);
+
+    menu = buildResultMenu(this);
+    grid->setPopupMenu(menu.PopupMenu1);
+    // The viewer and the details window are not part of this build.
+    menu.Details1->setVisible(false);
+    menu.View1->setVisible(false);
+    std::vector<SortChoice> choices = fileHogSortChoices(menu);
+    // Sort by numbers taken from the records, not by the cell texts: sizes of 1,000,000 K and
+    // more stay in order, and a million rows sort without making their texts.
+    for (SortChoice& c : choices) {
+        const QAction* a = c.action;
+        if (a == menu.Size1)
+            c.key = [this](int row) { return double(records_.size(grid->rowKey(row))); };
+        else if (a == menu.Date1)
+            c.key = [this](int row) { return records_.writeDateKey(grid->rowKey(row)); };
+        else if (a == menu.AccessDate1)
+            c.key = [this](int row) { return records_.accessDateKey(grid->rowKey(row)); };
+        else if (a == menu.Name1)
+            c.key = [this](int row) { return double(pathRank_[grid->rowKey(row)]); };
+        else if (a == menu.Type1)
+            c.key = [this](int row) {
+                return double(typeRank_[records_.typeIndex(grid->rowKey(row))]);
+            };
+    }
+    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
+    resizer_ =
+        std::make_unique<TopPanelResizer>(*Panel1, *menu.Shrinktoppanel1, *menu.Restoretoppanel1);
+
+    connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
+    connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btAbort, &QPushButton::clicked, this, &TfrmDup::btAbortClick);
+    connect(btMark, &QPushButton::clicked, marks_, &ResultList::DeleteAllFiles);
+    connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
+    connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
+    connect(btClip, &QPushButton::clicked, this, &TfrmDup::btClipClick);
+    connect(grid, &StringGrid::cellDoubleClicked, marks_, &ResultList::gridDblClick);
+    connect(grid, &StringGrid::keyReleased, this, [this](int key) {
+        if (key == Qt::Key_Delete)
+            marks_->DeleteAllFiles();
+    });
+    for (QRadioButton* rb : {rbLarger, rbSmaller, rbBetween})
+        connect(rb, &QRadioButton::clicked, this, &TfrmDup::rbLargerClick);
+    connect(num1, &TNumberField::exited, this, &TfrmDup::num1Exit);
+    connect(num1, &TNumberField::spinReleased, this, &TfrmDup::num1Exit);
+    connect(num2, &TNumberField::exited, this, &TfrmDup::num2Exit);
+    connect(num2, &TNumberField::spinReleased, this, &TfrmDup::num2Exit);
+    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
+    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDup::cb1Click);
+    connect(menu.Markall2, &QAction::triggered, marks_, &ResultList::Markall1Click);
+    connect(menu.Unmarkall2, &QAction::triggered, marks_, &ResultList::Unmarkall1Click);
+    connect(menu.Shrinktoppanel1, &QAction::triggered, this, [this] { resizer_->Shrink1Click(); });
+    connect(menu.Restoretoppanel1, &QAction::triggered, this, [this] { resizer_->Grow1Click(); });
+    connect(menu.Run1, &QAction::triggered, this, &TfrmDup::Run1Click);
+    for (QAction* a : {menu.Size1, menu.Date1, menu.AccessDate1, menu.Name1, menu.Type1})
+        connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
+
+    // A record refused by the store ends the walk as Abort does; what was found is kept.
+    records_.onRefused = [] {
+        warningBox(kResourceText);
+        abortFlag = true;
+    };
+    engine_.setSink(&records_);
+    engine_.setStatusHandler([this](const QString& folder) { pnlSel->setText(folder); });
+
+    // The placement: one entry for each of the two finders.
+    WinPlace1 = new TWinPlace(this);
+    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
+    WinPlace1->Section = duplicates_ ? QStringLiteral("frmDups") : QStringLiteral("frmMods");
+    WinPlace1->Identifier = QStringLiteral("frmMods");
+}
+
+TfrmDup::~TfrmDup() {
+    WinPlace1->savePlacement();
+    delete WinPlace1;
+}
+
+// ---- showing, layout
+
+void TfrmDup::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmDup::FormShow() {
+    resizer_->rememberHeight();
+    ClearGrid();
+    num1->setValue(250);
+    num2->setValue(250);
+    btPrint->hide();
+    btClip->hide();
+    btBrowse->hide();
+    lbFiles.clear();
+    lbList.clear();
+    abortFlag = false;
+    btAbort->hide();
+    pnlSel->clear();
+
+    pnlDrives->buildDriveBoxes();
+
+    btMark->hide();
+    btDelete->hide();
+    btScan->setEnabled(true);
+    btClose->setEnabled(true);
+
+    if (duplicates_) {
+        menu.Sortbysize1->setVisible(false);
+        setWindowTitle(QStringLiteral("Find and delete duplicate files"));
+        btScan->setToolTip(QStringLiteral("Duplicates on file name only"));
+        btExact->show();
+    } else {
+        menu.Sortbysize1->setVisible(true);
+        setWindowTitle(QStringLiteral("Find and delete file hogs"));
+        btScan->setToolTip(QStringLiteral("Start scanning for file hogs"));
+        btExact->hide();
+    }
+
+    // The button row: Scan, Exact (duplicates only), Close, then Abort and Mark sharing one
+    // place (never visible together), Delete, Print, Clipboard and Browse.
+    const int step = kButtonWidth + 3;
+    int left = 3;
+    btScan->move(left, kButtonTop);
+    left += step;
+    btExact->move(left, kButtonTop);
+    if (duplicates_)
+        left += step;
+    btClose->move(left, kButtonTop);
+    left += step;
+    for (QPushButton* b : {btAbort, btMark})
+        b->move(left, kButtonTop);
+    for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse}) {
+        left += step;
+        b->move(left, kButtonTop);
+    }
+    btScan->setFocus();
+
+    const double dpi = logicalDpiX();
+    const QScreen* s = screen();
+    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), dpi,
+                                     s ? s->availableGeometry().width() : 1 << 20));
+    centreOnScreen(this);
+    FormResize();
+
+    const QString pattern = cbWildCard->currentText();
+    cbWildCard->clear();
+    cbWildCard->addItems(listKnownExtensions());
+    cbWildCard->setEditText(pattern.isEmpty() ? QStringLiteral("*.*") : pattern);
+    cbWildCardChange(cbWildCard->currentText());
+    lblKB1->setText(KiloToMega(num1->value()));
+    lblKB2->setText(KiloToMega(num2->value()));
+
+    WinPlace1->restorePlacement();
+}
+
+void TfrmDup::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmDup::FormResize() {
+    const double scale = logicalDpiX() / 96.0;
+    const int client = width();
+    if (duplicates_) {
+        const int widths[] = {93, 54, 64, 70, 70, 184};
+        for (int c = 0; c < 6; ++c)
+            grid->setColWidth(c, int(widths[c] * scale));
+        grid->setColWidth(6, std::max(20, client - 560));
+    } else {
+        const int widths[] = {54, 64, 64, 64, 296};
+        for (int c = 0; c < 5; ++c)
+            grid->setColWidth(c, int(widths[c] * scale));
+        grid->setColWidth(5, std::max(20, client - 567));
+    }
+    pnlDrives->move(std::max(0, client - pnlDrives->width() - 8), pnlDrives->y());
+}
+
+// ---- the grid
+
+void TfrmDup::ClearGrid() {
+    static const QStringList dupHeader{"Filename", "Size in K", "Modified", "Time",
+                                       "Access",   "Folder",    "Type"};
+    static const QStringList hogHeader{"Size in K", "Modified", "Time",
+                                       "Access",    "FileName", "Type"};
+    const QStringList& header = duplicates_ ? dupHeader : hogHeader;
+    grid->setColCount(int(header.size()));
+    for (int c = 0; c < header.size(); ++c)
+        grid->setCell(c, 0, header[c]);
+    grid->clearCells();
+    grid->setRowCount(2);
+    rowCounter = 0;
+    sortMenu_->reset();
+    pathRank_.clear();
+    typeRank_.clear();
+    marks_->clearAllMarks();
+    grid->setFocus();
+}
+
+void TfrmDup::addToGrid(std::span<const quint32> recs) {
+    if (recs.empty())
+        return;
+    grid->setKeyedRows(rowCounter + 1, recs);
+    rowCounter += int(recs.size());
+}
+
+void TfrmDup::addDups(bool exact) {
+    lbList = records_.sortedList();
+    lbFiles = duplicateRows(records_, lbList, exact);
+    addToGrid(lbFiles);
+}
+
+void TfrmDup::reSort() {
+    lbList = records_.sortedList();
+    lbFiles.assign(lbList.rbegin(), lbList.rend());
+    addToGrid(lbFiles);
+}
+
+// ---- scanning
+
+SizeFilter TfrmDup::sizeFilter() const {
+    SizeFilter f;
+    f.mode = rbBetween->isChecked()   ? SizeMode::Between
+             : rbSmaller->isChecked() ? SizeMode::Smaller
+                                      : SizeMode::Larger;
+    f.first = num1->value();
+    f.second = num2->value();
+    return f;
+}
+
+void TfrmDup::lockWindow(bool locked) {
+    if (locked) {
+        btAbort->show();
+        btMark->hide();
+        btDelete->hide();
+        btPrint->hide();
+        btClip->hide();
+        grid->viewport()->setCursor(Qt::WaitCursor);
+    } else {
+        grid->viewport()->unsetCursor();
+        btAbort->hide();
+        if (!lbFiles.empty()) {
+            btMark->show();
+            btDelete->show();
+        }
+        marks_->updateDeleteButton();
+    }
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{btScan, btExact, btClose, pnlDrives, num1, num2,
+                                         cbWildCard, rbLarger, rbSmaller, rbBetween})
+        w->setEnabled(!locked);
+}
+
+void TfrmDup::scan(bool exact) {
+    // The grid's rows name records of the store about to be emptied.
+    if (rowCounter > 0)
+        ClearGrid();
+    lbFiles.clear();
+    lbList.clear();
+    records_.clear();
+    records_.setFilter(sizeFilter());
+    engine_.setPattern(cbWildCard->currentText());
+    abortFlag = false;
+    {
+        ScanLock lock(*this);
+        try {
+            ScanAllDrives();
+        } catch (const std::bad_alloc&) {
+            // Out of memory counts as the store refusing a record: keep what was found.
+            if (!records_.refused())
+                warningBox(kResourceText);
+            abortFlag = true;
+        }
+        if (duplicates_)
+            addDups(exact);
+        else
+            reSort();
+        if (rowCounter > 1)
+            grid->setRowCount(rowCounter + 1);
+    }
+
+    if (closeAfterScan_) {
+        // Closed during the scan: the walk has unwound, now the window goes.
+        closeAfterScan_ = false;
+        QDialog::done(closeResult_);
+        return;
+    }
+    if (lbFiles.empty()) {
+        pnlSel->clear();
+        infoBox(QStringLiteral("No files found."));
+        return;
+    }
+    btPrint->show();
+    btClip->show();
+    pnlSel->setText(
+        formatThousands(qint64(lbFiles.size())) +
+        (duplicates_ ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found")));
+}
+
+void TfrmDup::ScanAllDrives() {
+    for (int n = 1; n <= TDrivePanel::BoxCount; ++n) {
+        if (!pnlDrives->isTicked(n))
+            continue;
+        const QString root = pnlDrives->driveRoot(n);
+        bool ready = false;
+        try {
+            ready = isDriveReady(root);
+        } catch (const InvalidDriveId&) {
+            ready = false; // a drive that left the system since the boxes were built
+        }
+        if (!ready)
+            continue;
+        if (!engine_.walk(root))
+            errorBox(QStringLiteral("Can't open drive ") + root);
+    }
+}
+
+void TfrmDup::btScanClick() {
+    if (rbBetween->isChecked() && num2->value() < num1->value()) {
+        errorBox(QStringLiteral("The second number must be larger or equal than the first number"));
+        return;
+    }
+    ClearGrid();
+    scan(false);
+}
+
+void TfrmDup::btExactClick() {
+    ClearGrid();
+    scan(true);
+}
+
+void TfrmDup::btAbortClick() {
+    abortFlag = true;
+    btAbort->hide();
+    warningBox(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"));
+}
+
+void TfrmDup::keyPressEvent(QKeyEvent* event) {
+    // Esc during a scan stops the scan, as Abort does; it does not close the window.
+    if (scanning_ && event->key() == Qt::Key_Escape) {
+        if (!abortFlag)
+            btAbortClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TfrmDup::done(int result) {
+    if (scanning_) {
+        abortFlag = true;
+        closeAfterScan_ = true;
+        closeResult_ = result;
+        return;
+    }
+    QDialog::done(result);
+}
+
+// ---- controls of the top panel
+
+void TfrmDup::rbLargerClick() {
+    const bool between = rbBetween->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{num2, lblKB2, lblAnd})
+        w->setVisible(between);
+}
+
+void TfrmDup::num1Exit() {
+    lblKB1->setText(KiloToMega(num1->value()));
+}
+
+void TfrmDup::num2Exit() {
+    lblKB2->setText(KiloToMega(num2->value()));
+}
+
+void TfrmDup::cb1Click() {
+    btScan->setEnabled(pnlDrives->anyTicked());
+    btExact->setEnabled(btScan->isEnabled());
+}
+
+void TfrmDup::cbWildCardChange(const QString& text) {
+    lblWild->setText(patternDescription(text));
+}
+
+// ---- result list operations
+
+void TfrmDup::Sortbysize1Click(QAction* item) {
+    if (duplicates_ || grid->rowCount() < 2)
+        return;
+    BusyCursor busy;
+    if (item == menu.Name1 && pathRank_.empty())
+        pathRank_ = records_.pathRanks();
+    if (item == menu.Type1 && typeRank_.empty())
+        typeRank_ = records_.typeRanks();
+    sortMenu_->sortBy(item);
+}
+
+void TfrmDup::btPrintClick() {
+    const SizeChoice choice = rbBetween->isChecked()   ? SizeChoice::Between
+                              : rbSmaller->isChecked() ? SizeChoice::Smaller
+                                                       : SizeChoice::Larger;
+    const QString title =
+        printTitle(duplicates_, sizePhrase(choice, lblKB1->text(), lblKB2->text()),
+                   cbWildCard->currentText(), pnlDrives->tickedCaptions());
+    printGridWithDialog(*grid, title, this);
+}
+
+void TfrmDup::btClipClick() {
+    // The records in scan order (largest first for file hogs, whatever the grid's sort).
+    QStringList lines;
+    lines.reserve(qsizetype(lbFiles.size()));
+    for (quint32 rec : lbFiles)
+        lines << records_.line(rec);
+    copyLinesToClipboard(lines);
+}
+
+void TfrmDup::btDeleteClick() {
+    int result = QDialog::Accepted;
+    if (marks_->markedCount() >= 1) {
+        TfrmReallyDelete dlg(this);
+        dlg.setFiles(marks_->lbDeleted);
+        dlg.savings = marks_->markedTotal();
+        result = ui().showModal(dlg);
+    }
+    // Cancelled: the window stays with its rows and marks.
+    if (result != QDialog::Accepted)
+        return;
+    accept();
+}
+
+void TfrmDup::Run1Click() {
+    const int row = grid->currentRow();
+    if (row < 1 || row > rowCounter || !grid->isKeyedRow(row))
+        return;
+    const QString path = records_.path(grid->rowKey(row));
+    const std::optional<DirEntry> entry = statPath(path);
+    if (!entry || (entry->attributes & faDirectory))
+        return;
+    if (!openWithDefaultApp(path))
+        errorBox(QStringLiteral("Couldn't run ") + path);
+}
+
+void openDupWindow(QWidget* owner, bool duplicates) {
+    duplicatesMode = duplicates;
+    const auto window = std::make_unique<TfrmDup>(owner);
+    ui().showModal(*window);
+}

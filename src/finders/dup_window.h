@@ -1,0 +1,139 @@
+#pragma once
+
+#include "finders/dup_records.h"
+#include "finders/result_list.h"
+#include "finders/scan_engine.h"
+
+#include <QDialog>
+#include <QString>
+#include <memory>
+#include <span>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class StringGrid;
+class TDrivePanel;
+class TNumberField;
+class TWinPlace;
+
+// The duplicate-file finder (duplicatesMode true when the window is made) and the file-hog
+// finder (false): a size filter, a file-match pattern and drive boxes on the top panel, the
+// result grid in the middle and a status line along the bottom. A scan walks the ticked
+// drives with the scan engine into compact records; the grid shows them through their record
+// numbers, so it holds a million rows.
+class TfrmDup : public QDialog {
+    Q_OBJECT
+public:
+    // The warning shown when the record store refuses a file (the record limit).
+    static const QString kResourceText;
+
+    explicit TfrmDup(QWidget* owner = nullptr);
+    ~TfrmDup() override;
+
+    bool duplicates() const { return duplicates_; }
+    bool scanning() const { return scanning_; }
+
+    // The scan: lock the window, walk the ticked drives, fill the grid, unlock, report.
+    void scan(bool exact);
+    void ScanAllDrives();
+    // Duplicates mode: every group of equal names (with `exact`, names and size texts).
+    void addDups(bool exact);
+    // File-hog mode: all records, largest first.
+    void reSort();
+    // Writes records as the next grid rows.
+    void addToGrid(std::span<const quint32> records);
+    void ClearGrid();
+
+    // The hidden lists: the sorted records of the last scan and the records shown, in the
+    // grid order of the scan. Both hold record numbers of `records()`.
+    std::vector<quint32> lbList;
+    std::vector<quint32> lbFiles;
+    // Rows written to the grid since the last ClearGrid.
+    int rowCounter = 0;
+    const DupRecords& records() const { return records_; }
+    ResultList& marks() { return *marks_; }
+    // The marked paths, in marking order.
+    const QStringList& lbDeleted() const { return marks_->lbDeleted; }
+
+    // Controls.
+    QFrame* Panel1 = nullptr;
+    QRadioButton* rbLarger = nullptr;
+    QRadioButton* rbSmaller = nullptr;
+    QRadioButton* rbBetween = nullptr;
+    TNumberField* num1 = nullptr;
+    TNumberField* num2 = nullptr;
+    QLabel* lblKB1 = nullptr;
+    QLabel* lblAnd = nullptr;
+    QLabel* lblKB2 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* cbWildCard = nullptr;
+    QLabel* lblWild = nullptr;
+    TDrivePanel* pnlDrives = nullptr;
+    QPushButton* btScan = nullptr;
+    QPushButton* btExact = nullptr;
+    QPushButton* btClose = nullptr;
+    QPushButton* btAbort = nullptr;
+    QPushButton* btMark = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btPrint = nullptr;
+    QPushButton* btClip = nullptr;
+    QPushButton* btBrowse = nullptr;
+    StringGrid* grid = nullptr;
+    QFrame* pnlBase = nullptr;
+    QLabel* pnlSel = nullptr;
+    ResultMenu menu;
+    TWinPlace* WinPlace1 = nullptr;
+
+public Q_SLOTS:
+    void btScanClick();
+    void btExactClick();
+    void btAbortClick();
+    void btDeleteClick();
+    void btPrintClick();
+    void btClipClick();
+    void Run1Click();
+    void Sortbysize1Click(QAction* item);
+    void rbLargerClick();
+    void num1Exit();
+    void num2Exit();
+    void cb1Click();
+    void cbWildCardChange(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Closing while a scan runs sets the abort flag; the window closes once the walk has
+    // unwound.
+    void done(int result) override;
+
+private:
+    class ScanLock;
+    void FormShow();
+    void FormResize();
+    void lockWindow(bool locked);
+    SizeFilter sizeFilter() const;
+    int nameColumn() const { return duplicates_ ? 0 : 4; }
+
+    const bool duplicates_;
+    DupRecords records_;
+    ScanEngine engine_;
+    ResultList* marks_ = nullptr;
+    std::unique_ptr<GridSortMenu> sortMenu_;
+    std::unique_ptr<TopPanelResizer> resizer_;
+    std::vector<quint32> pathRank_; // made when the grid is first sorted by name
+    std::vector<quint32> typeRank_;
+    bool shown_ = false;
+    bool scanning_ = false;
+    bool closeAfterScan_ = false;
+    int closeResult_ = QDialog::Rejected;
+};
+
+// Sets duplicatesMode, makes the duplicate (true) or file-hog (false) window with `owner` as
+// its owner, shows it modally and destroys it.
+void openDupWindow(QWidget* owner, bool duplicates);

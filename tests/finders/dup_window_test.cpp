@@ -1,0 +1,509 @@
+#include "finders/dup_window.h"
+
+#include "app/locations.h"
+#include "app/main_window.h"
+#include "app/number_text.h"
+#include "app/profile.h"
+#include "delete/really_delete.h"
+#include "platform/drives.h"
+#include "platform/launcher.h"
+#include "platform/native_path.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+#include "widgets/number_field.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kAbortText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
+
+// A finder window over a test "drive": the temporary tree is the only drive of the list.
+class DupWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setDriveListSeam([this] { return drives; });
+        drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
+    }
+    void TearDown() override {
+        setDriveListSeam(nullptr);
+        setLauncherSeam(nullptr);
+        setPumpInterval(20);
+        setPumpHook(nullptr);
+        DupRecords::setLimit(DupRecords::DefaultLimit);
+        abortFlag = false;
+    }
+
+    // Opens the window as the main window would and shows it; every file passes the filter.
+    std::unique_ptr<TfrmDup> open(bool duplicates) {
+        duplicatesMode = duplicates;
+        auto w = std::make_unique<TfrmDup>();
+        w->show();
+        w->num1->setValue(0);
+        return w;
+    }
+
+    QStringList rowTexts(const TfrmDup& w, int column) {
+        QStringList out;
+        for (int r = 1; r < w.grid->rowCount(); ++r)
+            out << w.grid->cell(column, r);
+        return out;
+    }
+    // The exact paths of the listed rows, top to bottom (the texts may be in lower case).
+    QStringList rowPaths(const TfrmDup& w) {
+        QStringList out;
+        for (int r = 1; r <= w.rowCounter; ++r)
+            out << w.records().path(w.grid->rowKey(r));
+        return out;
+    }
+    QString p(const char* rel) { return tree.path() + u'/' + QLatin1String(rel); }
+
+    ScriptedUi ui;
+    TempTree tree;
+    std::vector<Drive> drives;
+};
+
+qint64 totalsKey(const char* key) {
+    return Profile(QStringLiteral("zelkova.ini"))
+        .readInteger(QStringLiteral("Zelkova"), QLatin1String(key), 0);
+}
+
+} // namespace
+
+TEST_F(DupWindowTest, OpeningSetsUpEachMode) {
+    auto dup = open(true);
+    EXPECT_EQ(dup->windowTitle(), "Find and delete duplicate files");
+    EXPECT_EQ(dup->btScan->toolTip(), "Duplicates on file name only");
+    EXPECT_FALSE(dup->btExact->isHidden());
+    EXPECT_FALSE(dup->menu.Sortbysize1->isVisible());
+    EXPECT_EQ(dup->grid->colCount(), 7);
+    EXPECT_EQ(dup->grid->cell(0, 0), "Filename");
+    EXPECT_EQ(dup->grid->rowCount(), 2);
+    EXPECT_EQ(dup->num2->value(), 250);
+    EXPECT_EQ(dup->lblKB1->text(), "KB (256000 bytes)");
+    EXPECT_TRUE(dup->pnlDrives->isTicked(1));
+    EXPECT_EQ(dup->pnlDrives->driveRoot(1), tree.path());
+    for (QWidget* hidden : {(QWidget*)dup->btAbort, (QWidget*)dup->btMark, (QWidget*)dup->btDelete,
+                            (QWidget*)dup->btPrint, (QWidget*)dup->btClip, (QWidget*)dup->btBrowse,
+                            (QWidget*)dup->num2, (QWidget*)dup->lblAnd})
+        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    EXPECT_EQ(dup->cbWildCard->currentText(), "*.*");
+    EXPECT_EQ(dup->lblWild->text(), "All files");
+    EXPECT_EQ(dup->cbWildCard->itemText(0), "*.*");
+    // Mark and Abort share one place on the button row, right of Close.
+    EXPECT_EQ(dup->btMark->pos(), dup->btAbort->pos());
+    EXPECT_EQ(dup->btClose->x() + dup->btClose->width() + 3, dup->btMark->x());
+    EXPECT_FALSE(dup->menu.View1->isVisible());
+    EXPECT_FALSE(dup->menu.Details1->isVisible());
+
+    auto hog = open(false);
+    EXPECT_EQ(hog->windowTitle(), "Find and delete file hogs");
+    EXPECT_TRUE(hog->btExact->isHidden());
+    EXPECT_EQ(hog->btClose->pos(), hog->btExact->pos());
+    EXPECT_TRUE(hog->menu.Sortbysize1->isVisible());
+    EXPECT_EQ(hog->grid->colCount(), 6);
+    EXPECT_EQ(hog->grid->cell(4, 0), "FileName");
+
+    // Column widths follow the window: the last column takes the rest.
+    const double scale = hog->logicalDpiX() / 96.0;
+    hog->resize(900, 500);
+    EXPECT_EQ(hog->grid->colWidth(4), int(296 * scale));
+    EXPECT_EQ(hog->grid->colWidth(5), 900 - 567);
+    EXPECT_EQ(hog->pnlDrives->x() + hog->pnlDrives->width(), 900 - 8);
+}
+
+TEST_F(DupWindowTest, SizeFilterControls) {
+    auto w = open(false);
+    w->rbBetween->click();
+    EXPECT_FALSE(w->num2->isHidden());
+    EXPECT_FALSE(w->lblAnd->isHidden());
+    w->rbSmaller->click();
+    EXPECT_TRUE(w->num2->isHidden());
+    w->num1->setValue(1024);
+    w->num1Exit();
+    EXPECT_EQ(w->lblKB1->text(), KiloToMega(1024));
+
+    // Unticking the last drive disables Scan and Exact; ticking one enables both.
+    w->pnlDrives->box(1)->click();
+    EXPECT_FALSE(w->btScan->isEnabled());
+    EXPECT_FALSE(w->btExact->isEnabled());
+    w->pnlDrives->box(1)->click();
+    EXPECT_TRUE(w->btScan->isEnabled());
+    EXPECT_TRUE(w->btExact->isEnabled());
+}
+
+TEST_F(DupWindowTest, DuplicatesScanGroupsNamesAndExactAlsoSizes) {
+    tree.file("a/Readme.txt", 2048);
+    tree.file("b/README.TXT", 2049);
+    tree.file("c/readme.txt", 3072);
+    tree.file("c/single.txt", 10);
+    tree.file("d/x.bin", 5);
+    tree.file("e/x.bin", 5);
+    tree.file(".hidden/x.bin", 5);
+    auto w = open(true);
+
+    w->btScanClick();
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    EXPECT_EQ(w->rowCounter, 5);
+    EXPECT_EQ(w->grid->rowCount(), 6);
+    EXPECT_EQ(w->pnlSel->text(), "5 duplicates found");
+    EXPECT_EQ(rowTexts(*w, 0), (QStringList{"Readme.txt    ", "README.TXT    ", "readme.txt    ",
+                                            "x.bin         ", "x.bin         "}));
+    EXPECT_EQ(rowPaths(*w), (QStringList{p("a/Readme.txt"), p("b/README.TXT"), p("c/readme.txt"),
+                                         p("d/x.bin"), p("e/x.bin")}));
+    EXPECT_EQ(rowTexts(*w, 5)[0].toLower(), p("a/").toLower());
+    EXPECT_EQ(w->grid->cell(1, 1), "     2 K");
+    for (QWidget* shown :
+         {(QWidget*)w->btMark, (QWidget*)w->btDelete, (QWidget*)w->btPrint, (QWidget*)w->btClip})
+        EXPECT_FALSE(shown->isHidden());
+    EXPECT_TRUE(w->btAbort->isHidden());
+    EXPECT_FALSE(w->btDelete->isEnabled());
+    EXPECT_TRUE(w->btScan->isEnabled());
+    EXPECT_TRUE(w->cbWildCard->isEnabled());
+
+    // Exact: 2048 and 2049 bytes read the same, 3072 does not.
+    w->btExactClick();
+    EXPECT_EQ(rowPaths(*w),
+              (QStringList{p("a/Readme.txt"), p("b/README.TXT"), p("d/x.bin"), p("e/x.bin")}));
+    EXPECT_EQ(w->pnlSel->text(), "4 duplicates found");
+
+    // A pattern narrows the search.
+    w->cbWildCard->setEditText("*.txt");
+    w->btScanClick();
+    EXPECT_EQ(w->rowCounter, 3);
+}
+
+TEST_F(DupWindowTest, FileHogsLargestFirstSortMarksAndClipboard) {
+    tree.file("big/Huge.iso", 3LL << 30);
+    tree.file("exact.bin", 256000);
+    tree.file("under.bin", 255999);
+    tree.file("mid/Million.dat", 1048576000);
+    tree.file("mid/zeta.dat", 300000);
+    auto w = open(false);
+    w->num1->setValue(250);
+
+    w->btScanClick();
+    ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    EXPECT_EQ(w->pnlSel->text(), "4 file hogs found");
+    EXPECT_EQ(rowTexts(*w, 0), (QStringList{"3145728 K", "1024000 K", "   292 K", "   250 K"}));
+    EXPECT_EQ(rowPaths(*w).first(), p("big/Huge.iso"));
+    EXPECT_EQ(rowTexts(*w, 4).first().toLower(), p("big/Huge.iso").toLower());
+
+    // Mark the largest: the total is its true 64-bit size.
+    w->grid->setCurrentRow(1);
+    w->marks().gridDblClick();
+    EXPECT_EQ(w->pnlSel->text(),
+              QStringLiteral("1 files %1 bytes").arg(formatThousands(3LL << 30)));
+    EXPECT_TRUE(w->btDelete->isEnabled());
+    EXPECT_EQ(w->lbDeleted(), QStringList{p("big/Huge.iso")});
+
+    // By name the rows move with their marks; by size largest-first comes back.
+    w->Sortbysize1Click(w->menu.Name1);
+    EXPECT_TRUE(w->menu.Name1->isChecked());
+    EXPECT_FALSE(w->menu.Size1->isChecked());
+    EXPECT_EQ(rowPaths(*w), (QStringList{p("big/Huge.iso"), p("exact.bin"), p("mid/Million.dat"),
+                                         p("mid/zeta.dat")}));
+    EXPECT_TRUE(w->grid->marked(1));
+    w->Sortbysize1Click(w->menu.Type1);
+    w->Sortbysize1Click(w->menu.Size1);
+    EXPECT_EQ(w->grid->cell(0, 1), "3145728 K");
+    EXPECT_TRUE(w->grid->marked(1));
+
+    // The clipboard holds the records largest first whatever the grid's order.
+    w->Sortbysize1Click(w->menu.Name1);
+    w->btClipClick();
+    const QStringList lines = QApplication::clipboard()->text().split(u'\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("3145728 K\t"));
+    EXPECT_TRUE(lines[3].startsWith("   250 K\t"));
+    EXPECT_EQ(lines[0].split(u'\t').size(), 6);
+
+    // Printing goes to the PDF file the print dialog chose.
+    QTemporaryDir out;
+    ui.pdfPath = out.filePath("list.pdf");
+    w->btPrintClick();
+    EXPECT_GT(QFileInfo(ui.pdfPath).size(), 0);
+}
+
+TEST_F(DupWindowTest, NothingFoundAndTheOrderOfTheTwoNumbers) {
+    tree.file("small.txt", 10);
+    auto w = open(false);
+    w->num1->setValue(250);
+    w->btScanClick();
+    EXPECT_EQ(ui.messageTexts(), QStringList{"No files found."});
+    EXPECT_TRUE(w->btPrint->isHidden());
+    EXPECT_TRUE(w->btMark->isHidden());
+
+    ui.clear();
+    w->rbBetween->click();
+    w->num1->setValue(200);
+    w->num2->setValue(100);
+    w->btScanClick();
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{"The second number must be larger or equal than the first number"});
+    ui.clear();
+    w->btExactClick();
+    EXPECT_EQ(ui.messageTexts(), QStringList{"No files found."});
+
+    // In between 100 and 100 lists exactly the files of 102,400 bytes.
+    tree.file("a.bin", 102400);
+    tree.file("b.bin", 102401);
+    ui.clear();
+    w->num1->setValue(100);
+    w->btScanClick();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(rowPaths(*w), QStringList{p("a.bin")});
+}
+
+TEST_F(DupWindowTest, DriveThatCannotBeOpenedIsReportedAndTheOthersScanned) {
+    tree.file("f.bin", 5);
+    TempTree other;
+    other.file("plain", 1);
+    // A "drive" whose root is a file: ready for statvfs, but no folder to walk.
+    drives.push_back(Drive{other.path() + "/plain", QStringLiteral("x"), QStringLiteral("tmpfs")});
+    auto w = open(false);
+    w->pnlDrives->box(2)->setChecked(true);
+    w->btScanClick();
+    EXPECT_EQ(ui.messageTexts(), QStringList{"Can't open drive " + other.path() + "/plain"});
+    EXPECT_EQ(w->rowCounter, 1);
+}
+
+TEST_F(DupWindowTest, RecordLimitWarnsAndKeepsThePartialList) {
+    for (int i = 0; i < 6; ++i)
+        tree.file("f" + QByteArray::number(i), 10 + i);
+    DupRecords::setLimit(2);
+    auto w = open(false);
+    w->btScanClick();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(ui.messages[0].text, TfrmDup::kResourceText);
+    EXPECT_EQ(w->rowCounter, 2);
+    EXPECT_EQ(w->pnlSel->text(), "2 file hogs found");
+}
+
+TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
+    for (int d = 0; d < 10; ++d)
+        for (int f = 0; f < 5; ++f)
+            tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
+    auto w = open(false);
+    setPumpInterval(0);
+    int pumps = 0;
+    setPumpHook([&] {
+        // Abort is live during the walk; the walk ends after its message is closed.
+        if (++pumps == 12) {
+            EXPECT_FALSE(w->btAbort->isHidden());
+            EXPECT_FALSE(w->btScan->isEnabled());
+            w->btAbort->click();
+        }
+    });
+    w->btScanClick();
+    EXPECT_EQ(ui.messageTexts(), QStringList{kAbortText});
+    EXPECT_GT(w->rowCounter, 0);
+    EXPECT_LT(w->rowCounter, 50);
+    EXPECT_EQ(w->pnlSel->text(), QStringLiteral("%1 file hogs found").arg(w->rowCounter));
+    EXPECT_TRUE(w->btScan->isEnabled());
+    EXPECT_TRUE(w->btAbort->isHidden());
+
+    // The next scan starts afresh and lists everything.
+    setPumpHook(nullptr);
+    ui.clear();
+    w->btScanClick();
+    EXPECT_EQ(w->rowCounter, 50);
+}
+
+TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToUnwind) {
+    for (int d = 0; d < 10; ++d)
+        for (int f = 0; f < 5; ++f)
+            tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
+    auto w = open(true);
+    setPumpInterval(0);
+    int pumps = 0;
+    bool closedEarly = false;
+    setPumpHook([&] {
+        if (++pumps == 5) {
+            w->close(); // the title bar's close box
+            closedEarly = !w->isVisible();
+        }
+    });
+    w->btScanClick();
+    EXPECT_FALSE(closedEarly);
+    EXPECT_TRUE(abortFlag);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+    EXPECT_FALSE(w->scanning());
+    // No "No files found." or other message for a window that is going.
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DupWindowTest, DeleteMarkedFilesForGood) {
+    tree.file("a/dup.txt", 1000);
+    tree.file("b/dup.txt", 1500);
+    tree.file("c/tab\tname.txt", 700);
+    tree.file("d/tab\tname.txt", 700);
+    auto w = open(true);
+    w->btScanClick();
+    ASSERT_EQ(w->rowCounter, 4);
+    // Mark rows 1 and 3 with the Mark button (it moves down a row each time).
+    w->grid->setCurrentRow(1);
+    w->btMark->click();
+    EXPECT_EQ(w->grid->currentRow(), 2);
+    w->grid->setCurrentRow(3);
+    w->btMark->click();
+    ASSERT_EQ(w->lbDeleted().size(), 2);
+    EXPECT_EQ(w->lbDeleted()[1], rowPaths(*w)[2]);
+    EXPECT_TRUE(w->lbDeleted()[1].contains(u'\t'));
+
+    // The clipboard shows the tab as an escape and keeps one record per line.
+    w->btClipClick();
+    EXPECT_TRUE(QApplication::clipboard()->text().contains("tab\\tname.txt"));
+    EXPECT_EQ(QApplication::clipboard()->text().split(u'\n').size(), 4);
+
+    const qint64 before = totalsKey("Ndelete");
+    QStringList handed;
+    ui.onModal = [&](QDialog& d) {
+        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+        handed = confirm.files();
+        EXPECT_EQ(confirm.savings, 1700);
+        confirm.btDeleteAllClick();
+        return confirm.result();
+    };
+    w->btDeleteClick();
+    EXPECT_EQ(handed.size(), 2);
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    // Exactly the marked files went, by their exact names.
+    for (const QString& path : rowPaths(*w)) {
+        struct stat st;
+        EXPECT_EQ(::lstat(toNative(path).constData(), &st) == 0, !handed.contains(path))
+            << path.toStdString();
+    }
+    EXPECT_TRUE(handed.contains(p("a/dup.txt")));
+    EXPECT_EQ(totalsKey("Ndelete"), before + 2);
+}
+
+TEST_F(DupWindowTest, DeleteIntoTheTrash) {
+    tree.file("a/junk.bak", 300);
+    tree.file("b/junk.bak", 400);
+    auto w = open(true);
+    w->btScanClick();
+    w->marks().Markall1Click();
+    EXPECT_EQ(w->pnlSel->text(), "2 files 700 bytes");
+    const qint64 before = totalsKey("NWaste");
+    const QDir info(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/info");
+    const qsizetype infosBefore = info.entryList({"*.trashinfo"}, QDir::Files).size();
+    ui.onModal = [&](QDialog& d) {
+        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+        confirm.btRecycleClick();
+        return confirm.result();
+    };
+    w->btDeleteClick();
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_FALSE(tree.exists("a/junk.bak"));
+    EXPECT_FALSE(tree.exists("b/junk.bak"));
+    EXPECT_EQ(info.entryList({"*.trashinfo"}, QDir::Files).size(), infosBefore + 2);
+    EXPECT_EQ(totalsKey("NWaste"), before + 2);
+}
+
+TEST_F(DupWindowTest, CancelKeepsTheWindowAndNothingMarkedClosesAtOnce) {
+    tree.file("a/x.txt", 10);
+    tree.file("b/x.txt", 10);
+    auto w = open(true);
+    w->btScanClick();
+    w->grid->setCurrentRow(2);
+    w->marks().gridDblClick();
+    int shown = 0;
+    ui.onModal = [&](QDialog&) {
+        ++shown;
+        return int(QDialog::Rejected);
+    };
+    w->btDeleteClick();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->grid->marked(2));
+    EXPECT_EQ(w->lbDeleted(), QStringList{p("b/x.txt")});
+    EXPECT_TRUE(tree.exists("b/x.txt"));
+
+    w->marks().Unmarkall1Click();
+    EXPECT_EQ(w->pnlSel->text(), "0 files 0 bytes");
+    w->btDeleteClick();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(DupWindowTest, RunOpensTheFileOrReportsTheFailure) {
+    tree.file("doc.unknownext", 10);
+    tree.file("gone.txt", 10);
+    auto w = open(false);
+    w->btScanClick();
+    ASSERT_EQ(w->rowCounter, 2);
+    QStringList launched;
+    bool succeed = false;
+    setLauncherSeam([&](const QString& path) {
+        launched << path;
+        return succeed;
+    });
+    const int docRow = w->grid->cell(4, 1).endsWith("doc.unknownext") ? 1 : 2;
+    w->grid->setCurrentRow(docRow);
+    w->Run1Click();
+    EXPECT_EQ(launched, QStringList{p("doc.unknownext")});
+    EXPECT_EQ(ui.messageTexts(), QStringList{"Couldn't run " + p("doc.unknownext")});
+
+    ui.clear();
+    succeed = true;
+    w->Run1Click();
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A file that went since the scan: nothing happens.
+    ::unlink(tree.abs("gone.txt").constData());
+    w->grid->setCurrentRow(3 - docRow);
+    w->Run1Click();
+    EXPECT_EQ(launched.size(), 2);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DupWindowTest, EachFinderKeepsItsOwnPlacement) {
+    {
+        auto w = open(true);
+        w->setGeometry(100, 120, 700, 450);
+    }
+    {
+        auto w = open(false);
+        w->setGeometry(50, 60, 800, 500);
+    }
+    const Profile ini(QStringLiteral("zelkova.ini"));
+    const QString dups = ini.readString("frmDups", "frmMods", QString());
+    const QString hogs = ini.readString("frmMods", "frmMods", QString());
+    EXPECT_FALSE(dups.isEmpty());
+    EXPECT_FALSE(hogs.isEmpty());
+    EXPECT_NE(dups, hogs);
+
+    auto again = open(true);
+    EXPECT_EQ(again->size(), QSize(700, 450));
+}
+
+TEST_F(DupWindowTest, OpenDupWindowSetsTheModeAndShowsTheWindowModally) {
+    bool seenDuplicates = false;
+    ui.onModal = [&](QDialog& d) {
+        seenDuplicates = dynamic_cast<TfrmDup&>(d).duplicates();
+        return int(QDialog::Rejected);
+    };
+    openDupWindow(nullptr, true);
+    EXPECT_TRUE(duplicatesMode);
+    EXPECT_TRUE(seenDuplicates);
+    openDupWindow(nullptr, false);
+    EXPECT_FALSE(duplicatesMode);
+    EXPECT_FALSE(seenDuplicates);
+}
