@@ -1,5 +1,7 @@
 #include "widgets/string_grid.h"
 
+#include "app/resources_init.h"
+
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -18,6 +20,7 @@ namespace {
 // missing, in which case a marked cell shows only the shifted text.
 const QPixmap& markGlyph() {
     static const QPixmap glyph = [] {
+        initResources();
         QPixmap pix(QStringLiteral(":/mark.png"));
         if (!pix.isNull())
             pix.setMask(pix.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));

@@ -45,6 +45,22 @@ TEST(GridSort, TextUpperCasesOnlyAsciiLettersAndComparesCodes) {
                                             "apple", "9", "10"}));
 }
 
+TEST(GridSort, TextsSharingLongBeginnings) {
+    // Paths share long beginnings; texts differ only far in, or only in length or case.
+    const QString base = QStringLiteral("/home/someone/projects/zelkova/");
+    StringGrid grid;
+    fill(grid, {base + "b/x.txt", base + "a/y.txt", base + "a/", base + "A/y.txt",
+                base + "a/y.txt.bak", base + "a", base + "a/y.txt", base + "a/y.txs"});
+    sortGridRows(grid, 1, grid.rowCount() - 1, false, 0, SortKind::Text);
+    EXPECT_EQ(column(grid, 0), QStringList({base + "a", base + "a/", base + "a/y.txs",
+                                            base + "a/y.txt", base + "A/y.txt", base + "a/y.txt",
+                                            base + "a/y.txt.bak", base + "b/x.txt"}));
+    EXPECT_EQ(column(grid, 1), QStringList({"6", "3", "8", "2", "4", "7", "5", "1"}));
+
+    sortGridRows(grid, 1, grid.rowCount() - 1, true, 0, SortKind::Text);
+    EXPECT_EQ(column(grid, 1), QStringList({"1", "5", "2", "4", "7", "8", "3", "6"}));
+}
+
 TEST(GridSort, NumbersDropCommasAndUnreadableCountsZero) {
     EXPECT_DOUBLE_EQ(numberSortKey(QStringLiteral("1,234,567")), 1234567.0);
     EXPECT_DOUBLE_EQ(numberSortKey(QStringLiteral(" 12.5 ")), 12.5);
