@@ -3,14 +3,15 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/resources_init.h"
+#include "app/tool_windows.h"
 
 int main(int argc, char** argv) {
     ZelkovaApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
     initResources();
 
     TfrmMain mainWindow;
     frmMain = &mainWindow;
+    plugInToolWindows(mainWindow);
     QObject::connect(&mainWindow, &TfrmMain::closed, &app, &QApplication::quit);
     mainWindow.show();
     const int result = ZelkovaApplication::exec();

@@ -149,8 +149,8 @@ TfrmMain::TfrmMain(QWidget* parent)
         tool.label = new QLabel(QString::fromUtf8(text.label), tool.panel);
         tool.label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         tool.label->setFont(labelFont);
-        tool.label->setGeometry(6 + buttonWidth + 14, 2, panelWidth - buttonWidth - 26,
-                                panelHeight - 4);
+        const int labelLeft = 6 + buttonWidth + 14;
+        tool.label->setGeometry(labelLeft, 2, panelWidth - labelLeft - 10, panelHeight - 4);
         tool.label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         tool.label->setBuddy(tool.button);
         fitText(tool.label);

@@ -1,11 +1,13 @@
 #include "app/about.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/tool_windows.h"
 #include "controls/animated.h"
 #include "controls/gradient_back.h"
+#include "finders/dup_window.h"
 #include "platform/program_path.h"
-#include "scripted_ui.h"
-#include "temp_tree.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -352,4 +354,24 @@ TEST(HelpWindow, AFileTheUserMayNotReadIsReported) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(MainWindowTest, TheDuplicateWindowOpensInTheModeOfItsButton) {
+    TfrmMain w;
+    plugInToolWindows(w);
+    std::vector<bool> modes;
+    ui.onModal = [&](QDialog& d) {
+        auto* dup = dynamic_cast<TfrmDup*>(&d);
+        EXPECT_NE(dup, nullptr);
+        if (dup) {
+            modes.push_back(dup->duplicates());
+            EXPECT_EQ(dup->parentWidget(), &w);
+        }
+        return int(QDialog::Rejected);
+    };
+    ASSERT_TRUE(w.btDuplicate->isEnabled());
+    ASSERT_TRUE(w.btFileHog->isEnabled());
+    w.btFileHog->click();
+    w.btDuplicate->click();
+    EXPECT_EQ(modes, (std::vector<bool>{false, true}));
 }
