@@ -233,7 +233,7 @@ TEST(StringGrid, DefaultDrawingAlignsAndShowsTheMark) {
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), std::make_pair(0, 1)), drawn.end());
 }
 
-TEST(StringGrid, ManyKeyedRowsStayCompact) {
+TEST(StringGrid, ManyKeyedRows) {
     StringGrid grid;
     grid.setColCount(6);
     grid.setRowSource(keyedText);
