@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <numeric>
 #include <string_view>
 
@@ -139,6 +138,7 @@ void DupRecords::clear() {
     types_.clear();
     typeByExtension_.clear();
     haveLastType_ = false;
+    nameRank_ = {};
     pendingFolder_ = nullptr;
     folderIndex_ = -1;
 }
@@ -326,14 +326,22 @@ QString DupRecords::line(quint32 rec) const {
 }
 
 bool DupRecords::sameKey(quint32 a, quint32 b, bool exact) const {
-    const Record& ra = at(a);
-    const Record& rb = at(b);
-    if (exact && sizeTextKey(ra.size) != sizeTextKey(rb.size))
-        return false;
-    if (!(ra.flags & NonAscii) && !(rb.flags & NonAscii))
-        return compareFolded(nameBytes(ra), ra.nameLength, nameBytes(rb), rb.nameLength) == 0;
-    return fromNative(nameBytes(ra), ra.nameLength).toUpper() ==
-           fromNative(nameBytes(rb), rb.nameLength).toUpper();
+    // The name ranks of the last sortedList, while they still cover every record.
+    if (nameRank_.size() == count_) {
+        if (nameRank_[a] != nameRank_[b])
+            return false;
+    } else {
+        const Record& ra = at(a);
+        const Record& rb = at(b);
+        const bool same =
+            (!(ra.flags & NonAscii) && !(rb.flags & NonAscii))
+                ? compareFolded(nameBytes(ra), ra.nameLength, nameBytes(rb), rb.nameLength) == 0
+                : fromNative(nameBytes(ra), ra.nameLength).toUpper() ==
+                      fromNative(nameBytes(rb), rb.nameLength).toUpper();
+        if (!same)
+            return false;
+    }
+    return !exact || sizeTextKey(at(a).size) == sizeTextKey(at(b).size);
 }
 
 std::vector<quint32> DupRecords::sortedList() const {
@@ -351,11 +359,20 @@ std::vector<quint32> DupRecords::sortedList() const {
         return list;
     }
 
-    // Duplicates: give every distinct upper-cased name an id, rank the distinct names, then
-    // place the records by rank (a counting sort), so no record text is ever compared.
-    std::vector<quint32> rank(n);
-    std::deque<std::string> distinct;
-    std::unordered_map<std::string_view, quint32> idOf;
+    // Duplicates: give every distinct upper-cased name an id (an open-addressing table over
+    // the distinct names' bytes), rank the distinct names, then place the records by rank (a
+    // counting sort), so no record text is ever compared. The ranks are kept for sameKey.
+    std::vector<quint32>& rank = nameRank_;
+    rank.assign(n, 0);
+    std::string distinct;              // the distinct names' bytes, one after the other
+    std::vector<size_t> distinctStart; // offsets into `distinct`, one more than names
+    distinctStart.push_back(0);
+    struct Slot {
+        quint64 hash;
+        quint32 id; // 0: empty, else the distinct name's id + 1
+    };
+    std::vector<Slot> table(1024);
+    size_t mask = table.size() - 1;
     std::string scratch;
     for (quint32 i = 0; i < n; ++i) {
         const Record& r = at(i);
@@ -365,28 +382,63 @@ std::vector<quint32> DupRecords::sortedList() const {
             for (int k = 0; k < r.nameLength; ++k)
                 scratch[size_t(k)] = upperAscii(s[k]);
         } else {
-            const QByteArray u = toNative(fromNative(s, r.nameLength).toUpper());
-            scratch.assign(u.constData(), size_t(u.size()));
+            const QByteArray up = toNative(fromNative(s, r.nameLength).toUpper());
+            scratch.assign(up.constData(), size_t(up.size()));
         }
-        auto it = idOf.find(std::string_view(scratch));
-        if (it == idOf.end()) {
-            distinct.push_back(scratch);
-            it =
-                idOf.emplace(std::string_view(distinct.back()), quint32(distinct.size() - 1)).first;
+        quint64 h = 14695981039346656037ull; // FNV-1a
+        for (const char c : scratch)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        size_t slot = size_t(h) & mask;
+        quint32 id = 0;
+        for (; table[slot].id; slot = (slot + 1) & mask) {
+            if (table[slot].hash != h)
+                continue;
+            const quint32 d = table[slot].id - 1;
+            const size_t b = distinctStart[d], e = distinctStart[d + 1];
+            if (e - b == scratch.size() &&
+                std::memcmp(distinct.data() + b, scratch.data(), e - b) == 0) {
+                id = table[slot].id;
+                break;
+            }
         }
-        rank[i] = it->second;
+        if (!id) {
+            distinct += scratch;
+            distinctStart.push_back(distinct.size());
+            id = quint32(distinctStart.size() - 1);
+            table[slot] = Slot{h, id};
+            if (distinctStart.size() * 2 > table.size()) {
+                // Keep the table at most half full.
+                std::vector<Slot> bigger(table.size() * 2);
+                const size_t m = bigger.size() - 1;
+                for (const Slot& t : table)
+                    if (t.id) {
+                        size_t k = size_t(t.hash) & m;
+                        while (bigger[k].id)
+                            k = (k + 1) & m;
+                        bigger[k] = t;
+                    }
+                table.swap(bigger);
+                mask = m;
+            }
+        }
+        rank[i] = id - 1;
     }
-    idOf = {};
-    const quint32 u = quint32(distinct.size());
+    table = {};
+    const quint32 u = quint32(distinctStart.size() - 1);
+    auto distinctName = [&](quint32 d) {
+        return std::string_view(distinct.data() + distinctStart[d],
+                                distinctStart[d + 1] - distinctStart[d]);
+    };
     std::vector<quint32> byName(u);
     std::iota(byName.begin(), byName.end(), 0u);
     std::sort(byName.begin(), byName.end(),
-              [&](quint32 a, quint32 b) { return distinct[a] < distinct[b]; });
+              [&](quint32 a, quint32 b) { return distinctName(a) < distinctName(b); });
     std::vector<quint32> rankOfId(u);
     for (quint32 p = 0; p < u; ++p)
         rankOfId[byName[p]] = p;
     byName = {};
     distinct = {};
+    distinctStart = {};
     std::vector<quint32> start(size_t(u) + 1, 0);
     for (quint32 i = 0; i < n; ++i) {
         rank[i] = rankOfId[rank[i]];
@@ -395,29 +447,51 @@ std::vector<quint32> DupRecords::sortedList() const {
     rankOfId = {};
     for (quint32 p = 0; p < u; ++p)
         start[p + 1] += start[p];
-    {
-        std::vector<quint32> next(start.begin(), start.end() - 1);
-        for (quint32 i = 0; i < n; ++i)
-            list[next[rank[i]]++] = i;
-    }
-    // Within a name: by size text, then modification time, then folder text, then walk order.
+    // A name that occurs once takes its place at once. The records of a name that occurs more
+    // than once are ordered by size text, then modification time, then folder text, then walk
+    // order; their keys are gathered while the records are read in order, so the sort itself
+    // touches no record.
+    struct Item {
+        qint64 sizeKey;
+        qint64 writeTime;
+        quint32 folder;
+        quint32 rec;
+        bool operator<(const Item& o) const {
+            if (sizeKey != o.sizeKey)
+                return sizeKey < o.sizeKey;
+            if (writeTime != o.writeTime)
+                return writeTime < o.writeTime;
+            if (folder != o.folder)
+                return folder < o.folder;
+            return rec < o.rec;
+        }
+    };
     const std::vector<quint32> folderRank = folderOrder().group;
+    std::vector<quint32> groupStart(size_t(u) + 1, 0);
     for (quint32 p = 0; p < u; ++p) {
-        const quint32 b = start[p], e = start[p + 1];
-        if (e - b < 2)
+        const quint32 count = start[p + 1] - start[p];
+        groupStart[p + 1] = groupStart[p] + (count >= 2 ? count : 0);
+    }
+    std::vector<Item> items(groupStart[u]);
+    {
+        std::vector<quint32> next(groupStart.begin(), groupStart.end() - 1);
+        for (quint32 i = 0; i < n; ++i) {
+            const quint32 p = rank[i];
+            if (start[p + 1] - start[p] < 2) {
+                list[start[p]] = i;
+                continue;
+            }
+            const Record& r = at(i);
+            items[next[p]++] = Item{sizeTextKey(r.size), r.writeTime, folderRank[r.folder], i};
+        }
+    }
+    for (quint32 p = 0; p < u; ++p) {
+        const quint32 b = groupStart[p], e = groupStart[p + 1];
+        if (b == e)
             continue;
-        std::sort(list.begin() + b, list.begin() + e, [&](quint32 x, quint32 y) {
-            const Record& rx = at(x);
-            const Record& ry = at(y);
-            const qint64 kx = sizeTextKey(rx.size), ky = sizeTextKey(ry.size);
-            if (kx != ky)
-                return kx < ky;
-            if (rx.writeTime != ry.writeTime)
-                return rx.writeTime < ry.writeTime;
-            if (rx.folder != ry.folder && folderRank[rx.folder] != folderRank[ry.folder])
-                return folderRank[rx.folder] < folderRank[ry.folder];
-            return x < y;
-        });
+        std::sort(items.begin() + b, items.begin() + e);
+        for (quint32 k = b; k < e; ++k)
+            list[start[p] + (k - b)] = items[k].rec;
     }
     return list;
 }

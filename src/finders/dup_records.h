@@ -188,6 +188,8 @@ private:
     bool haveLastType_ = false;
     const QByteArray* pendingFolder_ = nullptr;
     qint64 folderIndex_ = -1; // interned index of the pending folder, -1 until its first record
+    // Per record, the rank of its upper-cased name, made by sortedList in duplicates mode.
+    mutable std::vector<quint32> nameRank_;
     qint64 oldestPackable_ = 0;
     qint64 newestPackable_ = 0;
 };

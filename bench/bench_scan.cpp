@@ -1,0 +1,290 @@
+// The duplicate and file-hog finders end to end, through the real window: Scan pressed, the
+// drive walked, the records made, grouped or ordered, and the grid filled.
+//
+// - ScanVsFind: a 300,000-file tree in 20,000 folders (warm cache), in duplicates mode and in
+//   file-hog mode with every file passing, against
+//   `find TREE -type f -printf '%s %f %h\n' >/dev/null` run alternately in the same process.
+//   Budget: ratio (scan / find) at most 1.
+// - MillionFiles: a 1,000,000-file tree scanned in file-hog mode with every file passing; the
+//   peak of the memory the program allocates during the scan, per listed file (budget 100
+//   bytes), then refilling the grid and sorting it by each Sort item (budget under a second
+//   each).
+//
+// Trees are made once (sparse files) in benchTreeFolder() and kept for later runs.
+#include "app/locations.h"
+#include "app/main_window.h"
+#include "app/ui.h"
+#include "finders/dup_window.h"
+#include "platform/drives.h"
+#include "support/tree_gen.h"
+#include "widgets/number_field.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QRadioButton>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <malloc.h>
+#include <new>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+// ---- allocation figures: every operator new of the process is counted, so the peak of a
+// phase is the most it held above what was held when the phase began.
+
+namespace {
+std::atomic<long long> liveBytes{0};
+std::atomic<long long> peakBytes{0};
+
+void* counted(std::size_t n) {
+    void* p = std::malloc(n ? n : 1);
+    if (!p)
+        throw std::bad_alloc();
+    const auto size = static_cast<long long>(malloc_usable_size(p));
+    const long long now = liveBytes.fetch_add(size) + size;
+    long long peak = peakBytes.load(std::memory_order_relaxed);
+    while (now > peak && !peakBytes.compare_exchange_weak(peak, now))
+        ;
+    return p;
+}
+
+void uncounted(void* p) {
+    if (!p)
+        return;
+    liveBytes.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+    std::free(p);
+}
+
+void resetPeak() {
+    peakBytes.store(liveBytes.load());
+}
+} // namespace
+
+void* operator new(std::size_t n) {
+    return counted(n);
+}
+void* operator new[](std::size_t n) {
+    return counted(n);
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return counted(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void operator delete(void* p) noexcept {
+    uncounted(p);
+}
+void operator delete[](void* p) noexcept {
+    uncounted(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    uncounted(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    uncounted(p);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A UI seam that never waits for a person: messages are printed, questions answered No.
+class QuietUi : public Ui {
+public:
+    void message(MessageKind, const QString&, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    Answer askYesNo(const QString&) override { return Answer::No; }
+    Answer askYesNoCancel(const QString&) override { return Answer::Cancel; }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    bool printDialog(QPrinter&, QWidget*) override { return false; }
+    bool printerSetupDialog(QPrinter&, QWidget*) override { return false; }
+    std::optional<QFont> fontDialog(const QFont&, QWidget*) override { return std::nullopt; }
+    QString openFileDialog(QWidget*, const QString&, const QString&, const QString&) override {
+        return QString();
+    }
+    int showModal(QDialog&) override { return QDialog::Rejected; }
+    void setBusy(bool) override {}
+    void beep(Sound) override {}
+};
+
+// The reference: find over the same tree, its output thrown away.
+double runFind(const std::string& root) {
+    const std::string format = "%s %f %h\\n";
+    const char* argv[] = {"find", root.c_str(), "-type", "f", "-printf", format.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "find", &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return -1;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double t = secondsSince(start);
+    posix_spawn_file_actions_destroy(&actions);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
+}
+
+std::string treeRoot(const char* name, const TreeShape& shape) {
+    const std::string root = benchTreeFolder() + "/" + name;
+    std::fprintf(stderr, "tree %s: %d files in %d folders ...\n", root.c_str(), shape.files,
+                 shape.folders);
+    const TreeFigures f = makeTree(root, shape);
+    std::fprintf(stderr, "tree %s ready: %lld files, %lld folders\n", root.c_str(),
+                 (long long)f.files, (long long)f.folders);
+    return root;
+}
+
+const std::string& mainTree() {
+    static const std::string root = treeRoot("scan-300k", TreeShape{1995, 300000, 20000, 20});
+    return root;
+}
+
+const std::string& millionTree() {
+    static const std::string root = treeRoot("scan-1m", TreeShape{2024, 1000000, 66000, 20});
+    return root;
+}
+
+// The finder window with the tree as its only drive, every file passing the size filter.
+std::unique_ptr<TfrmDup> openOn(const std::string& root, bool duplicates) {
+    setDriveListSeam([root] {
+        return std::vector<Drive>{Drive{QString::fromStdString(root), "bench", "ext4"}};
+    });
+    duplicatesMode = duplicates;
+    auto w = std::make_unique<TfrmDup>();
+    w->show();
+    w->pnlDrives->box(1)->setChecked(true);
+    w->rbLarger->setChecked(true);
+    w->num1->setValue(0);
+    return w;
+}
+
+void ScanVsFind(benchmark::State& state, bool duplicates) {
+    const std::string& root = mainTree();
+    auto w = openOn(root, duplicates);
+    // Warm the cache for both.
+    runFind(root);
+    w->btScanClick();
+    double findTotal = 0, scanTotal = 0;
+    for (auto _ : state) {
+        const double f = runFind(root);
+        if (f < 0) {
+            state.SkipWithError("find failed");
+            break;
+        }
+        const auto start = Clock::now();
+        w->btScanClick();
+        const double s = secondsSince(start);
+        state.SetIterationTime(s);
+        findTotal += f;
+        scanTotal += s;
+    }
+    state.counters["rows"] = double(w->rowCounter);
+    state.counters["find_ms"] = findTotal * 1000 / double(state.iterations());
+    state.counters["scan_ms"] = scanTotal * 1000 / double(state.iterations());
+    state.counters["ratio"] = scanTotal / findTotal;
+}
+
+void MillionFiles(benchmark::State& state) {
+    const std::string& root = millionTree();
+    auto w = openOn(root, false);
+    runFind(root); // warm the cache
+    for (auto _ : state) {
+        w->ClearGrid();
+        w->lbFiles.clear();
+        w->lbList.clear();
+        w->lbFiles.shrink_to_fit();
+        w->lbList.shrink_to_fit();
+        malloc_trim(0);
+        const long long before = liveBytes.load();
+        resetPeak();
+        const auto start = Clock::now();
+        w->btScanClick();
+        const double scan = secondsSince(start);
+        const long long peak = peakBytes.load() - before;
+        const long long retained = liveBytes.load() - before;
+        const double files = double(w->rowCounter);
+        state.counters["files"] = files;
+        state.counters["scan_s"] = scan;
+        state.counters["peak_bytes_per_file"] = double(peak) / files;
+        state.counters["held_bytes_per_file"] = double(retained) / files;
+
+        // Filling the grid again from the records: order them and write the rows.
+        w->ClearGrid();
+        auto t = Clock::now();
+        w->reSort();
+        state.counters["fill_s"] = secondsSince(t);
+
+        const std::pair<const char*, QAction*> items[] = {{"sort_name_s", w->menu.Name1},
+                                                          {"sort_size_s", w->menu.Size1},
+                                                          {"sort_date_s", w->menu.Date1},
+                                                          {"sort_access_s", w->menu.AccessDate1},
+                                                          {"sort_type_s", w->menu.Type1}};
+        for (const auto& [label, item] : items) {
+            t = Clock::now();
+            w->Sortbysize1Click(item);
+            state.counters[label] = secondsSince(t);
+        }
+    }
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(ScanVsFind, duplicates, true)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(ScanVsFind, file_hogs_all_passing, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK(MillionFiles)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The windows save their placement: keep that away from the real settings.
+    char home[] = "/tmp/zelkova-bench-XXXXXX";
+    if (mkdtemp(home)) {
+        setenv("XDG_CONFIG_HOME", home, 1);
+        setenv("XDG_DATA_HOME", home, 1);
+    }
+    QApplication app(argc, argv);
+    QuietUi quiet;
+    setUi(&quiet);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    setUi(nullptr);
+    setDriveListSeam(nullptr);
+    const std::string cleanup = std::string("rm -rf '") + home + "'";
+    return std::system(cleanup.c_str()) == 0 ? 0 : 1;
+}
