@@ -12,8 +12,9 @@ void reportError(const std::exception& error) {
 }
 
 ZelkovaApplication::ZelkovaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The application title. No display name: under X11 Qt would append it to every
+    // window's caption.
     setApplicationName(QStringLiteral("Zelkova '95"));
-    setApplicationDisplayName(QStringLiteral("Zelkova '95"));
 }
 
 bool ZelkovaApplication::notify(QObject* receiver, QEvent* event) {
