@@ -346,7 +346,6 @@ bool DupRecords::sameKey(quint32 a, quint32 b, bool exact) const {
 
 std::vector<quint32> DupRecords::sortedList() const {
     const quint32 n = count_;
-    std::vector<quint32> list(n);
     if (!duplicates_) {
         // Ascending size; equal sizes in reverse walk order, so that reading the list from
         // its end gives the largest files first and equal sizes in walk order.
@@ -354,22 +353,27 @@ std::vector<quint32> DupRecords::sortedList() const {
         for (quint32 i = 0; i < n; ++i)
             keyed[i] = {at(i).size, ~i};
         std::sort(keyed.begin(), keyed.end());
+        std::vector<quint32> list(n);
         for (quint32 i = 0; i < n; ++i)
             list[i] = ~keyed[i].second;
         return list;
     }
 
-    // Duplicates: give every distinct upper-cased name an id (an open-addressing table over
-    // the distinct names' bytes), rank the distinct names, then place the records by rank (a
-    // counting sort), so no record text is ever compared. The ranks are kept for sameKey.
+    // Duplicates: give every distinct upper-cased name an id through an open-addressing table
+    // over the distinct names' bytes, rank the distinct names, then place the records by rank
+    // (a counting sort), so no record text is ever compared. The ranks are kept for sameKey.
     std::vector<quint32>& rank = nameRank_;
     rank.assign(n, 0);
-    std::string distinct;              // the distinct names' bytes, one after the other
-    std::vector<size_t> distinctStart; // offsets into `distinct`, one more than names
-    distinctStart.push_back(0);
+    Arena distinct;                  // each distinct name: two length bytes, then the name
+    std::vector<quint32> distinctAt; // arena handles by id
+    auto distinctName = [&](quint32 id) {
+        const auto* p = reinterpret_cast<const unsigned char*>(distinct.at(distinctAt[id]));
+        return std::string_view(reinterpret_cast<const char*>(p + 2), size_t(p[0]) | size_t(p[1])
+                                                                                         << 8);
+    };
     struct Slot {
-        quint64 hash;
-        quint32 id; // 0: empty, else the distinct name's id + 1
+        quint32 tag; // the hash's high half
+        quint32 id;  // 0: empty, else the distinct name's id + 1
     };
     std::vector<Slot> table(1024);
     size_t mask = table.size() - 1;
@@ -383,40 +387,48 @@ std::vector<quint32> DupRecords::sortedList() const {
                 scratch[size_t(k)] = upperAscii(s[k]);
         } else {
             const QByteArray up = toNative(fromNative(s, r.nameLength).toUpper());
-            scratch.assign(up.constData(), size_t(up.size()));
+            scratch.assign(up.constData(), size_t(std::min<qsizetype>(up.size(), 0xFFFF)));
         }
         quint64 h = 14695981039346656037ull; // FNV-1a
         for (const char c : scratch)
             h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        const auto tag = quint32(h >> 32);
         size_t slot = size_t(h) & mask;
         quint32 id = 0;
         for (; table[slot].id; slot = (slot + 1) & mask) {
-            if (table[slot].hash != h)
-                continue;
-            const quint32 d = table[slot].id - 1;
-            const size_t b = distinctStart[d], e = distinctStart[d + 1];
-            if (e - b == scratch.size() &&
-                std::memcmp(distinct.data() + b, scratch.data(), e - b) == 0) {
+            if (table[slot].tag == tag && distinctName(table[slot].id - 1) == scratch) {
                 id = table[slot].id;
                 break;
             }
         }
         if (!id) {
-            distinct += scratch;
-            distinctStart.push_back(distinct.size());
-            id = quint32(distinctStart.size() - 1);
-            table[slot] = Slot{h, id};
-            if (distinctStart.size() * 2 > table.size()) {
-                // Keep the table at most half full.
+            std::string entry;
+            entry.reserve(scratch.size() + 2);
+            entry += char(scratch.size() & 0xFF);
+            entry += char(scratch.size() >> 8);
+            entry += scratch;
+            quint32 handle = 0;
+            if (!distinct.add(entry.data(), entry.size(), handle))
+                throw std::bad_alloc();
+            distinctAt.push_back(handle);
+            id = quint32(distinctAt.size());
+            table[slot] = Slot{tag, id};
+            if (distinctAt.size() * 4 > table.size() * 3) {
+                // Keep the table at most three quarters full.
                 std::vector<Slot> bigger(table.size() * 2);
                 const size_t m = bigger.size() - 1;
-                for (const Slot& t : table)
-                    if (t.id) {
-                        size_t k = size_t(t.hash) & m;
-                        while (bigger[k].id)
-                            k = (k + 1) & m;
-                        bigger[k] = t;
-                    }
+                for (const Slot& t : table) {
+                    if (!t.id)
+                        continue;
+                    const std::string_view name = distinctName(t.id - 1);
+                    quint64 hh = 14695981039346656037ull;
+                    for (const char c : name)
+                        hh = (hh ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+                    size_t k = size_t(hh) & m;
+                    while (bigger[k].id)
+                        k = (k + 1) & m;
+                    bigger[k] = t;
+                }
                 table.swap(bigger);
                 mask = m;
             }
@@ -424,11 +436,7 @@ std::vector<quint32> DupRecords::sortedList() const {
         rank[i] = id - 1;
     }
     table = {};
-    const quint32 u = quint32(distinctStart.size() - 1);
-    auto distinctName = [&](quint32 d) {
-        return std::string_view(distinct.data() + distinctStart[d],
-                                distinctStart[d + 1] - distinctStart[d]);
-    };
+    const auto u = quint32(distinctAt.size());
     std::vector<quint32> byName(u);
     std::iota(byName.begin(), byName.end(), 0u);
     std::sort(byName.begin(), byName.end(),
@@ -437,8 +445,8 @@ std::vector<quint32> DupRecords::sortedList() const {
     for (quint32 p = 0; p < u; ++p)
         rankOfId[byName[p]] = p;
     byName = {};
-    distinct = {};
-    distinctStart = {};
+    distinct.clear();
+    distinctAt = {};
     std::vector<quint32> start(size_t(u) + 1, 0);
     for (quint32 i = 0; i < n; ++i) {
         rank[i] = rankOfId[rank[i]];
@@ -447,10 +455,16 @@ std::vector<quint32> DupRecords::sortedList() const {
     rankOfId = {};
     for (quint32 p = 0; p < u; ++p)
         start[p + 1] += start[p];
-    // A name that occurs once takes its place at once. The records of a name that occurs more
-    // than once are ordered by size text, then modification time, then folder text, then walk
-    // order; their keys are gathered while the records are read in order, so the sort itself
-    // touches no record.
+    std::vector<quint32> list(n);
+    {
+        std::vector<quint32> next(start.begin(), start.end() - 1);
+        for (quint32 i = 0; i < n; ++i)
+            list[next[rank[i]]++] = i;
+    }
+
+    // The records of a name that occurs more than once are ordered by size text, then
+    // modification time, then folder text, then walk order. Each group's keys are read once
+    // into a small buffer and sorted there.
     struct Item {
         qint64 sizeKey;
         qint64 writeTime;
@@ -467,31 +481,19 @@ std::vector<quint32> DupRecords::sortedList() const {
         }
     };
     const std::vector<quint32> folderRank = folderOrder().group;
-    std::vector<quint32> groupStart(size_t(u) + 1, 0);
+    std::vector<Item> items;
     for (quint32 p = 0; p < u; ++p) {
-        const quint32 count = start[p + 1] - start[p];
-        groupStart[p + 1] = groupStart[p] + (count >= 2 ? count : 0);
-    }
-    std::vector<Item> items(groupStart[u]);
-    {
-        std::vector<quint32> next(groupStart.begin(), groupStart.end() - 1);
-        for (quint32 i = 0; i < n; ++i) {
-            const quint32 p = rank[i];
-            if (start[p + 1] - start[p] < 2) {
-                list[start[p]] = i;
-                continue;
-            }
-            const Record& r = at(i);
-            items[next[p]++] = Item{sizeTextKey(r.size), r.writeTime, folderRank[r.folder], i};
-        }
-    }
-    for (quint32 p = 0; p < u; ++p) {
-        const quint32 b = groupStart[p], e = groupStart[p + 1];
-        if (b == e)
+        const quint32 b = start[p], e = start[p + 1];
+        if (e - b < 2)
             continue;
-        std::sort(items.begin() + b, items.begin() + e);
+        items.clear();
+        for (quint32 k = b; k < e; ++k) {
+            const Record& r = at(list[k]);
+            items.push_back(Item{sizeTextKey(r.size), r.writeTime, folderRank[r.folder], list[k]});
+        }
+        std::sort(items.begin(), items.end());
         for (quint32 k = b; k < e; ++k)
-            list[start[p] + (k - b)] = items[k].rec;
+            list[k] = items[k - b].rec;
     }
     return list;
 }
@@ -526,31 +528,68 @@ double DupRecords::accessDateKey(quint32 rec) const {
     return dateKey(at(rec).accessTime);
 }
 
+// A folder's sort text: its path with a final "/" (the root "/" has one already), the
+// letters a to z upper-cased. Read straight from the arena, never copied.
+struct DupRecords::FolderKey {
+    const char* path;
+    size_t length;
+    bool slash;
+    size_t size() const { return length + (slash ? 1 : 0); }
+    char operator[](size_t i) const { return i < length ? upperAscii(path[i]) : '/'; }
+};
+
+DupRecords::FolderKey DupRecords::folderKey(quint32 folder) const {
+    const Folder& f = folders_[folder];
+    const char* p = folderPaths_.at(f.path);
+    return FolderKey{p, f.length, f.length == 0 || p[f.length - 1] != '/'};
+}
+
+namespace {
+// Compares key[skip ...] with the other key from its start, byte by byte (unsigned).
+template <typename A, typename B> int compareKeys(const A& a, size_t skip, const B& b) {
+    const size_t an = a.size() - skip, bn = b.size();
+    const size_t n = std::min(an, bn);
+    for (size_t i = 0; i < n; ++i) {
+        const auto ca = static_cast<unsigned char>(a[skip + i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return an == bn ? 0 : (an < bn ? -1 : 1);
+}
+
+template <typename K> bool beginsWith(const K& key, const K& prefix) {
+    if (key.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (key[i] != prefix[i])
+            return false;
+    return true;
+}
+
+// A name's bytes with a to z upper-cased, indexable like a FolderKey.
+struct NameKey {
+    const char* name;
+    size_t length;
+    size_t size() const { return length; }
+    char operator[](size_t i) const { return upperAscii(name[i]); }
+};
+} // namespace
+
 DupRecords::FolderOrder DupRecords::folderOrder() const {
-    // Each folder's text with its final "/", the letters a to z upper-cased.
     FolderOrder o;
     const size_t folderCount = folders_.size();
-    o.key.resize(folderCount);
-    for (size_t f = 0; f < folderCount; ++f) {
-        const char* p = folderPaths_.at(folders_[f].path);
-        std::string& k = o.key[f];
-        k.resize(folders_[f].length);
-        for (size_t i = 0; i < k.size(); ++i)
-            k[i] = upperAscii(p[i]);
-        if (k.empty() || k.back() != '/')
-            k.push_back('/');
-    }
-    // Folders whose texts differ only in case share a group; groups are in key order.
     std::vector<quint32> byKey(folderCount);
     std::iota(byKey.begin(), byKey.end(), 0u);
     std::sort(byKey.begin(), byKey.end(),
-              [&](quint32 a, quint32 b) { return o.key[a] < o.key[b]; });
+              [&](quint32 a, quint32 b) { return compareKeys(folderKey(a), 0, folderKey(b)) < 0; });
+    // Folders whose texts differ only in case share a group; groups are in key order.
     o.group.resize(folderCount);
     for (size_t p = 0; p < folderCount; ++p) {
-        const std::string& k = o.key[byKey[p]];
-        if (o.groupKey.empty() || *o.groupKey.back() != k)
-            o.groupKey.push_back(&k);
-        o.group[byKey[p]] = quint32(o.groupKey.size() - 1);
+        if (o.groupFolder.empty() ||
+            compareKeys(folderKey(o.groupFolder.back()), 0, folderKey(byKey[p])) != 0)
+            o.groupFolder.push_back(byKey[p]);
+        o.group[byKey[p]] = quint32(o.groupFolder.size() - 1);
     }
     return o;
 }
@@ -562,19 +601,17 @@ std::vector<quint32> DupRecords::pathRanks() const {
     // in the upper folder is compared with the rest of the lower folder's text; that rest
     // holds a "/", which no name does, so the comparison is decided inside it.
     const FolderOrder folders = folderOrder();
-    const std::vector<std::string>& key = folders.key;
     const std::vector<quint32>& group = folders.group;
-    const std::vector<const std::string*>& groupKey = folders.groupKey;
     // prefixEnd[g]: the first group after g whose key does not begin with the key of g.
-    const size_t groupCount = groupKey.size();
+    const size_t groupCount = folders.groupFolder.size();
     std::vector<quint32> prefixEnd(groupCount, quint32(groupCount));
     {
         std::vector<quint32> open;
         for (size_t g = 0; g < groupCount; ++g) {
-            const std::string& k = *groupKey[g];
+            const FolderKey k = folderKey(folders.groupFolder[g]);
             while (!open.empty()) {
-                const std::string& top = *groupKey[open.back()];
-                if (k.size() >= top.size() && k.compare(0, top.size(), top) == 0)
+                const FolderKey top = folderKey(folders.groupFolder[open.back()]);
+                if (beginsWith(k, top))
                     break;
                 prefixEnd[open.back()] = quint32(g);
                 open.pop_back();
@@ -586,9 +623,11 @@ std::vector<quint32> DupRecords::pathRanks() const {
     const quint32 n = count_;
     std::vector<quint32> order(n);
     std::iota(order.begin(), order.end(), 0u);
+    // The name of a record in the upper folder against the lower folder's text after the
+    // upper folder's.
     auto nameVsRest = [&](const Record& upper, quint32 lowerFolder, size_t skip) {
-        const std::string& k = key[lowerFolder];
-        return compareFolded(nameBytes(upper), upper.nameLength, k.data() + skip, k.size() - skip);
+        return -compareKeys(folderKey(lowerFolder), skip,
+                            NameKey{nameBytes(upper), upper.nameLength});
     };
     std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
         const Record& ra = at(a);
@@ -600,11 +639,11 @@ std::vector<quint32> DupRecords::pathRanks() const {
         }
         if (fa < fb) {
             if (fb < prefixEnd[fa])
-                return nameVsRest(ra, rb.folder, key[ra.folder].size()) < 0;
+                return nameVsRest(ra, rb.folder, folderKey(ra.folder).size()) < 0;
             return true;
         }
         if (fa < prefixEnd[fb])
-            return nameVsRest(rb, ra.folder, key[rb.folder].size()) > 0;
+            return nameVsRest(rb, ra.folder, folderKey(rb.folder).size()) > 0;
         return false;
     });
     std::vector<quint32> rank(n);

@@ -153,13 +153,15 @@ private:
     static constexpr int RecordChunkBits = 16;
     enum : quint8 { Lower = 1, NonAscii = 2 };
 
-    // The folders ordered by their texts upper-cased (a to z): per folder its group, folders
-    // whose texts differ only in case sharing one; the groups' texts in ascending order.
+    // The folders ordered by their texts upper-cased (a to z), each with a final "/": per
+    // folder its group (folders whose texts differ only in case share one), the groups in
+    // ascending order, and one folder of each group.
+    struct FolderKey;
     struct FolderOrder {
-        std::vector<std::string> key;
         std::vector<quint32> group;
-        std::vector<const std::string*> groupKey;
+        std::vector<quint32> groupFolder;
     };
+    FolderKey folderKey(quint32 folder) const;
     FolderOrder folderOrder() const;
 
     const Record& at(quint32 rec) const {

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -316,6 +317,18 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
     EXPECT_EQ(w->pnlSel->text(), QStringLiteral("%1 file hogs found").arg(w->rowCounter));
     EXPECT_TRUE(w->btScan->isEnabled());
     EXPECT_TRUE(w->btAbort->isHidden());
+
+    // Esc during a scan stops it as Abort does, and the window stays open.
+    ui.clear();
+    pumps = 0;
+    setPumpHook([&] {
+        if (++pumps == 12)
+            QTest::keyClick(w.get(), Qt::Key_Escape);
+    });
+    w->btScanClick();
+    EXPECT_EQ(ui.messageTexts(), QStringList{kAbortText});
+    EXPECT_LT(w->rowCounter, 50);
+    EXPECT_TRUE(w->isVisible());
 
     // The next scan starts afresh and lists everything.
     setPumpHook(nullptr);
