@@ -545,17 +545,45 @@ DupRecords::FolderKey DupRecords::folderKey(quint32 folder) const {
 }
 
 namespace {
-// Compares key[skip ...] with the other key from its start, byte by byte (unsigned).
-template <typename A, typename B> int compareKeys(const A& a, size_t skip, const B& b) {
-    const size_t an = a.size() - skip, bn = b.size();
+// Compares a[skipA ...] with b[skipB ...], byte by byte (unsigned).
+template <typename A, typename B>
+int compareKeys(const A& a, size_t skipA, const B& b, size_t skipB) {
+    const size_t an = a.size() - skipA, bn = b.size() - skipB;
     const size_t n = std::min(an, bn);
     for (size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(a[skip + i]);
-        const auto cb = static_cast<unsigned char>(b[i]);
+        const auto ca = static_cast<unsigned char>(a[skipA + i]);
+        const auto cb = static_cast<unsigned char>(b[skipB + i]);
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
     return an == bn ? 0 : (an < bn ? -1 : 1);
+}
+
+// Compares two folder keys; equal stretches of bytes are skipped eight at a time, since
+// folder paths share long beginnings.
+template <typename K> int compareFolderKeys(const K& a, const K& b) {
+    const size_t n = std::min(a.length, b.length);
+    size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            quint64 x, y;
+            std::memcpy(&x, a.path + i, 8);
+            std::memcpy(&y, b.path + i, 8);
+            if (x == y) {
+                i += 8;
+                continue;
+            }
+            i += size_t(__builtin_ctzll(x ^ y) / 8); // the first differing byte (little endian)
+        }
+        const auto ca = static_cast<unsigned char>(upperAscii(a.path[i]));
+        const auto cb = static_cast<unsigned char>(upperAscii(b.path[i]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+    }
+    // One path is the beginning of the other (or both are equal): the rest decides, the
+    // final "/" included.
+    return compareKeys(a, i, b, i);
 }
 
 template <typename K> bool beginsWith(const K& key, const K& prefix) {
@@ -581,13 +609,14 @@ DupRecords::FolderOrder DupRecords::folderOrder() const {
     const size_t folderCount = folders_.size();
     std::vector<quint32> byKey(folderCount);
     std::iota(byKey.begin(), byKey.end(), 0u);
-    std::sort(byKey.begin(), byKey.end(),
-              [&](quint32 a, quint32 b) { return compareKeys(folderKey(a), 0, folderKey(b)) < 0; });
+    std::sort(byKey.begin(), byKey.end(), [&](quint32 a, quint32 b) {
+        return compareFolderKeys(folderKey(a), folderKey(b)) < 0;
+    });
     // Folders whose texts differ only in case share a group; groups are in key order.
     o.group.resize(folderCount);
     for (size_t p = 0; p < folderCount; ++p) {
         if (o.groupFolder.empty() ||
-            compareKeys(folderKey(o.groupFolder.back()), 0, folderKey(byKey[p])) != 0)
+            compareFolderKeys(folderKey(o.groupFolder.back()), folderKey(byKey[p])) != 0)
             o.groupFolder.push_back(byKey[p]);
         o.group[byKey[p]] = quint32(o.groupFolder.size() - 1);
     }
@@ -595,60 +624,120 @@ DupRecords::FolderOrder DupRecords::folderOrder() const {
 }
 
 std::vector<quint32> DupRecords::pathRanks() const {
-    // A full path is the folder's text with its "/" and then the name. Folders are ranked by
-    // that text once; two records of unrelated folders then compare by folder rank alone.
-    // When one folder's text begins with the other's (a folder and one below it), the name
-    // in the upper folder is compared with the rest of the lower folder's text; that rest
-    // holds a "/", which no name does, so the comparison is decided inside it.
+    // A full path is the folder's text with its "/" and then the name. Folders are put in
+    // the order of those texts (groups), and each folder's records in the order of their
+    // names. Two folders whose texts are not one the beginning of the other keep that order
+    // with all their records. A folder whose text begins with another's (a folder below it,
+    // the "child") goes as one block among the upper folder's records: before the first
+    // name that is greater than the rest of its text. That rest holds a "/", which no name
+    // does, so it never equals a name.
     const FolderOrder folders = folderOrder();
-    const std::vector<quint32>& group = folders.group;
-    // prefixEnd[g]: the first group after g whose key does not begin with the key of g.
     const size_t groupCount = folders.groupFolder.size();
-    std::vector<quint32> prefixEnd(groupCount, quint32(groupCount));
+    auto groupKey = [&](quint32 g) { return folderKey(folders.groupFolder[g]); };
+
+    // Each group's nearest group whose text begins its own, and the children of each group
+    // in ascending order.
+    std::vector<qint64> parent(groupCount, -1);
     {
         std::vector<quint32> open;
-        for (size_t g = 0; g < groupCount; ++g) {
-            const FolderKey k = folderKey(folders.groupFolder[g]);
-            while (!open.empty()) {
-                const FolderKey top = folderKey(folders.groupFolder[open.back()]);
-                if (beginsWith(k, top))
-                    break;
-                prefixEnd[open.back()] = quint32(g);
+        for (quint32 g = 0; g < groupCount; ++g) {
+            const FolderKey k = groupKey(g);
+            while (!open.empty() && !beginsWith(k, groupKey(open.back())))
                 open.pop_back();
-            }
-            open.push_back(quint32(g));
+            if (!open.empty())
+                parent[g] = open.back();
+            open.push_back(g);
         }
     }
+    std::vector<quint32> childStart(groupCount + 1, 0);
+    for (size_t g = 0; g < groupCount; ++g)
+        if (parent[g] >= 0)
+            ++childStart[size_t(parent[g]) + 1];
+    for (size_t g = 0; g < groupCount; ++g)
+        childStart[g + 1] += childStart[g];
+    std::vector<quint32> children(childStart[groupCount]);
+    {
+        std::vector<quint32> next(childStart.begin(), childStart.end() - 1);
+        for (quint32 g = 0; g < groupCount; ++g)
+            if (parent[g] >= 0)
+                children[next[size_t(parent[g])]++] = g;
+    }
+    parent = {};
 
-    const quint32 n = count_;
-    std::vector<quint32> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    // The name of a record in the upper folder against the lower folder's text after the
-    // upper folder's.
-    auto nameVsRest = [&](const Record& upper, quint32 lowerFolder, size_t skip) {
-        return -compareKeys(folderKey(lowerFolder), skip,
-                            NameKey{nameBytes(upper), upper.nameLength});
+    // The records by group, then name. The first eight bytes of the upper-cased name settle
+    // most comparisons without reading a record (names hold no zero byte, so zero-padded
+    // prefixes order like the names).
+    struct Item {
+        quint32 group;
+        quint32 rec;
+        quint64 prefix;
     };
-    std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
-        const Record& ra = at(a);
-        const Record& rb = at(b);
-        const quint32 fa = group[ra.folder], fb = group[rb.folder];
-        if (fa == fb) {
-            const int c = compareFolded(nameBytes(ra), ra.nameLength, nameBytes(rb), rb.nameLength);
-            return c != 0 ? c < 0 : a < b;
-        }
-        if (fa < fb) {
-            if (fb < prefixEnd[fa])
-                return nameVsRest(ra, rb.folder, folderKey(ra.folder).size()) < 0;
-            return true;
-        }
-        if (fa < prefixEnd[fb])
-            return nameVsRest(rb, ra.folder, folderKey(rb.folder).size()) > 0;
-        return false;
+    const quint32 n = count_;
+    std::vector<Item> items(n);
+    for (quint32 i = 0; i < n; ++i) {
+        const Record& r = at(i);
+        const char* name = nameBytes(r);
+        quint64 prefix = 0;
+        for (int k = 0; k < 8; ++k)
+            prefix = (prefix << 8) |
+                     (k < r.nameLength ? static_cast<unsigned char>(upperAscii(name[k])) : 0u);
+        items[i] = Item{folders.group[r.folder], i, prefix};
+    }
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        if (a.group != b.group)
+            return a.group < b.group;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const Record& ra = at(a.rec);
+        const Record& rb = at(b.rec);
+        const int c = compareFolded(nameBytes(ra), ra.nameLength, nameBytes(rb), rb.nameLength);
+        return c != 0 ? c < 0 : a.rec < b.rec;
     });
+    std::vector<quint32> recStart(groupCount + 1, 0);
+    for (const Item& it : items)
+        ++recStart[it.group + 1];
+    for (size_t g = 0; g < groupCount; ++g)
+        recStart[g + 1] += recStart[g];
+
+    // Merge each group's records with its children's blocks, depth first.
     std::vector<quint32> rank(n);
-    for (quint32 p = 0; p < n; ++p)
-        rank[order[p]] = p;
+    quint32 placed = 0;
+    struct Frame {
+        quint32 group;
+        quint32 rec;   // next record of the group (index into items)
+        quint32 child; // next child (index into children)
+    };
+    std::vector<Frame> stack;
+    for (quint32 root = 0; root < groupCount;) {
+        stack.push_back(Frame{root, recStart[root], childStart[root]});
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            const bool recordsLeft = f.rec < recStart[f.group + 1];
+            const bool childrenLeft = f.child < childStart[f.group + 1];
+            if (!recordsLeft && !childrenLeft) {
+                stack.pop_back();
+                continue;
+            }
+            bool takeRecord = recordsLeft;
+            if (recordsLeft && childrenLeft) {
+                const Record& r = at(items[f.rec].rec);
+                const FolderKey rest = groupKey(children[f.child]);
+                takeRecord = compareKeys(rest, groupKey(f.group).size(),
+                                         NameKey{nameBytes(r), r.nameLength}, 0) > 0;
+            }
+            if (takeRecord) {
+                rank[items[f.rec++].rec] = placed++;
+            } else {
+                const quint32 c = children[f.child++];
+                stack.push_back(Frame{c, recStart[c], childStart[c]});
+            }
+        }
+        // The next group that is no one's child: the first after this root's descendants.
+        quint32 next = root + 1;
+        while (next < groupCount && beginsWith(groupKey(next), groupKey(root)))
+            ++next;
+        root = next;
+    }
     return rank;
 }
 

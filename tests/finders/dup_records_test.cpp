@@ -277,42 +277,51 @@ TEST(DupRecordsTest, TheLimitRefusesFurtherRecordsOnce) {
 }
 
 TEST(DupRecordsTest, PathRanksFollowTheUpperCasedPathTexts) {
-    // Names and folders from a small alphabet with characters on both sides of "/" so that a
-    // file in a folder and the files of a folder below it interleave.
-    std::mt19937 rng(7);
-    const char alphabet[] = "aB.-0b/";
-    DupRecords r(false);
-    r.setFilter(everything());
-    Feeder feeder(r);
-    QStringList paths;
-    // The root folder's text already ends in "/"; its files interleave with everything.
-    feeder.folder("/").file("r", 1).file("R-", 1).file("zz", 1).file("r0", 1);
-    for (int folder = 0; folder < 40; ++folder) {
-        QByteArray path = "/r";
-        const int depth = int(rng() % 4);
-        for (int d = 0; d < depth; ++d) {
-            path += '/';
-            for (int k = 0, n = 1 + int(rng() % 3); k < n; ++k)
-                path += alphabet[rng() % 6];
+    // Names and folders from a small alphabet with characters on both sides of "/" and both
+    // cases of a letter, so that a file in a folder and the files of a folder below it
+    // interleave, and folders differ only in case.
+    for (const unsigned seed : {7u, 11u, 23u, 42u, 99u}) {
+        std::mt19937 rng(seed);
+        const char alphabet[] = "aB.-0bA";
+        DupRecords r(false);
+        r.setFilter(everything());
+        Feeder feeder(r);
+        // The root folder's text already ends in "/"; its files interleave with everything.
+        feeder.folder("/").file("r", 1).file("R-", 1).file("zz", 1).file("r0", 1);
+        for (int folder = 0; folder < 60; ++folder) {
+            QByteArray path = "/r";
+            const int depth = int(rng() % 5);
+            for (int d = 0; d < depth; ++d) {
+                path += '/';
+                for (int k = 0, n = 1 + int(rng() % 6); k < n; ++k)
+                    path += alphabet[rng() % 7];
+            }
+            feeder.folder(path);
+            for (int file = 0, n = 1 + int(rng() % 5); file < n; ++file) {
+                QByteArray name;
+                for (int k = 0, len = 1 + int(rng() % 10); k < len; ++k)
+                    name += alphabet[rng() % 7];
+                feeder.file(name, 1);
+            }
         }
-        feeder.folder(path);
-        for (int file = 0, n = 1 + int(rng() % 5); file < n; ++file) {
-            QByteArray name;
-            for (int k = 0, len = 1 + int(rng() % 4); k < len; ++k)
-                name += alphabet[rng() % 6];
-            feeder.file(name, 1);
+        QStringList paths;
+        for (quint32 i = 0; i < r.count(); ++i)
+            paths << r.path(i);
+
+        const std::vector<quint32> rank = r.pathRanks();
+        std::vector<qint64> byRank(r.count(), -1);
+        for (quint32 i = 0; i < r.count(); ++i) {
+            ASSERT_LT(rank[i], r.count());
+            ASSERT_EQ(byRank[rank[i]], -1) << "rank given twice";
+            byRank[rank[i]] = i;
+        }
+        for (quint32 p = 1; p < r.count(); ++p) {
+            const QString& a = paths[byRank[p - 1]];
+            const QString& b = paths[byRank[p]];
+            EXPECT_LE(textSortKey(a), textSortKey(b))
+                << seed << ": " << a.toStdString() << " / " << b.toStdString();
         }
     }
-    for (quint32 i = 0; i < r.count(); ++i)
-        paths << r.path(i);
-
-    const std::vector<quint32> rank = r.pathRanks();
-    std::vector<quint32> byRank(r.count());
-    for (quint32 i = 0; i < r.count(); ++i)
-        byRank[rank[i]] = i;
-    for (quint32 p = 1; p < r.count(); ++p)
-        EXPECT_LE(textSortKey(paths[byRank[p - 1]]), textSortKey(paths[byRank[p]]))
-            << paths[byRank[p - 1]].toStdString() << " / " << paths[byRank[p]].toStdString();
 }
 
 TEST(DupRecordsTest, SortKeysForDatesAndTypes) {
