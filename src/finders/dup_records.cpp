@@ -220,14 +220,6 @@ qint64 DupRecords::size(quint32 rec) const {
     return at(rec).size;
 }
 
-qint64 DupRecords::writeTime(quint32 rec) const {
-    return at(rec).writeTime;
-}
-
-qint64 DupRecords::accessTime(quint32 rec) const {
-    return at(rec).accessTime;
-}
-
 QString DupRecords::name(quint32 rec) const {
     const Record& r = at(rec);
     return fromNative(nameBytes(r), r.nameLength);
@@ -265,10 +257,6 @@ quint32 DupRecords::typeIndex(quint32 rec) const {
 
 bool DupRecords::lowerCase(quint32 rec) const {
     return at(rec).flags & Lower;
-}
-
-bool DupRecords::onSearchPath(quint32 rec) const {
-    return folders_[at(rec).folder].onSearchPath;
 }
 
 QString DupRecords::shownName(const Record& r) const {
@@ -753,10 +741,4 @@ std::vector<quint32> DupRecords::typeRanks() const {
     for (quint32 p = 0; p < n; ++p)
         rank[order[p]] = p;
     return rank;
-}
-
-qint64 DupRecords::memoryUsed() const {
-    return qint64(records_.size()) * qint64(sizeof(Record)) * (qint64(1) << RecordChunkBits) +
-           names_.memoryUsed() + folderPaths_.memoryUsed() +
-           qint64(folders_.capacity() * sizeof(Folder));
 }

@@ -80,15 +80,12 @@ public:
 
     // The record's facts.
     qint64 size(quint32 rec) const;
-    qint64 writeTime(quint32 rec) const;
-    qint64 accessTime(quint32 rec) const;
     QString name(quint32 rec) const;   // as on disk
     QString folder(quint32 rec) const; // as walked, no trailing "/" except at "/"
     QString path(quint32 rec) const;   // the exact full path
     QByteArray nativePath(quint32 rec) const;
     QString type(quint32 rec) const;
     bool lowerCase(quint32 rec) const; // shown in lower case (not the folder's first file)
-    bool onSearchPath(quint32 rec) const;
 
     // The text fields: 7 in duplicates mode, 6 in file-hog mode.
     int fieldCount() const { return duplicates_ ? 7 : 6; }
@@ -113,9 +110,6 @@ public:
     // (a to z).
     std::vector<quint32> typeRanks() const;
     quint32 typeIndex(quint32 rec) const;
-
-    // Bytes held, for the memory figures.
-    qint64 memoryUsed() const;
 
 private:
     struct Record {
@@ -143,7 +137,6 @@ private:
             return chunks_[handle >> ChunkBits].get() + (handle & ((1u << ChunkBits) - 1));
         }
         void clear();
-        qint64 memoryUsed() const { return qint64(chunks_.size()) << ChunkBits; }
 
     private:
         std::vector<std::unique_ptr<char[]>> chunks_;

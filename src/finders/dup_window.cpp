@@ -15,13 +15,9 @@
 #include "widgets/string_grid.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>

@@ -1,5 +1,7 @@
+#include "app/locations.h"
 #include "finders/dup_records.h"
 #include "finders/grid_sort.h"
+#include "finders/result_list.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
@@ -184,6 +186,20 @@ TEST(DupRecordsTest, FileHogRecordTextsEscapesAndTheFirstFileThatFails) {
     EXPECT_EQ(r.line(1).count(u'\t'), 5);
     EXPECT_EQ(r.field(2, 4), "/big/files/bad\\xff.txt");
     EXPECT_EQ(r.nativePath(2), QByteArray("/Big/Files/bad\xff.txt"));
+}
+
+TEST(DupRecordsTest, SearchPathFoldersCarryTheMarkerButNotThePath) {
+    searchPathList().append("/zelkova/Bin");
+    DupRecords dup(true), hog(false);
+    for (DupRecords* r : {&dup, &hog}) {
+        r->setFilter(everything());
+        Feeder(*r).folder("/zelkova/Bin").file("tool", 1).folder("/zelkova/bin").file("tool", 1);
+    }
+    searchPathList().removeAll("/zelkova/Bin");
+    EXPECT_EQ(dup.field(0, 5), "/zelkova/Bin/" + kSearchPathMarker);
+    EXPECT_EQ(dup.field(1, 5), "/zelkova/bin/");
+    EXPECT_EQ(hog.field(0, 4), "/zelkova/Bin/tool" + kSearchPathMarker);
+    EXPECT_EQ(hog.path(0), "/zelkova/Bin/tool");
 }
 
 TEST(DupRecordsTest, RecordsFromARealWalk) {
