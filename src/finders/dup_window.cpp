@@ -92,28 +92,28 @@ TfrmDup::TfrmDup(QWidget* owner)
 
     rbLarger = new QRadioButton(QStringLiteral("Larger or equal to"), Panel1);
     rbLarger->setObjectName(QStringLiteral("rbLarger"));
-    rbLarger->setGeometry(8, 10, 125, 20);
+    rbLarger->setGeometry(8, 10, 140, 20);
     rbLarger->setChecked(true);
     rbSmaller = new QRadioButton(QStringLiteral("Smaller or equal to"), Panel1);
     rbSmaller->setObjectName(QStringLiteral("rbSmaller"));
-    rbSmaller->setGeometry(8, 32, 125, 20);
+    rbSmaller->setGeometry(8, 32, 140, 20);
     rbBetween = new QRadioButton(QStringLiteral("In between"), Panel1);
     rbBetween->setObjectName(QStringLiteral("rbBetween"));
-    rbBetween->setGeometry(8, 54, 125, 20);
+    rbBetween->setGeometry(8, 54, 140, 20);
 
     num1 = new TNumberField(Panel1);
     num1->setObjectName(QStringLiteral("num1"));
     num1->setRange(0, 10000);
-    num1->setGeometry(165, 8, 80, 22);
+    num1->setGeometry(180, 8, 80, 22);
     num1->setAccessibleNames(QStringLiteral("First size in KB"));
-    lblKB1 = makeLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(252, 11, 140, 18));
-    lblAnd = makeLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(136, 36, 26, 18));
+    lblKB1 = makeLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(267, 11, 150, 18));
+    lblAnd = makeLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(150, 36, 28, 18));
     num2 = new TNumberField(Panel1);
     num2->setObjectName(QStringLiteral("num2"));
     num2->setRange(0, 10000);
-    num2->setGeometry(165, 33, 80, 22);
+    num2->setGeometry(180, 33, 80, 22);
     num2->setAccessibleNames(QStringLiteral("Second size in KB"));
-    lblKB2 = makeLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(252, 36, 140, 18));
+    lblKB2 = makeLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(267, 36, 150, 18));
     lblAnd->hide();
     num2->hide();
     lblKB2->hide();
@@ -122,7 +122,7 @@ TfrmDup::TfrmDup(QWidget* owner)
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 77, 400, 2);
+    Bevel1->setGeometry(8, 77, 410, 2);
 
     Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Matching"), QRect(8, 92, 60, 18));
     cbWildCard = new QComboBox(Panel1);

@@ -337,6 +337,20 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
     EXPECT_EQ(w->rowCounter, 50);
 }
 
+TEST_F(DupWindowTest, AFailureInsideTheWalkLeavesTheWindowUnlocked) {
+    tree.file("d/a", 1);
+    tree.file("d/b", 1);
+    auto w = open(false);
+    setPumpInterval(0);
+    setPumpHook([] { throw std::runtime_error("disk on fire"); });
+    EXPECT_THROW(w->btScanClick(), std::runtime_error);
+    EXPECT_FALSE(w->scanning());
+    EXPECT_TRUE(w->btScan->isEnabled());
+    EXPECT_TRUE(w->btClose->isEnabled());
+    EXPECT_TRUE(w->pnlDrives->isEnabled());
+    EXPECT_TRUE(w->btAbort->isHidden());
+}
+
 TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToUnwind) {
     for (int d = 0; d < 10; ++d)
         for (int f = 0; f < 5; ++f)
