@@ -18,7 +18,7 @@
 
 namespace {
 
-// splitmix64: small, fast and fully specified, so a seed gives the same tree everywhere.
+// splitmix64: small, fast and defined bit for bit, so a seed gives the same tree everywhere.
 class Random {
 public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
