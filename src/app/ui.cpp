@@ -13,7 +13,9 @@
 namespace {
 Ui* installed = nullptr;
 
-QWidget* dialogParent() { return QApplication::activeWindow(); }
+QWidget* dialogParent() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
 Ui& ui() {
@@ -21,7 +23,9 @@ Ui& ui() {
     return installed ? *installed : real;
 }
 
-void setUi(Ui* seam) { installed = seam; }
+void setUi(Ui* seam) {
+    installed = seam;
+}
 
 void QtUi::message(MessageKind kind, const QString& title, const QString& text) {
     QMessageBox::Icon icon = QMessageBox::Information;
@@ -29,7 +33,11 @@ void QtUi::message(MessageKind kind, const QString& title, const QString& text) 
         icon = QMessageBox::Critical;
     else if (kind == MessageKind::Warning)
         icon = QMessageBox::Warning;
-    QMessageBox box(icon, title, text, QMessageBox::Ok, dialogParent());
+    // Message texts mark line breaks with carriage returns; the box shows them as lines.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(icon, title, shown, QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
@@ -40,9 +48,9 @@ Answer QtUi::askYesNo(const QString& text) {
 }
 
 Answer QtUi::askYesNoCancel(const QString& text) {
-    const auto b = QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(),
-                                         text,
-                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto b =
+        QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), text,
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (b == QMessageBox::Yes)
         return Answer::Yes;
     return b == QMessageBox::No ? Answer::No : Answer::Cancel;
@@ -81,7 +89,9 @@ QString QtUi::openFileDialog(QWidget* parent, const QString& caption, const QStr
     return QFileDialog::getOpenFileName(parent ? parent : dialogParent(), caption, folder, filter);
 }
 
-int QtUi::showModal(QDialog& dialog) { return dialog.exec(); }
+int QtUi::showModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 void QtUi::setBusy(bool busy) {
     if (busy)
@@ -90,4 +100,6 @@ void QtUi::setBusy(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void QtUi::beep(Sound) { QApplication::beep(); }
+void QtUi::beep(Sound) {
+    QApplication::beep();
+}

@@ -630,9 +630,3 @@ void TfrmDup::Run1Click() {
     if (!openWithDefaultApp(path))
         errorBox(QStringLiteral("Couldn't run ") + path);
 }
-
-void openDupWindow(QWidget* owner, bool duplicates) {
-    duplicatesMode = duplicates;
-    const auto window = std::make_unique<TfrmDup>(owner);
-    ui().showModal(*window);
-}

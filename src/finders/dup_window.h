@@ -133,7 +133,3 @@ private:
     bool closeAfterScan_ = false;
     int closeResult_ = QDialog::Rejected;
 };
-
-// Sets duplicatesMode, makes the duplicate (true) or file-hog (false) window with `owner` as
-// its owner, shows it modally and destroys it.
-void openDupWindow(QWidget* owner, bool duplicates);

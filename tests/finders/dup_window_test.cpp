@@ -520,17 +520,3 @@ TEST_F(DupWindowTest, EachFinderKeepsItsOwnPlacement) {
     auto again = open(true);
     EXPECT_EQ(again->size(), QSize(700, 450));
 }
-
-TEST_F(DupWindowTest, OpenDupWindowSetsTheModeAndShowsTheWindowModally) {
-    bool seenDuplicates = false;
-    ui.onModal = [&](QDialog& d) {
-        seenDuplicates = dynamic_cast<TfrmDup&>(d).duplicates();
-        return int(QDialog::Rejected);
-    };
-    openDupWindow(nullptr, true);
-    EXPECT_TRUE(duplicatesMode);
-    EXPECT_TRUE(seenDuplicates);
-    openDupWindow(nullptr, false);
-    EXPECT_FALSE(duplicatesMode);
-    EXPECT_FALSE(seenDuplicates);
-}

@@ -1,1 +1,0 @@
-// The benchmark support library needs at least one source of its own.
