@@ -12,7 +12,7 @@ packages=(
   hyperfine clang-format
 )
 if [ "${1:-}" = "--with-screenshots" ]; then
-  packages+=(imagemagick x11-apps)
+  packages+=(imagemagick x11-apps xdotool)
 fi
 
 missing=()

@@ -88,7 +88,8 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     bar->setObjectName(QStringLiteral("bar"));
     bar->setToolTip(QStringLiteral("Progress bar"));
     bar->setAccessibleName(QStringLiteral("Progress bar"));
-    bar->setRange(0, 0);
+    // An empty bar until a run starts (a range of 0 to 0 would show Qt's busy animation).
+    bar->setRange(0, 1);
     bar->setValue(0);
     bar->setTextVisible(false);
 
@@ -163,7 +164,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
     FileRunResult result;
     {
         BusyCursor busy;
-        bar->setRange(0, int(paths_.size()) - 1);
+        bar->setRange(0, std::max(int(paths_.size()) - 1, 1));
         result = deleteFilesForGood(
             paths_,
             [this](int i) {
@@ -188,7 +189,7 @@ void TfrmReallyDelete::btRecycleClick() {
     FileRunResult result;
     {
         BusyCursor busy;
-        bar->setRange(0, std::max(int(paths_.size()) - 1, 0));
+        bar->setRange(0, std::max(int(paths_.size()) - 1, 1));
         result = sendFilesToTrash(paths_, [this](int i) {
             bar->setValue(i);
             bar->repaint();
