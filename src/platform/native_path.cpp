@@ -66,7 +66,9 @@ QString fromNative(const char* bytes, qsizetype length) {
     return out;
 }
 
-QString fromNative(const QByteArray& bytes) { return fromNative(bytes.constData(), bytes.size()); }
+QString fromNative(const QByteArray& bytes) {
+    return fromNative(bytes.constData(), bytes.size());
+}
 
 QByteArray toNative(const QString& path) {
     QByteArray out;

@@ -5,10 +5,10 @@
 TEST(NativePath, RoundTripsEveryByteSequence) {
     const QByteArray samples[] = {
         "plain.txt",
-        "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",     // valid UTF-8 up to four bytes
-        "bad\xff\xfe name\x80",                          // bytes that never decode
-        "truncated \xe2\x82",                            // a sequence cut short
-        "overlong \xc0\xaf and surrogate \xed\xa0\x80",  // forbidden encodings
+        "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80",    // valid UTF-8 up to four bytes
+        "bad\xff\xfe name\x80",                         // bytes that never decode
+        "truncated \xe2\x82",                           // a sequence cut short
+        "overlong \xc0\xaf and surrogate \xed\xa0\x80", // forbidden encodings
         "tab\there\nnewline \x01",
     };
     for (const QByteArray& bytes : samples)

@@ -3,9 +3,13 @@
 #include <QDialog>
 #include <QPrinter>
 
-ScriptedUi::ScriptedUi() { setUi(this); }
+ScriptedUi::ScriptedUi() {
+    setUi(this);
+}
 
-ScriptedUi::~ScriptedUi() { setUi(nullptr); }
+ScriptedUi::~ScriptedUi() {
+    setUi(nullptr);
+}
 
 QStringList ScriptedUi::messageTexts() const {
     QStringList texts;
@@ -14,7 +18,9 @@ QStringList ScriptedUi::messageTexts() const {
     return texts;
 }
 
-QString ScriptedUi::lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
+QString ScriptedUi::lastMessage() const {
+    return messages.empty() ? QString() : messages.back().text;
+}
 
 void ScriptedUi::clear() {
     messages.clear();
@@ -65,9 +71,13 @@ bool ScriptedUi::printDialog(QPrinter& printer, QWidget*) {
     return printAccepted;
 }
 
-bool ScriptedUi::printerSetupDialog(QPrinter&, QWidget*) { return printAccepted; }
+bool ScriptedUi::printerSetupDialog(QPrinter&, QWidget*) {
+    return printAccepted;
+}
 
-std::optional<QFont> ScriptedUi::fontDialog(const QFont&, QWidget*) { return font; }
+std::optional<QFont> ScriptedUi::fontDialog(const QFont&, QWidget*) {
+    return font;
+}
 
 QString ScriptedUi::openFileDialog(QWidget*, const QString&, const QString&, const QString&) {
     return openFile;
@@ -85,4 +95,6 @@ void ScriptedUi::setBusy(bool busy) {
         ++busyCalls;
 }
 
-void ScriptedUi::beep(Sound sound) { sounds.push_back(sound); }
+void ScriptedUi::beep(Sound sound) {
+    sounds.push_back(sound);
+}

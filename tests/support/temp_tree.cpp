@@ -53,11 +53,17 @@ TempTree::~TempTree() {
     removeTree(nativePath());
 }
 
-QString TempTree::path() const { return dir_.path(); }
+QString TempTree::path() const {
+    return dir_.path();
+}
 
-QByteArray TempTree::nativePath() const { return QFile::encodeName(dir_.path()); }
+QByteArray TempTree::nativePath() const {
+    return QFile::encodeName(dir_.path());
+}
 
-QByteArray TempTree::abs(const QByteArray& rel) const { return nativePath() + '/' + rel; }
+QByteArray TempTree::abs(const QByteArray& rel) const {
+    return nativePath() + '/' + rel;
+}
 
 QByteArray TempTree::file(const QByteArray& rel, qint64 size) {
     const QByteArray p = abs(rel);
