@@ -1,4 +1,5 @@
 #include "app/about.h"
+#include "app/screen_centre.h"
 
 #include "app/fit_text.h"
 #include "app/main_window.h"
@@ -101,9 +102,5 @@ TfrmAbout::TfrmAbout(QWidget* owner)
     btOK->setGeometry((clientWidth - 89) / 2, panelTop + panelHeight + 16, 89, 28);
     connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
 }

@@ -1,4 +1,5 @@
 #include "app/help_window.h"
+#include "app/screen_centre.h"
 
 #include "platform/native_path.h"
 
@@ -215,13 +216,8 @@ TfrmHelp* showHelp(QWidget* owner, int context) {
     window->showContext(context);
     // Opening at a topic is where the reading starts, not a step to go back from.
     window->viewer->clearHistory();
-    if (fresh) {
-        if (const QScreen* screen = window->screen()) {
-            QRect frame = window->frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            window->move(frame.topLeft());
-        }
-    }
+    if (fresh)
+        centreOnScreen(window);
     window->show();
     window->raise();
     window->activateWindow();

@@ -5,6 +5,7 @@
 #include "platform/native_path.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -165,6 +166,13 @@ bool isOnSearchPath(const QString& folder) {
         if (line == folder)
             return true;
     return false;
+}
+
+void fillPatternCombo(QComboBox* combo) {
+    const QString typed = combo->currentText();
+    combo->clear();
+    combo->addItems(listKnownExtensions());
+    combo->setEditText(typed);
 }
 
 QString patternDescription(const QString& pattern) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 
 // The panel of drive check boxes that every finder shows: 25 boxes "cb1" ... "cb25" in five
 // columns of five, one box per mounted drive. The boxes stand 38 pixels apart; the boxes of
@@ -79,3 +80,7 @@ bool isOnSearchPath(const QString& folder);
 // The description shown beside a file-match pattern: "All files" for "*.*", otherwise the
 // type of the pattern without its first character ("*.txt" gives the type of ".txt").
 QString patternDescription(const QString& pattern);
+
+// Fills a file-match combo's list with the known extensions ("*.*" first) and keeps the text
+// that was in its edit field (filling would otherwise put the list's first entry there).
+void fillPatternCombo(QComboBox* combo);

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/screen_centre.h"
 
 #include "app/about.h"
 #include "app/fit_text.h"
@@ -78,14 +79,6 @@ constexpr int buttonHeight = 28;
 constexpr int smallButtonWidth = 111;
 constexpr int smallButtonTop = 374;
 
-void centreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
-}
 } // namespace
 
 void applyHintSettings() {

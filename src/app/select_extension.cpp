@@ -80,11 +80,7 @@ TfrmSelectExtension::TfrmSelectExtension(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmSelectExtension::FormShow() {
-    // Filling the list would put its first entry into the edit field: keep what is there.
-    const QString typed = cbWildCard->currentText();
-    cbWildCard->clear();
-    cbWildCard->addItems(listKnownExtensions());
-    cbWildCard->setEditText(typed);
+    fillPatternCombo(cbWildCard);
     cbWildCardChange();
 }
 

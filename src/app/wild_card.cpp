@@ -1,5 +1,6 @@
 #include "app/wild_card.h"
 
+#include "app/locations.h"
 #include "app/screen_centre.h"
 #include "platform/file_types.h"
 
@@ -59,11 +60,7 @@ TfrmWildCard::TfrmWildCard(QWidget* parent) : QDialog(parent) {
 }
 
 void TfrmWildCard::FormShow() {
-    // Filling the list would put its first entry into the edit field: keep the caller's.
-    const QString pattern = cbWildCard->currentText();
-    cbWildCard->clear();
-    cbWildCard->addItems(listKnownExtensions());
-    cbWildCard->setEditText(pattern);
+    fillPatternCombo(cbWildCard);
     cbWildCardClick();
 }
 

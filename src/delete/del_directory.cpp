@@ -1,4 +1,5 @@
 #include "delete/del_directory.h"
+#include "app/screen_centre.h"
 
 #include "app/ui.h"
 #include "delete/delete_files.h"
@@ -121,12 +122,7 @@ void TfrmDelDirectory::showEvent(QShowEvent* event) {
     recycle = false;
     // Where the folder's file system has no usable trash, only deletion for good is offered.
     btRecycle->setEnabled(trashUsable(directory()));
-    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - frameGeometry().width()) / 2,
-             area.top() + (area.height() - frameGeometry().height()) / 2);
-    }
+    centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -1,4 +1,5 @@
 #include "delete/delete_files.h"
+#include "platform/unique_fd.h"
 
 #include "platform/native_path.h"
 #include "platform/trash.h"
@@ -11,18 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
 
 // Splits a native path into its parent folder and last component. The parent of "/name" is
 // "/", of a bare name ".". Trailing slashes are not accepted: they name a folder.
@@ -149,7 +138,7 @@ bool deleteOneFile(const QString& path, qint64* size) {
     QByteArray parent, name;
     if (!splitPath(toNative(path), parent, name))
         return false;
-    const Fd dir(::open(parent.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const UniqueFd dir(::open(parent.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (dir.fd < 0)
         return false;
     struct stat st;

@@ -1,4 +1,5 @@
 #include "delete/folder_delete.h"
+#include "platform/unique_fd.h"
 
 #include "app/ui.h"
 #include "delete/delete_files.h"
@@ -17,17 +18,6 @@
 bool deleteFolderStopped = false;
 
 namespace {
-
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
 
 // Reads an entry without following a link and without triggering an automount.
 bool statEntryAt(int dirFd, const char* name, struct statx& sx) {
@@ -238,7 +228,7 @@ void deleteFolderFiles(int dirFd, const QString& folder, FolderDeletion& run) {
             deleteFolderFile(dirFd, folder, name, run);
             continue;
         }
-        const Fd sub(openSubFolder(dirFd, name.constData(), sx, run.device));
+        const UniqueFd sub(openSubFolder(dirFd, name.constData(), sx, run.device));
         if (sub.fd < 0)
             continue; // cannot be entered, or another file system: left alone
         deleteFolderFiles(sub.fd, childPath(folder, name), run);
@@ -262,7 +252,8 @@ bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycl
     const QByteArray name = native.mid(slash + 1);
     if (name.isEmpty() || name == "." || name == "..")
         return false;
-    const Fd parent(::open(parentPath.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const UniqueFd parent(
+        ::open(parentPath.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (parent.fd < 0)
         return true; // nothing reachable to delete
     struct statx sx;
@@ -277,7 +268,7 @@ bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycl
         // A link (or anything else) where a folder was named goes as itself.
         deleteFolderFile(parent.fd, parentText, name, run);
     } else {
-        const Fd top(openSubFolder(parent.fd, name.constData(), sx, run.device));
+        const UniqueFd top(openSubFolder(parent.fd, name.constData(), sx, run.device));
         if (top.fd >= 0) {
             deleteFolderFiles(top.fd, fromNative(native), run);
             if (!deleteFolderStopped)

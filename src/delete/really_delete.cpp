@@ -1,4 +1,5 @@
 #include "delete/really_delete.h"
+#include "app/screen_centre.h"
 
 #include "app/application.h"
 #include "app/message_boxes.h"
@@ -143,12 +144,7 @@ void TfrmReallyDelete::UpdateHeaders() {
 void TfrmReallyDelete::showEvent(QShowEvent* event) {
     lblSavings->setText(formatThousands(savings) + QStringLiteral(" bytes"));
     UpdateHeaders();
-    QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - frameGeometry().width()) / 2,
-             area.top() + (area.height() - frameGeometry().height()) / 2);
-    }
+    centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

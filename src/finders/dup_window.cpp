@@ -336,10 +336,9 @@ void TfrmDup::FormShow() {
     centreOnScreen(this);
     FormResize();
 
-    const QString pattern = cbWildCard->currentText();
-    cbWildCard->clear();
-    cbWildCard->addItems(listKnownExtensions());
-    cbWildCard->setEditText(pattern.isEmpty() ? QStringLiteral("*.*") : pattern);
+    if (cbWildCard->currentText().isEmpty())
+        cbWildCard->setEditText(QStringLiteral("*.*"));
+    fillPatternCombo(cbWildCard);
     cbWildCardChange(cbWildCard->currentText());
     lblKB1->setText(KiloToMega(num1->value()));
     lblKB2->setText(KiloToMega(num2->value()));

@@ -1,4 +1,5 @@
 #include "finders/scan_engine.h"
+#include "platform/unique_fd.h"
 
 #include "platform/native_path.h"
 
@@ -24,21 +25,6 @@ qint64 monotonicMs() {
     clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
-
-// Closes a descriptor however the scope is left.
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-
-private:
-    int fd_;
-};
 
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -163,7 +149,7 @@ void ScanEngine::readEntries(int fd, Level& level) {
 }
 
 void ScanEngine::walkFolder(int fd, int depth) {
-    FdGuard guard(fd);
+    UniqueFd guard(fd);
     if (abortFlag)
         return;
     if (sink_)
