@@ -503,7 +503,8 @@ void TfrmDup::ScanAllDrives() {
         if (!ready)
             continue;
         if (!engine_.walk(root))
-            errorBox(QStringLiteral("Can't open drive ") + root);
+            plainErrorBox(QStringLiteral("Can't open drive ") +
+                          root); // an error box without a sound
     }
 }
 

@@ -279,6 +279,8 @@ TEST_F(DupWindowTest, DriveThatCannotBeOpenedIsReportedAndTheOthersScanned) {
     w->pnlDrives->box(2)->setChecked(true);
     w->btScanClick();
     EXPECT_EQ(ui.messageTexts(), QStringList{"Can't open drive " + other.path() + "/plain"});
+    EXPECT_EQ(ui.messages.front().kind, MessageKind::Error);
+    EXPECT_TRUE(ui.sounds.empty());
     EXPECT_EQ(w->rowCounter, 1);
 }
 
