@@ -16,14 +16,21 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// The last component of a path given to statEntry ("/a/b/" gives "b", "/" gives "/").
-QString lastComponent(const char* path) {
-    qsizetype end = qsizetype(std::strlen(path));
+// Where the last component of a path lies: [start, end), trailing slashes left out
+// ("/a/b/" gives "b"; the root folder gives an empty range).
+void lastComponentRange(const char* path, qsizetype& start, qsizetype& end) {
+    end = qsizetype(std::strlen(path));
     while (end > 1 && path[end - 1] == '/')
         --end;
-    qsizetype start = end;
+    start = end;
     while (start > 0 && path[start - 1] != '/')
         --start;
+}
+
+// The last component of a path given to statEntry ("/a/b/" gives "b", "/" gives "/").
+QString lastComponent(const char* path) {
+    qsizetype start, end;
+    lastComponentRange(path, start, end);
     if (start == end) // the root folder, or an empty name
         return fromNative(path, end);
     return fromNative(path + start, end - start);
@@ -77,12 +84,8 @@ bool searchIncludes(unsigned attributes, unsigned mask) {
 unsigned mapAttributes(const char* name, unsigned mode, bool noDump) {
     unsigned a = 0;
     // The name may arrive as a path (statPath); only its last component counts.
-    qsizetype end = qsizetype(std::strlen(name));
-    while (end > 1 && name[end - 1] == '/')
-        --end;
-    qsizetype start = end;
-    while (start > 0 && name[start - 1] != '/')
-        --start;
+    qsizetype start, end;
+    lastComponentRange(name, start, end);
     const qsizetype length = end - start;
     const char* base = name + start;
     const bool dots =
