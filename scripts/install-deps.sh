@@ -9,7 +9,7 @@ packages=(
   libglib2.0-dev shared-mime-info
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  hyperfine clang-format
+  hyperfine clang-format ccache
 )
 if [ "${1:-}" = "--with-screenshots" ]; then
   packages+=(imagemagick x11-apps xdotool)
