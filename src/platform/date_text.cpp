@@ -237,7 +237,8 @@ bool readLiteral(const QString& s, qsizetype& i, const QString& literal) {
 } // namespace
 
 LocaleDateTexts::LocaleDateTexts(const QLocale& locale) : locale_(locale) {
-    dateAsGiven_ = locale_.dateFormat(QLocale::ShortFormat);
+    dateAsGiven_ = locale_.language() == QLocale::C ? QStringLiteral("yyyy-MM-dd")
+                                                    : locale_.dateFormat(QLocale::ShortFormat);
     date_ = widenYear(dateAsGiven_);
     time_ = timeWithoutZone(locale_.timeFormat(QLocale::LongFormat), true);
     shortTime_ = timeWithoutZone(locale_.timeFormat(QLocale::ShortFormat), false);
@@ -335,10 +336,36 @@ QTime LocaleDateTexts::parseTime(const QString& text) const {
     return QTime();
 }
 
+QStringList LocaleDateTexts::dateSamples() const {
+    QStringList texts;
+    for (int m = 1; m <= 12; ++m)
+        texts << dateText(QDate(2088, m, 28));
+    return texts;
+}
+
+QStringList LocaleDateTexts::timeSamples() const {
+    QStringList texts;
+    for (int h : {0, 10, 12, 23})
+        texts << timeText(QTime(h, 58, 58));
+    return texts;
+}
+
+bool isPlainTimeLocale(const QByteArray& lcAll, const QByteArray& lcTime, const QByteArray& lang) {
+    QByteArray name = !lcAll.isEmpty() ? lcAll : !lcTime.isEmpty() ? lcTime : lang;
+    const qsizetype cut = name.indexOf('.');
+    if (cut >= 0)
+        name.truncate(cut);
+    return name.isEmpty() || name == "C" || name == "POSIX";
+}
+
 const LocaleDateTexts& systemDateTexts() {
     // QLocale::system() is itself fixed when the program starts, so its forms are worked out
-    // once.
-    static const LocaleDateTexts texts(QLocale::system());
+    // once. Qt reads the date forms from LC_TIME but the locale's language from the numeric
+    // category, so a plain LC_TIME under another language is found from the environment.
+    static const LocaleDateTexts texts(
+        isPlainTimeLocale(qgetenv("LC_ALL"), qgetenv("LC_TIME"), qgetenv("LANG"))
+            ? QLocale::c()
+            : QLocale::system());
     return texts;
 }
 
@@ -359,4 +386,10 @@ QDate parseShortDate(const QString& text) {
 }
 QTime parseLongTime(const QString& text) {
     return systemDateTexts().parseTime(text);
+}
+QStringList sampleDateTexts() {
+    return systemDateTexts().dateSamples();
+}
+QStringList sampleTimeTexts() {
+    return systemDateTexts().timeSamples();
 }

@@ -1,5 +1,7 @@
 #include "platform/date_text.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,9 +79,57 @@ TEST(DateText, ReadsTwoDigitYearsAndRejectsJunk) {
     EXPECT_EQ(us.parseTime("1:04:05 pm"), QTime(13, 4, 5));
     EXPECT_EQ(us.parseTime("1:04 PM"), QTime(13, 4));
 
-    const LocaleDateTexts c(QLocale::c()); // "d MMM yyyy"
-    EXPECT_EQ(c.parseDate("5 jun 25"), QDate(2025, 6, 5));
-    EXPECT_EQ(c.parseDate("5 June 2025"), QDate());
+    const LocaleDateTexts c(QLocale::c()); // "yyyy-MM-dd"
+    EXPECT_EQ(c.parseDate("2025-6-5"), QDate(2025, 6, 5));
+    EXPECT_EQ(c.parseDate("25-06-05"), QDate(2025, 6, 5));
+    EXPECT_EQ(c.parseDate("5 jun 2025"), QDate());
     const LocaleDateTexts ar(QLocale("ar_EG")); // other digits: Qt's parser
     EXPECT_EQ(ar.parseDate(ar.dateText(QDate(1999, 12, 31))), QDate(1999, 12, 31));
+}
+
+// The plain C locale writes numeric dates of one width; its time form is the 24-hour one.
+TEST(DateText, PlainLocaleWritesIsoDates) {
+    const LocaleDateTexts c(QLocale::c());
+    EXPECT_EQ(c.dateFormat(), "yyyy-MM-dd");
+    EXPECT_EQ(c.dateText(QDate(2026, 12, 8)), "2026-12-08");
+    EXPECT_EQ(c.timeText(QTime(9, 8, 7)), "09:08:07");
+
+    struct Case {
+        const char *all, *time, *lang;
+        bool plain;
+    } const cases[] = {
+        {"", "", "", true},
+        {"", "", "C", true},
+        {"", "", "C.UTF-8", true},
+        {"", "", "C.utf8", true},
+        {"", "", "POSIX", true},
+        {"", "C", "en_US.UTF-8", true},
+        {"C.UTF-8", "de_DE.UTF-8", "de_DE.UTF-8", true},
+        {"", "", "en_US.UTF-8", false},
+        {"", "en_GB.UTF-8", "C.UTF-8", false},
+        {"en_US.UTF-8", "C", "C", false},
+        {"", "", "Ca_ES", false},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(isPlainTimeLocale(k.all, k.time, k.lang), k.plain)
+            << k.all << "/" << k.time << "/" << k.lang;
+}
+
+// The samples bound the width of every text a column of dates or times can show.
+TEST(DateText, SamplesAreTheWidestTexts) {
+    const QFontMetrics fm(QApplication::font());
+    for (const char* name : {"C", "en_US", "de_DE", "fr_FR", "ko_KR"}) {
+        const LocaleDateTexts texts{QLocale(QString::fromLatin1(name))};
+        int widestDate = 0, widestTime = 0;
+        for (const QString& s : texts.dateSamples())
+            widestDate = std::max(widestDate, fm.horizontalAdvance(s));
+        for (const QString& s : texts.timeSamples())
+            widestTime = std::max(widestTime, fm.horizontalAdvance(s));
+        for (QDate d(2026, 1, 1); d.year() == 2026; d = d.addDays(1))
+            ASSERT_LE(fm.horizontalAdvance(texts.dateText(d)), widestDate)
+                << name << " " << texts.dateText(d).toStdString();
+        for (int s = 0; s < 86400; s += 59)
+            ASSERT_LE(fm.horizontalAdvance(texts.timeText(QTime(0, 0).addSecs(s))), widestTime)
+                << name;
+    }
 }
