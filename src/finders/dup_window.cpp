@@ -8,9 +8,11 @@
 #include "app/ui.h"
 #include "app/win_place.h"
 #include "delete/really_delete.h"
+#include "platform/date_text.h"
 #include "platform/dir_entry.h"
 #include "platform/file_types.h"
 #include "platform/launcher.h"
+#include "widgets/column_width.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
@@ -352,19 +354,34 @@ void TfrmDup::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmDup::FormResize() {
-    const double scale = logicalDpiX() / 96.0;
-    const int client = width();
-    if (duplicates_) {
-        const int widths[] = {93, 54, 64, 70, 70, 184};
-        for (int c = 0; c < 6; ++c)
-            grid->setColWidth(c, int(widths[c] * scale));
-        grid->setColWidth(6, std::max(20, client - 560));
-    } else {
-        const int widths[] = {54, 64, 64, 64, 296};
-        for (int c = 0; c < 5; ++c)
-            grid->setColWidth(c, int(widths[c] * scale));
-        grid->setColWidth(5, std::max(20, client - 567));
+    // The described widths scaled to the grid's font, each at least as wide as the texts its
+    // column holds whole; the last column (the type) takes what is left of the client width
+    // less the 25 pixels the described layout leaves free, and at least its heading.
+    const QFontMetrics fm = grid->fontMetrics();
+    const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
+                            formatSizeK(0, 100) + QStringLiteral(" K")};
+    const QStringList dates = sampleDateTexts();
+    const QStringList times = sampleTimeTexts();
+    struct Column {
+        int described;
+        QStringList samples;
+    };
+    const std::vector<Column> columns =
+        duplicates_
+            ? std::vector<Column>{{93, {}},    {54, sizes}, {64, dates},
+                                  {70, times}, {70, dates}, {184, {}}}
+            : std::vector<Column>{{54, sizes}, {64, dates}, {64, times}, {64, dates}, {296, {}}};
+    int used = 0;
+    for (int c = 0; c < int(columns.size()); ++c) {
+        const int w = columnWidth(columns[c].described, fm,
+                                  columns[c].samples + QStringList{grid->cell(c, 0)});
+        grid->setColWidth(c, w);
+        used += w;
     }
+    const int last = int(columns.size());
+    grid->setColWidth(last,
+                      std::max(columnWidth(0, fm, {grid->cell(last, 0)}), width() - used - 25));
+    const int client = width();
     pnlDrives->move(std::max(0, client - pnlDrives->width() - 8), pnlDrives->y());
 }
 

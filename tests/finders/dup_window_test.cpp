@@ -118,12 +118,17 @@ TEST_F(DupWindowTest, OpeningSetsUpEachMode) {
     EXPECT_EQ(hog->grid->colCount(), 6);
     EXPECT_EQ(hog->grid->cell(4, 0), "FileName");
 
-    // Column widths follow the window: the last column takes the rest.
-    const double scale = hog->logicalDpiX() / 96.0;
+    // Column widths follow the window: the last column takes the rest, less 25 pixels.
     hog->resize(900, 500);
-    EXPECT_EQ(hog->grid->colWidth(4), int(296 * scale));
-    EXPECT_EQ(hog->grid->colWidth(5), 900 - 567);
-    EXPECT_EQ(hog->pnlDrives->x() + hog->pnlDrives->width(), 900 - 8);
+    const int path = hog->grid->colWidth(4);
+    int used = 0;
+    for (int c = 0; c < 5; ++c)
+        used += hog->grid->colWidth(c);
+    EXPECT_EQ(hog->grid->colWidth(5), 900 - used - 25);
+    hog->resize(1000, 500);
+    EXPECT_EQ(hog->grid->colWidth(4), path);
+    EXPECT_EQ(hog->grid->colWidth(5), 1000 - used - 25);
+    EXPECT_EQ(hog->pnlDrives->x() + hog->pnlDrives->width(), 1000 - 8);
 }
 
 TEST_F(DupWindowTest, SizeFilterControls) {
@@ -521,4 +526,33 @@ TEST_F(DupWindowTest, EachFinderKeepsItsOwnPlacement) {
 
     auto again = open(true);
     EXPECT_EQ(again->size(), QSize(700, 450));
+}
+
+// Under any font size, every size, date and time cell and every heading fits its column, the
+// widest size text and the widest dates of the locale included.
+TEST_F(DupWindowTest, FixedFormCellsFitTheirColumnsUnderAnyFont) {
+    tree.file("a/Huge.iso", 3LL << 30);
+    tree.file("b/Huge.iso", 100);
+    for (bool duplicates : {true, false}) {
+        auto w = open(duplicates);
+        w->btScanClick();
+        ASSERT_EQ(w->rowCounter, 2) << duplicates;
+        const std::vector<int> fixed =
+            duplicates ? std::vector<int>{1, 2, 3, 4} : std::vector<int>{0, 1, 2, 3};
+        for (int pixels : {11, 13, 16, 21}) {
+            QFont font = w->grid->font();
+            font.setPixelSize(pixels);
+            w->grid->setFont(font);
+            w->resize(w->width() + 1, w->height()); // runs FormResize
+            const QFontMetrics fm(font);
+            for (int col = 0; col < w->grid->colCount(); ++col) {
+                QStringList texts{w->grid->cell(col, 0)};
+                if (std::find(fixed.begin(), fixed.end(), col) != fixed.end())
+                    texts << rowTexts(*w, col);
+                for (const QString& text : texts)
+                    EXPECT_LE(fm.horizontalAdvance(text) + 4, w->grid->colWidth(col))
+                        << pixels << " px, column " << col << ": " << text.toStdString();
+            }
+        }
+    }
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+
+class QFontMetrics;
+
+// Grid column widths for the font the grid really uses. The windows describe their column
+// widths in pixels at 96 dots per inch for the classic 8 pt sans serif dialog font, whose
+// letters ("A" to "Z" and "a" to "z") average 6 pixels. Fonts of today are wider, and the
+// screen's dots per inch are already part of a font's pixel metrics, so a described width is
+// scaled by the ratio of the real font's average letter width to the classic one.
+
+// The average advance of the 52 Latin letters in the font, in pixels.
+double averageLetterWidth(const QFontMetrics& metrics);
+
+// A described width scaled to the font, never less than the widest of `samples` (the texts the
+// column must show whole: its heading, the widest date, "3145728 K" ...) with `inset` pixels of
+// room on either side.
+int columnWidth(int described, const QFontMetrics& metrics, const QStringList& samples = {},
+                int inset = 2);
