@@ -11,24 +11,72 @@
 
 namespace {
 
-// The caption of a drive box: the whole mount point when it fits, else its last folder name,
-// cut at the end when even that is too wide ("/media/usb" becomes "usb", a long label
-// "Holiday…"). A name is recognised by its beginning; where not even one letter and the
-// ellipsis fit, the letters that fit are shown bare. The box's hint holds the whole path.
-QString driveCaption(const QString& root, const QFontMetrics& metrics, int room) {
-    if (metrics.horizontalAdvance(root) <= room)
-        return root;
-    const QString last = root.mid(root.lastIndexOf(QLatin1Char('/')) + 1);
-    const QString elided = metrics.elidedText(last, Qt::ElideRight, room);
-    if (elided != QString(QChar(0x2026)))
+const QChar kEllipsis(0x2026);
+
+// The shortest run of trailing folder names of `root` that no other root ends with (all of
+// them when every shorter run is shared).
+QString distinctTail(const QStringList& roots, qsizetype self) {
+    const QStringList names = roots[self].split(u'/', Qt::SkipEmptyParts);
+    const auto tail = [](const QStringList& parts, qsizetype k) {
+        return parts.mid(std::max<qsizetype>(0, parts.size() - k)).join(u'/');
+    };
+    qsizetype k = 1;
+    for (; k < names.size(); ++k) {
+        const QString mine = tail(names, k);
+        bool shared = false;
+        for (qsizetype j = 0; j < roots.size() && !shared; ++j)
+            shared = j != self && roots[j] != roots[self] &&
+                     tail(roots[j].split(u'/', Qt::SkipEmptyParts), k) == mine;
+        if (!shared)
+            break;
+    }
+    return tail(names, k);
+}
+
+// `text` shortened to `room`: an ellipsis in the middle; where not even that fits, the letters
+// that fit, bare.
+QString fitText(const QString& text, Qt::TextElideMode mode, const QFontMetrics& metrics,
+                int room) {
+    const QString elided = metrics.elidedText(text, mode, room);
+    if (!elided.isEmpty() && elided != QString(kEllipsis))
         return elided;
     qsizetype fit = 0;
-    while (fit < last.size() && metrics.horizontalAdvance(last.left(fit + 1)) <= room)
+    while (fit < text.size() && metrics.horizontalAdvance(text.left(fit + 1)) <= room)
         ++fit;
-    return fit > 0 ? last.left(fit) : elided;
+    return fit > 0 ? text.left(fit) : elided;
 }
 
 } // namespace
+
+QStringList driveCaptions(const QStringList& roots, const std::vector<int>& rooms,
+                          const QFontMetrics& metrics) {
+    QStringList captions, tails;
+    for (qsizetype i = 0; i < roots.size(); ++i) {
+        const int room = rooms[size_t(i)];
+        const bool whole = metrics.horizontalAdvance(roots[i]) <= room || roots[i] == QLatin1String("/");
+        tails << (whole ? roots[i] : distinctTail(roots, i));
+        captions << (whole ? roots[i] : fitText(tails[i], Qt::ElideMiddle, metrics, room));
+    }
+    // Shortened tails of different roots may still read alike ("backup-2024-disk" and
+    // "backup-2025-disk" both as "ba…sk"): such captions show the tail from just before the
+    // first place where it differs from the most alike of the others.
+    const QStringList first = captions;
+    for (qsizetype i = 0; i < roots.size(); ++i) {
+        qsizetype from = -1;
+        for (qsizetype j = 0; j < roots.size(); ++j) {
+            if (j == i || first[j] != first[i] || roots[j] == roots[i])
+                continue;
+            qsizetype p = 0;
+            while (p < tails[i].size() && p < tails[j].size() && tails[i][p] == tails[j][p])
+                ++p;
+            from = std::max(from, p);
+        }
+        if (from > 0)
+            captions[i] = fitText(kEllipsis + tails[i].mid(std::max<qsizetype>(0, from - 1)),
+                                  Qt::ElideRight, metrics, rooms[size_t(i)]);
+    }
+    return captions;
+}
 
 TDrivePanel::TDrivePanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("pnlDrives"));
@@ -41,7 +89,12 @@ TDrivePanel::TDrivePanel(QWidget* parent) : QFrame(parent) {
         cb->setObjectName(QStringLiteral("cb%1").arg(i + 1));
         cb->setGeometry(8 + (i / 5) * 38, 6 + (i % 5) * 24, BoxWidth, BoxHeight);
         cb->hide();
-        connect(cb, &QCheckBox::clicked, this, [this] { Q_EMIT boxClicked(); });
+        // Every change of state counts, so a tick given through the keyboard or an
+        // accessibility action (which toggles without a click) updates the window too.
+        connect(cb, &QCheckBox::toggled, this, [this] {
+            if (!building_)
+                Q_EMIT boxClicked();
+        });
         boxes_[i] = cb;
     }
 }
@@ -53,6 +106,7 @@ QCheckBox* TDrivePanel::box(int n) const {
 }
 
 void TDrivePanel::buildDriveBoxes(const std::vector<Drive>& drives, int current) {
+    building_ = true;
     for (QCheckBox* cb : boxes_) {
         cb->hide();
         cb->setChecked(false);
@@ -62,29 +116,33 @@ void TDrivePanel::buildDriveBoxes(const std::vector<Drive>& drives, int current)
         cb->setProperty("driveRoot", QString());
     }
     const int count = std::min<int>(int(drives.size()), BoxCount);
-    // Boxes stand 38 pixels apart; those of the last column in use have the room up to the
-    // panel's right edge for their captions, which on a machine with up to five drives is
-    // every box.
-    const int lastColumn = (count - 1) / 5;
+    // The columns in use share the room from the first column's left to the panel's inner
+    // right edge: five columns stand 38 pixels apart, fewer get wider boxes.
+    const int columns = std::max(1, (count + 4) / 5);
+    const int stride = (contentsRect().right() - 2 - 8) / columns;
+    QStringList roots;
+    std::vector<int> rooms;
     for (int i = 0; i < count; ++i) {
         QCheckBox* cb = boxes_[i];
-        const QString& root = drives[i].root;
-        cb->setProperty("driveRoot", root);
-        const int x = 8 + (i / 5) * 38;
-        const int width = i / 5 == lastColumn ? contentsRect().right() - x - 2 : BoxWidth;
-        cb->setGeometry(x, 6 + (i % 5) * 24, width, BoxHeight);
+        cb->setGeometry(8 + (i / 5) * stride, 6 + (i % 5) * 24, stride, BoxHeight);
         // The room for the caption is what the style leaves beside the tick mark.
         QStyleOptionButton opt;
         opt.initFrom(cb);
-        opt.rect = QRect(0, 0, width, BoxHeight);
-        const int room = cb->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, cb).width();
-        const QString caption = driveCaption(root, cb->fontMetrics(), room);
-        cb->setText(caption);
-        cb->setToolTip(root);
-        cb->setAccessibleName(root);
+        opt.rect = QRect(0, 0, stride, BoxHeight);
+        rooms.push_back(cb->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, cb).width());
+        roots << drives[i].root;
+    }
+    const QStringList captions = driveCaptions(roots, rooms, fontMetrics());
+    for (int i = 0; i < count; ++i) {
+        QCheckBox* cb = boxes_[i];
+        cb->setProperty("driveRoot", roots[i]);
+        cb->setText(captions[i]);
+        cb->setToolTip(roots[i]);
+        cb->setAccessibleName(roots[i]);
         cb->setChecked(i == current);
         cb->show();
     }
+    building_ = false;
 }
 
 void TDrivePanel::buildDriveBoxes() {

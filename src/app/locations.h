@@ -11,13 +11,13 @@
 
 class QCheckBox;
 class QComboBox;
+class QFontMetrics;
 
 // The panel of drive check boxes that every finder shows: 25 boxes "cb1" ... "cb25" in five
-// columns of five, one box per mounted drive. The boxes stand 38 pixels apart; the boxes of
-// the last column in use reach to the panel's right edge. A box's caption is the drive's
-// mount point, shortened to its last folder name (and cut) when it is too wide; the exact
-// mount point is always kept in the box's property "driveRoot", its hint and its accessible
-// name, so a scan never works from the shortened text.
+// columns of five, one box per mounted drive. The columns in use share the panel's width, so
+// up to five drives get its whole width and 21 to 25 drives columns 38 pixels apart. Captions
+// come from driveCaptions; the exact mount point is always kept in the box's property
+// "driveRoot", its hint and its accessible name, so a scan never works from the shortened text.
 class TDrivePanel : public QFrame {
     Q_OBJECT
 public:
@@ -48,12 +48,24 @@ public:
     QString tickedCaptions() const;
 
 Q_SIGNALS:
-    // A box was ticked or unticked by the person (not by buildDriveBoxes).
+    // A box was ticked or unticked, by mouse, keys, an accessibility action or a program (not
+    // by buildDriveBoxes). Named after the windows' cb1Click, which it drives.
     void boxClicked();
 
 private:
     std::array<QCheckBox*, BoxCount> boxes_{};
+    bool building_ = false;
 };
+
+// The captions of drive boxes: one per mount point, each drawn in `metrics` within rooms[i]
+// pixels. A mount point that fits is shown whole. Otherwise the caption is the end of the path:
+// the fewest trailing folder names that no other mount point ends with ("doc" for /tmp/doc
+// beside /srv, "1000/doc" for /run/user/1000/doc beside /tmp/doc), shortened in the middle
+// with an ellipsis when too wide, so its start and its end stay ("tmp…s1"). Captions that
+// would still read alike show the place where their names differ ("…24-d…"). Only a room too
+// narrow for that leaves two captions alike; the hint and accessible name tell them apart.
+QStringList driveCaptions(const QStringList& roots, const std::vector<int>& rooms,
+                          const QFontMetrics& metrics);
 
 // Raised by isDriveReady for an id that names no drive.
 class InvalidDriveId : public std::runtime_error {

@@ -9,6 +9,9 @@
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -94,11 +97,12 @@ TEST(DrivePanel, ALongMountPointIsShortenedButKeptWhole) {
     TDrivePanel panel;
     panel.buildDriveBoxes(drivesAt({"/", "/media/someone/usb", root}), 2);
     // One column in use: its boxes reach across the panel, so short mount points fit whole
-    // and a long one keeps the start of its last folder name.
+    // and a long one keeps the start and the end of its last folder name.
     EXPECT_EQ(panel.box(2)->text(), "/media/someone/usb");
     QCheckBox* cb = panel.box(3);
-    EXPECT_TRUE(cb->text().startsWith("A rather")) << cb->text().toStdString();
-    EXPECT_TRUE(cb->text().endsWith(QChar(0x2026))) << cb->text().toStdString();
+    EXPECT_TRUE(cb->text().startsWith("A ")) << cb->text().toStdString();
+    EXPECT_TRUE(cb->text().contains(QChar(0x2026))) << cb->text().toStdString();
+    EXPECT_TRUE(cb->text().endsWith("disk")) << cb->text().toStdString();
     EXPECT_LE(cb->fontMetrics().horizontalAdvance(cb->text()), cb->width());
     EXPECT_LE(cb->geometry().right(), panel.width());
     EXPECT_EQ(cb->toolTip(), root);
@@ -108,30 +112,41 @@ TEST(DrivePanel, ALongMountPointIsShortenedButKeptWhole) {
     EXPECT_EQ(panel.tickedCaptions(), root + " ");
 }
 
-TEST(DrivePanel, BoxesOfEarlierColumnsStayNarrow) {
-    QStringList roots{"/", "/boot", "/home", "/srv", "/var", "/media/usb"};
+// Eight drives, as on a desktop with removable media and portal mounts: two columns share the
+// panel, and every box names its drive distinctly and within its room.
+TEST(DrivePanel, EightDrivesGetDistinctCaptionsThatFit) {
+    const QStringList roots{"/",
+                            "/boot/efi",
+                            "/home",
+                            "/run/user/1000/doc",
+                            "/tmp/doc",
+                            "/tmp/zk-drives/tmpfs-scratch-1",
+                            "/tmp/zk-drives/tmpfs-scratch-2",
+                            "/media/someone/Photographs of the summer holiday"};
     TDrivePanel panel;
     panel.buildDriveBoxes(drivesAt(roots), 0);
-    for (int n = 1; n <= 5; ++n) {
+    QStringList captions;
+    for (int n = 1; n <= 8; ++n) {
         QCheckBox* cb = panel.box(n);
-        EXPECT_EQ(cb->width(), TDrivePanel::BoxWidth) << n;
-        EXPECT_FALSE(cb->text().isEmpty()) << n;
-        EXPECT_EQ(cb->toolTip(), roots[n - 1]) << n;
-        EXPECT_EQ(panel.driveRoot(n), roots[n - 1]) << n;
+        captions << cb->text();
+        EXPECT_GE(cb->text().size(), std::min<qsizetype>(3, roots[n - 1].size()))
+            << cb->text().toStdString();
+        EXPECT_LE(cb->geometry().right(), panel.contentsRect().right()) << n;
+        EXPECT_EQ(cb->toolTip(), roots[n - 1]);
     }
-    EXPECT_EQ(panel.box(1)->text(), "/");
-    // A shortened caption shows the first letters of the last folder name.
-    EXPECT_TRUE(panel.box(3)->text().startsWith("h")) << panel.box(3)->text().toStdString();
-    EXPECT_GT(panel.box(6)->width(), TDrivePanel::BoxWidth);
-    EXPECT_EQ(panel.box(6)->text(), "/media/usb");
+    EXPECT_EQ(panel.box(1)->width(), panel.box(6)->width());
+    EXPECT_EQ(QStringList(captions).removeDuplicates(), 0) << captions.join(" | ").toStdString();
 
-    // Fewer drives at the next build: the first column is the last in use again.
-    panel.buildDriveBoxes(drivesAt({"/", "/home"}), 0);
-    EXPECT_GT(panel.box(2)->width(), TDrivePanel::BoxWidth);
-    EXPECT_EQ(panel.box(2)->text(), "/home");
+    // All 25 boxes in use stand 38 pixels apart, as the panel was drawn.
+    QStringList many;
+    for (int i = 1; i <= 25; ++i)
+        many << QStringLiteral("/mnt/d%1").arg(i);
+    panel.buildDriveBoxes(drivesAt(many), 0);
+    EXPECT_EQ(panel.box(6)->x() - panel.box(1)->x(), TDrivePanel::BoxWidth);
+    EXPECT_LE(panel.box(25)->geometry().right(), panel.contentsRect().right());
 }
 
-TEST(DrivePanel, EachBuildStartsFromNoTicksAndPersonClicksAreSignalled) {
+TEST(DrivePanel, EachBuildStartsFromNoTicksAndEveryChangeIsSignalled) {
     TDrivePanel panel;
     QSignalSpy clicked(&panel, &TDrivePanel::boxClicked);
     panel.buildDriveBoxes(drivesAt({"/", "/home", "/srv"}), 0);
@@ -146,10 +161,24 @@ TEST(DrivePanel, EachBuildStartsFromNoTicksAndPersonClicksAreSignalled) {
     EXPECT_EQ(clicked.count(), 3);
     EXPECT_FALSE(panel.anyTicked());
 
+    // A screen reader ticks through the accessible toggle action, which clicks nothing.
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(panel.box(2));
+    ASSERT_NE(box, nullptr);
+    QAccessibleActionInterface* actions = box->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    ASSERT_TRUE(actions->actionNames().contains(toggle));
+    actions->doAction(toggle);
+    EXPECT_EQ(clicked.count(), 4);
+    EXPECT_EQ(panel.tickedRoots(), QStringList{"/home"});
+    actions->doAction(toggle);
+    EXPECT_EQ(clicked.count(), 5);
+    EXPECT_FALSE(panel.anyTicked());
+
     panel.box(2)->click();
     panel.box(3)->click();
     panel.buildDriveBoxes(drivesAt({"/", "/home"}), 1);
-    EXPECT_EQ(clicked.count(), 5);
+    EXPECT_EQ(clicked.count(), 7);
     EXPECT_EQ(panel.tickedRoots(), QStringList{"/home"});
     // The box of a drive that went away is hidden and unticked, not left behind.
     EXPECT_TRUE(panel.box(3)->isHidden());
@@ -158,6 +187,40 @@ TEST(DrivePanel, EachBuildStartsFromNoTicksAndPersonClicksAreSignalled) {
 
     panel.buildDriveBoxes(drivesAt({"/"}), -1);
     EXPECT_FALSE(panel.anyTicked());
+}
+
+// Rooms are given in widths of "M" so the cases hold for any font.
+TEST(DriveCaptions, ShortenedCaptionsStayDistinctAndFit) {
+    const QFontMetrics fm(QApplication::font());
+    const int m = fm.horizontalAdvance(u'M');
+    struct Case {
+        QStringList roots;
+        int room; // in widths of "M"
+    } const cases[] = {
+        {{"/run/user/1000/doc", "/tmp/doc"}, 5},
+        {{"/run/user/1000/doc", "/tmp/doc", "/srv/doc"}, 5},
+        {{"/tmp/zk-drives/tmpfs1", "/tmp/zk-drives/tmpfs2"}, 4},
+        {{"/tmp/zk-drives/tmpfs", "/tmp/zk/tmpfs"}, 4},
+        {{"/media/me/backup-2024-disk", "/media/me/backup-2025-disk"}, 5},
+        {{"/snap/core20/1405", "/snap/core22/1405", "/snap/core22/1380"}, 5},
+        {{"/media/me/A rather long volume label", "/home", "/"}, 6},
+    };
+    for (const Case& c : cases) {
+        const std::vector<int> rooms(size_t(c.roots.size()), c.room * m);
+        const QStringList captions = driveCaptions(c.roots, rooms, fm);
+        const std::string what = captions.join(" | ").toStdString();
+        ASSERT_EQ(captions.size(), c.roots.size());
+        EXPECT_EQ(QStringList(captions).removeDuplicates(), 0) << what;
+        for (qsizetype i = 0; i < captions.size(); ++i) {
+            EXPECT_LE(fm.horizontalAdvance(captions[i]), c.room * m) << what;
+            // Recognisable: whole, or a part of the path's end of two letters or more.
+            const QString plain = QString(captions[i]).remove(QChar(0x2026));
+            EXPECT_TRUE(captions[i] == c.roots[i] || (plain.size() >= 2 && !plain.startsWith(u'/')))
+                << what;
+        }
+    }
+    // Whatever fits is shown whole; "/" always is.
+    EXPECT_EQ(driveCaptions({"/", "/home"}, {1, 40 * m}, fm), (QStringList{"/", "/home"}));
 }
 
 TEST(DrivePanel, BuildsFromTheSystemDriveList) {
