@@ -11,22 +11,40 @@ packages=(
   xvfb xauth fonts-dejavu-core
   hyperfine clang-format ccache
 )
+screenshots=false
 if [ "${1:-}" = "--with-screenshots" ]; then
-  packages+=(imagemagick x11-apps xdotool)
+  screenshots=true
+  packages+=(imagemagick x11-apps xdotool locales)
 fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=sudo
+fi
+
+# Screenshots are taken under the plain C.UTF-8 locale and under en_US.UTF-8; the second is
+# generated once, when the system does not have it yet.
+generate_locale() {
+  locale -a 2>/dev/null | grep -qix 'en_US.utf-\?8' && return 0
+  echo "Generating the en_US.UTF-8 locale"
+  $sudo sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "Run as root (or install sudo) to install: ${missing[*]}" >&2; exit 1; }
-  sudo=sudo
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ -n "$sudo" ]; then
+    command -v sudo >/dev/null || { echo "Run as root (or install sudo) to install: ${missing[*]}" >&2; exit 1; }
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if $screenshots; then
+  generate_locale
+fi
