@@ -32,8 +32,8 @@ QString distinctTail(const QStringList& roots, qsizetype self) {
     return tail(names, k);
 }
 
-// `text` shortened to `room`: an ellipsis in the middle; where not even that fits, the letters
-// that fit, bare.
+// `text` shortened to `room` with an ellipsis where `mode` puts it; where not even one letter
+// and the ellipsis fit, the letters that fit, bare.
 QString fitText(const QString& text, Qt::TextElideMode mode, const QFontMetrics& metrics,
                 int room) {
     const QString elided = metrics.elidedText(text, mode, room);
@@ -52,7 +52,8 @@ QStringList driveCaptions(const QStringList& roots, const std::vector<int>& room
     QStringList captions, tails;
     for (qsizetype i = 0; i < roots.size(); ++i) {
         const int room = rooms[size_t(i)];
-        const bool whole = metrics.horizontalAdvance(roots[i]) <= room || roots[i] == QLatin1String("/");
+        const bool whole =
+            metrics.horizontalAdvance(roots[i]) <= room || roots[i] == QLatin1String("/");
         tails << (whole ? roots[i] : distinctTail(roots, i));
         captions << (whole ? roots[i] : fitText(tails[i], Qt::ElideMiddle, metrics, room));
     }
