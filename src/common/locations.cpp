@@ -58,8 +58,8 @@ QStringList driveCaptions(const QStringList& roots, const std::vector<int>& room
         captions << (whole ? roots[i] : fitText(tails[i], Qt::ElideMiddle, metrics, room));
     }
     // Shortened tails of different roots may still read alike ("backup-2024-disk" and
-    // "backup-2025-disk" both as "ba…sk"): such captions show the tail from just before the
-    // first place where it differs from the most alike of the others.
+    // "backup-2025-disk" both as "bac…disk"): such captions show the tail from just before the
+    // first place where it differs from the most alike of the others ("ba…24-disk").
     const QStringList first = captions;
     for (qsizetype i = 0; i < roots.size(); ++i) {
         qsizetype from = -1;
@@ -71,9 +71,17 @@ QStringList driveCaptions(const QStringList& roots, const std::vector<int>& room
                 ++p;
             from = std::max(from, p);
         }
-        if (from > 0)
-            captions[i] = fitText(kEllipsis + tails[i].mid(std::max<qsizetype>(0, from - 1)),
-                                  Qt::ElideRight, metrics, rooms[size_t(i)]);
+        if (from <= 0)
+            continue;
+        // As many of the tail's first letters as still fit go before the ellipsis.
+        const qsizetype cut = std::max<qsizetype>(0, from - 1);
+        const QString rest = kEllipsis + tails[i].mid(cut);
+        qsizetype lead = 0;
+        while (lead < cut &&
+               metrics.horizontalAdvance(tails[i].left(lead + 1) + rest) <= rooms[size_t(i)])
+            ++lead;
+        captions[i] =
+            fitText(tails[i].left(lead) + rest, Qt::ElideRight, metrics, rooms[size_t(i)]);
     }
     return captions;
 }

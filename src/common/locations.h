@@ -62,7 +62,7 @@ private:
 // the fewest trailing folder names that no other mount point ends with ("doc" for /tmp/doc
 // beside /srv, "1000/doc" for /run/user/1000/doc beside /tmp/doc), shortened in the middle
 // with an ellipsis when too wide, so its start and its end stay ("tmp…s1"). Captions that
-// would still read alike show the place where their names differ ("…24-d…"). Only a room too
+// would still read alike show the place where their names differ ("ba…24-disk"). Only a room too
 // narrow for that leaves two captions alike; the hint and accessible name tell them apart.
 QStringList driveCaptions(const QStringList& roots, const std::vector<int>& rooms,
                           const QFontMetrics& metrics);
