@@ -1,10 +1,12 @@
 #include "delete/folder_delete.h"
-#include "platform/unique_fd.h"
 
+#include "app/message_boxes.h"
 #include "app/ui.h"
-#include "delete/delete_files.h"
 #include "platform/drives.h"
+#include "platform/link_free_path.h"
 #include "platform/native_path.h"
+#include "platform/trash.h"
+#include "platform/unique_fd.h"
 
 #include <cstring>
 #include <dirent.h>
@@ -72,19 +74,6 @@ std::vector<QByteArray> folderNames(int dirFd) {
     return names;
 }
 
-QString childPath(const QString& folder, const QByteArray& name) {
-    return folder + QLatin1Char('/') + fromNative(name);
-}
-
-// Collapses repeated slashes and drops a trailing one ("/" stays "/").
-QByteArray tidyPath(QByteArray path) {
-    while (path.contains("//"))
-        path.replace("//", "/");
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path;
-}
-
 bool sameFolder(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -94,32 +83,30 @@ std::vector<QByteArray> homeFolders() {
     std::vector<QByteArray> homes;
     const QByteArray env = qgetenv("HOME");
     if (!env.isEmpty())
-        homes.push_back(tidyPath(env));
+        homes.push_back(tidyAbsolutePath(env));
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir)
-        homes.push_back(tidyPath(QByteArray(pw->pw_dir)));
+        homes.push_back(tidyAbsolutePath(QByteArray(pw->pw_dir)));
     return homes;
 }
 
-bool isSystemTopFolder(const QByteArray& name) {
-    static const char* const names[] = {"bin", "boot", "dev", "etc", "proc", "root",
-                                        "run", "sbin", "sys", "usr", "var"};
-    for (const char* n : names)
-        if (name == n)
-            return true;
-    return name.startsWith("lib");
+// What stayed behind, for the report at the end of a run.
+QString leftoverText(const FolderDeletion& run, const QString& path) {
+    return QStringLiteral("Not everything in %1 could be %2: %3 files and %4 folders remain.")
+        .arg(path,
+             run.recycle ? QStringLiteral("sent to the recycle bin") : QStringLiteral("deleted"))
+        .arg(run.filesLeft)
+        .arg(run.foldersLeft);
 }
 
 } // namespace
 
 bool isProtectedFolder(const QString& path) {
-    const QByteArray p = tidyPath(toNative(path));
+    const QByteArray p = tidyAbsolutePath(toNative(path));
     // Only full paths can be judged; anything else is refused.
     if (!p.startsWith('/'))
         return true;
-    if (p == "/")
-        return true;
-    const qsizetype lastSlash = p.lastIndexOf('/');
-    if (lastSlash == 0 && isSystemTopFolder(p.mid(1)))
+    // The root folder and every folder directly under it.
+    if (p.lastIndexOf('/') == 0)
         return true;
     const std::vector<QByteArray> homes = homeFolders();
     for (const QByteArray& home : homes)
@@ -140,27 +127,14 @@ bool isProtectedFolder(const QString& path) {
     struct stat parent;
     if (::stat((p + "/..").constData(), &parent) == 0 && parent.st_dev != st.st_dev)
         return true;
-    struct stat other;
-    if (::stat("/", &other) == 0 && sameFolder(st, other))
+    struct stat root;
+    if (::stat("/", &root) == 0 && (sameFolder(st, root) || sameFolder(parent, root)))
         return true;
-    if (DIR* root = ::opendir("/")) {
-        bool hit = false;
-        while (const dirent* e = ::readdir(root)) {
-            if (isSystemTopFolder(QByteArray(e->d_name)) &&
-                ::stat((QByteArray("/") + e->d_name).constData(), &other) == 0 &&
-                sameFolder(st, other)) {
-                hit = true;
-                break;
-            }
-        }
-        ::closedir(root);
-        if (hit)
-            return true;
-    }
     for (const QByteArray& home : homes) {
         // The home folder itself and every folder above it.
         QByteArray up = home;
         while (!up.isEmpty()) {
+            struct stat other;
             if (::stat(up.constData(), &other) == 0 && sameFolder(st, other))
                 return true;
             const qsizetype slash = up.lastIndexOf('/');
@@ -170,54 +144,52 @@ bool isProtectedFolder(const QString& path) {
     return false;
 }
 
-void deleteFolderFile(int dirFd, const QString& folder, const QByteArray& name,
+void deleteFolderFile(int dirFd, const QByteArray& name, quint64 device, quint64 inode,
                       FolderDeletion& run) {
     if (deleteFolderStopped)
         return;
     struct stat st;
     if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return;
-    const QString path = childPath(folder, name);
+        return; // gone meanwhile
+    const QByteArray path = run.path + '/' + name;
     const bool isLink = S_ISLNK(st.st_mode);
     const bool readOnly = !isLink && !(st.st_mode & S_IWUSR);
     const bool hidden = name.startsWith('.');
     const bool system = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
     const QString tail = QStringLiteral("delete this file and continue deleting other files? ");
     auto agreed = [&](const char* what) {
-        if (ui().askYesNoCancel(path + QLatin1String(what) + tail) == Answer::Yes)
+        if (ui().askYesNoCancel(fromNative(path) + QLatin1String(what) + tail) == Answer::Yes)
             return true;
         deleteFolderStopped = true;
         return false;
     };
-    if (readOnly) {
-        if (!agreed(" is read-only, "))
-            return;
-        // Gives the owner write permission back; never follows a link.
-        ::fchmodat(dirFd, name.constData(), (st.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
-    }
-    // A hidden file is hidden by its name and a system file by its kind: neither is cleared,
-    // the entry is removed as itself.
+    // The attributes are confirmed, not cleared: see the header.
+    if (readOnly && !agreed(" is read-only, "))
+        return;
     if (hidden && !agreed(" is hidden, "))
         return;
     if (system && !agreed(" is a system file, "))
         return;
 
-    qint64 size = 0;
+    if (run.progress)
+        run.progress();
+    const EntryId seen{device, inode};
     bool gone = false;
     if (run.recycle) {
-        gone = sendToRecycleBin(path, &size);
+        gone = run.bin && run.bin->take(dirFd, name, path, &seen);
     } else if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               !S_ISDIR(st.st_mode) && ::unlinkat(dirFd, name.constData(), 0) == 0) {
-        size = st.st_size;
-        gone = true;
+               EntryId{st.st_dev, st.st_ino} == seen && !S_ISDIR(st.st_mode)) {
+        gone = ::unlinkat(dirFd, name.constData(), 0) == 0;
     }
     if (gone) {
         ++run.files;
-        run.bytes += size;
+        run.bytes += st.st_size;
+    } else {
+        ++run.filesLeft;
     }
 }
 
-void deleteFolderFiles(int dirFd, const QString& folder, FolderDeletion& run) {
+void deleteFolderFiles(int dirFd, FolderDeletion& run) {
     for (const QByteArray& name : folderNames(dirFd)) {
         if (deleteFolderStopped)
             return;
@@ -225,57 +197,86 @@ void deleteFolderFiles(int dirFd, const QString& folder, FolderDeletion& run) {
         if (!statEntryAt(dirFd, name.constData(), sx))
             continue; // gone meanwhile
         if (!S_ISDIR(sx.stx_mode)) {
-            deleteFolderFile(dirFd, folder, name, run);
+            deleteFolderFile(dirFd, name, deviceOf(sx), sx.stx_ino, run);
+            continue;
+        }
+        // The trash being filled is never trashed into itself.
+        if (run.bin && run.bin->folderId() == EntryId{deviceOf(sx), sx.stx_ino}) {
+            ++run.foldersLeft;
             continue;
         }
         const UniqueFd sub(openSubFolder(dirFd, name.constData(), sx, run.device));
-        if (sub.fd < 0)
-            continue; // cannot be entered, or another file system: left alone
-        deleteFolderFiles(sub.fd, childPath(folder, name), run);
+        if (sub.fd < 0) {
+            ++run.foldersLeft; // cannot be entered, or another file system: left alone
+            continue;
+        }
+        const qsizetype length = run.path.size();
+        run.path += '/' + name;
+        deleteFolderFiles(sub.fd, run);
+        run.path.truncate(length);
         if (deleteFolderStopped)
             return; // the folders that hold the kept file stay
         // Fails when something in it remained; then it stays and the walk goes on.
-        ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0)
+            ++run.foldersLeft;
     }
 }
 
-bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle) {
-    files = 0;
-    bytes = 0;
+FolderDeletion deleteFolderTree(const QString& path, bool recycle,
+                                const std::function<void()>& progress) {
     deleteFolderStopped = false;
-    const QByteArray native = tidyPath(toNative(path));
-    if (isProtectedFolder(fromNative(native)))
-        return false;
-
-    const qsizetype slash = native.lastIndexOf('/');
-    const QByteArray parentPath = slash == 0 ? QByteArray("/") : native.left(slash);
-    const QByteArray name = native.mid(slash + 1);
-    if (name.isEmpty() || name == "." || name == "..")
-        return false;
-    const UniqueFd parent(
-        ::open(parentPath.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (parent.fd < 0)
-        return true; // nothing reachable to delete
-    struct statx sx;
-    if (!statEntryAt(parent.fd, name.constData(), sx))
-        return true;
-
     FolderDeletion run;
     run.recycle = recycle;
+    run.progress = progress;
+    const QByteArray native = tidyAbsolutePath(toNative(path));
+    if (isProtectedFolder(fromNative(native))) {
+        run.refused = true;
+        return run;
+    }
+    QByteArray name;
+    const UniqueFd parent(openParentLinkFree(native, name));
+    struct statx sx;
+    if (parent.fd < 0 || !statEntryAt(parent.fd, name.constData(), sx))
+        return run; // nothing reachable to delete
     run.device = deviceOf(sx);
-    const QString parentText = fromNative(parentPath == "/" ? QByteArray() : parentPath);
+    run.path = native.left(native.size() - name.size() - 1);
+
+    TrashBin bin;
+    if (recycle) {
+        QString error;
+        if (!bin.open(parent.fd, true, &error)) {
+            run.refused = true;
+            errorBox(QStringLiteral("The files of %1 cannot be sent to the recycle bin (%2). "
+                                    "Nothing was deleted.")
+                         .arg(fromNative(native), error));
+            return run;
+        }
+        run.bin = &bin;
+    }
+
     if (!S_ISDIR(sx.stx_mode)) {
         // A link (or anything else) where a folder was named goes as itself.
-        deleteFolderFile(parent.fd, parentText, name, run);
+        deleteFolderFile(parent.fd, name, deviceOf(sx), sx.stx_ino, run);
     } else {
         const UniqueFd top(openSubFolder(parent.fd, name.constData(), sx, run.device));
-        if (top.fd >= 0) {
-            deleteFolderFiles(top.fd, fromNative(native), run);
-            if (!deleteFolderStopped)
-                ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR);
+        run.path = native;
+        if (top.fd < 0) {
+            ++run.foldersLeft;
+        } else {
+            deleteFolderFiles(top.fd, run);
+            if (!deleteFolderStopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
+                ++run.foldersLeft;
         }
     }
+    run.bin = nullptr;
+    if (!deleteFolderStopped && (run.filesLeft > 0 || run.foldersLeft > 0))
+        errorBox(leftoverText(run, fromNative(native)));
+    return run;
+}
+
+bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle) {
+    const FolderDeletion run = deleteFolderTree(path, recycle);
     files = run.files;
     bytes = run.bytes;
-    return !deleteFolderStopped;
+    return !deleteFolderStopped && !run.refused;
 }
