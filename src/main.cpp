@@ -4,8 +4,11 @@
 #include "app/main_window.h"
 #include "app/resources_init.h"
 #include "app/tool_windows.h"
+#include "platform/dir_walk.h"
 
 int main(int argc, char** argv) {
+    // Deep folder trees and many open windows need more descriptors than the usual default.
+    raiseDescriptorLimit();
     ZelkovaApplication app(argc, argv);
     initResources();
 
