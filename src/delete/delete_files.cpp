@@ -57,15 +57,14 @@ bool sendToRecycleBin(const QString& path, qint64* size) {
     const UniqueFd dir(openParentLinkFree(native, name));
     if (dir.fd < 0)
         return false;
-    struct stat st;
-    if (::fstatat(dir.fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
+    EntryInfo seen;
+    if (!statAt(dir.fd, name.constData(), seen) || seen.isFolder())
         return false;
     TrashBin bin;
-    const EntryId seen{st.st_dev, st.st_ino};
     if (!bin.open(dir.fd, true) || !bin.take(dir.fd, name, tidyAbsolutePath(native), &seen))
         return false;
     if (size)
-        *size = st.st_size;
+        *size = seen.size;
     return true;
 }
 

@@ -2,77 +2,23 @@
 
 #include "app/message_boxes.h"
 #include "app/ui.h"
+#include "platform/dir_walk.h"
 #include "platform/drives.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 #include "platform/unique_fd.h"
 
-#include <cstring>
-#include <dirent.h>
+#include <algorithm>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
 bool deleteFolderStopped = false;
 
 namespace {
-
-// Reads an entry without following a link and without triggering an automount.
-bool statEntryAt(int dirFd, const char* name, struct statx& sx) {
-    return ::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                   STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE, &sx) == 0;
-}
-
-quint64 deviceOf(const struct statx& sx) {
-    return makedev(sx.stx_dev_major, sx.stx_dev_minor);
-}
-
-bool isMountRoot(const struct statx& sx) {
-    return (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
-           (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
-}
-
-// Opens the sub-folder `name` that was seen as `seen`, unless it is the root of a mount or
-// lies on another file system than the tree. The descriptor is checked to be the very folder
-// that was seen, so a folder swapped for a link or another folder meanwhile is not entered.
-int openSubFolder(int dirFd, const char* name, const struct statx& seen, quint64 device) {
-    if (isMountRoot(seen) || deviceOf(seen) != device)
-        return -1;
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || st.st_ino != seen.stx_ino || st.st_dev != device) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// The names in an open folder, "." and ".." left out. They are read before anything is removed
-// so that removing entries cannot disturb the reading.
-std::vector<QByteArray> folderNames(int dirFd) {
-    std::vector<QByteArray> names;
-    const int fd = ::dup(dirFd);
-    if (fd < 0)
-        return names;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        names.emplace_back(e->d_name);
-    }
-    ::closedir(dir);
-    return names;
-}
 
 bool sameFolder(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -121,8 +67,8 @@ bool isProtectedFolder(const QString& path) {
     struct stat st;
     if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    struct statx sx;
-    if (statEntryAt(AT_FDCWD, p.constData(), sx) && isMountRoot(sx))
+    EntryInfo info;
+    if (statAt(AT_FDCWD, p.constData(), info) && info.mountRoot)
         return true;
     struct stat parent;
     if (::stat((p + "/..").constData(), &parent) == 0 && parent.st_dev != st.st_dev)
@@ -144,18 +90,15 @@ bool isProtectedFolder(const QString& path) {
     return false;
 }
 
-void deleteFolderFile(int dirFd, const QByteArray& name, quint64 device, quint64 inode,
+void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run) {
     if (deleteFolderStopped)
         return;
-    struct stat st;
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return; // gone meanwhile
-    const QByteArray path = run.path + '/' + name;
-    const bool isLink = S_ISLNK(st.st_mode);
-    const bool readOnly = !isLink && !(st.st_mode & S_IWUSR);
-    const bool hidden = name.startsWith('.');
-    const bool system = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    const QByteArray path = (folder == "/" ? folder : folder + '/') + name;
+    const bool isLink = S_ISLNK(seen.mode);
+    const bool readOnly = !isLink && !(seen.mode & S_IWUSR);
+    const bool hidden = name[0] == '.';
+    const bool system = !seen.isRegular() && !seen.isFolder();
     const QString tail = QStringLiteral("delete this file and continue deleting other files? ");
     auto agreed = [&](const char* what) {
         if (ui().askYesNoCancel(fromNative(path) + QLatin1String(what) + tail) == Answer::Yes)
@@ -173,51 +116,51 @@ void deleteFolderFile(int dirFd, const QByteArray& name, quint64 device, quint64
 
     if (run.progress)
         run.progress();
-    const EntryId seen{device, inode};
     bool gone = false;
-    if (run.recycle) {
+    EntryInfo now;
+    if (run.recycle)
         gone = run.bin && run.bin->take(dirFd, name, path, &seen);
-    } else if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               EntryId{st.st_dev, st.st_ino} == seen && !S_ISDIR(st.st_mode)) {
-        gone = ::unlinkat(dirFd, name.constData(), 0) == 0;
-    }
+    else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder())
+        gone = ::unlinkat(dirFd, name, 0) == 0;
     if (gone) {
         ++run.files;
-        run.bytes += st.st_size;
+        run.bytes += seen.size;
     } else {
         ++run.filesLeft;
     }
 }
 
-void deleteFolderFiles(int dirFd, FolderDeletion& run) {
-    for (const QByteArray& name : folderNames(dirFd)) {
+void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
+    for (const FolderEntry entry : walk.readEntries()) {
         if (deleteFolderStopped)
             return;
-        struct statx sx;
-        if (!statEntryAt(dirFd, name.constData(), sx))
+        EntryInfo info;
+        if (!statAt(walk.fd(), entry.name, info))
             continue; // gone meanwhile
-        if (!S_ISDIR(sx.stx_mode)) {
-            deleteFolderFile(dirFd, name, deviceOf(sx), sx.stx_ino, run);
+        if (!info.isFolder()) {
+            deleteFolderFile(walk.fd(), walk.path(), entry.name, info, run);
             continue;
         }
         // The trash being filled is never trashed into itself.
-        if (run.bin && run.bin->folderId() == EntryId{deviceOf(sx), sx.stx_ino}) {
+        if (run.bin && run.bin->isTrashFolder(info)) {
             ++run.foldersLeft;
             continue;
         }
-        const UniqueFd sub(openSubFolder(dirFd, name.constData(), sx, run.device));
-        if (sub.fd < 0) {
-            ++run.foldersLeft; // cannot be entered, or another file system: left alone
+        // A folder that cannot be entered, or lies on another mount, is left alone.
+        if (walk.enter(entry.name, &info) != DirWalk::Entered) {
+            ++run.foldersLeft;
             continue;
         }
-        const qsizetype length = run.path.size();
-        run.path += '/' + name;
-        deleteFolderFiles(sub.fd, run);
-        run.path.truncate(length);
+        deleteFolderFiles(walk, run);
+        if (!walk.leave()) {
+            // This folder cannot be had again as itself (the tree moved): stop working on it.
+            ++run.foldersLeft;
+            return;
+        }
         if (deleteFolderStopped)
             return; // the folders that hold the kept file stay
         // Fails when something in it remained; then it stays and the walk goes on.
-        if (::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) != 0)
+        if (::unlinkat(walk.fd(), entry.name, AT_REMOVEDIR) != 0)
             ++run.foldersLeft;
     }
 }
@@ -235,11 +178,9 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
     }
     QByteArray name;
     const UniqueFd parent(openParentLinkFree(native, name));
-    struct statx sx;
-    if (parent.fd < 0 || !statEntryAt(parent.fd, name.constData(), sx))
+    EntryInfo top;
+    if (parent.fd < 0 || !statAt(parent.fd, name.constData(), top))
         return run; // nothing reachable to delete
-    run.device = deviceOf(sx);
-    run.path = native.left(native.size() - name.size() - 1);
 
     TrashBin bin;
     if (recycle) {
@@ -254,16 +195,19 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
         run.bin = &bin;
     }
 
-    if (!S_ISDIR(sx.stx_mode)) {
+    if (!top.isFolder()) {
         // A link (or anything else) where a folder was named goes as itself.
-        deleteFolderFile(parent.fd, name, deviceOf(sx), sx.stx_ino, run);
+        const QByteArray folder =
+            native.left(std::max<qsizetype>(1, native.size() - name.size() - 1));
+        deleteFolderFile(parent.fd, folder, name.constData(), top, run);
     } else {
-        const UniqueFd top(openSubFolder(parent.fd, name.constData(), sx, run.device));
-        run.path = native;
-        if (top.fd < 0) {
+        // The walk must start in the very folder that was looked at through its parent.
+        DirWalk walk;
+        if (!walk.openRoot(native) || !walk.folderInfo().sameFile(top)) {
             ++run.foldersLeft;
         } else {
-            deleteFolderFiles(top.fd, run);
+            deleteFolderFiles(walk, run);
+            walk.close();
             if (!deleteFolderStopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
                 ++run.foldersLeft;
         }

@@ -5,7 +5,9 @@
 #include <QtGlobal>
 #include <functional>
 
+class DirWalk;
 class TrashBin;
+struct EntryInfo;
 
 // Deleting a whole folder tree, for good or into the trash.
 //
@@ -51,14 +53,16 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
 // files cannot go to the trash.
 bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle);
 
-// Empties the open folder `dirFd`, whose full path is run.path: every file through
-// deleteFolderFile, every sub-folder on the same file system emptied and then removed.
-void deleteFolderFiles(int dirFd, FolderDeletion& run);
+// Empties the walk's current folder (platform/dir_walk.h: one path buffer, a bounded number of
+// descriptors, never a link followed or another mount entered): every file through
+// deleteFolderFile, every sub-folder emptied and then removed.
+void deleteFolderFiles(DirWalk& walk, FolderDeletion& run);
 
-// One entry `name` of the open folder `dirFd` that is not a folder, seen with device and inode
-// `seen`: the attribute questions in the order read-only, hidden, system, then deletion for
-// good or trashing. Does nothing once the walk is stopped.
-void deleteFolderFile(int dirFd, const QByteArray& name, quint64 device, quint64 inode,
+// One entry `name` of the open folder `dirFd` (whose path is `folder`) that is not a folder, as
+// it was seen (`seen`): the attribute questions in the order read-only, hidden, system, then
+// deletion for good or trashing, only while it is still that entry. Does nothing once the walk
+// is stopped.
+void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run);
 
 // Folders that are never deleted: "/", every folder directly under it (/bin, /home, /tmp ...),

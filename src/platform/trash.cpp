@@ -35,14 +35,14 @@ bool fail(QString* error, const QString& text) {
     return false;
 }
 
-bool statAt(int dirFd, const char* name, struct statx& sx) {
+bool lookAt(int dirFd, const char* name, struct statx& sx) {
     const int flags = (*name ? AT_SYMLINK_NOFOLLOW : AT_EMPTY_PATH) | AT_NO_AUTOMOUNT;
     return ::statx(dirFd, name, flags,
                    STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID, &sx) == 0;
 }
 
-EntryId idOf(const struct statx& sx) {
-    return {makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino};
+quint64 deviceOf(const struct statx& sx) {
+    return makedev(sx.stx_dev_major, sx.stx_dev_minor);
 }
 
 bool writableFolder(int fd) {
@@ -54,14 +54,14 @@ bool writableFolder(int fd) {
 // run it gives kWouldMake when it could be made. -1 when it cannot serve.
 int trashFolderAt(int parentFd, const char* name, bool create) {
     struct statx sx;
-    if (!statAt(parentFd, name, sx)) {
+    if (!lookAt(parentFd, name, sx)) {
         if (errno != ENOENT)
             return -1;
         if (!create)
             return writableFolder(parentFd) ? kWouldMake : -1;
         if (::mkdirat(parentFd, name, 0700) != 0 && errno != EEXIST)
             return -1;
-        if (!statAt(parentFd, name, sx))
+        if (!lookAt(parentFd, name, sx))
             return -1;
     }
     if (!S_ISDIR(sx.stx_mode) || sx.stx_uid != ::getuid())
@@ -118,7 +118,7 @@ std::optional<QByteArray> trashableMountTop(quint64 mountId) {
 int topTrashFolder(int topFd, bool create) {
     const QByteArray uid = QByteArray::number(qulonglong(::getuid()));
     struct statx sx;
-    if (statAt(topFd, ".Trash", sx) && S_ISDIR(sx.stx_mode) && (sx.stx_mode & S_ISVTX)) {
+    if (lookAt(topFd, ".Trash", sx) && S_ISDIR(sx.stx_mode) && (sx.stx_mode & S_ISVTX)) {
         const UniqueFd shared(
             ::openat(topFd, ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (shared.fd >= 0) {
@@ -187,13 +187,14 @@ void TrashBin::close() {
         *fd = -1;
     }
     top_.clear();
-    trashId_ = {};
+    trashDevice_ = 0;
+    trashInode_ = 0;
 }
 
 bool TrashBin::open(int dirFd, bool create, QString* error) {
     close();
     struct statx where;
-    if (!statAt(dirFd, "", where))
+    if (!lookAt(dirFd, "", where))
         return fail(error, errno);
     if (!(where.stx_mask & STATX_MNT_ID))
         return fail(error, ENOTSUP);
@@ -207,7 +208,7 @@ bool TrashBin::open(int dirFd, bool create, QString* error) {
     const QByteArray home = dataHome() + "/Trash";
     struct statx sx;
     const UniqueFd near(openNearest(home));
-    if (near.fd >= 0 && statAt(near.fd, "", sx) && sx.stx_mnt_id == mountId_) {
+    if (near.fd >= 0 && lookAt(near.fd, "", sx) && sx.stx_mnt_id == mountId_) {
         if (create && !makePath(home))
             return fail(error, errno);
         trash = ::open(home.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -220,7 +221,7 @@ bool TrashBin::open(int dirFd, bool create, QString* error) {
     } else if (const std::optional<QByteArray> top = trashableMountTop(mountId_)) {
         // The mount's own top folder, reached without links and checked to be that mount.
         const UniqueFd topFd(openFolderLinkFree(*top));
-        if (topFd.fd >= 0 && statAt(topFd.fd, "", sx) && sx.stx_mnt_id == mountId_) {
+        if (topFd.fd >= 0 && lookAt(topFd.fd, "", sx) && sx.stx_mnt_id == mountId_) {
             trash = topTrashFolder(topFd.fd, create);
             top_ = *top;
         }
@@ -232,15 +233,16 @@ bool TrashBin::open(int dirFd, bool create, QString* error) {
     if (trash < 0)
         return fail(error, QStringLiteral("No trash folder can be used on this file system"));
     const UniqueFd trashFd(trash);
-    if (!statAt(trashFd.fd, "", sx))
+    if (!lookAt(trashFd.fd, "", sx))
         return fail(error, errno);
-    trashId_ = idOf(sx);
+    trashDevice_ = deviceOf(sx);
+    trashInode_ = sx.stx_ino;
 
     for (auto [name, fd] : {std::pair{"files", &files_}, std::pair{"info", &info_}}) {
         *fd = trashFolderAt(trashFd.fd, name, create);
         if (*fd == kWouldMake) {
             *fd = -1;
-        } else if (*fd < 0 || !statAt(*fd, "", sx) || sx.stx_mnt_id != mountId_) {
+        } else if (*fd < 0 || !lookAt(*fd, "", sx) || sx.stx_mnt_id != mountId_) {
             close();
             return fail(error, QStringLiteral("The trash folder cannot be written"));
         }
@@ -249,7 +251,7 @@ bool TrashBin::open(int dirFd, bool create, QString* error) {
 }
 
 bool TrashBin::take(int parentFd, const QByteArray& name, const QByteArray& path,
-                    const EntryId* expected, QString* error) {
+                    const EntryInfo* expected, QString* error) {
     if (files_ < 0 || info_ < 0)
         return fail(error, QStringLiteral("No trash is open"));
     QByteArray recorded = path;
@@ -278,9 +280,9 @@ bool TrashBin::take(int parentFd, const QByteArray& name, const QByteArray& path
         // Just before the move: still the entry that was seen, and on this trash's mount.
         struct statx sx;
         int problem = 0;
-        if (!statAt(parentFd, name.constData(), sx))
+        if (!lookAt(parentFd, name.constData(), sx))
             problem = errno;
-        else if (expected && idOf(sx) != *expected)
+        else if (expected && (deviceOf(sx) != expected->device || sx.stx_ino != expected->inode))
             problem = ESTALE;
         else if (sx.stx_mnt_id != mountId_)
             problem = EXDEV;
@@ -307,6 +309,10 @@ bool TrashBin::take(int parentFd, const QByteArray& name, const QByteArray& path
         return fail(error, problem);
     }
     return fail(error, EEXIST);
+}
+
+bool TrashBin::isTrashFolder(const EntryInfo& folder) const {
+    return trashInode_ != 0 && folder.device == trashDevice_ && folder.inode == trashInode_;
 }
 
 bool moveToTrash(const QString& path, QString* error) {

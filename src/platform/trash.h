@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "platform/entry_info.h"
+
 // The desktop's trash in the freedesktop.org layout ("files" and "info" folders, one
 // ".trashinfo" per entry), written by the program itself: an entry is moved with renameat from
 // the folder it was seen in, never looked up again by its path text, so a folder swapped for a
@@ -21,13 +23,6 @@
 // - a read-only file system has no trash.
 // Trash folders are real folders owned by the user; a link in their place is not used.
 
-// A file's identity: its device and inode.
-struct EntryId {
-    quint64 device = 0;
-    quint64 inode = 0;
-    bool operator==(const EntryId&) const = default;
-};
-
 // One trash, opened for the entries of one mount.
 class TrashBin {
 public:
@@ -43,13 +38,13 @@ public:
 
     // Moves the entry `name` of the open folder `parentFd` into the trash; `path` is its full
     // path, recorded so the desktop can restore it. When `expected` is given the entry must
-    // still be that file. On a name clash in the trash both are kept. On failure nothing moved
-    // and no ".trashinfo" is left behind.
+    // still be that file (EntryInfo::sameFile). On a name clash in the trash both are kept. On
+    // failure nothing moved and no ".trashinfo" is left behind.
     bool take(int parentFd, const QByteArray& name, const QByteArray& path,
-              const EntryId* expected = nullptr, QString* error = nullptr);
+              const EntryInfo* expected = nullptr, QString* error = nullptr);
 
-    // The identity of the trash folder (the one holding "files" and "info").
-    EntryId folderId() const { return trashId_; }
+    // Whether `folder` is this trash's own folder (the one holding "files" and "info").
+    bool isTrashFolder(const EntryInfo& folder) const;
 
 private:
     void close();
@@ -58,7 +53,8 @@ private:
     int info_ = -1;
     quint64 mountId_ = 0;
     QByteArray top_; // the mount's top folder for relative paths; empty for the home trash
-    EntryId trashId_;
+    quint64 trashDevice_ = 0;
+    quint64 trashInode_ = 0;
 };
 
 // Moves one file (or folder) to the trash by its full path. Its folders are opened without

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -372,4 +373,22 @@ TEST(DelDirectory, ChoosesBetweenDeletionTrashAndStayingOpen) {
         dlg.BitBtn3->click();
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
+}
+
+TEST(DeleteFolder, RemovesATreeDeeperThanTheDescriptorLimit) {
+    ScriptedUi ui;
+    TempTree tree;
+    const QByteArray deepest = tree.deepFile("top", 1500, 250, 3);
+    tree.file("top/side", 4);
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const FolderDeletion run = deleteFolderTree(native(tree.abs("top")), false);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(run.files, 2);
+    EXPECT_EQ(run.foldersLeft, 0);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    EXPECT_FALSE(present(tree.abs("top")));
 }
