@@ -1,7 +1,7 @@
 #include "delete/folder_delete.h"
 
-#include "app/message_boxes.h"
-#include "app/ui.h"
+#include "common/message_boxes.h"
+#include "common/ui.h"
 #include "platform/dir_walk.h"
 #include "platform/drives.h"
 #include "platform/link_free_path.h"
