@@ -94,14 +94,15 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
                       FolderDeletion& run) {
     if (deleteFolderStopped)
         return;
-    const QByteArray path = (folder == "/" ? folder : folder + '/') + name;
+    // The full path is made only for a question or the trash's record.
+    const auto path = [&] { return (folder == "/" ? folder : folder + '/') + name; };
     const bool isLink = S_ISLNK(seen.mode);
     const bool readOnly = !isLink && !(seen.mode & S_IWUSR);
     const bool hidden = name[0] == '.';
     const bool system = !seen.isRegular() && !seen.isFolder();
     const QString tail = QStringLiteral("delete this file and continue deleting other files? ");
     auto agreed = [&](const char* what) {
-        if (ui().askYesNoCancel(fromNative(path) + QLatin1String(what) + tail) == Answer::Yes)
+        if (ui().askYesNoCancel(fromNative(path()) + QLatin1String(what) + tail) == Answer::Yes)
             return true;
         deleteFolderStopped = true;
         return false;
@@ -119,7 +120,7 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
     bool gone = false;
     EntryInfo now;
     if (run.recycle)
-        gone = run.bin && run.bin->take(dirFd, name, path, &seen);
+        gone = run.bin && run.bin->take(dirFd, name, path(), &seen);
     else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder())
         gone = ::unlinkat(dirFd, name, 0) == 0;
     if (gone) {
