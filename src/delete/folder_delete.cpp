@@ -10,6 +10,8 @@
 #include "platform/unique_fd.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -180,8 +182,13 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
     QByteArray name;
     const UniqueFd parent(openParentLinkFree(native, name));
     EntryInfo top;
-    if (parent.fd < 0 || !statAt(parent.fd, name.constData(), top))
-        return run; // nothing reachable to delete
+    if (parent.fd < 0 || !statAt(parent.fd, name.constData(), top)) {
+        // Gone, or reached only through a link: nothing is touched, and the person is told.
+        run.refused = true;
+        errorBox(QStringLiteral("The folder %1 cannot be reached (%2). Nothing was deleted.")
+                     .arg(fromNative(native), QString::fromLocal8Bit(std::strerror(errno))));
+        return run;
+    }
 
     TrashBin bin;
     if (recycle) {

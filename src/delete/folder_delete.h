@@ -42,8 +42,9 @@ struct FolderDeletion {
 // Deletes the folder `path` (a full path; a trailing "/" is ignored) with everything in it and
 // says what happened. In recycle mode the files go to the trash one by one and the emptied
 // folders are removed for good; the trash folder itself is skipped when it lies in the tree.
-// Whatever stays behind (not stopped by the person) is reported in an error box, and so is a
-// trash that cannot take the tree's files (then nothing is touched).
+// Whatever stays behind (not stopped by the person) is reported in an error box, and so are a
+// folder that cannot be reached without following a link and a trash that cannot take the
+// tree's files (then nothing is touched).
 FolderDeletion deleteFolderTree(const QString& path, bool recycle,
                                 const std::function<void()>& progress = {});
 

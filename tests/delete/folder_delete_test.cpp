@@ -174,6 +174,14 @@ TEST(DeleteFolder, TrashesOnlyWhatTheWalkSawWhenAFolderIsSwappedForALink) {
     EXPECT_EQ(run.files, 20);
     for (const QByteArray& path : inside)
         forgetTrashed(path);
+
+    // A folder named through a link is not reached: refused with a message.
+    ui.clear();
+    const QByteArray kept = tree.file("real/sub/kept", 1);
+    tree.symlink("via", "real");
+    EXPECT_TRUE(deleteFolderTree(native(tree.abs("via/sub")), false).refused);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(present(kept));
 }
 
 TEST(DeleteFolder, LeavesTheTrashItFillsWhenItLiesInTheTree) {
