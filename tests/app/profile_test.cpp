@@ -242,6 +242,13 @@ TEST(Profile, RefusedWritesThrowWithTheFileName) {
     EXPECT_THROW(q.writeString(QStringLiteral("S"), QStringLiteral("a=b"), {}), ProfileWriteError);
     EXPECT_THROW(q.writeString(QStringLiteral("S"), QStringLiteral(" "), {}), ProfileWriteError);
     EXPECT_EQ(slurp(path), before);
+
+    // A folder in the file's place reads as no keys and is not replaced.
+    t.dir("folder.ini/inside");
+    Profile f(t.path() + QStringLiteral("/folder.ini"));
+    EXPECT_EQ(f.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1), -1);
+    EXPECT_THROW(f.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 1), ProfileWriteError);
+    EXPECT_TRUE(t.exists("folder.ini/inside"));
 }
 
 TEST(Profile, WriteIntoAFolderWithoutWritePermissionIsRefused) {

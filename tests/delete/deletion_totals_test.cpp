@@ -4,7 +4,9 @@
 #include "platform/clock.h"
 #include "support/temp_tree.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -154,7 +156,12 @@ TEST_F(DeletionTotals, AFullDiskKeepsTheStoredSettingsAndSaysSo) {
                 problems += e.message() + QStringLiteral("; ");
         }
         if (!file.open(QIODevice::ReadOnly) || file.readAll() != before)
-            problems += QStringLiteral("the stored settings changed");
+            problems += QStringLiteral("the stored settings changed; ");
+        const QStringList left =
+            QDir(QFileInfo(ini.fileName()).path())
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+        if (left != QStringList{QStringLiteral("zelkova.ini")})
+            problems += QStringLiteral("left behind: ") + left.join(u' ');
         return problems;
     });
     if (result.skipped)
