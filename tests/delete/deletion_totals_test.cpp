@@ -1,5 +1,5 @@
-#include "app/profile.h"
 #include "child_process.h"
+#include "common/profile.h"
 #include "delete/deletion_totals.h"
 #include "platform/clock.h"
 #include "support/temp_tree.h"
