@@ -43,9 +43,11 @@ struct DupMenu {
 
 // The duplicate-file finder (duplicatesMode true when the window is made) and the file-hog
 // finder (false): a size filter, a file-match pattern and drive boxes on the top panel, the
-// result grid in the middle and a status line along the bottom. A scan walks the ticked
-// drives with the scan engine into compact records; the grid shows them through their record
-// numbers, so it holds a million rows.
+// result grid in the middle and a status line along the bottom. The window keeps its own
+// texts, size filter and layout; the scan session (locking, walking the ticked drives, Abort,
+// Esc, closing, the record limit), the result list (marks), the row actions (Run, Delete)
+// and the menu builder do the work the finders share. A scan fills compact records; the grid
+// shows them through their record numbers, so it holds a million rows.
 class TfrmDup : public QDialog {
     Q_OBJECT
 public:

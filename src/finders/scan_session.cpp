@@ -25,10 +25,6 @@ ScanSession::ScanSession(ScanEngine& engine, Parts parts, QObject* parent)
         parts_.window->installEventFilter(this);
 }
 
-ScanSession::~ScanSession() {
-    engine_.setStatusHandler({});
-}
-
 bool ScanSession::stopped() const {
     return engine_.aborted();
 }
@@ -75,15 +71,12 @@ void ScanSession::lock(bool locked) {
         parts_.drives->setEnabled(!locked);
 }
 
-void ScanSession::walkTickedDrives() {
-    if (!parts_.drives)
-        return;
-    for (int n = 1; n <= TDrivePanel::BoxCount; ++n) {
+void ScanSession::walkDrives() {
+    const QStringList roots =
+        roots_ ? roots_() : (parts_.drives ? parts_.drives->tickedRoots() : QStringList());
+    for (const QString& root : roots) {
         if (engine_.aborted())
             return;
-        if (!parts_.drives->isTicked(n))
-            continue;
-        const QString root = parts_.drives->driveRoot(n);
         bool ready = false;
         try {
             ready = isDriveReady(root);
@@ -114,7 +107,7 @@ ScanSession::End ScanSession::run(const std::function<void()>& afterWalk) {
     {
         Unlock unlock{*this};
         try {
-            walkTickedDrives();
+            walkDrives();
         } catch (const std::bad_alloc&) {
             // Out of memory counts as the record limit: keep what was found.
             stopAtLimit();

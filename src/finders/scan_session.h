@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QFrame;
@@ -39,7 +40,7 @@ public:
     // The window's parts that a scan drives. None is owned.
     struct Parts {
         QWidget* window = nullptr;     // Esc and the close box are watched here
-        TDrivePanel* drives = nullptr; // walked in box order; nullptr: only walkDrives
+        TDrivePanel* drives = nullptr; // its ticked drives are walked, in box order
         QPushButton* abortButton = nullptr;
         QLabel* status = nullptr;          // the status line
         QWidget* busyArea = nullptr;       // shows the hourglass during the walk
@@ -52,18 +53,24 @@ public:
         Closed    // the window was closed during the walk and is closing now
     };
 
+    // The session sets the engine's status handler to show the folder in the status line; a
+    // window that shows something else there sets its own handler afterwards. The engine must
+    // outlive every walk the session runs.
     ScanSession(ScanEngine& engine, Parts parts, QObject* parent = nullptr);
-    ~ScanSession() override;
 
     // The warning of the record limit (and of memory exhaustion).
     void setLimitText(const QString& text) { limitText_ = text; }
-    // Reports an abort by the person; the default shows the warning box with kAbortText.
+    // Reports an abort by the person; the default shows the warning box with kAbortText, an
+    // empty function reports nothing.
     void setAbortReport(std::function<void()> report) { reportAbort_ = std::move(report); }
     // Walks one drive root; false when the root cannot be opened. The default walks the
     // engine over the whole drive.
     void setDriveWalk(std::function<bool(const QString& root)> walk) {
         walkDrive_ = std::move(walk);
     }
+    // The drive roots to walk, for a window without a drive panel (the statistics window
+    // walks the one drive it was given). The default is the panel's ticked drives.
+    void setRoots(std::function<QStringList()> roots) { roots_ = std::move(roots); }
 
     // One scan: clear this session's abort state, lock, walk every ticked and ready drive
     // (a drive that is not ready is skipped silently; a root that cannot be opened gets the
@@ -90,13 +97,14 @@ protected:
 
 private:
     void lock(bool locked);
-    void walkTickedDrives();
+    void walkDrives();
 
     ScanEngine& engine_;
     Parts parts_;
     QString limitText_;
     std::function<void()> reportAbort_;
     std::function<bool(const QString&)> walkDrive_;
+    std::function<QStringList()> roots_;
     bool scanning_ = false;
     bool stopReported_ = false;
     bool closePending_ = false;
