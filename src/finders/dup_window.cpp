@@ -1,12 +1,11 @@
 #include "finders/dup_window.h"
 
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/message_boxes.h"
-#include "app/number_text.h"
-#include "app/screen_centre.h"
-#include "app/ui.h"
-#include "app/win_place.h"
+#include "common/locations.h"
+#include "common/message_boxes.h"
+#include "common/number_text.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "common/win_place.h"
 #include "finders/dup_title.h"
 #include "finders/result_menu.h"
 #include "widgets/number_field.h"
@@ -20,6 +19,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+bool duplicatesMode = false;
 
 const QString TfrmDup::kResourceText = QStringLiteral(
     "Due to Windows resource limitations ... cannot process any more files.\r\rTry increasing "

@@ -1,7 +1,7 @@
 #include "finders/row_actions.h"
 
-#include "app/message_boxes.h"
-#include "app/ui.h"
+#include "common/message_boxes.h"
+#include "common/ui.h"
 #include "delete/really_delete.h"
 #include "finders/result_list.h"
 #include "platform/dir_entry.h"

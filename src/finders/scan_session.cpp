@@ -1,7 +1,7 @@
 #include "finders/scan_session.h"
 
-#include "app/locations.h"
-#include "app/message_boxes.h"
+#include "common/locations.h"
+#include "common/message_boxes.h"
 #include "finders/scan_engine.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "finders/scan_session.h"
 
-#include "app/locations.h"
+#include "common/locations.h"
 #include "finders/scan_engine.h"
 #include "platform/drives.h"
 #include "support/scripted_ui.h"
