@@ -12,8 +12,6 @@
 #include <time.h>
 #include <unistd.h>
 
-bool abortFlag = false;
-
 namespace {
 int pumpIntervalMs = 20;
 std::function<void()> pumpHook;
@@ -150,7 +148,7 @@ void ScanEngine::readEntries(int fd, Level& level) {
 
 void ScanEngine::walkFolder(int fd, int depth) {
     UniqueFd guard(fd);
-    if (abortFlag)
+    if (aborted_)
         return;
     if (sink_)
         sink_->enterFolder(path_, depth);
@@ -171,7 +169,7 @@ void ScanEngine::walkFolder(int fd, int depth) {
         if (!first)
             pump();
         first = false;
-        if (abortFlag)
+        if (aborted_)
             break;
         const char* name = d->d_name;
         if (isDotOrDotDot(name))
@@ -207,7 +205,7 @@ void ScanEngine::walkFolder(int fd, int depth) {
     }
 
     // Then the files of this folder.
-    if (!abortFlag && sink_) {
+    if (!aborted_ && sink_) {
         sink_->folderFiles(path_);
         const bool listHidden = fileMask_ & faHidden;
         const bool listSystem = fileMask_ & faSysFile;
@@ -226,7 +224,7 @@ void ScanEngine::walkFolder(int fd, int depth) {
                 continue;
             if (index > 0)
                 pump();
-            if (abortFlag)
+            if (aborted_)
                 break;
             const int length = int(std::strlen(name));
             if (!matches(name, length))
