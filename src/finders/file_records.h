@@ -110,6 +110,8 @@ protected:
         quint16 nameLength;
         bool asciiName;
     };
+    // A million records must stay well under 100 bytes each with their names.
+    static_assert(sizeof(Record) <= 40);
     const Record& at(quint32 rec) const {
         return records_[rec >> RecordChunkBits][rec & ((1u << RecordChunkBits) - 1)];
     }
