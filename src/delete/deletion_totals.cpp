@@ -1,6 +1,6 @@
 #include "delete/deletion_totals.h"
 
-#include "app/profile.h"
+#include "common/profile.h"
 #include "platform/clock.h"
 #include "platform/file_time.h"
 

@@ -1,7 +1,7 @@
 #include "delete/folder_delete.h"
 #include "platform/unique_fd.h"
 
-#include "app/ui.h"
+#include "common/ui.h"
 #include "delete/delete_files.h"
 #include "platform/drives.h"
 #include "platform/native_path.h"

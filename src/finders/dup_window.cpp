@@ -1,12 +1,11 @@
 #include "finders/dup_window.h"
 
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/message_boxes.h"
-#include "app/number_text.h"
-#include "app/screen_centre.h"
-#include "app/ui.h"
-#include "app/win_place.h"
+#include "common/locations.h"
+#include "common/message_boxes.h"
+#include "common/number_text.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "common/win_place.h"
 #include "delete/really_delete.h"
 #include "platform/dir_entry.h"
 #include "platform/file_types.h"
@@ -23,6 +22,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <new>
+
+bool duplicatesMode = false;
 
 const QString TfrmDup::kResourceText = QStringLiteral(
     "Due to Windows resource limitations ... cannot process any more files.\r\rTry increasing "

@@ -20,6 +20,10 @@ class TDrivePanel;
 class TNumberField;
 class TWinPlace;
 
+// Set by the main window immediately before it opens the duplicate window: true makes that
+// window the duplicate-file finder, false the file-hog finder.
+extern bool duplicatesMode;
+
 // The duplicate-file finder (duplicatesMode true when the window is made) and the file-hog
 // finder (false): a size filter, a file-match pattern and drive boxes on the top panel, the
 // result grid in the middle and a status line along the bottom. A scan walks the ticked

@@ -1,6 +1,6 @@
 #include "finders/folder_records.h"
 
-#include "app/number_text.h"
+#include "common/number_text.h"
 #include "platform/native_path.h"
 
 #include <QLocale>

@@ -1,8 +1,8 @@
 #include "finders/result_list.h"
 
-#include "app/number_text.h"
-#include "app/reports.h"
-#include "app/ui.h"
+#include "common/number_text.h"
+#include "common/reports.h"
+#include "common/ui.h"
 #include "platform/dir_entry.h"
 #include "widgets/string_grid.h"
 

@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "common/profile.h"
 #include "delete/deletion_totals.h"
 #include "platform/clock.h"
 

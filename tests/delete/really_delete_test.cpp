@@ -1,6 +1,6 @@
-#include "app/number_text.h"
-#include "app/profile.h"
 #include "child_process.h"
+#include "common/number_text.h"
+#include "common/profile.h"
 #include "delete/delete_files.h"
 #include "delete/really_delete.h"
 #include "platform/native_path.h"

@@ -1,9 +1,8 @@
 #include "finders/dup_window.h"
 
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/number_text.h"
-#include "app/profile.h"
+#include "common/locations.h"
+#include "common/number_text.h"
+#include "common/profile.h"
 #include "delete/really_delete.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"

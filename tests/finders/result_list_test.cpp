@@ -1,6 +1,6 @@
 #include "finders/result_list.h"
 
-#include "app/number_text.h"
+#include "common/number_text.h"
 #include "platform/native_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"

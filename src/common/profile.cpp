@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "common/profile.h"
 
 #include "platform/native_path.h"
 
