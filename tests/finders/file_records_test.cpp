@@ -68,15 +68,3 @@ TEST(FileRecordsTest, TimesOutsideThePackedRangeShowEmptyAndSortAsTheOldest) {
             EXPECT_LT(r.accessDateKey(i), oldestShown) << s;
     }
 }
-
-TEST(FileRecordsTest, KeepsOnlyTheFilesItAccepts) {
-    FileRecords r;
-    r.accept = [](const ScanFile& f) { return f.name[0] != 'x'; };
-    const QByteArray folder = "/Mixed/Case";
-    r.folderFiles(folder);
-    for (const QByteArray name : {"xa", "Keep.TXT", "xb", "n\xff"})
-        add(r, name, 0, 0, 0);
-    ASSERT_EQ(r.count(), 2u);
-    EXPECT_EQ(r.path(0), "/Mixed/Case/Keep.TXT");
-    EXPECT_EQ(r.nativePath(1), QByteArray("/Mixed/Case/n\xff"));
-}
