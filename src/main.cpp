@@ -4,8 +4,11 @@
 #include "app/tool_windows.h"
 #include "common/application.h"
 #include "common/resources_init.h"
+#include "platform/dir_walk.h"
 
 int main(int argc, char** argv) {
+    // Deep folder trees and many open windows need more descriptors than the usual default.
+    raiseDescriptorLimit();
     ZelkovaApplication app(argc, argv);
     initResources();
 

@@ -3,6 +3,7 @@
 
 #include "common/ui.h"
 #include "delete/delete_files.h"
+#include "platform/trash.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -4,6 +4,7 @@
 #include "common/reports.h"
 #include "common/ui.h"
 #include "platform/dir_entry.h"
+#include "platform/link_free_path.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -88,7 +89,8 @@ void ResultList::deleteOneFile(int row) {
 
     if (mark) {
         // Every kind of file counts (hidden and system ones too), a folder does not.
-        const std::optional<DirEntry> entry = path.isEmpty() ? std::nullopt : statPath(path);
+        const std::optional<DirEntry> entry =
+            path.isEmpty() ? std::nullopt : statPathLinkFree(path);
         if (entry && searchIncludes(entry->attributes, kAnyFileMask)) {
             ++markedCount_;
             markedTotal_ += entry->size;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include "platform/dir_walk.h"
 #include "support/temp_tree.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     if (!getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
+    raiseDescriptorLimit(); // as the program does at start
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
     ::testing::InitGoogleTest(&argc, argv);
