@@ -1,5 +1,7 @@
 #include "platform/file_types.h"
 
+#include "platform/native_path.h"
+
 #include <QFile>
 #include <QHash>
 #include <QMimeDatabase>
@@ -140,7 +142,7 @@ QString classOf(const QString& extension) {
     auto exact = index.byExtension.constFind(extension);
     if (exact != index.byExtension.cend() && !exact->empty())
         return exact->front().type;
-    const QString folded = extension.toLower();
+    const QString folded = changeCase(extension, LetterCase::Lower);
     auto loose = index.byExtension.constFind(folded);
     if (loose != index.byExtension.cend()) {
         for (const GlobType& g : *loose) {
@@ -164,7 +166,7 @@ QString lookUp(const QString& extension) {
         return className;
     // Unknown: ".xyz" is "XYZ File"; the empty extension and patterns name nothing.
     if (!extension.isEmpty() && !extension.contains(u'*'))
-        return extension.mid(1).toUpper() + QStringLiteral(" File");
+        return changeCase(extension.mid(1), LetterCase::Upper) + QStringLiteral(" File");
     return QString();
 }
 } // namespace

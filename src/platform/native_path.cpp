@@ -103,6 +103,42 @@ QByteArray toNative(const QString& path) {
     return out;
 }
 
+namespace {
+bool isStandIn(const QString& text, qsizetype i) {
+    const char16_t u = text[i].unicode();
+    if (u < 0xDC80 || u > 0xDCFF)
+        return false;
+    // The low half of a surrogate pair is a character's, not a byte's.
+    return i == 0 || !text[i - 1].isHighSurrogate();
+}
+
+QString convert(const QString& text, LetterCase to) {
+    return to == LetterCase::Upper ? text.toUpper() : text.toLower();
+}
+} // namespace
+
+QString changeCase(const QString& text, LetterCase to) {
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && !isStandIn(text, i))
+        ++i;
+    if (i == n)
+        return convert(text, to);
+    // Change the case of each stretch between stand-ins on its own.
+    QString out;
+    out.reserve(n);
+    qsizetype start = 0;
+    for (; i <= n; ++i) {
+        if (i < n && !isStandIn(text, i))
+            continue;
+        out += convert(text.mid(start, i - start), to);
+        if (i < n)
+            out += text[i];
+        start = i + 1;
+    }
+    return out;
+}
+
 QString escapeForLine(const QString& path) {
     QString out;
     out.reserve(path.size());

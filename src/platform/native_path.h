@@ -11,6 +11,12 @@ QString fromNative(const char* bytes, qsizetype length);
 QString fromNative(const QByteArray& bytes);
 QByteArray toNative(const QString& path);
 
+// Upper- or lower-cases a name or path and keeps every undecodable byte's stand-in as it is.
+// Qt's own case change turns a lone stand-in into U+FFFD once a letter before it changes
+// case, which would make different names equal and show a character that is not on disk.
+enum class LetterCase { Upper, Lower };
+QString changeCase(const QString& text, LetterCase to);
+
 // A text for showing a path inside a tab-separated line (clipboard, reports): tab, line
 // feed, carriage return and other control characters become visible escapes (\t, \n, \r,
 // \xHH), a backslash becomes \\ and an undecodable byte becomes \xHH.

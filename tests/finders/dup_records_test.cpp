@@ -127,7 +127,7 @@ TEST(FileDateTextTest, FallbacksForZeroAndInvalidValues) {
     EXPECT_EQ(fileDateToTimeStr(invalid), longTimeText(QTime(12, 0, 0)));
 }
 
-TEST(DupRecordsTest, DuplicateRecordTextsAndTheCaseRule) {
+TEST(DupRecordsTest, DuplicateRecordTextsShowNamesAsOnDisk) {
     DupRecords r(true);
     r.setFilter(everything());
     const qint64 written = localSeconds(2001, 2, 3, 4, 5, 6);
@@ -146,16 +146,13 @@ TEST(DupRecordsTest, DuplicateRecordTextsAndTheCaseRule) {
     EXPECT_EQ(r.line(0), "ReadMe.TXT    \t     3 K\t" + shortDateText(QDate(2001, 2, 3)) + u'\t' +
                              longTimeText(QTime(4, 5, 6)) + u'\t' +
                              shortDateText(QDate(2002, 3, 4)) + "\t/data/Docs/\t" + typeTxt);
-    // Later files of the folder: name and folder in lower case; the true path is kept.
-    EXPECT_EQ(r.field(1, 0), "other.doc     ");
+    // Every file of a folder, not only the first, shows its name and folder as they are.
+    EXPECT_EQ(r.field(1, 0), "Other.Doc     ");
     EXPECT_EQ(r.field(1, 1), "      0.4 K");
-    EXPECT_EQ(r.field(1, 5), "/data/docs/");
+    EXPECT_EQ(r.field(1, 5), "/data/Docs/");
     EXPECT_EQ(r.field(1, 6), extensionToType(".Doc"));
-    EXPECT_EQ(r.path(1), "/data/Docs/Other.Doc");
-    EXPECT_TRUE(r.lowerCase(1));
-    EXPECT_FALSE(r.lowerCase(0));
     // A long name is never cut.
-    EXPECT_EQ(r.field(2, 0), "averylongfilenamethatiskept.txt");
+    EXPECT_EQ(r.field(2, 0), "AVeryLongFileNameThatIsKept.txt");
     // The root folder keeps a single "/"; a date before 1980 shows empty with a noon time; a
     // name without a dot has the type of an empty extension.
     EXPECT_EQ(r.field(3, 5), "/");
@@ -165,27 +162,30 @@ TEST(DupRecordsTest, DuplicateRecordTextsAndTheCaseRule) {
     EXPECT_EQ(r.field(3, 6), extensionToType(QString()));
 }
 
-TEST(DupRecordsTest, FileHogRecordTextsEscapesAndTheFirstFileThatFails) {
+TEST(DupRecordsTest, FileHogRecordTextsKeepCaseAndEscapeOddBytes) {
     DupRecords r(false);
     r.setFilter(SizeFilter{SizeMode::Larger, 1, 0});
     Feeder(r)
-        .folder("/Big/Files")
-        .file("Small.bin", 10) // the folder's first file fails the filter ...
-        .file("Huge.ISO", 3LL << 30)
-        .file("tab\there.txt", 4096)
-        .file("bad\xff.txt", 2048);
-    ASSERT_EQ(r.count(), 3u);
+        .folder("/mnt/x/Mixed")
+        .file("Small.bin", 10) // fails the filter
+        .file("Zeta.TXT", 3LL << 30)
+        .file("tab\there.t\tx", 4096) // a tab in the name and in the type
+        .file("Bad\xff.txt", 2048)
+        .file("Twin.txt", 1024)
+        .file("twin.txt", 1024);
+    ASSERT_EQ(r.count(), 5u);
     EXPECT_EQ(r.fieldCount(), 6);
-    // ... so none of the folder keeps its case.
     EXPECT_EQ(r.field(0, 0), "3145728 K");
-    EXPECT_EQ(r.field(0, 4), "/big/files/huge.iso");
-    EXPECT_EQ(r.path(0), "/Big/Files/Huge.ISO");
+    EXPECT_EQ(r.field(0, 4), "/mnt/x/Mixed/Zeta.TXT");
     EXPECT_EQ(r.size(0), 3LL << 30);
     // A tab or an undecodable byte never splits a record; the real path keeps the bytes.
-    EXPECT_EQ(r.field(1, 4), "/big/files/tab\\there.txt");
+    EXPECT_EQ(r.field(1, 4), "/mnt/x/Mixed/tab\\there.t\\tx");
     EXPECT_EQ(r.line(1).count(u'\t'), 5);
-    EXPECT_EQ(r.field(2, 4), "/big/files/bad\\xff.txt");
-    EXPECT_EQ(r.nativePath(2), QByteArray("/Big/Files/bad\xff.txt"));
+    EXPECT_EQ(r.field(2, 4), "/mnt/x/Mixed/Bad\\xff.txt");
+    EXPECT_EQ(r.nativePath(2), QByteArray("/mnt/x/Mixed/Bad\xff.txt"));
+    // Two files whose names differ only in case read differently.
+    EXPECT_EQ(r.field(3, 4), "/mnt/x/Mixed/Twin.txt");
+    EXPECT_EQ(r.field(4, 4), "/mnt/x/Mixed/twin.txt");
 }
 
 TEST(DupRecordsTest, SearchPathFoldersCarryTheMarkerButNotThePath) {
@@ -255,6 +255,33 @@ TEST(DupRecordsTest, GroupsByNameWithoutCaseAndExactlyBySizeText) {
     EXPECT_EQ(names(r, duplicateRows(r, sorted, true)),
               (QStringList{"/a/Readme.txt", "/b/README.TXT", "/a/tiny", "/b/TINY", "/d/\u00c4rger",
                            "/e/\u00e4rger"}));
+}
+
+TEST(DupRecordsTest, UndecodableBytesKeepNamesApartWithoutRegardToCase) {
+    // Undecodable bytes after a letter that changes case: x\xff and x\xfe differ, x\xff and
+    // X\xff are one name.
+    DupRecords r(true);
+    r.setFilter(everything());
+    Feeder(r)
+        .folder("/a")
+        .file("x\xff.dat", 1)
+        .file("x\xfe.dat", 1)
+        .file("\xc3\xa9t\xe9", 1)
+        .folder("/b")
+        .file("X\xff.DAT", 1)
+        .file("\xc3\x89T\xe9", 1);
+    // Before and after sortedList (which keeps name ranks): the same answer.
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_TRUE(r.sameKey(0, 3, false)) << pass;
+        EXPECT_FALSE(r.sameKey(0, 1, false)) << pass;
+        EXPECT_TRUE(r.sameKey(2, 4, false)) << pass;
+        r.sortedList();
+    }
+    QStringList shown;
+    for (quint32 rec : duplicateRows(r, r.sortedList(), false))
+        shown << r.field(rec, 0).trimmed() + r.field(rec, 5);
+    EXPECT_EQ(shown, (QStringList{"x\\xff.dat/a/", "X\\xff.DAT/b/", "\u00e9t\\xe9/a/",
+                                  "\u00c9T\\xe9/b/"}));
 }
 
 TEST(DupRecordsTest, FileHogsListLargestFirstBeyondAMillionK) {

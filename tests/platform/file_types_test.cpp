@@ -1,4 +1,5 @@
 #include "platform/file_types.h"
+#include "platform/native_path.h"
 
 #include <QMimeDatabase>
 #include <QRegularExpression>
@@ -41,6 +42,9 @@ TEST(FileTypes, UnknownExtensionsAndPatterns) {
     EXPECT_EQ(extensionToType("*.bak"), "");
     EXPECT_EQ(extensionToType("*.xyzq"), "");
     EXPECT_EQ(extensionToType(".xyzq"), "XYZQ File"); // the same again, from the cache
+    // Undecodable bytes of the extension stay as they are.
+    EXPECT_EQ(toNative(extensionToType(fromNative(QByteArray(".q\xff")))),
+              QByteArray("Q\xff File"));
 }
 
 TEST(FileTypes, ListsShortKnownExtensionsSortedOnce) {

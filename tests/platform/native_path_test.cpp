@@ -26,3 +26,26 @@ TEST(NativePath, EscapesSeparatorsAndUndecodableBytesForLines) {
     EXPECT_EQ(escapeForLine(fromNative(QByteArray("x\xff"))), QStringLiteral("x\\xff"));
     EXPECT_EQ(escapeForLine(QStringLiteral("caf\u00e9")), QStringLiteral("caf\u00e9"));
 }
+
+TEST(NativePath, ChangingCaseKeepsUndecodableBytes) {
+    struct Case {
+        QByteArray name;
+        LetterCase to;
+        QByteArray expected;
+    };
+    const Case cases[] = {
+        {"x\xff.dat", LetterCase::Upper, "X\xff.DAT"},
+        {"X\xfe.DAT", LetterCase::Lower, "x\xfe.dat"},
+        {"\xff\xfe", LetterCase::Upper, "\xff\xfe"},
+        {"a\xff-b\xfe-c", LetterCase::Upper, "A\xff-B\xfe-C"},
+        // A character beyond the first plane is a surrogate pair whose low half lies among
+        // the stand-ins' code points; it stays one character.
+        {"a\xf0\x90\x82\x80\xff", LetterCase::Upper, "A\xf0\x90\x82\x80\xff"},
+        {"stra\xc3\x9f"
+         "e\x80",
+         LetterCase::Upper, "STRASSE\x80"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(toNative(changeCase(fromNative(c.name), c.to)), c.expected)
+            << c.name.toHex().constData();
+}

@@ -1,0 +1,70 @@
+#include "finders/file_records.h"
+#include "platform/file_time.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+namespace {
+qint64 localSeconds(int y, int mo, int d, int h, int mi, int s) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime).toSecsSinceEpoch();
+}
+
+void add(FileRecords& r, const QByteArray& name, qint64 written, qint64 accessed, qint64 created) {
+    ScanFile f;
+    f.name = name.constData();
+    f.nameLength = int(name.size());
+    f.size = 1;
+    f.writeTime = written;
+    f.accessTime = accessed;
+    f.creationTime = created;
+    r.file(f);
+}
+} // namespace
+
+TEST(FileRecordsTest, KeepsTheThreeTimeStampsApart) {
+    FileRecords r;
+    const QByteArray folder = "/t";
+    r.folderFiles(folder);
+    const qint64 w = localSeconds(2001, 2, 3, 4, 5, 6);
+    const qint64 a = localSeconds(2002, 3, 4, 5, 6, 8);
+    const qint64 c = localSeconds(1999, 12, 31, 23, 59, 58);
+    add(r, "f", w, a, c);
+    ASSERT_EQ(r.count(), 1u);
+    EXPECT_EQ(r.lastWriteFileDate(0), packFileTime(w));
+    EXPECT_EQ(r.lastAccessFileDate(0), packFileTime(a));
+    EXPECT_EQ(r.creationFileDate(0), packFileTime(c));
+    EXPECT_LT(r.creationDateKey(0), r.writeDateKey(0));
+    EXPECT_LT(r.writeDateKey(0), r.accessDateKey(0));
+}
+
+TEST(FileRecordsTest, TimesOutsideThePackedRangeShowEmptyAndSortAsTheOldest) {
+    struct Case {
+        qint64 seconds;
+        bool packable;
+    };
+    const Case cases[] = {
+        {localSeconds(1980, 1, 1, 0, 0, 0), true},
+        {localSeconds(2107, 12, 31, 23, 59, 58), true},
+        {localSeconds(1979, 12, 31, 23, 59, 59), false},
+        {localSeconds(2108, 1, 1, 0, 0, 0), false},
+        {-86400LL * 365 * 30, false},
+        {localSeconds(2300, 6, 1, 0, 0, 0), false},
+    };
+    FileRecords r;
+    const QByteArray folder = "/t";
+    r.folderFiles(folder);
+    for (const Case& c : cases)
+        add(r, "f", c.seconds, c.seconds, c.seconds);
+    ASSERT_EQ(r.count(), std::size(cases));
+    const double oldestShown = r.writeDateKey(0);
+    for (quint32 i = 0; i < r.count(); ++i) {
+        const qint64 s = cases[i].seconds;
+        EXPECT_EQ(r.lastWriteFileDate(i), cases[i].packable ? packFileTime(s) : 0u) << s;
+        EXPECT_EQ(r.lastWriteFileDate(i) != 0, cases[i].packable) << s;
+        EXPECT_EQ(r.creationFileDate(i), r.lastWriteFileDate(i)) << s;
+        if (cases[i].packable)
+            EXPECT_GE(r.accessDateKey(i), oldestShown) << s;
+        else
+            EXPECT_LT(r.accessDateKey(i), oldestShown) << s;
+    }
+}
