@@ -158,7 +158,7 @@ TfrmDup::TfrmDup(QWidget* owner)
     marks_ = new ResultList(*grid, this);
     marks_->setNameColumn(nameColumn());
     marks_->setPathOfRow([this](int row) {
-        // The record's exact path: the shown text may be in lower case.
+        // The record's exact path, never the text a cell shows.
         return grid->isKeyedRow(row) ? records_.path(grid->rowKey(row)) : QString();
     });
     marks_->setRowLimit([this] { return rowCounter; });
