@@ -11,9 +11,9 @@
 //   each).
 //
 // Trees are made once (sparse files) in benchTreeFolder() and kept for later runs.
-#include "app/locations.h"
 #include "app/main_window.h"
-#include "app/ui.h"
+#include "common/locations.h"
+#include "common/ui.h"
 #include "finders/dup_window.h"
 #include "platform/drives.h"
 #include "support/tree_gen.h"

@@ -3,7 +3,7 @@
 // way. The very first showing in the process (application object and fonts included) is
 // measured once, cold, and checked against the half-second budget.
 #include "app/main_window.h"
-#include "app/resources_init.h"
+#include "common/resources_init.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

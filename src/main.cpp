@@ -1,9 +1,9 @@
 // Start-up: the application (titled "Zelkova '95"), the main window, the message loop.
 // Closing the main window ends the program.
-#include "app/application.h"
 #include "app/main_window.h"
-#include "app/resources_init.h"
 #include "app/tool_windows.h"
+#include "common/application.h"
+#include "common/resources_init.h"
 #include "platform/dir_walk.h"
 
 int main(int argc, char** argv) {

@@ -1,9 +1,9 @@
 #include "app/about.h"
-#include "app/screen_centre.h"
+#include "common/screen_centre.h"
 
-#include "app/fit_text.h"
 #include "app/main_window.h"
-#include "app/resources_init.h"
+#include "common/fit_text.h"
+#include "common/resources_init.h"
 #include "controls/animated.h"
 #include "controls/gradient_back.h"
 

@@ -1,5 +1,5 @@
 #include "app/help_window.h"
-#include "app/screen_centre.h"
+#include "common/screen_centre.h"
 
 #include "platform/native_path.h"
 

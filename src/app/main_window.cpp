@@ -1,12 +1,13 @@
 #include "app/main_window.h"
-#include "app/screen_centre.h"
+#include "common/screen_centre.h"
 
 #include "app/about.h"
-#include "app/fit_text.h"
 #include "app/help_window.h"
-#include "app/locations.h"
-#include "app/resources_init.h"
+#include "common/fit_text.h"
+#include "common/locations.h"
+#include "common/resources_init.h"
 #include "controls/gradient_back.h"
+#include "finders/dup_window.h"
 #include "platform/program_path.h"
 
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QStyleFactory>
 #include <QToolTip>
 
-bool duplicatesMode = false;
 TfrmMain* frmMain = nullptr;
 
 QString makerName() {
@@ -269,4 +269,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         Q_EMIT closed();
+}
+
+void TfrmMain::GetSearchPath() {
+    lb1 = searchPathFromEnvironment(qgetenv("PATH"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui.h"
+#include "common/ui.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -14,10 +14,6 @@ class QLabel;
 class QPushButton;
 class TGradientBack;
 class TfrmHelp;
-
-// Set by the main window immediately before it opens the duplicate window: true makes that
-// window the duplicate-file finder, false the file-hog finder.
-extern bool duplicatesMode;
 
 // The maker's name, shown in the main window's caption and the About window.
 QString makerName();

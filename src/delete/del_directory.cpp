@@ -1,8 +1,9 @@
 #include "delete/del_directory.h"
-#include "app/screen_centre.h"
+#include "common/screen_centre.h"
 
-#include "app/ui.h"
+#include "common/ui.h"
 #include "delete/delete_files.h"
+#include "platform/trash.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -11,20 +11,17 @@
 // ties broken by the exact text so the order never depends on the input order.
 QStringList sortedForDeletion(QStringList paths);
 
-// Removes one file for good. The parent folder is opened as a descriptor without following a
-// link in its last component, and the entry is removed relative to it, so a listed link is
-// removed as a link and what it points to is untouched. A folder is not removed. `size`
-// receives the entry's own size (lstat) taken just before the removal.
+// Removes one file for good. Its folder is opened without following a link anywhere in the
+// path (platform/link_free_path.h) and the entry is removed relative to it, so a listed link is
+// removed as a link, a folder swapped for a link since the listing is refused, and the path may
+// be of any length. A folder is not removed. `size` receives the entry's own size (lstat)
+// taken just before the removal.
 bool deleteOneFile(const QString& path, qint64* size = nullptr);
 
-// Moves one file to the trash; on failure it stays where it is and is never deleted for good
-// instead. A folder is not sent. `size` receives its lstat size taken just before the attempt.
+// Moves one file to the trash (platform/trash.h), its folder opened as for deleteOneFile; on
+// failure it stays where it is and is never deleted for good instead. A folder is not sent.
+// `size` receives its lstat size taken just before the attempt.
 bool sendToRecycleBin(const QString& path, qint64* size = nullptr);
-
-// Whether files under `path` can go to the trash: false on a read-only file system and where
-// no trash folder exists or can be made (the user's own trash for the file system holding
-// their data folder, else "<mount point>/.Trash/<uid>" or "<mount point>/.Trash-<uid>").
-bool trashUsable(const QString& path);
 
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();

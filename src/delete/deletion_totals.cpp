@@ -1,6 +1,6 @@
 #include "delete/deletion_totals.h"
 
-#include "app/profile.h"
+#include "common/profile.h"
 #include "platform/clock.h"
 #include "platform/file_time.h"
 
@@ -27,23 +27,27 @@ void addToDeletionTotals(qint64 deletedFiles, qint64 deletedBytes, qint64 recycl
                          qint64 recycledBytes) {
     const std::array<qint64, 4> amounts = {deletedFiles, deletedBytes, recycledFiles,
                                            recycledBytes};
-    Profile profile(kSettingsFile);
-    bool counted = false;
-    for (size_t i = 0; i < kCounters.size(); ++i) {
-        const qint64 amount = amounts[i];
-        if (amount == 0)
-            continue; // a stored total stays; "no total" (-1 or 0) stays "no total"
-        counted = counted || amount > 0;
-        const qint64 stored = profile.readInteger(kSection, kCounters[i], -1);
-        profile.writeInteger(kSection, kCounters[i], stored > 0 ? stored + amount : amount);
-    }
-    if (counted && profile.readInteger(kSection, kDelDate, -1) < 0)
-        profile.writeInteger(kSection, kDelDate, dayNumber(currentDateTime().date()));
+    // Read, add and write under the one lock, so that another copy of the program adding at
+    // the same time is not overwritten.
+    Profile(kSettingsFile).update([&](ProfileUpdate& ini) {
+        bool counted = false;
+        for (size_t i = 0; i < kCounters.size(); ++i) {
+            const qint64 amount = amounts[i];
+            if (amount == 0)
+                continue; // a stored total stays; "no total" (-1 or 0) stays "no total"
+            counted = counted || amount > 0;
+            const qint64 stored = ini.readInteger(kSection, kCounters[i], -1);
+            ini.writeInteger(kSection, kCounters[i], stored > 0 ? stored + amount : amount);
+        }
+        if (counted && ini.readInteger(kSection, kDelDate, -1) < 0)
+            ini.writeInteger(kSection, kDelDate, dayNumber(currentDateTime().date()));
+    });
 }
 
 void resetDeletionTotals() {
-    Profile profile(kSettingsFile);
-    for (const QString& key : kCounters)
-        profile.writeInteger(kSection, key, -1);
-    profile.writeInteger(kSection, kDelDate, -1);
+    Profile(kSettingsFile).update([](ProfileUpdate& ini) {
+        for (const QString& key : kCounters)
+            ini.writeInteger(kSection, key, -1);
+        ini.writeInteger(kSection, kDelDate, -1);
+    });
 }

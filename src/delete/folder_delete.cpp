@@ -1,89 +1,26 @@
 #include "delete/folder_delete.h"
+
+#include "common/message_boxes.h"
+#include "common/ui.h"
+#include "platform/dir_walk.h"
+#include "platform/drives.h"
+#include "platform/link_free_path.h"
+#include "platform/native_path.h"
+#include "platform/trash.h"
 #include "platform/unique_fd.h"
 
-#include "app/ui.h"
-#include "delete/delete_files.h"
-#include "platform/drives.h"
-#include "platform/native_path.h"
-
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
 bool deleteFolderStopped = false;
 
 namespace {
-
-// Reads an entry without following a link and without triggering an automount.
-bool statEntryAt(int dirFd, const char* name, struct statx& sx) {
-    return ::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                   STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE, &sx) == 0;
-}
-
-quint64 deviceOf(const struct statx& sx) {
-    return makedev(sx.stx_dev_major, sx.stx_dev_minor);
-}
-
-bool isMountRoot(const struct statx& sx) {
-    return (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) &&
-           (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
-}
-
-// Opens the sub-folder `name` that was seen as `seen`, unless it is the root of a mount or
-// lies on another file system than the tree. The descriptor is checked to be the very folder
-// that was seen, so a folder swapped for a link or another folder meanwhile is not entered.
-int openSubFolder(int dirFd, const char* name, const struct statx& seen, quint64 device) {
-    if (isMountRoot(seen) || deviceOf(seen) != device)
-        return -1;
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || st.st_ino != seen.stx_ino || st.st_dev != device) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// The names in an open folder, "." and ".." left out. They are read before anything is removed
-// so that removing entries cannot disturb the reading.
-std::vector<QByteArray> folderNames(int dirFd) {
-    std::vector<QByteArray> names;
-    const int fd = ::dup(dirFd);
-    if (fd < 0)
-        return names;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        names.emplace_back(e->d_name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
-QString childPath(const QString& folder, const QByteArray& name) {
-    return folder + QLatin1Char('/') + fromNative(name);
-}
-
-// Collapses repeated slashes and drops a trailing one ("/" stays "/").
-QByteArray tidyPath(QByteArray path) {
-    while (path.contains("//"))
-        path.replace("//", "/");
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path;
-}
 
 bool sameFolder(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -94,32 +31,30 @@ std::vector<QByteArray> homeFolders() {
     std::vector<QByteArray> homes;
     const QByteArray env = qgetenv("HOME");
     if (!env.isEmpty())
-        homes.push_back(tidyPath(env));
+        homes.push_back(tidyAbsolutePath(env));
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir)
-        homes.push_back(tidyPath(QByteArray(pw->pw_dir)));
+        homes.push_back(tidyAbsolutePath(QByteArray(pw->pw_dir)));
     return homes;
 }
 
-bool isSystemTopFolder(const QByteArray& name) {
-    static const char* const names[] = {"bin", "boot", "dev", "etc", "proc", "root",
-                                        "run", "sbin", "sys", "usr", "var"};
-    for (const char* n : names)
-        if (name == n)
-            return true;
-    return name.startsWith("lib");
+// What stayed behind, for the report at the end of a run.
+QString leftoverText(const FolderDeletion& run, const QString& path) {
+    return QStringLiteral("Not everything in %1 could be %2: %3 files and %4 folders remain.")
+        .arg(path,
+             run.recycle ? QStringLiteral("sent to the recycle bin") : QStringLiteral("deleted"))
+        .arg(run.filesLeft)
+        .arg(run.foldersLeft);
 }
 
 } // namespace
 
 bool isProtectedFolder(const QString& path) {
-    const QByteArray p = tidyPath(toNative(path));
+    const QByteArray p = tidyAbsolutePath(toNative(path));
     // Only full paths can be judged; anything else is refused.
     if (!p.startsWith('/'))
         return true;
-    if (p == "/")
-        return true;
-    const qsizetype lastSlash = p.lastIndexOf('/');
-    if (lastSlash == 0 && isSystemTopFolder(p.mid(1)))
+    // The root folder and every folder directly under it.
+    if (p.lastIndexOf('/') == 0)
         return true;
     const std::vector<QByteArray> homes = homeFolders();
     for (const QByteArray& home : homes)
@@ -134,33 +69,20 @@ bool isProtectedFolder(const QString& path) {
     struct stat st;
     if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    struct statx sx;
-    if (statEntryAt(AT_FDCWD, p.constData(), sx) && isMountRoot(sx))
+    EntryInfo info;
+    if (statAt(AT_FDCWD, p.constData(), info) && info.mountRoot)
         return true;
     struct stat parent;
     if (::stat((p + "/..").constData(), &parent) == 0 && parent.st_dev != st.st_dev)
         return true;
-    struct stat other;
-    if (::stat("/", &other) == 0 && sameFolder(st, other))
+    struct stat root;
+    if (::stat("/", &root) == 0 && (sameFolder(st, root) || sameFolder(parent, root)))
         return true;
-    if (DIR* root = ::opendir("/")) {
-        bool hit = false;
-        while (const dirent* e = ::readdir(root)) {
-            if (isSystemTopFolder(QByteArray(e->d_name)) &&
-                ::stat((QByteArray("/") + e->d_name).constData(), &other) == 0 &&
-                sameFolder(st, other)) {
-                hit = true;
-                break;
-            }
-        }
-        ::closedir(root);
-        if (hit)
-            return true;
-    }
     for (const QByteArray& home : homes) {
         // The home folder itself and every folder above it.
         QByteArray up = home;
         while (!up.isEmpty()) {
+            struct stat other;
             if (::stat(up.constData(), &other) == 0 && sameFolder(st, other))
                 return true;
             const qsizetype slash = up.lastIndexOf('/');
@@ -170,112 +92,143 @@ bool isProtectedFolder(const QString& path) {
     return false;
 }
 
-void deleteFolderFile(int dirFd, const QString& folder, const QByteArray& name,
+void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run) {
     if (deleteFolderStopped)
         return;
-    struct stat st;
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return;
-    const QString path = childPath(folder, name);
-    const bool isLink = S_ISLNK(st.st_mode);
-    const bool readOnly = !isLink && !(st.st_mode & S_IWUSR);
-    const bool hidden = name.startsWith('.');
-    const bool system = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    // The full path is made only for a question or the trash's record.
+    const auto path = [&] { return (folder == "/" ? folder : folder + '/') + name; };
+    const bool isLink = S_ISLNK(seen.mode);
+    const bool readOnly = !isLink && !(seen.mode & S_IWUSR);
+    const bool hidden = name[0] == '.';
+    const bool system = !seen.isRegular() && !seen.isFolder();
     const QString tail = QStringLiteral("delete this file and continue deleting other files? ");
     auto agreed = [&](const char* what) {
-        if (ui().askYesNoCancel(path + QLatin1String(what) + tail) == Answer::Yes)
+        if (ui().askYesNoCancel(fromNative(path()) + QLatin1String(what) + tail) == Answer::Yes)
             return true;
         deleteFolderStopped = true;
         return false;
     };
-    if (readOnly) {
-        if (!agreed(" is read-only, "))
-            return;
-        // Gives the owner write permission back; never follows a link.
-        ::fchmodat(dirFd, name.constData(), (st.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
-    }
-    // A hidden file is hidden by its name and a system file by its kind: neither is cleared,
-    // the entry is removed as itself.
+    // The attributes are confirmed, not cleared: see the header.
+    if (readOnly && !agreed(" is read-only, "))
+        return;
     if (hidden && !agreed(" is hidden, "))
         return;
     if (system && !agreed(" is a system file, "))
         return;
 
-    qint64 size = 0;
+    if (run.progress)
+        run.progress();
     bool gone = false;
-    if (run.recycle) {
-        gone = sendToRecycleBin(path, &size);
-    } else if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               !S_ISDIR(st.st_mode) && ::unlinkat(dirFd, name.constData(), 0) == 0) {
-        size = st.st_size;
-        gone = true;
-    }
+    EntryInfo now;
+    if (run.recycle)
+        gone = run.bin && run.bin->take(dirFd, name, path(), &seen);
+    else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder())
+        gone = ::unlinkat(dirFd, name, 0) == 0;
     if (gone) {
         ++run.files;
-        run.bytes += size;
+        run.bytes += seen.size;
+    } else {
+        ++run.filesLeft;
     }
 }
 
-void deleteFolderFiles(int dirFd, const QString& folder, FolderDeletion& run) {
-    for (const QByteArray& name : folderNames(dirFd)) {
+void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
+    for (const FolderEntry entry : walk.readEntries()) {
         if (deleteFolderStopped)
             return;
-        struct statx sx;
-        if (!statEntryAt(dirFd, name.constData(), sx))
+        EntryInfo info;
+        if (!statAt(walk.fd(), entry.name, info))
             continue; // gone meanwhile
-        if (!S_ISDIR(sx.stx_mode)) {
-            deleteFolderFile(dirFd, folder, name, run);
+        if (!info.isFolder()) {
+            deleteFolderFile(walk.fd(), walk.path(), entry.name, info, run);
             continue;
         }
-        const UniqueFd sub(openSubFolder(dirFd, name.constData(), sx, run.device));
-        if (sub.fd < 0)
-            continue; // cannot be entered, or another file system: left alone
-        deleteFolderFiles(sub.fd, childPath(folder, name), run);
+        // The trash being filled is never trashed into itself.
+        if (run.bin && run.bin->isTrashFolder(info)) {
+            ++run.foldersLeft;
+            continue;
+        }
+        // A folder that cannot be entered, or lies on another mount, is left alone.
+        if (walk.enter(entry.name, &info) != DirWalk::Entered) {
+            ++run.foldersLeft;
+            continue;
+        }
+        deleteFolderFiles(walk, run);
+        if (!walk.leave()) {
+            // This folder cannot be had again as itself (the tree moved): stop working on it.
+            ++run.foldersLeft;
+            return;
+        }
         if (deleteFolderStopped)
             return; // the folders that hold the kept file stay
         // Fails when something in it remained; then it stays and the walk goes on.
-        ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+        if (::unlinkat(walk.fd(), entry.name, AT_REMOVEDIR) != 0)
+            ++run.foldersLeft;
     }
 }
 
-bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle) {
-    files = 0;
-    bytes = 0;
+FolderDeletion deleteFolderTree(const QString& path, bool recycle,
+                                const std::function<void()>& progress) {
     deleteFolderStopped = false;
-    const QByteArray native = tidyPath(toNative(path));
-    if (isProtectedFolder(fromNative(native)))
-        return false;
-
-    const qsizetype slash = native.lastIndexOf('/');
-    const QByteArray parentPath = slash == 0 ? QByteArray("/") : native.left(slash);
-    const QByteArray name = native.mid(slash + 1);
-    if (name.isEmpty() || name == "." || name == "..")
-        return false;
-    const UniqueFd parent(
-        ::open(parentPath.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (parent.fd < 0)
-        return true; // nothing reachable to delete
-    struct statx sx;
-    if (!statEntryAt(parent.fd, name.constData(), sx))
-        return true;
-
     FolderDeletion run;
     run.recycle = recycle;
-    run.device = deviceOf(sx);
-    const QString parentText = fromNative(parentPath == "/" ? QByteArray() : parentPath);
-    if (!S_ISDIR(sx.stx_mode)) {
+    run.progress = progress;
+    const QByteArray native = tidyAbsolutePath(toNative(path));
+    if (isProtectedFolder(fromNative(native))) {
+        run.refused = true;
+        return run;
+    }
+    QByteArray name;
+    const UniqueFd parent(openParentLinkFree(native, name));
+    EntryInfo top;
+    if (parent.fd < 0 || !statAt(parent.fd, name.constData(), top)) {
+        // Gone, or reached only through a link: nothing is touched, and the person is told.
+        run.refused = true;
+        errorBox(QStringLiteral("The folder %1 cannot be reached (%2). Nothing was deleted.")
+                     .arg(fromNative(native), QString::fromLocal8Bit(std::strerror(errno))));
+        return run;
+    }
+
+    TrashBin bin;
+    if (recycle) {
+        QString error;
+        if (!bin.open(parent.fd, true, &error)) {
+            run.refused = true;
+            errorBox(QStringLiteral("The files of %1 cannot be sent to the recycle bin (%2). "
+                                    "Nothing was deleted.")
+                         .arg(fromNative(native), error));
+            return run;
+        }
+        run.bin = &bin;
+    }
+
+    if (!top.isFolder()) {
         // A link (or anything else) where a folder was named goes as itself.
-        deleteFolderFile(parent.fd, parentText, name, run);
+        const QByteArray folder =
+            native.left(std::max<qsizetype>(1, native.size() - name.size() - 1));
+        deleteFolderFile(parent.fd, folder, name.constData(), top, run);
     } else {
-        const UniqueFd top(openSubFolder(parent.fd, name.constData(), sx, run.device));
-        if (top.fd >= 0) {
-            deleteFolderFiles(top.fd, fromNative(native), run);
-            if (!deleteFolderStopped)
-                ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR);
+        // The walk must start in the very folder that was looked at through its parent.
+        DirWalk walk;
+        if (!walk.openRoot(native) || !walk.folderInfo().sameFile(top)) {
+            ++run.foldersLeft;
+        } else {
+            deleteFolderFiles(walk, run);
+            walk.close();
+            if (!deleteFolderStopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
+                ++run.foldersLeft;
         }
     }
+    run.bin = nullptr;
+    if (!deleteFolderStopped && (run.filesLeft > 0 || run.foldersLeft > 0))
+        errorBox(leftoverText(run, fromNative(native)));
+    return run;
+}
+
+bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle) {
+    const FolderDeletion run = deleteFolderTree(path, recycle);
     files = run.files;
     bytes = run.bytes;
-    return !deleteFolderStopped;
+    return !deleteFolderStopped && !run.refused;
 }

@@ -3,46 +3,70 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
+
+class DirWalk;
+class TrashBin;
+struct EntryInfo;
 
 // Deleting a whole folder tree, for good or into the trash.
 //
-// The walk works through folder descriptors (openat/unlinkat), never changes the current
-// directory, never follows a symbolic link (a link is removed as a link) and never goes into
-// another mounted file system (a mount point inside the tree is neither entered nor removed).
-// Hidden and system entries are included; before a read-only, hidden or system entry the
-// person is asked, and any answer but Yes stops the whole walk.
+// The walk works through folder descriptors (openat/unlinkat/renameat), never changes the
+// current directory, never follows a symbolic link (a link is removed as a link) and never goes
+// into another mounted file system (a mount point inside the tree is neither entered nor
+// removed). Every entry is removed or trashed relative to the folder it was read from, after
+// checking that it is still the entry that was read, so swapping a folder for a link during
+// the walk cannot reach anything outside the tree. Hidden and system entries are included;
+// before a read-only, hidden or system entry the person is asked, and any answer but Yes stops
+// the whole walk. A Yes does not change the entry's permissions: removing it needs none, and
+// a file in the trash keeps the permissions it is restored with.
 
 // Set when the person stops a folder deletion at an attribute question; cleared when a
 // deletion starts.
 extern bool deleteFolderStopped;
 
-// The running state of one folder deletion.
+// The running state and outcome of one folder deletion.
 struct FolderDeletion {
-    qint64 files = 0; // files really deleted or trashed
-    qint64 bytes = 0; // their sizes (lstat, taken just before each attempt)
+    qint64 files = 0;       // files really deleted or trashed
+    qint64 bytes = 0;       // their sizes (lstat, taken just before each attempt)
+    qint64 filesLeft = 0;   // files that could not be deleted or trashed
+    qint64 foldersLeft = 0; // folders still standing: not opened, not emptied, or skipped
     bool recycle = false;
-    quint64 device = 0; // the file system the tree lives on
+    bool refused = false;           // a protected folder, or no usable trash: nothing was touched
+    quint64 device = 0;             // the file system the tree lives on
+    QByteArray path;                // the folder being worked on; one buffer for the whole walk
+    TrashBin* bin = nullptr;        // the trash in recycle mode
+    std::function<void()> progress; // called before each file is attempted
 };
 
-// Deletes the folder `path` (a full path; a trailing "/" is ignored) with everything in it.
-// `files` and `bytes` are set to what was really deleted or sent to the trash. In recycle mode
-// the files go to the trash one by one and the emptied folders are removed for good. The folder
-// itself is removed at the end when it is empty. Returns false when the person stopped the walk
-// at an attribute question, and also, touching nothing, when `path` is a protected folder.
+// Deletes the folder `path` (a full path; a trailing "/" is ignored) with everything in it and
+// says what happened. In recycle mode the files go to the trash one by one and the emptied
+// folders are removed for good; the trash folder itself is skipped when it lies in the tree.
+// Whatever stays behind (not stopped by the person) is reported in an error box, and so are a
+// folder that cannot be reached without following a link and a trash that cannot take the
+// tree's files (then nothing is touched).
+FolderDeletion deleteFolderTree(const QString& path, bool recycle,
+                                const std::function<void()>& progress = {});
+
+// deleteFolderTree with the routine's classic interface: `files` and `bytes` are set to what
+// was really deleted or sent to the trash. Returns false when the person stopped the walk at an
+// attribute question, and also, touching nothing, when `path` is a protected folder or its
+// files cannot go to the trash.
 bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle);
 
-// Empties the open folder `dirFd`, whose full path is `folder`: every file through
-// deleteFolderFile, every sub-folder on the same file system emptied and then removed. A
-// sub-folder that cannot be opened is skipped; one that cannot be removed stays.
-void deleteFolderFiles(int dirFd, const QString& folder, FolderDeletion& run);
+// Empties the walk's current folder (platform/dir_walk.h: one path buffer, a bounded number of
+// descriptors, never a link followed or another mount entered): every file through
+// deleteFolderFile, every sub-folder emptied and then removed.
+void deleteFolderFiles(DirWalk& walk, FolderDeletion& run);
 
-// One entry of the open folder `dirFd` that is not a folder: the attribute questions in the
-// order read-only, hidden, system, then deletion for good or trashing. A file that cannot be
-// deleted stays silently. Does nothing once the walk is stopped.
-void deleteFolderFile(int dirFd, const QString& folder, const QByteArray& name,
+// One entry `name` of the open folder `dirFd` (whose path is `folder`) that is not a folder, as
+// it was seen (`seen`): the attribute questions in the order read-only, hidden, system, then
+// deletion for good or trashing, only while it is still that entry. Does nothing once the walk
+// is stopped.
+void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run);
 
-// Folders that are never deleted: "/", every mount point, the system's top-level folders
-// (/bin, /boot, /dev, /etc, /lib*, /proc, /root, /run, /sbin, /sys, /usr, /var), the user's
-// home folder and every folder that holds it. Callers refuse these.
+// Folders that are never deleted: "/", every folder directly under it (/bin, /home, /tmp ...),
+// every mount point, the user's home folder and every folder that holds it, by any spelling
+// of their paths. Callers refuse these.
 bool isProtectedFolder(const QString& path);

@@ -1,7 +1,7 @@
 #include "finders/dup_records.h"
 
-#include "app/locations.h"
-#include "app/number_text.h"
+#include "common/locations.h"
+#include "common/number_text.h"
 #include "finders/result_list.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"

@@ -1,28 +1,26 @@
 #include "finders/dup_window.h"
 
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/message_boxes.h"
-#include "app/number_text.h"
-#include "app/screen_centre.h"
-#include "app/ui.h"
-#include "app/win_place.h"
-#include "delete/really_delete.h"
-#include "platform/dir_entry.h"
-#include "platform/file_types.h"
-#include "platform/launcher.h"
+#include "common/locations.h"
+#include "common/message_boxes.h"
+#include "common/number_text.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "common/win_place.h"
+#include "finders/dup_title.h"
+#include "finders/result_menu.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <new>
+
+bool duplicatesMode = false;
 
 const QString TfrmDup::kResourceText = QStringLiteral(
     "Due to Windows resource limitations ... cannot process any more files.\r\rTry increasing "
@@ -52,25 +50,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
     return l;
 }
 } // namespace
-
-// Locks the window for a scan and unlocks it however the scan ends, also by an exception.
-class TfrmDup::ScanLock {
-public:
-    explicit ScanLock(TfrmDup& w) : w_(w) {
-        w_.scanning_ = true;
-        w_.lockWindow(true);
-    }
-    ~ScanLock() { release(); }
-    void release() {
-        if (!w_.scanning_)
-            return;
-        w_.scanning_ = false;
-        w_.lockWindow(false);
-    }
-
-private:
-    TfrmDup& w_;
-};
 
 TfrmDup::TfrmDup(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -167,16 +146,9 @@ TfrmDup::TfrmDup(QWidget* owner)
     grid->setAccessibleName(duplicates_ ? QStringLiteral("Duplicate files")
                                         : QStringLiteral("File hogs"));
     layout->addWidget(grid, 1);
-    pnlBase = new QFrame(this);
+    pnlSel = makeStatusLine(this, &pnlBase);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
-    pnlBase->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto* baseLayout = new QHBoxLayout(pnlBase);
-    baseLayout->setContentsMargins(4, 1, 4, 1);
-    pnlSel = new QLabel(pnlBase);
     pnlSel->setObjectName(QStringLiteral("pnlSel"));
-    pnlSel->setAccessibleName(QStringLiteral("Status"));
-    pnlSel->setTextFormat(Qt::PlainText);
-    baseLayout->addWidget(pnlSel);
     layout->addWidget(pnlBase);
 
     grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
@@ -191,37 +163,32 @@ TfrmDup::TfrmDup(QWidget* owner)
     marks_->setStatusSink([this](const QString& s) { pnlSel->setText(s); });
     marks_->setDeleteButton(btDelete);
 
-    menu = buildResultMenu(this);
+    rows_ = std::make_unique<RowActions>(*this, *marks_);
+    buildMenu();
     grid->setPopupMenu(menu.PopupMenu1);
     // The viewer and the details window are not part of this build.
     menu.Details1->setVisible(false);
     menu.View1->setVisible(false);
-    std::vector<SortChoice> choices = fileHogSortChoices(menu);
-    // Sort by numbers taken from the records, not by the cell texts: sizes of 1,000,000 K and
-    // more stay in order, and a million rows sort without making their texts.
-    for (SortChoice& c : choices) {
-        const QAction* a = c.action;
-        if (a == menu.Size1)
-            c.key = [this](int row) { return double(records_.size(grid->rowKey(row))); };
-        else if (a == menu.Date1)
-            c.key = [this](int row) { return records_.writeDateKey(grid->rowKey(row)); };
-        else if (a == menu.AccessDate1)
-            c.key = [this](int row) { return records_.accessDateKey(grid->rowKey(row)); };
-        else if (a == menu.Name1)
-            c.key = [this](int row) { return double(pathRank_[grid->rowKey(row)]); };
-        else if (a == menu.Type1)
-            c.key = [this](int row) {
-                return double(typeRank_[records_.typeIndex(grid->rowKey(row))]);
-            };
-    }
-    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
-    resizer_ =
-        std::make_unique<TopPanelResizer>(*Panel1, *menu.Shrinktoppanel1, *menu.Restoretoppanel1);
+
+    // The scan: Abort, Esc and closing stop this window's walk only.
+    ScanSession::Parts parts;
+    parts.window = this;
+    parts.drives = pnlDrives;
+    parts.abortButton = btAbort;
+    parts.status = pnlSel;
+    parts.busyArea = grid->viewport();
+    parts.lockWhileScanning = {btScan,     btExact,  btClose,   num1,     num2,
+                               cbWildCard, rbLarger, rbSmaller, rbBetween};
+    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip};
+    session_ = new ScanSession(engine_, parts, this);
+    session_->setLimitText(kResourceText);
+    // A record refused by the store ends the walk as Abort does; what was found is kept.
+    records_.onRefused = [this] { session_->stopAtLimit(); };
+    engine_.setSink(&records_);
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btAbort, &QPushButton::clicked, this, &TfrmDup::btAbortClick);
     connect(btMark, &QPushButton::clicked, marks_, &ResultList::DeleteAllFiles);
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
@@ -231,35 +198,61 @@ TfrmDup::TfrmDup(QWidget* owner)
         if (key == Qt::Key_Delete)
             marks_->DeleteAllFiles();
     });
+    // Toggled, not clicked: a screen reader's toggle action changes the choice without a click.
     for (QRadioButton* rb : {rbLarger, rbSmaller, rbBetween})
-        connect(rb, &QRadioButton::clicked, this, &TfrmDup::rbLargerClick);
+        connect(rb, &QRadioButton::toggled, this, &TfrmDup::rbLargerClick);
     connect(num1, &TNumberField::exited, this, &TfrmDup::num1Exit);
     connect(num1, &TNumberField::spinReleased, this, &TfrmDup::num1Exit);
     connect(num2, &TNumberField::exited, this, &TfrmDup::num2Exit);
     connect(num2, &TNumberField::spinReleased, this, &TfrmDup::num2Exit);
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDup::cb1Click);
-    connect(menu.Markall2, &QAction::triggered, marks_, &ResultList::Markall1Click);
-    connect(menu.Unmarkall2, &QAction::triggered, marks_, &ResultList::Unmarkall1Click);
-    connect(menu.Shrinktoppanel1, &QAction::triggered, this, [this] { resizer_->Shrink1Click(); });
-    connect(menu.Restoretoppanel1, &QAction::triggered, this, [this] { resizer_->Grow1Click(); });
     connect(menu.Run1, &QAction::triggered, this, &TfrmDup::Run1Click);
     for (QAction* a : {menu.Size1, menu.Date1, menu.AccessDate1, menu.Name1, menu.Type1})
         connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
-
-    // A record refused by the store ends the walk as Abort does; what was found is kept.
-    records_.onRefused = [] {
-        warningBox(kResourceText);
-        abortFlag = true;
-    };
-    engine_.setSink(&records_);
-    engine_.setStatusHandler([this](const QString& folder) { pnlSel->setText(folder); });
 
     // The placement: one entry for each of the two finders.
     WinPlace1 = new TWinPlace(this);
     WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
     WinPlace1->Section = duplicates_ ? QStringLiteral("frmDups") : QStringLiteral("frmMods");
     WinPlace1->Identifier = QStringLiteral("frmMods");
+}
+
+void TfrmDup::buildMenu() {
+    ResultMenuBuilder b(this);
+    menu.PopupMenu1 = b.menu();
+    menu.Details1 = b.item("Details1", QStringLiteral("Details"));
+    menu.Sortbysize1 = b.beginSubmenu("Sortbysize1", QStringLiteral("Sort"));
+    std::vector<SortChoice> choices = b.sortItems({
+        {"Size1", QStringLiteral("&Size"), 0, SortKind::Text, true},
+        {"Date1", QStringLiteral("&Date"), 1, SortKind::Date, true},
+        {"AccessDate1", QStringLiteral("&Access Date"), 3, SortKind::Date, true},
+        {"Name1", QStringLiteral("&Name"), 4, SortKind::Text, false},
+        {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false},
+    });
+    b.endSubmenu();
+    menu.Size1 = choices[0].action;
+    menu.Date1 = choices[1].action;
+    menu.AccessDate1 = choices[2].action;
+    menu.Name1 = choices[3].action;
+    menu.Type1 = choices[4].action;
+    // Sort by numbers taken from the records, not by the cell texts: sizes of 1,000,000 K and
+    // more stay in order, and a million rows sort without making their texts.
+    choices[0].key = [this](int row) { return double(records_.size(grid->rowKey(row))); };
+    choices[1].key = [this](int row) { return records_.writeDateKey(grid->rowKey(row)); };
+    choices[2].key = [this](int row) { return records_.accessDateKey(grid->rowKey(row)); };
+    choices[3].key = [this](int row) { return double(pathRank_[grid->rowKey(row)]); };
+    choices[4].key = [this](int row) {
+        return double(typeRank_[records_.typeIndex(grid->rowKey(row))]);
+    };
+    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
+    menu.Mark1 = b.markSubmenu(*marks_);
+    menu.Resize1 = b.beginSubmenu("Resize1", QStringLiteral("Resize"));
+    resizer_ = b.resizeItems(*Panel1);
+    b.endSubmenu();
+    menu.N3 = b.separator("N3");
+    menu.Run1 = b.item("Run1", QStringLiteral("Run"));
+    menu.View1 = b.item("View1", QStringLiteral("View"));
 }
 
 TfrmDup::~TfrmDup() {
@@ -287,9 +280,8 @@ void TfrmDup::FormShow() {
     btBrowse->hide();
     lbFiles.clear();
     lbList.clear();
-    abortFlag = false;
     btAbort->hide();
-    pnlSel->clear();
+    session_->setStatus(QString());
 
     pnlDrives->buildDriveBoxes();
 
@@ -420,29 +412,6 @@ SizeFilter TfrmDup::sizeFilter() const {
     return f;
 }
 
-void TfrmDup::lockWindow(bool locked) {
-    if (locked) {
-        btAbort->show();
-        btMark->hide();
-        btDelete->hide();
-        btPrint->hide();
-        btClip->hide();
-        grid->viewport()->setCursor(Qt::WaitCursor);
-    } else {
-        grid->viewport()->unsetCursor();
-        btAbort->hide();
-        if (!lbFiles.empty()) {
-            btMark->show();
-            btDelete->show();
-        }
-        marks_->updateDeleteButton();
-    }
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{btScan, btExact, btClose, pnlDrives, num1, num2,
-                                         cbWildCard, rbLarger, rbSmaller, rbBetween})
-        w->setEnabled(!locked);
-}
-
 void TfrmDup::scan(bool exact) {
     // The grid's rows name records of the store about to be emptied.
     if (rowCounter > 0)
@@ -452,60 +421,32 @@ void TfrmDup::scan(bool exact) {
     records_.clear();
     records_.setFilter(sizeFilter());
     engine_.setPattern(cbWildCard->currentText());
-    abortFlag = false;
-    {
-        ScanLock lock(*this);
-        try {
-            ScanAllDrives();
-        } catch (const std::bad_alloc&) {
-            // Out of memory counts as the store refusing a record: keep what was found.
-            if (!records_.refused())
-                warningBox(kResourceText);
-            abortFlag = true;
-        }
+    const ScanSession::End end = session_->run([&] {
         if (duplicates_)
             addDups(exact);
         else
             reSort();
         if (rowCounter > 1)
             grid->setRowCount(rowCounter + 1);
-    }
+    });
+    if (end == ScanSession::End::Closed)
+        return; // no report for a window that is going
 
-    if (closeAfterScan_) {
-        // Closed during the scan: the walk has unwound, now the window goes.
-        closeAfterScan_ = false;
-        QDialog::done(closeResult_);
-        return;
+    if (!lbFiles.empty()) {
+        btMark->show();
+        btDelete->show();
     }
+    marks_->updateDeleteButton();
     if (lbFiles.empty()) {
-        pnlSel->clear();
+        session_->setStatus(QString());
         infoBox(QStringLiteral("No files found."));
         return;
     }
     btPrint->show();
     btClip->show();
-    pnlSel->setText(
+    session_->setStatus(
         formatThousands(qint64(lbFiles.size())) +
         (duplicates_ ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found")));
-}
-
-void TfrmDup::ScanAllDrives() {
-    for (int n = 1; n <= TDrivePanel::BoxCount; ++n) {
-        if (!pnlDrives->isTicked(n))
-            continue;
-        const QString root = pnlDrives->driveRoot(n);
-        bool ready = false;
-        try {
-            ready = isDriveReady(root);
-        } catch (const InvalidDriveId&) {
-            ready = false; // a drive that left the system since the boxes were built
-        }
-        if (!ready)
-            continue;
-        if (!engine_.walk(root))
-            plainErrorBox(QStringLiteral("Can't open drive ") +
-                          root); // an error box without a sound
-    }
 }
 
 void TfrmDup::btScanClick() {
@@ -520,32 +461,6 @@ void TfrmDup::btScanClick() {
 void TfrmDup::btExactClick() {
     ClearGrid();
     scan(true);
-}
-
-void TfrmDup::btAbortClick() {
-    abortFlag = true;
-    btAbort->hide();
-    warningBox(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"));
-}
-
-void TfrmDup::keyPressEvent(QKeyEvent* event) {
-    // Esc during a scan stops the scan, as Abort does; it does not close the window.
-    if (scanning_ && event->key() == Qt::Key_Escape) {
-        if (!abortFlag)
-            btAbortClick();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void TfrmDup::done(int result) {
-    if (scanning_) {
-        abortFlag = true;
-        closeAfterScan_ = true;
-        closeResult_ = result;
-        return;
-    }
-    QDialog::done(result);
 }
 
 // ---- controls of the top panel
@@ -587,11 +502,8 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
 }
 
 void TfrmDup::btPrintClick() {
-    const SizeChoice choice = rbBetween->isChecked()   ? SizeChoice::Between
-                              : rbSmaller->isChecked() ? SizeChoice::Smaller
-                                                       : SizeChoice::Larger;
     const QString title =
-        printTitle(duplicates_, sizePhrase(choice, lblKB1->text(), lblKB2->text()),
+        printTitle(duplicates_, sizePhrase(sizeFilter().mode, lblKB1->text(), lblKB2->text()),
                    cbWildCard->currentText(), pnlDrives->tickedCaptions());
     printGridWithDialog(*grid, title, this);
 }
@@ -606,27 +518,9 @@ void TfrmDup::btClipClick() {
 }
 
 void TfrmDup::btDeleteClick() {
-    int result = QDialog::Accepted;
-    if (marks_->markedCount() >= 1) {
-        TfrmReallyDelete dlg(this);
-        dlg.setFiles(marks_->lbDeleted);
-        dlg.savings = marks_->markedTotal();
-        result = ui().showModal(dlg);
-    }
-    // Cancelled: the window stays with its rows and marks.
-    if (result != QDialog::Accepted)
-        return;
-    accept();
+    rows_->btDeleteClick();
 }
 
 void TfrmDup::Run1Click() {
-    const int row = grid->currentRow();
-    if (row < 1 || row > rowCounter || !grid->isKeyedRow(row))
-        return;
-    const QString path = records_.path(grid->rowKey(row));
-    const std::optional<DirEntry> entry = statPath(path);
-    if (!entry || (entry->attributes & faDirectory))
-        return;
-    if (!openWithDefaultApp(path))
-        errorBox(QStringLiteral("Couldn't run ") + path);
+    rows_->Run1Click();
 }

@@ -2,7 +2,9 @@
 
 #include "finders/dup_records.h"
 #include "finders/result_list.h"
+#include "finders/row_actions.h"
 #include "finders/scan_engine.h"
+#include "finders/scan_session.h"
 
 #include <QDialog>
 #include <QString>
@@ -10,9 +12,11 @@
 #include <span>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class StringGrid;
@@ -20,11 +24,34 @@ class TDrivePanel;
 class TNumberField;
 class TWinPlace;
 
+// The pop-up menu of the duplicate and file-hog grid, by item.
+struct DupMenu {
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Details1 = nullptr;
+    QAction* Sortbysize1 = nullptr; // the "Sort" submenu's item
+    QAction* Size1 = nullptr;
+    QAction* Date1 = nullptr;
+    QAction* AccessDate1 = nullptr;
+    QAction* Name1 = nullptr;
+    QAction* Type1 = nullptr;
+    QAction* Mark1 = nullptr;   // the "Mark" submenu's item
+    QAction* Resize1 = nullptr; // the "Resize" submenu's item
+    QAction* N3 = nullptr;      // separator
+    QAction* Run1 = nullptr;
+    QAction* View1 = nullptr;
+};
+
+// Set by the main window immediately before it opens the duplicate window: true makes that
+// window the duplicate-file finder, false the file-hog finder.
+extern bool duplicatesMode;
+
 // The duplicate-file finder (duplicatesMode true when the window is made) and the file-hog
 // finder (false): a size filter, a file-match pattern and drive boxes on the top panel, the
-// result grid in the middle and a status line along the bottom. A scan walks the ticked
-// drives with the scan engine into compact records; the grid shows them through their record
-// numbers, so it holds a million rows.
+// result grid in the middle and a status line along the bottom. The window keeps its own
+// texts, size filter and layout; the scan session (locking, walking the ticked drives, Abort,
+// Esc, closing, the record limit), the result list (marks), the row actions (Run, Delete)
+// and the menu builder do the work the finders share. A scan fills compact records; the grid
+// shows them through their record numbers, so it holds a million rows.
 class TfrmDup : public QDialog {
     Q_OBJECT
 public:
@@ -35,11 +62,11 @@ public:
     ~TfrmDup() override;
 
     bool duplicates() const { return duplicates_; }
-    bool scanning() const { return scanning_; }
+    bool scanning() const { return session_->scanning(); }
+    ScanSession& session() { return *session_; }
 
     // The scan: lock the window, walk the ticked drives, fill the grid, unlock, report.
     void scan(bool exact);
-    void ScanAllDrives();
     // Duplicates mode: every group of equal names (with `exact`, names and size texts).
     void addDups(bool exact);
     // File-hog mode: all records, largest first.
@@ -86,13 +113,12 @@ public:
     StringGrid* grid = nullptr;
     QFrame* pnlBase = nullptr;
     QLabel* pnlSel = nullptr;
-    ResultMenu menu;
+    DupMenu menu;
     TWinPlace* WinPlace1 = nullptr;
 
 public Q_SLOTS:
     void btScanClick();
     void btExactClick();
-    void btAbortClick();
     void btDeleteClick();
     void btPrintClick();
     void btClipClick();
@@ -107,29 +133,23 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    // Closing while a scan runs sets the abort flag; the window closes once the walk has
-    // unwound.
-    void done(int result) override;
 
 private:
-    class ScanLock;
     void FormShow();
     void FormResize();
-    void lockWindow(bool locked);
+    void buildMenu();
     SizeFilter sizeFilter() const;
     int nameColumn() const { return duplicates_ ? 0 : 4; }
 
     const bool duplicates_;
     DupRecords records_;
     ScanEngine engine_;
+    ScanSession* session_ = nullptr;
     ResultList* marks_ = nullptr;
+    std::unique_ptr<RowActions> rows_;
     std::unique_ptr<GridSortMenu> sortMenu_;
     std::unique_ptr<TopPanelResizer> resizer_;
     std::vector<quint32> pathRank_; // made when the grid is first sorted by name
     std::vector<quint32> typeRank_;
     bool shown_ = false;
-    bool scanning_ = false;
-    bool closeAfterScan_ = false;
-    int closeResult_ = QDialog::Rejected;
 };

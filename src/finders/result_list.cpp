@@ -1,15 +1,15 @@
 #include "finders/result_list.h"
 
-#include "app/number_text.h"
-#include "app/reports.h"
-#include "app/ui.h"
+#include "common/number_text.h"
+#include "common/reports.h"
+#include "common/ui.h"
 #include "platform/dir_entry.h"
+#include "platform/link_free_path.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QWidget>
 #include <algorithm>
 
@@ -77,18 +77,25 @@ void ResultList::showStatus() {
         status_(statusText());
 }
 
+QString ResultList::pathOf(int row) const {
+    if (row < 1 || row >= grid_.rowCount() || (rowLimit_ && row > rowLimit_()) || !pathOfRow_)
+        return QString();
+    return pathOfRow_(row);
+}
+
 void ResultList::deleteOneFile(int row) {
     if (row < 1 || row >= grid_.rowCount())
         return;
     if (rowLimit_ && row > rowLimit_())
         return;
-    const QString path = pathOfRow_ ? pathOfRow_(row) : QString();
+    const QString path = pathOf(row);
     const bool mark = !grid_.marked(row);
     grid_.setMarked(row, mark);
 
     if (mark) {
         // Every kind of file counts (hidden and system ones too), a folder does not.
-        const std::optional<DirEntry> entry = path.isEmpty() ? std::nullopt : statPath(path);
+        const std::optional<DirEntry> entry =
+            path.isEmpty() ? std::nullopt : statPathLinkFree(path);
         if (entry && searchIncludes(entry->attributes, kAnyFileMask)) {
             ++markedCount_;
             markedTotal_ += entry->size;
@@ -208,59 +215,6 @@ QAction* GridSortMenu::checkedItem() const {
     return nullptr;
 }
 
-// ---- pop-up menu ------------------------------------------------------------------------
-
-namespace {
-QAction* named(QAction* action, const char* name) {
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-} // namespace
-
-ResultMenu buildResultMenu(QWidget* parent) {
-    ResultMenu m;
-    m.PopupMenu1 = new QMenu(parent);
-    m.PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    m.Details1 = named(m.PopupMenu1->addAction(QStringLiteral("Details")), "Details1");
-
-    QMenu* sort = m.PopupMenu1->addMenu(QStringLiteral("Sort"));
-    m.Sortbysize1 = named(sort->menuAction(), "Sortbysize1");
-    m.Size1 = named(sort->addAction(QStringLiteral("&Size")), "Size1");
-    m.Date1 = named(sort->addAction(QStringLiteral("&Date")), "Date1");
-    m.AccessDate1 = named(sort->addAction(QStringLiteral("&Access Date")), "AccessDate1");
-    m.Name1 = named(sort->addAction(QStringLiteral("&Name")), "Name1");
-    m.Type1 = named(sort->addAction(QStringLiteral("&Type")), "Type1");
-    for (QAction* a : {m.Size1, m.Date1, m.AccessDate1, m.Name1, m.Type1})
-        a->setCheckable(true);
-    m.Size1->setChecked(true);
-
-    QMenu* mark = m.PopupMenu1->addMenu(QStringLiteral("Mark"));
-    m.Mark1 = named(mark->menuAction(), "Mark1");
-    m.Markall2 = named(mark->addAction(QStringLiteral("Mark all")), "Markall2");
-    m.Unmarkall2 = named(mark->addAction(QStringLiteral("Unmark all")), "Unmarkall2");
-
-    QMenu* resize = m.PopupMenu1->addMenu(QStringLiteral("Resize"));
-    m.Resize1 = named(resize->menuAction(), "Resize1");
-    m.Shrinktoppanel1 =
-        named(resize->addAction(QStringLiteral("Shrink top panel")), "Shrinktoppanel1");
-    m.Restoretoppanel1 =
-        named(resize->addAction(QStringLiteral("Restore top panel")), "Restoretoppanel1");
-    m.Restoretoppanel1->setEnabled(false);
-
-    m.N3 = named(m.PopupMenu1->addSeparator(), "N3");
-    m.Run1 = named(m.PopupMenu1->addAction(QStringLiteral("Run")), "Run1");
-    m.View1 = named(m.PopupMenu1->addAction(QStringLiteral("View")), "View1");
-    return m;
-}
-
-std::vector<SortChoice> fileHogSortChoices(const ResultMenu& menu) {
-    return {
-        {menu.Size1, 0, SortKind::Text, true, {}},       {menu.Date1, 1, SortKind::Date, true, {}},
-        {menu.AccessDate1, 3, SortKind::Date, true, {}}, {menu.Name1, 4, SortKind::Text, false, {}},
-        {menu.Type1, 5, SortKind::Text, false, {}},
-    };
-}
-
 // ---- top panel, window size --------------------------------------------------------------
 
 TopPanelResizer::TopPanelResizer(QWidget& panel, QAction& shrinkItem, QAction& restoreItem)
@@ -296,26 +250,7 @@ QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth) {
     return QSize(width, height);
 }
 
-// ---- print title, printing, clipboard ------------------------------------------------------
-
-QString sizePhrase(SizeChoice choice, const QString& kb1, const QString& kb2) {
-    switch (choice) {
-    case SizeChoice::Larger:
-        return QStringLiteral("larger or equal to ") + kb1;
-    case SizeChoice::Smaller:
-        return QStringLiteral("smaller or equal to ") + kb1;
-    case SizeChoice::Between:
-        break;
-    }
-    return QStringLiteral("in between ") + kb1 + QStringLiteral(" and ") + kb2;
-}
-
-QString printTitle(bool duplicatesMode, const QString& sizePhrase, const QString& pattern,
-                   const QString& driveList) {
-    return (duplicatesMode ? QStringLiteral("Duplicates ") : QStringLiteral("File Hogs ")) +
-           sizePhrase + QStringLiteral(" matching ") + pattern + QStringLiteral(" on drive(s) ") +
-           driveList;
-}
+// ---- printing, clipboard ------------------------------------------------------------------
 
 bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* parent) {
     if (!ui().printDialog(appPrinter(), parent))
@@ -326,26 +261,6 @@ bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* 
 void copyLinesToClipboard(const QStringList& lines) {
     QGuiApplication::clipboard()->setText(lines.join(u'\n'));
 }
-
-namespace {
-// Only the characters that would split a field or a line are escaped, so a cell whose text
-// a record builder already escaped comes out unchanged.
-QString breaksEscaped(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c == u'\t')
-            out += QStringLiteral("\\t");
-        else if (c == u'\n')
-            out += QStringLiteral("\\n");
-        else if (c == u'\r')
-            out += QStringLiteral("\\r");
-        else
-            out += c;
-    }
-    return out;
-}
-} // namespace
 
 QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
                       bool tabAfterEach) {
@@ -358,7 +273,7 @@ QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
         for (int col = 0; col < colCount; ++col) {
             if (col > 0 && !tabAfterEach)
                 line += u'\t';
-            line += breaksEscaped(grid.cell(col, row));
+            line += grid.cell(col, row);
             if (tabAfterEach)
                 line += u'\t';
         }

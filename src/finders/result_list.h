@@ -13,7 +13,6 @@
 #include <vector>
 
 class QAction;
-class QMenu;
 class StringGrid;
 
 // The marker that record builders append to a folder on the search path.
@@ -51,6 +50,10 @@ public:
     void setStatusPrefix(const QString& prefix);
     // The button enabled while at least one file is marked (not owned; may be nullptr).
     void setDeleteButton(QWidget* button);
+
+    StringGrid& grid() const { return grid_; }
+    // The exact path of a listed row (1 .. the row limit); empty for any other row.
+    QString pathOf(int row) const;
 
     // The marked list, count and total.
     QStringList lbDeleted;
@@ -124,35 +127,6 @@ private:
     std::vector<SortChoice> choices_;
 };
 
-// The pop-up menu of a result grid with its named items. Sort items are checkable ("&Size"
-// checked), "Restore top panel" starts disabled. Handlers are the window's to connect.
-struct ResultMenu {
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Details1 = nullptr;
-    QAction* Sortbysize1 = nullptr; // the "Sort" submenu's item
-    QAction* Size1 = nullptr;
-    QAction* Date1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Name1 = nullptr;
-    QAction* Type1 = nullptr;
-    QAction* Mark1 = nullptr; // the "Mark" submenu's item
-    QAction* Markall2 = nullptr;
-    QAction* Unmarkall2 = nullptr;
-    QAction* Resize1 = nullptr; // the "Resize" submenu's item
-    QAction* Shrinktoppanel1 = nullptr;
-    QAction* Restoretoppanel1 = nullptr;
-    QAction* N3 = nullptr; // separator
-    QAction* Run1 = nullptr;
-    QAction* View1 = nullptr;
-};
-// Builds the menu (owned by `parent`); each action's objectName is its member name.
-ResultMenu buildResultMenu(QWidget* parent);
-
-// The duplicate and file-hog windows' Sort menu: "&Size" column 0 as text descending, "&Date"
-// column 1 and "&Access Date" column 3 as dates descending, "&Name" column 4 and "&Type"
-// column 5 as text ascending.
-std::vector<SortChoice> fileHogSortChoices(const ResultMenu& menu);
-
 // Hides and restores the top panel ("Shrink top panel", "Restore top panel").
 class TopPanelResizer {
 public:
@@ -179,16 +153,6 @@ private:
 // narrower; height (top + height) x 2 scaled by dpi / 96.
 QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth);
 
-// The size filter of the duplicate and file-hog finders, for the print title.
-enum class SizeChoice { Larger, Smaller, Between };
-// "larger or equal to " + kb1, "smaller or equal to " + kb1, or
-// "in between " + kb1 + " and " + kb2 (the size captions of the two number fields).
-QString sizePhrase(SizeChoice choice, const QString& kb1, const QString& kb2);
-// "Duplicates " or "File Hogs ", the size phrase, " matching ", the pattern, " on drive(s) ",
-// and the drive list (each ticked drive's caption followed by one blank).
-QString printTitle(bool duplicatesMode, const QString& sizePhrase, const QString& pattern,
-                   const QString& driveList);
-
 // Shows the print dialog on the program's printer and, when confirmed, prints the grid under
 // `title`. False when cancelled or when printing failed (that failure is reported).
 bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* parent);
@@ -196,8 +160,8 @@ bool printGridWithDialog(const StringGrid& grid, const QString& title, QWidget* 
 // Puts the lines on the clipboard as plain text, joined with "\n"; every line, no limit.
 void copyLinesToClipboard(const QStringList& lines);
 // The lines of grid rows first .. last, each made of the cells of columns 0 .. colCount - 1
-// joined by tabs (or each followed by a tab when `tabAfterEach`). A tab, line feed or carriage
-// return inside a cell is written as "\t", "\n" or "\r", so it cannot split a field or a
-// line; cells that are already escaped pass unchanged.
+// joined by tabs (or each followed by a tab when `tabAfterEach`). Cells are taken as they are
+// shown: whoever makes a cell text from a name escapes it with escapeForLine
+// (platform/native_path.h), so no cell holds a tab or a line break.
 QStringList gridLines(const StringGrid& grid, int first, int last, int colCount,
                       bool tabAfterEach = false);

@@ -7,8 +7,6 @@
 #include <dirent.h>
 #include <time.h>
 
-bool abortFlag = false;
-
 namespace {
 int pumpIntervalMs = 20;
 std::function<void()> pumpHook;
@@ -77,7 +75,7 @@ bool ScanEngine::walk(const QString& root) {
 
 // One folder: its subfolders first, each walked to the bottom, then its own files.
 void ScanEngine::walkFolder() {
-    if (abortFlag)
+    if (aborted_)
         return;
     const int depth = walk_.depth();
     if (sink_)
@@ -91,7 +89,7 @@ void ScanEngine::walkFolder() {
         if (!first)
             pump();
         first = false;
-        if (abortFlag)
+        if (aborted_)
             break;
         if (e.type != DT_DIR)
             continue;
@@ -112,7 +110,7 @@ void ScanEngine::walkFolder() {
         // path now is another folder, whose files are not listed as this one's.
         if (sink_)
             sink_->folderNotEntered(walk_.parentPath(), walk_.name());
-    } else if (!abortFlag && sink_) {
+    } else if (!aborted_ && sink_) {
         listFiles(entries);
     }
     if (sink_)
@@ -135,7 +133,7 @@ void ScanEngine::listFiles(const FolderEntries& entries) {
             continue;
         if (index > 0)
             pump();
-        if (abortFlag)
+        if (aborted_)
             break;
         const int length = int(std::strlen(name));
         if (!matches(name, length))

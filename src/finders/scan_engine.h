@@ -8,12 +8,6 @@
 #include <functional>
 #include <vector>
 
-// The program-wide abort flag. A walk tests it at every folder and before every further file
-// and ends quickly once it is set; what was found so far is kept. Cleared when a finder window
-// opens and when a scan starts; set by Abort, Esc, closing the window during a scan and the
-// record-limit stop.
-extern bool abortFlag;
-
 // One file as a walk lists it. The name is the kernel's bytes (NUL-terminated) and is valid
 // only during the call that hands the file over.
 struct ScanFile {
@@ -99,6 +93,14 @@ public:
     // root itself cannot be opened; otherwise true, also after an abort.
     bool walk(const QString& root);
 
+    // This engine's abort flag. A walk tests it at every folder and before every further file
+    // and ends quickly once it is set; what was found so far is kept. It stays set, so later
+    // walks return at once, until clearAbort. Each engine has its own flag: stopping one walk
+    // never stops another (see finders/scan_session.h).
+    void abort() { aborted_ = true; }
+    void clearAbort() { aborted_ = false; }
+    bool aborted() const { return aborted_; }
+
     // Calls the pump: for walks of other shapes that want the same throttling.
     void pump();
 
@@ -115,4 +117,5 @@ private:
     std::function<void(const QString&)> status_;
     DirWalk walk_;
     qint64 lastPump_ = 0;
+    bool aborted_ = false;
 };

@@ -37,6 +37,8 @@ bool atOrUnder(const QString& path, QStringView folder) {
            (path.size() == folder.size() || path.at(folder.size()) == u'/');
 }
 
+} // namespace
+
 bool holdsUserFiles(const Drive& d) {
     if (isPseudoFileSystem(d.fsType))
         return false;
@@ -51,6 +53,8 @@ bool holdsUserFiles(const Drive& d) {
         return false;
     return true;
 }
+
+namespace {
 
 // Undoes the octal escapes (\040 for a blank, \011, \012, \134) of a mountinfo field.
 QByteArray unescape(const QByteArray& field) {
@@ -156,6 +160,7 @@ std::vector<Drive> parseMountInfo(const QByteArray& text) {
         d.root = fromNative(unescape(fields[4]));
         d.fsType = fromNative(unescape(fields[dash + 1]));
         d.device = fromNative(unescape(fields[dash + 2]));
+        d.mountId = fields[0].toULongLong();
         if (!d.root.startsWith(u'/'))
             continue;
         mounts.push_back(std::move(d));
@@ -177,6 +182,10 @@ std::vector<Drive> drivesFromMounts(const std::vector<Drive>& mounts) {
     std::sort(drives.begin(), drives.end(),
               [](const Drive& a, const Drive& b) { return a.root < b.root; });
     return drives;
+}
+
+std::vector<Drive> mountedFileSystems() {
+    return parseMountInfo(readMountInfo());
 }
 
 std::vector<Drive> driveList() {

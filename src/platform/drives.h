@@ -10,9 +10,10 @@
 // file systems and the run-time tmpfs mounts under /run, /dev and /sys left out), in
 // mount-point order. Its root is the mount point; a folder path ends in "/" only at "/".
 struct Drive {
-    QString root;   // mount point, e.g. "/", "/home", "/media/usb"
-    QString device; // mount source, e.g. "/dev/sda1"
-    QString fsType; // e.g. "ext4"
+    QString root;        // mount point, e.g. "/", "/home", "/media/usb"
+    QString device;      // mount source, e.g. "/dev/sda1"
+    QString fsType;      // e.g. "ext4"
+    quint64 mountId = 0; // the mount's id (as statx's stx_mnt_id gives it)
 };
 
 // The drive list: the system's, or the test seam's when one is installed. All drives are
@@ -25,6 +26,12 @@ std::vector<Drive> parseMountInfo(const QByteArray& text);
 // wins; pseudo file systems, anything under /proc and /sys, the memory file systems under
 // /run and /dev and package images under /snap are left out; sorted by mount point.
 std::vector<Drive> drivesFromMounts(const std::vector<Drive>& mounts);
+// Whether a mount holds user files, the rule of drivesFromMounts: no pseudo file system,
+// nothing under /proc or /sys, no memory file system under /run or /dev, no package image
+// under /snap.
+bool holdsUserFiles(const Drive& mount);
+// Every mount of this process, from /proc/self/mountinfo (the test seam does not apply).
+std::vector<Drive> mountedFileSystems();
 // Index in `drives` of the current drive (the one holding the user's home folder, by the
 // longest mount-point prefix); 0 when none holds it; -1 when the list is empty.
 int currentDriveIndex(const std::vector<Drive>& drives);

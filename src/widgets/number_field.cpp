@@ -1,6 +1,6 @@
 #include "widgets/number_field.h"
 
-#include "app/ui.h"
+#include "common/ui.h"
 
 #include <QFocusEvent>
 #include <QHBoxLayout>

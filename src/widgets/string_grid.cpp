@@ -1,6 +1,6 @@
 #include "widgets/string_grid.h"
 
-#include "app/resources_init.h"
+#include "common/resources_init.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/reports.h"
+#include "common/reports.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -2,6 +2,7 @@
 #include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/tool_windows.h"
+#include "common/locations.h"
 #include "controls/animated.h"
 #include "controls/gradient_back.h"
 #include "finders/dup_window.h"
@@ -46,8 +47,7 @@ const ToolButton tools[7] = {ToolButton::Duplicate, ToolButton::FileHog, ToolBut
 
 // The help document of the program, from the source tree.
 QString sourceHelpFile() {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-           QStringLiteral("/../../resources/zelkova.hlp");
+    return QStringLiteral(ZELKOVA_SOURCE_DIR "/resources/zelkova.hlp");
 }
 
 // A tool window that counts how many of its kind are alive.
@@ -374,4 +374,19 @@ TEST_F(MainWindowTest, TheDuplicateWindowOpensInTheModeOfItsButton) {
     w.btFileHog->click();
     w.btDuplicate->click();
     EXPECT_EQ(modes, (std::vector<bool>{false, true}));
+}
+
+TEST(SearchPath, TheMainWindowRefillsTheListFromPath) {
+    const QStringList saved = searchPathList();
+    searchPathList() = QStringList{"/stale"};
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", "/opt/zelkova/bin:/usr/bin/");
+    TfrmMain main;
+    main.GetSearchPath();
+    qputenv("PATH", oldPath);
+    EXPECT_EQ(&main.lb1, &searchPathList());
+    EXPECT_EQ(searchPathList(), (QStringList{"/opt/zelkova/bin", "/usr/bin"}));
+    EXPECT_TRUE(isOnSearchPath("/opt/zelkova/bin"));
+    EXPECT_FALSE(isOnSearchPath("/stale"));
+    searchPathList() = saved;
 }

@@ -1,9 +1,17 @@
-#include "app/profile.h"
+#include "child_process.h"
+#include "common/profile.h"
 #include "delete/deletion_totals.h"
 #include "platform/clock.h"
+#include "support/temp_tree.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +26,7 @@ class DeletionTotals : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(settingsFilePath(kIni));
+        QFile::remove(settingsFilePath(kIni) + QStringLiteral(".lock"));
         setClock([] { return QDateTime(QDate(2024, 3, 1), QTime(15, 30)); });
     }
     void TearDown() override { setClock({}); }
@@ -78,4 +87,84 @@ TEST_F(DeletionTotals, ResetClearsAllFiveKeys) {
     addToDeletionTotals(1, 10, 0, 0);
     EXPECT_EQ(stored("Ndelete"), 1);
     EXPECT_EQ(stored("DelDate"), march1);
+}
+
+TEST_F(DeletionTotals, TwoCopiesAddingAtOnceLoseNothing) {
+    constexpr int kRuns = 200;
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = ::fork();
+        if (child == 0) {
+            try {
+                for (int i = 0; i < kRuns; ++i)
+                    addToDeletionTotals(1, 10, 1, 0);
+            } catch (const ProfileWriteError&) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        ASSERT_GT(child, 0);
+    }
+    for (const pid_t child : children) {
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(stored("Ndelete"), 2 * kRuns);
+    EXPECT_EQ(stored("SizeDelete"), 2 * kRuns * 10);
+    EXPECT_EQ(stored("NWaste"), 2 * kRuns);
+    EXPECT_EQ(stored("DelDate"), march1);
+}
+
+TEST_F(DeletionTotals, AFullDiskKeepsTheStoredSettingsAndSaysSo) {
+    TempTree t;
+    t.dir("config");
+    const ChildResult result = runInMountNamespace([&]() -> QString {
+        if (::mount("tmpfs", t.abs("config").constData(), "tmpfs", 0, "size=64k") != 0)
+            return kChildSkip;
+        ::setenv("XDG_CONFIG_HOME", t.abs("config").constData(), 1);
+        Profile ini(kIni);
+        ini.writeString(QStringLiteral("frmDups"), QStringLiteral("frmMods"),
+                        QStringLiteral("0 1 0 0 0 0 10 20 300 400 "));
+        // A file of two pages of memory, so that one free page is not enough for the new one.
+        ini.writeString(QStringLiteral("TempFiles"), QStringLiteral("File1"), QString(6000, u'x'));
+        addToDeletionTotals(5, 500, 0, 0);
+        QFile file(ini.fileName());
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("no settings file");
+        const QByteArray before = file.readAll();
+        file.close();
+
+        // Fill the file system, then free one page: the new file starts to be written and
+        // then finds the disk full.
+        const int filler = ::open(t.abs("config/filler").constData(), O_WRONLY | O_CREAT, 0600);
+        const QByteArray page(4096, 'f');
+        off_t size = 0;
+        while (::write(filler, page.constData(), size_t(page.size())) == page.size())
+            size += page.size();
+        const bool freed = ::ftruncate(filler, size - page.size()) == 0;
+        ::close(filler);
+        if (!freed)
+            return QStringLiteral("cannot make room");
+
+        QString problems;
+        try {
+            addToDeletionTotals(1, 10, 0, 0);
+            problems += QStringLiteral("the write was not refused; ");
+        } catch (const ProfileWriteError& e) {
+            if (e.message() != QStringLiteral("Unable to write to ") + ini.fileName())
+                problems += e.message() + QStringLiteral("; ");
+        }
+        if (!file.open(QIODevice::ReadOnly) || file.readAll() != before)
+            problems += QStringLiteral("the stored settings changed; ");
+        const QStringList left =
+            QDir(QFileInfo(ini.fileName()).path())
+                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+        if (left != QStringList{QStringLiteral("zelkova.ini")})
+            problems += QStringLiteral("left behind: ") + left.join(u' ');
+        return problems;
+    });
+    if (result.skipped)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    EXPECT_TRUE(result.problems.isEmpty()) << result.problems.toStdString();
 }

@@ -3,14 +3,19 @@
 #include "delete/delete_files.h"
 #include "delete/folder_delete.h"
 #include "platform/native_path.h"
+#include "platform/trash.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -111,28 +116,88 @@ TEST(DeleteFolder, RecycleModeTrashesTheFilesAndRemovesTheFolders) {
     EXPECT_EQ(bytes, 7);
 }
 
-TEST(DeleteFolder, SkipsAFolderItCannotOpen) {
+TEST(DeleteFolder, ReportsWhatStaysAndLeavesItsPermissionsAlone) {
     TempTree tree;
     ASSERT_EQ(::chmod(tree.nativePath().constData(), 0755), 0);
     tree.file("top/a", 1);
-    const QByteArray hidden = tree.file("top/closed/b", 1);
+    const QByteArray closed = tree.file("top/closed/b", 1);
     tree.file("top/open/c", 1);
-    for (const char* rel : {"top", "top/a", "top/open", "top/open/c"})
+    const QByteArray kept = tree.file("top/locked/kept", 1);
+    for (const char* rel : {"top", "top/a", "top/open", "top/open/c", "top/locked/kept"})
         ASSERT_EQ(::lchown(tree.abs(rel).constData(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(tree.abs("top/closed").constData(), 0700), 0); // root's own
+    ASSERT_EQ(::chmod(kept, 0444), 0); // the user's, in a folder they may not change
 
     const ChildResult r = runAsNobody([&] {
         ScriptedUi ui;
-        qint64 files = 0, bytes = 0;
-        const bool finished = deleteFolder(native(tree.abs("top")), files, bytes, false);
-        return finished && files == 2
-                   ? QString()
-                   : QStringLiteral("finished %1, files %2").arg(finished).arg(files);
+        const FolderDeletion run = deleteFolderTree(native(tree.abs("top")), false);
+        QString problems;
+        if (run.files != 2 || run.filesLeft != 1 || run.foldersLeft != 3)
+            problems += QStringLiteral("went %1, files left %2, folders left %3; ")
+                            .arg(run.files)
+                            .arg(run.filesLeft)
+                            .arg(run.foldersLeft);
+        if (ui.questions.size() != 1 || ui.messages.size() != 1 ||
+            ui.messages[0].kind != MessageKind::Error)
+            problems += u"expected one question and one error box; ";
+        return problems;
     });
     EXPECT_EQ(r.problems.toStdString(), "");
-    EXPECT_TRUE(present(hidden));
+    EXPECT_TRUE(present(closed));
     EXPECT_FALSE(present(tree.abs("top/a")));
     EXPECT_FALSE(present(tree.abs("top/open")));
+    struct stat st;
+    ASSERT_EQ(::lstat(kept.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u); // a Yes changes nothing on a file that stays
+}
+
+TEST(DeleteFolder, TrashesOnlyWhatTheWalkSawWhenAFolderIsSwappedForALink) {
+    ScriptedUi ui;
+    TempTree tree;
+    std::vector<QByteArray> inside, outside;
+    for (int i = 0; i < 20; ++i) {
+        inside.push_back(tree.abs("top/d/f" + QByteArray::number(i)));
+        tree.file("top/d/f" + QByteArray::number(i), 1);
+        outside.push_back(tree.file("outside/f" + QByteArray::number(i), 1));
+    }
+    bool swapped = false;
+    const FolderDeletion run = deleteFolderTree(native(tree.abs("top")), true, [&] {
+        if (std::exchange(swapped, true))
+            return;
+        ASSERT_EQ(::rename(tree.abs("top/d").constData(), tree.abs("top/d.moved").constData()), 0);
+        ASSERT_EQ(::symlink(tree.abs("outside").constData(), tree.abs("top/d").constData()), 0);
+    });
+    for (const QByteArray& path : outside) {
+        EXPECT_TRUE(present(path)) << path.constData();
+        EXPECT_TRUE(trashedAs(path).isEmpty());
+    }
+    EXPECT_EQ(run.files, 20);
+    for (const QByteArray& path : inside)
+        forgetTrashed(path);
+
+    // A folder named through a link is not reached: refused with a message.
+    ui.clear();
+    const QByteArray kept = tree.file("real/sub/kept", 1);
+    tree.symlink("via", "real");
+    EXPECT_TRUE(deleteFolderTree(native(tree.abs("via/sub")), false).refused);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(present(kept));
+}
+
+TEST(DeleteFolder, LeavesTheTrashItFillsWhenItLiesInTheTree) {
+    ScriptedUi ui;
+    TempTree tree;
+    EnvGuard data("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", tree.abs("top/data"));
+    const QByteArray earlier = tree.file("top/data/Trash/files/earlier", 2);
+    tree.file("top/data/Trash/info/earlier.trashinfo", 2);
+    const QByteArray a = tree.file("top/a", 3);
+    const FolderDeletion run = deleteFolderTree(native(tree.abs("top")), true);
+    EXPECT_TRUE(present(earlier));
+    EXPECT_FALSE(present(a));
+    EXPECT_TRUE(present(tree.abs("top/data/Trash/files/a")));
+    EXPECT_EQ(run.files, 1);
+    EXPECT_EQ(ui.messages.size(), 1u); // the folders that hold the trash stay
 }
 
 TEST(DeleteFolder, NeverEntersOrRemovesAMountPoint) {
@@ -170,7 +235,8 @@ TEST(DeleteFolder, NeverEntersOrRemovesAMountPoint) {
 }
 
 TEST(DeleteFolder, ProtectedFoldersAreRecognisedAndRefused) {
-    for (const char* path : {"/", "/usr", "/usr/", "//etc", "/lib", "/var", "/usr/../etc"})
+    for (const char* path : {"/", "/usr", "/usr/", "//etc", "/lib", "/var", "/usr/../etc", "/home",
+                             "/opt", "/srv", "/mnt", "/media", "/tmp", "/no-such-folder-here"})
         EXPECT_TRUE(isProtectedFolder(QString::fromLatin1(path))) << path;
     EXPECT_TRUE(isProtectedFolder(QStringLiteral("relative/folder")));
     EXPECT_FALSE(isProtectedFolder(QStringLiteral("/usr/share/doc")));
@@ -192,7 +258,7 @@ TEST(DeleteFolder, ProtectedFoldersAreRecognisedAndRefused) {
     EXPECT_EQ(files, 0);
 }
 
-TEST(TrashUsable, FollowsWhetherATrashCanBeWritten) {
+TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
     TempTree tree;
     EXPECT_TRUE(trashUsable(tree.path()));
 
@@ -210,17 +276,68 @@ TEST(TrashUsable, FollowsWhetherATrashCanBeWritten) {
         ::rename(aside.constData(), trash.constData());
     EXPECT_FALSE(withBlockedTrash);
 
-    tree.dir("ro");
-    tree.dir("rw");
+    // Each mount: whether a trash is offered, and where the real move puts a file ("" where
+    // it must fail and leave the file).
+    struct Case {
+        const char* folder;
+        const char* trashedAs;
+    };
+    const Case cases[] = {
+        {"ro", ""},                            // read-only
+        {"rw", "rw/.Trash-0/files/f"},         // a mount of its own: its top trash
+        {"bind", "bind/.Trash-0/files/f"},     // a bind mount of the home trash's file system
+        {"sticky", "sticky/.Trash/0/files/f"}, // a shared sticky trash
+        {"linked", "linked/.Trash-0/files/f"}, // ".Trash" is a link: not used
+    };
+    for (const Case& c : cases)
+        tree.dir(c.folder);
+    tree.file("src/f", 1);
     const ChildResult r = runInMountNamespace([&]() -> QString {
-        if (::mount("tmpfs", tree.abs("ro").constData(), "tmpfs", MS_RDONLY, "size=1m") != 0 ||
-            ::mount("tmpfs", tree.abs("rw").constData(), "tmpfs", 0, "size=1m") != 0)
+        for (const char* m : {"ro", "rw", "sticky", "linked"})
+            if (::mount("tmpfs", tree.abs(m).constData(), "tmpfs", 0, "size=1m") != 0)
+                return kChildSkip;
+        if (::mount(tree.abs("src").constData(), tree.abs("bind").constData(), nullptr, MS_BIND,
+                    nullptr) != 0)
             return kChildSkip;
+        for (const char* m : {"ro", "rw", "sticky", "linked"})
+            tree.file(QByteArray(m) + "/f", 1);
+        tree.file("ro/sub/g", 1);
+        tree.dir("sticky/.Trash");
+        ::chmod(tree.abs("sticky/.Trash").constData(), 01777);
+        tree.dir("linked/elsewhere");
+        ::chmod(tree.abs("linked/elsewhere").constData(), 01777);
+        tree.symlink("linked/.Trash", "elsewhere");
+        if (::mount(nullptr, tree.abs("ro").constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                    nullptr) != 0)
+            return kChildSkip;
+
         QString problems;
-        if (trashUsable(native(tree.abs("ro"))))
-            problems += u"read-only file system has a trash; ";
-        if (!trashUsable(native(tree.abs("rw"))))
-            problems += u"a writable file system without a trash yet has none; ";
+        for (const Case& c : cases) {
+            const QByteArray file = tree.abs(c.folder) + "/f";
+            const bool offered = trashUsable(native(tree.abs(c.folder)));
+            QString error;
+            const bool moved = moveToTrash(native(file), &error);
+            const bool expected = *c.trashedAs != 0;
+            if (offered != expected || moved != expected)
+                problems += QStringLiteral("%1: offered %2, moved %3 (%4); ")
+                                .arg(QLatin1String(c.folder))
+                                .arg(offered)
+                                .arg(moved)
+                                .arg(error);
+            if (expected ? !present(tree.abs(c.trashedAs)) : !present(file))
+                problems +=
+                    QStringLiteral("%1: not where it belongs; ").arg(QLatin1String(c.folder));
+        }
+        // The path is recorded relative to the mount's top folder.
+        QFile info(QString::fromUtf8(tree.abs("rw/.Trash-0/info/f.trashinfo")));
+        if (!info.open(QIODevice::ReadOnly) || !info.readAll().contains("\nPath=f\n"))
+            problems += u"no relative path recorded; ";
+
+        // A folder deletion that cannot use a trash says so and touches nothing.
+        ScriptedUi ui;
+        const FolderDeletion run = deleteFolderTree(native(tree.abs("ro/sub")), true);
+        if (!run.refused || ui.messages.size() != 1 || !ui.questions.isEmpty())
+            problems += u"a folder with no trash was not refused with a message; ";
         return problems;
     });
     if (r.skipped)
@@ -264,4 +381,22 @@ TEST(DelDirectory, ChoosesBetweenDeletionTrashAndStayingOpen) {
         dlg.BitBtn3->click();
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
+}
+
+TEST(DeleteFolder, RemovesATreeDeeperThanTheDescriptorLimit) {
+    ScriptedUi ui;
+    TempTree tree;
+    const QByteArray deepest = tree.deepFile("top", 1500, 250, 3);
+    tree.file("top/side", 4);
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const FolderDeletion run = deleteFolderTree(native(tree.abs("top")), false);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(run.files, 2);
+    EXPECT_EQ(run.foldersLeft, 0);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    EXPECT_FALSE(present(tree.abs("top")));
 }

@@ -1,8 +1,9 @@
-#include "app/number_text.h"
-#include "app/profile.h"
 #include "child_process.h"
+#include "common/number_text.h"
+#include "common/profile.h"
 #include "delete/delete_files.h"
 #include "delete/really_delete.h"
+#include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
@@ -265,4 +266,47 @@ TEST(DeleteOneFile, NeverGoesThroughALinkOrRemovesAFolder) {
     qint64 size = -1;
     EXPECT_TRUE(deleteOneFile(native(inside), &size));
     EXPECT_EQ(size, 8);
+}
+
+TEST(ListedFiles, AFolderSwappedForALinkAfterListingIsNeverFollowed) {
+    for (const bool toTrash : {false, true}) {
+        TempTree tree;
+        const QByteArray listed = tree.file("list/sub/victim", 4);
+        const QByteArray outside = tree.file("outside/sub/victim", 8);
+        const auto swap = [&](int) {
+            ASSERT_EQ(::rename(tree.abs("list").constData(), tree.abs("list.moved").constData()),
+                      0);
+            ASSERT_EQ(::symlink(tree.abs("outside").constData(), tree.abs("list").constData()), 0);
+        };
+        QStringList failed;
+        const FileRunResult run =
+            toTrash ? sendFilesToTrash({native(listed)}, swap)
+                    : deleteFilesForGood({native(listed)}, swap,
+                                         [&](const QString& path) { failed << path; });
+        EXPECT_TRUE(present(outside)) << toTrash;
+        EXPECT_TRUE(trashedAs(outside).isEmpty());
+        EXPECT_TRUE(present(tree.abs("list.moved/sub/victim")));
+        EXPECT_EQ(run.files, 0);
+        if (toTrash)
+            EXPECT_EQ(run.stoppedAt, 0);
+        else
+            EXPECT_EQ(failed, QStringList{native(listed)});
+    }
+}
+
+TEST_F(ReallyDelete, FilesPastPathMaxAreDeletedAndTrashed) {
+    const QByteArray doomed = tree.deepFile("d", 20, 250, 5);
+    const QByteArray binned = tree.deepFile("t", 20, 250, 6);
+    ASSERT_GT(doomed.size(), 4096);
+    for (const bool toTrash : {false, true}) {
+        TfrmReallyDelete dlg;
+        dlg.setFiles({native(toTrash ? binned : doomed)});
+        (toTrash ? dlg.btRecycle : dlg.btDelete)->click();
+    }
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    EXPECT_FALSE(statPathLinkFree(native(doomed)));
+    EXPECT_FALSE(statPathLinkFree(native(binned)));
+    EXPECT_FALSE(trashedAs(binned).isEmpty());
+    EXPECT_EQ(total("Ndelete"), 1);
+    EXPECT_EQ(total("SizeWaste"), 6);
 }

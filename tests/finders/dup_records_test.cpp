@@ -1,4 +1,4 @@
-#include "app/locations.h"
+#include "common/locations.h"
 #include "finders/dup_records.h"
 #include "finders/grid_sort.h"
 #include "finders/result_list.h"

@@ -1,9 +1,8 @@
 #include "finders/dup_window.h"
 
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/number_text.h"
-#include "app/profile.h"
+#include "common/locations.h"
+#include "common/number_text.h"
+#include "common/profile.h"
 #include "delete/really_delete.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
@@ -13,6 +12,7 @@
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -45,7 +45,6 @@ protected:
         setPumpInterval(20);
         setPumpHook(nullptr);
         DupRecords::setLimit(DupRecords::DefaultLimit);
-        abortFlag = false;
     }
 
     // Opens the window as the main window would and shows it; every file passes the filter.
@@ -369,7 +368,7 @@ TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToUnwind) {
     });
     w->btScanClick();
     EXPECT_FALSE(closedEarly);
-    EXPECT_TRUE(abortFlag);
+    EXPECT_TRUE(w->session().stopped());
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->result(), QDialog::Rejected);
     EXPECT_FALSE(w->scanning());
@@ -521,4 +520,79 @@ TEST_F(DupWindowTest, EachFinderKeepsItsOwnPlacement) {
 
     auto again = open(true);
     EXPECT_EQ(again->size(), QSize(700, 450));
+}
+
+// A finder can be opened while another window's walk is pumping (the modeless statistics
+// window keeps the main window live). Each scan has its own abort state: stopping one walk
+// never stops the other, and starting one never undoes the other's stop.
+TEST_F(DupWindowTest, EachScanHasItsOwnAbortState) {
+    for (int d = 0; d < 10; ++d)
+        for (int f = 0; f < 5; ++f)
+            tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
+    setPumpInterval(0);
+    std::unique_ptr<TfrmDup> outer = open(false);
+    std::unique_ptr<TfrmDup> inner;
+    int outerPumps = 0;
+    int innerPumps = 0;
+    bool inInner = false;
+    int abortOuterAt = 0; // 0: the outer walk is not aborted
+    int abortInnerAt = 12;
+    qint64 listedAtAbort = -1;
+    setPumpHook([&] {
+        if (inInner) {
+            if (++innerPumps == abortInnerAt)
+                inner->btAbort->click();
+            return;
+        }
+        ++outerPumps;
+        if (outerPumps == abortOuterAt) {
+            outer->btAbort->click();
+            listedAtAbort = outer->records().count();
+        } else if (outerPumps == std::max(abortOuterAt, 3) + 1 && !inner) {
+            inner = open(true);
+            inInner = true;
+            inner->btScanClick();
+            inInner = false;
+        }
+    });
+
+    // The inner finder's Abort stops its own walk only.
+    outer->btScanClick();
+    ASSERT_TRUE(inner);
+    EXPECT_LT(inner->rowCounter, 50);
+    EXPECT_EQ(outer->rowCounter, 50);
+    EXPECT_EQ(ui.messageTexts().count(kAbortText), 1);
+
+    // The outer walk aborted before the finder opens stays stopped after the finder's own
+    // complete scan.
+    ui.clear();
+    inner.reset();
+    outerPumps = innerPumps = 0;
+    abortOuterAt = 20;
+    abortInnerAt = 0;
+    outer->btScanClick();
+    ASSERT_TRUE(inner);
+    EXPECT_EQ(inner->rowCounter, 50);
+    EXPECT_EQ(outer->rowCounter, listedAtAbort);
+}
+
+TEST_F(DupWindowTest, ScreenReadersReadTheStatusAndToggleTheSizeChoice) {
+    tree.file("a/x.txt", 10);
+    tree.file("b/x.txt", 10);
+    auto w = open(true);
+    w->btScanClick();
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(w->pnlSel);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->text(QAccessible::Name), "2 duplicates found");
+    w->grid->setCurrentRow(1);
+    w->marks().gridDblClick();
+    EXPECT_EQ(status->text(QAccessible::Name), "1 files 10 bytes");
+
+    // "In between" chosen through the accessible toggle action shows the second number.
+    QAccessibleInterface* between = QAccessible::queryAccessibleInterface(w->rbBetween);
+    ASSERT_TRUE(between && between->actionInterface());
+    between->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(w->rbBetween->isChecked());
+    EXPECT_FALSE(w->num2->isHidden());
+    EXPECT_FALSE(w->lblAnd->isHidden());
 }

@@ -1,6 +1,7 @@
 #include "finders/result_list.h"
+#include "finders/result_menu.h"
 
-#include "app/number_text.h"
+#include "common/number_text.h"
 #include "platform/native_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
@@ -61,6 +62,17 @@ protected:
     int rowCounter = 0;
     QString lastStatus;
 };
+
+// The file-hog Sort items.
+std::vector<SortItem> hogSortItems() {
+    return {
+        {"Size1", QStringLiteral("&Size"), 0, SortKind::Text, true},
+        {"Date1", QStringLiteral("&Date"), 1, SortKind::Date, true},
+        {"AccessDate1", QStringLiteral("&Access Date"), 3, SortKind::Date, true},
+        {"Name1", QStringLiteral("&Name"), 4, SortKind::Text, false},
+        {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false},
+    };
+}
 
 } // namespace
 
@@ -194,8 +206,11 @@ TEST_F(ResultListTest, MarkAllAndUnmarkAll) {
 
 TEST_F(ResultListTest, SortMenuChecksAndMarksTravel) {
     QWidget window;
-    const ResultMenu menu = buildResultMenu(&window);
-    GridSortMenu sort(grid, fileHogSortChoices(menu));
+    ResultMenuBuilder builder(&window);
+    GridSortMenu sort(grid, builder.sortItems(hogSortItems()));
+    auto item = [&](const char* name) {
+        return builder.menu()->findChild<QAction*>(QLatin1String(name));
+    };
     // Right-justified size texts, as the finders write them.
     addRow("m/zeta", 1, QStringLiteral("      0.1 K"));
     const QString big = addRow("m/alpha", 9000, QStringLiteral("      8.8 K"));
@@ -203,16 +218,16 @@ TEST_F(ResultListTest, SortMenuChecksAndMarksTravel) {
     addRow("m/gamma", 2048, QStringLiteral("      2.0 K"));
     list.deleteOneFile(2); // alpha
 
-    sort.sortBy(menu.Name1);
-    EXPECT_TRUE(menu.Name1->isChecked());
-    EXPECT_FALSE(menu.Size1->isChecked());
-    EXPECT_EQ(sort.checkedItem(), menu.Name1);
+    sort.sortBy(item("Name1"));
+    EXPECT_TRUE(item("Name1")->isChecked());
+    EXPECT_FALSE(item("Size1")->isChecked());
+    EXPECT_EQ(sort.checkedItem(), item("Name1"));
     EXPECT_TRUE(grid.cell(4, 1).endsWith(QStringLiteral("/alpha")));
     EXPECT_TRUE(grid.cell(4, 2).endsWith(QStringLiteral("/Beta")));
     EXPECT_TRUE(grid.marked(1));
 
-    sort.sortBy(menu.Size1);
-    EXPECT_EQ(sort.checkedItem(), menu.Size1);
+    sort.sortBy(item("Size1"));
+    EXPECT_EQ(sort.checkedItem(), item("Size1"));
     EXPECT_EQ(grid.cell(4, 1), big);
     EXPECT_TRUE(grid.marked(1));
     EXPECT_FALSE(grid.marked(2) || grid.marked(3) || grid.marked(4));
@@ -221,39 +236,20 @@ TEST_F(ResultListTest, SortMenuChecksAndMarksTravel) {
     EXPECT_EQ(list.lbDeleted, QStringList{big});
     EXPECT_GE(scripted.busyCalls, 2);
 
-    sort.sortBy(menu.Type1);
+    sort.sortBy(item("Type1"));
     sort.reset();
-    EXPECT_EQ(sort.checkedItem(), menu.Size1);
-    EXPECT_FALSE(menu.Type1->isChecked());
+    EXPECT_EQ(sort.checkedItem(), item("Size1"));
+    EXPECT_FALSE(item("Type1")->isChecked());
     // A grid with only the header row is left alone, checks included.
     grid.setRowCount(1);
-    sort.sortBy(menu.Date1);
-    EXPECT_EQ(sort.checkedItem(), menu.Size1);
+    sort.sortBy(item("Date1"));
+    EXPECT_EQ(sort.checkedItem(), item("Size1"));
 }
 
-TEST(ResultMenu, NamedItemsCaptionsAndStates) {
-    QWidget window;
-    const ResultMenu m = buildResultMenu(&window);
-    const QList<QAction*> top = m.PopupMenu1->actions();
-    ASSERT_EQ(top.size(), 7);
-    QStringList captions;
-    for (QAction* a : top)
-        captions << a->text();
-    EXPECT_EQ(captions, QStringList({"Details", "Sort", "Mark", "Resize", "", "Run", "View"}));
-    EXPECT_TRUE(m.N3->isSeparator());
-    QStringList sortCaptions;
-    for (QAction* a : m.Sortbysize1->menu()->actions())
-        sortCaptions << a->text() + (a->isChecked() ? "*" : "");
-    EXPECT_EQ(sortCaptions, QStringList({"&Size*", "&Date", "&Access Date", "&Name", "&Type"}));
-    EXPECT_EQ(m.Markall2->text(), QStringLiteral("Mark all"));
-    EXPECT_EQ(m.Unmarkall2->text(), QStringLiteral("Unmark all"));
-    EXPECT_TRUE(m.Shrinktoppanel1->isEnabled());
-    EXPECT_FALSE(m.Restoretoppanel1->isEnabled());
-    EXPECT_EQ(m.PopupMenu1->findChild<QAction*>(QStringLiteral("Restoretoppanel1")),
-              m.Restoretoppanel1);
-}
-
-TEST(TopPanel, ShrinkAndRestore) {
+// A window of another shape (Sort items flat in the menu, then the panel items) gets working
+// shared sections from the builder: Mark all and Unmark all act on the marks, Shrink and
+// Restore on the top panel.
+TEST_F(ResultListTest, MenuBuilderWiresTheSharedSections) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     auto* panel = new QWidget;
@@ -262,20 +258,40 @@ TEST(TopPanel, ShrinkAndRestore) {
     layout->addWidget(new QWidget);
     window.resize(640, 406);
     window.show();
-    const ResultMenu m = buildResultMenu(&window);
-    TopPanelResizer resizer(*panel, *m.Shrinktoppanel1, *m.Restoretoppanel1);
-    resizer.rememberHeight();
-    EXPECT_EQ(resizer.rememberedHeight(), 172);
 
-    resizer.Shrink1Click();
+    ResultMenuBuilder b(&window);
+    const std::vector<SortChoice> choices =
+        b.sortItems({{"SortbySize1", QStringLiteral("Sort by &Size"), 0, SortKind::Text, true},
+                     {"SortbyName1", QStringLiteral("Sort by &Name"), 5, SortKind::Text, false}});
+    b.separator("N1");
+    std::unique_ptr<TopPanelResizer> resizer = b.resizeItems(*panel);
+    b.markSubmenu(list, QStringLiteral("Unmark All"));
+    QStringList captions;
+    for (QAction* a : b.menu()->actions())
+        captions << a->text() + (a->isChecked() ? "*" : "") + (a->isEnabled() ? "" : "-");
+    EXPECT_EQ(captions, QStringList({"Sort by &Size*", "Sort by &Name", "", "Shrink top panel",
+                                     "Restore top panel-", "Mark"}));
+    EXPECT_EQ(choices[1].column, 5);
+
+    resizer->rememberHeight();
+    b.menu()->findChild<QAction*>("Shrinktoppanel1")->trigger();
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_FALSE(m.Shrinktoppanel1->isEnabled());
-    EXPECT_TRUE(m.Restoretoppanel1->isEnabled());
-    resizer.Grow1Click();
+    QAction* restore = b.menu()->findChild<QAction*>("Restoretoppanel1");
+    ASSERT_TRUE(restore->isEnabled());
+    restore->trigger();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->height(), 172);
-    EXPECT_TRUE(m.Shrinktoppanel1->isEnabled());
-    EXPECT_FALSE(m.Restoretoppanel1->isEnabled());
+
+    addRow("a", 100);
+    addRow("b", 20);
+    QAction* markAll = window.findChild<QAction*>("Markall2");
+    ASSERT_TRUE(markAll);
+    markAll->trigger();
+    EXPECT_EQ(lastStatus, status(2, 120));
+    EXPECT_TRUE(btDelete.isEnabled());
+    window.findChild<QAction*>("Unmarkall2")->trigger();
+    EXPECT_EQ(lastStatus, status(0, 0));
+    EXPECT_FALSE(grid.marked(1));
 }
 
 TEST(WindowSize, MinimumFromTheTopPanel) {
@@ -283,21 +299,6 @@ TEST(WindowSize, MinimumFromTheTopPanel) {
     EXPECT_EQ(minimumWindowSize(panel, 96, 1920), QSize(635, 344));
     EXPECT_EQ(minimumWindowSize(panel, 120, 1920), QSize(793, 430));
     EXPECT_EQ(minimumWindowSize(panel, 96, 600), QSize(590, 344));
-}
-
-TEST(PrintTitle, FromModeSizePatternAndDrives) {
-    const QString kb1 = QStringLiteral("KB (256000 bytes)");
-    EXPECT_EQ(printTitle(false, sizePhrase(SizeChoice::Larger, kb1, QString()),
-                         QStringLiteral("*.*"), QStringLiteral("/ ")),
-              QStringLiteral("File Hogs larger or equal to KB (256000 bytes) matching *.* on "
-                             "drive(s) / "));
-    EXPECT_EQ(printTitle(true, sizePhrase(SizeChoice::Smaller, kb1, QString()),
-                         QStringLiteral("*.bak"), QStringLiteral("/ /home ")),
-              QStringLiteral("Duplicates smaller or equal to KB (256000 bytes) matching *.bak on "
-                             "drive(s) / /home "));
-    EXPECT_EQ(sizePhrase(SizeChoice::Between, QStringLiteral("KB (102400 bytes)"),
-                         QStringLiteral("KB ( 9.8 Meg)")),
-              QStringLiteral("in between KB (102400 bytes) and KB ( 9.8 Meg)"));
 }
 
 TEST(PrintFlow, CancelledDialogPrintsNothing) {
@@ -332,8 +333,11 @@ TEST(Clipboard, ExactTextOfEveryLine) {
     grid.setColCount(3);
     grid.setRowCount(3);
     grid.setCell(0, 0, QStringLiteral("H0"));
-    grid.setRowCells(1, {QStringLiteral("a\tb"), QStringLiteral("c\nd"), QStringLiteral("e")});
+    // Cells hold shown texts: a name with a tab or a backslash, escaped once where its cell
+    // text was made, is copied as shown.
+    grid.setRowCells(1, {escapeForLine(QStringLiteral("a\tb")),
+                         escapeForLine(QStringLiteral("c\\d")), QStringLiteral("e")});
     grid.setRowCells(2, {QStringLiteral("f"), QString(), QStringLiteral("g")});
-    EXPECT_EQ(gridLines(grid, 0, 2, 3), QStringList({"H0\t\t", "a\\tb\tc\\nd\te", "f\t\tg"}));
-    EXPECT_EQ(gridLines(grid, 1, 2, 2, true), QStringList({"a\\tb\tc\\nd\t", "f\t\t"}));
+    EXPECT_EQ(gridLines(grid, 0, 2, 3), QStringList({"H0\t\t", "a\\tb\tc\\\\d\te", "f\t\tg"}));
+    EXPECT_EQ(gridLines(grid, 1, 2, 2, true), QStringList({"a\\tb\tc\\\\d\t", "f\t\t"}));
 }

@@ -49,13 +49,12 @@ private:
     QString folder_;
 };
 
-// Resets the pump and the abort flag after each test.
+// Resets the pump after each test.
 class ScanEngineTest : public ::testing::Test {
 protected:
     void TearDown() override {
         setPumpInterval(20);
         setPumpHook(nullptr);
-        abortFlag = false;
     }
     QString p(const TempTree& t, const char* rel) { return t.path() + u'/' + QLatin1String(rel); }
 };
@@ -332,16 +331,16 @@ TEST_F(ScanEngineTest, AbortEndsTheWalkAndKeepsWhatWasFound) {
     setPumpInterval(0);
     int pumps = 0;
     RecordingSink sink;
+    ScanEngine engine;
     setPumpHook([&] {
         // Abort once some files were listed.
         if (++pumps == 1 || sink.files.size() < 3)
             return;
-        abortFlag = true;
+        engine.abort();
     });
-    ScanEngine engine;
     engine.setSink(&sink);
     ASSERT_TRUE(engine.walk(t.path()));
-    EXPECT_TRUE(abortFlag);
+    EXPECT_TRUE(engine.aborted());
     EXPECT_GE(sink.files.size(), 3);
     EXPECT_LT(sink.files.size(), 20);
     const qsizetype listedAtAbort = sink.files.size();

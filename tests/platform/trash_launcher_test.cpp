@@ -1,9 +1,11 @@
 #include "platform/launcher.h"
+#include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 #include "support/temp_tree.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QThread>
 #include <dirent.h>
 #include <fcntl.h>
@@ -96,10 +98,47 @@ TEST(Trash, MovesFilesIntoTheDesktopTrashRestorably) {
     ASSERT_EQ(::lstat((files + trashed.at(b)).constData(), &st), 0);
     EXPECT_EQ(st.st_size, 5);
     EXPECT_TRUE(existsNoFollow(files + trashed.at(odd)));
+    const QByteArray info = readAll(trashFolder() + "/info/" + trashed.at(odd) + ".trashinfo");
+    EXPECT_TRUE(info.startsWith("[Trash Info]\nPath=" + tree.nativePath() + "/odd%FF%09name.bin\n"))
+        << info.constData();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:"
+                                                  "\\d\\d:\\d\\d\n$"))
+                    .match(QString::fromLatin1(info))
+                    .hasMatch())
+        << info.constData();
 
     // The test home's own clean-up cannot remove names that are not UTF-8.
     ::unlink((files + trashed.at(odd)).constData());
     ::unlink((trashFolder() + "/info/" + trashed.at(odd) + ".trashinfo").constData());
+}
+
+TEST(Trash, TakesPathsPastPathMaxAndNamesOfAnyLength) {
+    TempTree tree;
+    const QByteArray deep = tree.deepFile("deep", 20, 250, 7); // over 5,000 bytes
+    ASSERT_GT(deep.size(), 4096);
+    const std::optional<DirEntry> entry = statPathLinkFree(fromNative(deep));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->size, 7);
+    QString error;
+    EXPECT_TRUE(moveToTrash(fromNative(deep), &error)) << error.toStdString();
+    EXPECT_FALSE(existsNoFollow(deep));
+    EXPECT_TRUE(trashedPaths().count(deep));
+
+    // "<name>.trashinfo" would pass 255 bytes: the name is shortened in the trash, and a
+    // second file of that name is kept beside the first.
+    const QByteArray longName = QByteArray(250, 'n') + ".txt";
+    for (int round = 0; round < 2; ++round) {
+        const QByteArray path = tree.file(longName, 3);
+        EXPECT_TRUE(moveToTrash(fromNative(path), &error)) << error.toStdString();
+        EXPECT_FALSE(existsNoFollow(path));
+    }
+    int kept = 0;
+    if (DIR* dir = ::opendir((trashFolder() + "/files").constData())) {
+        while (const dirent* d = ::readdir(dir))
+            kept += QByteArray(d->d_name).startsWith(QByteArray(200, 'n'));
+        ::closedir(dir);
+    }
+    EXPECT_EQ(kept, 2);
 }
 
 TEST(Trash, TrashesALinkNotItsTarget) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui.h"
+#include "common/ui.h"
 
 #include <QString>
 #include <QStringList>

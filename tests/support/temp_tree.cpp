@@ -2,11 +2,14 @@
 
 #include <QDir>
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 void makeParents(const QByteArray& path) {
@@ -19,29 +22,50 @@ void makeParents(const QByteArray& path) {
     }
 }
 
-// Gives back read, write and search permission to a folder, so the temporary tree can be
-// removed after a test made parts of it unreadable.
-int unlockOne(const char* path, const struct stat* st, int, struct FTW*) {
-    if (S_ISDIR(st->st_mode))
-        ::chmod(path, 0755);
-    return 0;
-}
-
-int removeOne(const char* path, const struct stat*, int type, struct FTW*) {
-    if (type == FTW_DP || type == FTW_D || type == FTW_DNR)
-        ::rmdir(path);
-    else
-        ::unlink(path);
-    return 0;
+// Removes everything in the open folder `fd`, giving back the permissions a test took away.
+// Works relative to descriptors, so depth and path length do not matter.
+void emptyFolder(int fd) {
+    std::vector<QByteArray> names;
+    if (DIR* dir = ::fdopendir(::dup(fd))) {
+        while (const dirent* e = ::readdir(dir))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.emplace_back(e->d_name);
+        ::closedir(dir);
+    }
+    for (const QByteArray& name : names) {
+        struct stat st;
+        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISDIR(st.st_mode)) {
+            ::unlinkat(fd, name.constData(), 0);
+            continue;
+        }
+        ::fchmodat(fd, name.constData(), 0755, 0);
+        const int sub = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (sub >= 0) {
+            emptyFolder(sub);
+            ::close(sub);
+        }
+        ::unlinkat(fd, name.constData(), AT_REMOVEDIR);
+    }
 }
 } // namespace
 
 void removeTree(const QByteArray& path) {
-    // Works on bytes, so names that are not UTF-8 go too; permissions a test took away are
-    // given back first.
+    // Works on bytes, so names that are not UTF-8 go too. A deep tree needs a descriptor per
+    // level.
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
     ::chmod(path.constData(), 0755);
-    ::nftw(path.constData(), unlockOne, 32, FTW_PHYS);
-    ::nftw(path.constData(), removeOne, 32, FTW_PHYS | FTW_DEPTH);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd >= 0) {
+        emptyFolder(fd);
+        ::close(fd);
+    }
+    ::rmdir(path.constData());
 }
 
 TempTree::TempTree() : dir_(QDir::tempPath() + QStringLiteral("/zelkova-tree-XXXXXX")) {
@@ -104,4 +128,25 @@ QByteArray TempTree::symlink(const QByteArray& rel, const QByteArray& target) {
 bool TempTree::exists(const QByteArray& rel) const {
     struct stat st;
     return ::lstat(abs(rel).constData(), &st) == 0;
+}
+
+QByteArray TempTree::deepFile(const QByteArray& rel, int levels, int nameLength, qint64 size) {
+    QByteArray path = dir(rel);
+    int fd = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        const QByteArray name = QByteArray::number(i).rightJustified(nameLength, 'd');
+        ::mkdirat(fd, name.constData(), 0755);
+        const int next = ::openat(fd, name.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += '/' + name;
+    }
+    const int file =
+        fd < 0 ? -1 : ::openat(fd, "f", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        ::close(fd);
+    if (file < 0 || ::ftruncate(file, size) != 0)
+        throw std::runtime_error("cannot make a deep file");
+    ::close(file);
+    return path + "/f";
 }

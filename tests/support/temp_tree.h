@@ -24,6 +24,10 @@ public:
     QByteArray dir(const QByteArray& rel);
     // Makes a symbolic link at `rel` pointing at `target`.
     QByteArray symlink(const QByteArray& rel, const QByteArray& target);
+    // Makes `levels` nested folders under the folder `rel`, each name `nameLength` bytes long,
+    // and a file "f" of `size` bytes in the deepest; works past PATH_MAX. Returns the file's
+    // absolute path.
+    QByteArray deepFile(const QByteArray& rel, int levels, int nameLength, qint64 size = 0);
     // The absolute byte path of `rel`.
     QByteArray abs(const QByteArray& rel) const;
     bool exists(const QByteArray& rel) const;

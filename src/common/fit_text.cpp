@@ -1,4 +1,4 @@
-#include "app/fit_text.h"
+#include "common/fit_text.h"
 
 #include <QFontMetrics>
 #include <QLabel>

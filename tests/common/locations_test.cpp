@@ -1,8 +1,7 @@
-#include "app/locations.h"
-#include "app/main_window.h"
-#include "app/select_extension.h"
-#include "app/which_drive.h"
-#include "app/wild_card.h"
+#include "common/locations.h"
+#include "common/select_extension.h"
+#include "common/which_drive.h"
+#include "common/wild_card.h"
 
 #include "platform/file_types.h"
 #include "platform/native_path.h"
@@ -320,17 +319,4 @@ TEST(WhichDrive, OffersTheDrivesStartingAtTheCurrentOne) {
         TfrmWhichDrive dlg(std::vector<Drive>{}, -1);
         EXPECT_FALSE(dlg.btOK->isEnabled());
     }
-}
-
-TEST(SearchPath, TheMainWindowRefillsTheListFromPath) {
-    SearchPath keep({"/stale"});
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", "/opt/zelkova/bin:/usr/bin/");
-    TfrmMain main;
-    main.GetSearchPath();
-    qputenv("PATH", oldPath);
-    EXPECT_EQ(&main.lb1, &searchPathList());
-    EXPECT_EQ(searchPathList(), (QStringList{"/opt/zelkova/bin", "/usr/bin"}));
-    EXPECT_TRUE(isOnSearchPath("/opt/zelkova/bin"));
-    EXPECT_FALSE(isOnSearchPath("/stale"));
 }

@@ -1,4 +1,4 @@
-#include "app/reports.h"
+#include "common/reports.h"
 
 #include "platform/clock.h"
 #include "platform/date_text.h"

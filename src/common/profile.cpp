@@ -1,12 +1,10 @@
-#include "app/profile.h"
+#include "common/profile.h"
 
+#include "platform/file_lock.h"
 #include "platform/native_path.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -14,9 +12,47 @@
 
 namespace {
 constexpr qsizetype kMaxStringLength = 1023;
-// A lock older than this whose owner cannot be confirmed alive is taken over.
-constexpr int kStaleLockMs = 3000;
-constexpr int kLockWaitMs = 5000;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The file's text as reader and writer work on it (LF line ends, no byte-order mark), and
+// what it takes to write it back in the file's own style.
+struct ProfileText {
+    QByteArray text;
+    QByteArray lineEnd = "\n";
+    bool byteOrderMark = false;
+};
+
+ProfileText decode(QByteArray bytes) {
+    ProfileText t;
+    if (bytes.startsWith(kByteOrderMark)) {
+        t.byteOrderMark = true;
+        bytes.remove(0, qsizetype(std::strlen(kByteOrderMark)));
+    }
+    if (bytes.contains('\r')) {
+        const qsizetype lf = bytes.indexOf('\n');
+        if (lf < 0)
+            t.lineEnd = "\r";
+        else if (lf > 0 && bytes[lf - 1] == '\r')
+            t.lineEnd = "\r\n";
+        bytes.replace("\r\n", "\n");
+        bytes.replace('\r', '\n');
+    }
+    t.text = bytes;
+    return t;
+}
+
+QByteArray encode(const ProfileText& t) {
+    QByteArray out = t.text;
+    if (t.lineEnd != "\n")
+        out.replace('\n', t.lineEnd);
+    if (t.byteOrderMark)
+        out.prepend(kByteOrderMark);
+    return out;
+}
+
+ProfileWriteError writeRefused(const QString& path) {
+    return ProfileWriteError(QStringLiteral("Unable to write to ") + path);
+}
 
 // One readable line of the file, as views into the file's bytes.
 struct ProfileLine {
@@ -45,10 +81,10 @@ bool hasControlBytes(QByteArrayView line) {
     return false;
 }
 
-// Calls `visit` with every readable line in order, in one pass without copying; stops early
-// when `visit` returns false. Unreadable lines are skipped: those holding control characters,
-// those without "=" that are neither blank, a ";" comment nor a section line, section lines
-// without "]", and keys outside a readable section.
+// Calls `visit` with every readable line of LF-ended text in order, in one pass without copying;
+// stops early when `visit` returns false. Unreadable lines are skipped: those holding control
+// characters, those without "=" that are neither blank, a ";" comment nor a section line, section
+// lines without "]", and keys outside a readable section.
 template <class Visit> void forEachReadableLine(QByteArrayView data, Visit&& visit) {
     bool inReadableSection = false;
     const char* base = data.data();
@@ -59,8 +95,6 @@ template <class Visit> void forEachReadableLine(QByteArrayView data, Visit&& vis
         const qsizetype end = nl ? static_cast<const char*>(nl) - base : n;
         QByteArrayView line(base + pos, end - pos);
         pos = end + 1;
-        if (!line.isEmpty() && line.back() == '\r')
-            line.chop(1);
         if (hasControlBytes(line))
             continue;
         const QByteArrayView t = trimBlanks(line);
@@ -95,18 +129,6 @@ template <class Visit> void forEachReadableLine(QByteArrayView data, Visit&& vis
     }
 }
 
-// The file's bytes: empty when there is no file, nothing when a file is there but cannot be
-// read (a writer must then leave it alone rather than replace it with less).
-std::optional<QByteArray> readWholeFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.exists() ? std::nullopt : std::optional<QByteArray>(QByteArray());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return data;
-}
-
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -117,8 +139,7 @@ bool sameName(QByteArrayView stored, const QString& wanted) {
 
 // The value of the first key `key` in the first section `section`, decoded; only that value
 // is decoded, and the scan stops there.
-std::optional<QString> lookUp(const QString& path, const QString& section, const QString& key) {
-    const QByteArray data = readWholeFile(path).value_or(QByteArray());
+std::optional<QString> lookUp(QByteArrayView data, const QString& section, const QString& key) {
     const QString s = section.trimmed();
     const QString k = key.trimmed();
     enum { Before, Inside, After } where = Before;
@@ -200,14 +221,91 @@ bool holdsControlCharacters(const QString& s) {
     return false;
 }
 
+QString readStringFrom(QByteArrayView text, const QString& section, const QString& key,
+                       const QString& def) {
+    const std::optional<QString> v = lookUp(text, section, key);
+    if (!v)
+        return def;
+    qsizetype len = qMin(v->size(), kMaxStringLength);
+    // Never cut a character in half.
+    if (len < v->size() && len > 0 && v->at(len - 1).isHighSurrogate() &&
+        v->at(len).isLowSurrogate())
+        --len;
+    return v->left(len);
+}
+
+qint64 readIntegerFrom(QByteArrayView text, const QString& section, const QString& key,
+                       qint64 def) {
+    const std::optional<QString> v = lookUp(text, section, key);
+    if (!v)
+        return def;
+    return parseInteger(*v).value_or(def);
+}
+
+// `data` with key `key` of section `section` set to `value`: an existing key is changed in
+// place, a new one follows the section's last key, a new section goes at the end. Lines that
+// cannot be read are left out.
+QByteArray withEntry(QByteArrayView data, const QString& section, const QString& key,
+                     const QString& value) {
+    std::vector<ProfileLine> lines;
+    forEachReadableLine(data, [&](const ProfileLine& l) {
+        lines.push_back(l);
+        return true;
+    });
+
+    // The line after the first section `section`'s header (-1: no such section), the index of
+    // key `key` in it, and the line after the section's last key.
+    qsizetype sectionAt = -1, keyAt = -1, afterLastKey = -1;
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const ProfileLine& l = lines[size_t(i)];
+        if (l.kind == ProfileLine::Section) {
+            if (sectionAt >= 0)
+                break;
+            if (sameName(l.name, section))
+                sectionAt = afterLastKey = i + 1;
+        } else if (sectionAt >= 0 && l.kind == ProfileLine::Key) {
+            afterLastKey = i + 1;
+            if (keyAt < 0 && sameName(l.name, key))
+                keyAt = i;
+        }
+    }
+
+    const QByteArray entry = toNative(key) + '=' + toNative(value);
+    QByteArray out;
+    out.reserve(data.size() + entry.size() + toNative(section).size() + 8);
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        const ProfileLine& l = lines[size_t(i)];
+        if (i == afterLastKey && keyAt < 0)
+            out += entry + '\n';
+        if (i == keyAt) // the key keeps its spelling as the file has it
+            out += l.name.toByteArray() + '=' + toNative(value);
+        else
+            out += l.raw;
+        out += '\n';
+    }
+    if (afterLastKey == qsizetype(lines.size()) && keyAt < 0)
+        out += entry + '\n';
+    if (sectionAt < 0) {
+        if (!lines.empty() && !trimBlanks(lines.back().raw).isEmpty())
+            out += '\n';
+        out += '[' + toNative(section) + "]\n" + entry + '\n';
+    }
+    return out;
+}
+
+// The file's text; an unreadable file reads as empty.
+QByteArray currentText(const QString& path) {
+    return decode(readWholeFile(toNative(path)).value_or(QByteArray())).text;
+}
+
 } // namespace
 
 QString settingsFilePath(const QString& bareName) {
     if (QDir::isAbsolutePath(bareName))
         return bareName;
-    QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+    QString base = fromNative(qgetenv("XDG_CONFIG_HOME"));
     if (!QDir::isAbsolutePath(base))
-        base = QFile::decodeName(qgetenv("HOME")) + QStringLiteral("/.config");
+        base = fromNative(qgetenv("HOME")) + QStringLiteral("/.config");
     return base + QStringLiteral("/zelkova/") + bareName;
 }
 
@@ -225,22 +323,11 @@ QString Profile::fileName() const {
 }
 
 QString Profile::readString(const QString& section, const QString& key, const QString& def) const {
-    const std::optional<QString> v = lookUp(path_, section, key);
-    if (!v)
-        return def;
-    qsizetype len = qMin(v->size(), kMaxStringLength);
-    // Never cut a character in half.
-    if (len < v->size() && len > 0 && v->at(len - 1).isHighSurrogate() &&
-        v->at(len).isLowSurrogate())
-        --len;
-    return v->left(len);
+    return readStringFrom(currentText(path_), section, key, def);
 }
 
 qint64 Profile::readInteger(const QString& section, const QString& key, qint64 def) const {
-    const std::optional<QString> v = lookUp(path_, section, key);
-    if (!v)
-        return def;
-    return parseInteger(*v).value_or(def);
+    return readIntegerFrom(currentText(path_), section, key, def);
 }
 
 void Profile::writeInteger(const QString& section, const QString& key, qint64 value) {
@@ -248,71 +335,54 @@ void Profile::writeInteger(const QString& section, const QString& key, qint64 va
 }
 
 void Profile::writeString(const QString& section, const QString& key, const QString& value) {
-    const ProfileWriteError refused(QStringLiteral("Unable to write to ") + path_);
+    update([&](ProfileUpdate& file) { file.writeString(section, key, value); });
+}
+
+void Profile::update(const std::function<void(ProfileUpdate&)>& edit) {
+    const QByteArray native = toNative(path_);
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash > 0 && !makeFolders(native.left(slash)))
+        throw writeRefused(path_);
+    const FileLock lock(native + ".lock");
+    if (!lock.locked())
+        throw writeRefused(path_);
+    // A file that is there but cannot be read is left alone rather than replaced with less.
+    const std::optional<QByteArray> bytes = readWholeFile(native);
+    if (!bytes)
+        throw writeRefused(path_);
+    ProfileText file = decode(*bytes);
+    ProfileUpdate changes(path_, file.text);
+    edit(changes);
+    if (!changes.changed_)
+        return;
+    file.text = changes.text_;
+    if (!replaceWholeFile(native, encode(file)))
+        throw writeRefused(path_);
+}
+
+ProfileUpdate::ProfileUpdate(const QString& fileName, const QByteArray& text)
+    : fileName_(fileName), text_(text) {}
+
+QString ProfileUpdate::readString(const QString& section, const QString& key,
+                                  const QString& def) const {
+    return readStringFrom(text_, section, key, def);
+}
+
+qint64 ProfileUpdate::readInteger(const QString& section, const QString& key, qint64 def) const {
+    return readIntegerFrom(text_, section, key, def);
+}
+
+void ProfileUpdate::writeInteger(const QString& section, const QString& key, qint64 value) {
+    writeString(section, key, QString::number(value));
+}
+
+void ProfileUpdate::writeString(const QString& section, const QString& key, const QString& value) {
     const QString s = section.trimmed();
     const QString k = key.trimmed();
+    // Text that would break the file's lines, or read back as another key, is refused.
     if (holdsControlCharacters(s) || holdsControlCharacters(k) || holdsControlCharacters(value) ||
         k.isEmpty() || k.contains(u'=') || k.startsWith(u'[') || k.startsWith(u';'))
-        throw refused;
-
-    const QString folder = QFileInfo(path_).absolutePath();
-    if (!QDir().mkpath(folder))
-        throw refused;
-
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(kLockWaitMs))
-        throw refused;
-
-    const std::optional<QByteArray> current = readWholeFile(path_);
-    if (!current)
-        throw refused;
-    const QByteArray& data = *current;
-    std::vector<ProfileLine> lines;
-    forEachReadableLine(data, [&](const ProfileLine& l) {
-        lines.push_back(l);
-        return true;
-    });
-
-    // The line after the first section `s`'s header (-1: no such section), the index of key
-    // `k` in it, and the line after the section's last key.
-    qsizetype sectionAt = -1, keyAt = -1, afterLastKey = -1;
-    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
-        const ProfileLine& l = lines[size_t(i)];
-        if (l.kind == ProfileLine::Section) {
-            if (sectionAt >= 0)
-                break;
-            if (sameName(l.name, s))
-                sectionAt = afterLastKey = i + 1;
-        } else if (sectionAt >= 0 && l.kind == ProfileLine::Key) {
-            afterLastKey = i + 1;
-            if (keyAt < 0 && sameName(l.name, k))
-                keyAt = i;
-        }
-    }
-
-    const QByteArray entry = toNative(k) + '=' + toNative(value);
-    QByteArray out;
-    out.reserve(data.size() + entry.size() + toNative(s).size() + 8);
-    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
-        const ProfileLine& l = lines[size_t(i)];
-        if (i == afterLastKey && keyAt < 0)
-            out += entry + '\n';
-        if (i == keyAt) // the key keeps its spelling as the file has it
-            out += l.name.toByteArray() + '=' + toNative(value);
-        else
-            out += l.raw;
-        out += '\n';
-    }
-    if (afterLastKey == qsizetype(lines.size()) && keyAt < 0)
-        out += entry + '\n';
-    if (sectionAt < 0) {
-        if (!lines.empty() && !trimBlanks(lines.back().raw).isEmpty())
-            out += '\n';
-        out += '[' + toNative(s) + "]\n" + entry + '\n';
-    }
-
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
-        throw refused;
+        throw writeRefused(fileName_);
+    text_ = withEntry(text_, s, k, value);
+    changed_ = true;
 }

@@ -1,6 +1,6 @@
-#include "app/which_drive.h"
+#include "common/which_drive.h"
 
-#include "app/screen_centre.h"
+#include "common/screen_centre.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "app/win_place.h"
+#include "common/win_place.h"
 
-#include "app/profile.h"
+#include "common/profile.h"
 #include "platform/program_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"

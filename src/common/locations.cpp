@@ -1,6 +1,5 @@
-#include "app/locations.h"
+#include "common/locations.h"
 
-#include "app/main_window.h"
 #include "platform/file_types.h"
 #include "platform/native_path.h"
 
@@ -154,10 +153,6 @@ QStringList searchPathFromEnvironment(const QByteArray& pathValue) {
 QStringList& searchPathList() {
     static QStringList list = searchPathFromEnvironment(qgetenv("PATH"));
     return list;
-}
-
-void TfrmMain::GetSearchPath() {
-    lb1 = searchPathFromEnvironment(qgetenv("PATH"));
 }
 
 bool isOnSearchPath(const QString& folder) {

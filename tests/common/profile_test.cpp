@@ -1,9 +1,10 @@
-#include "app/profile.h"
+#include "common/profile.h"
 
 #include "support/temp_tree.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -241,6 +242,13 @@ TEST(Profile, RefusedWritesThrowWithTheFileName) {
     EXPECT_THROW(q.writeString(QStringLiteral("S"), QStringLiteral("a=b"), {}), ProfileWriteError);
     EXPECT_THROW(q.writeString(QStringLiteral("S"), QStringLiteral(" "), {}), ProfileWriteError);
     EXPECT_EQ(slurp(path), before);
+
+    // A folder in the file's place reads as no keys and is not replaced.
+    t.dir("folder.ini/inside");
+    Profile f(t.path() + QStringLiteral("/folder.ini"));
+    EXPECT_EQ(f.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1), -1);
+    EXPECT_THROW(f.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 1), ProfileWriteError);
+    EXPECT_TRUE(t.exists("folder.ini/inside"));
 }
 
 TEST(Profile, WriteIntoAFolderWithoutWritePermissionIsRefused) {
@@ -310,4 +318,105 @@ TEST(Profile, StaleLockLeftByACrashIsTakenOver) {
     Profile p(path);
     p.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 1);
     EXPECT_EQ(p.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1), 1);
+}
+
+TEST(Profile, ByteOrderMarkAndEveryLineEndStyleAreReadAndKept) {
+    struct Case {
+        const char* name;
+        QByteArray before, after; // after writing S/new=2
+    };
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const Case cases[] = {
+        {"mark", bom + "[S]\nk=1\n", bom + "[S]\nk=1\nnew=2\n"},
+        {"cr", "[S]\rk=1\r[T]\rx=3\r", "[S]\rk=1\rnew=2\r[T]\rx=3\r"},
+        {"crlf", "[S]\r\nk=1\r\n", "[S]\r\nk=1\r\nnew=2\r\n"},
+        {"mark, crlf, no last line end", bom + "[S]\r\nk=1", bom + "[S]\r\nk=1\r\nnew=2\r\n"},
+    };
+    TempTree t;
+    const QString path = t.path() + QStringLiteral("/ends.ini");
+    for (const Case& c : cases) {
+        spit(path, c.before);
+        Profile p(path);
+        EXPECT_EQ(p.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1), 1) << c.name;
+        p.writeInteger(QStringLiteral("S"), QStringLiteral("new"), 2);
+        EXPECT_EQ(slurp(path), c.after) << c.name;
+    }
+}
+
+TEST(Profile, AConfigFolderWhoseNameIsNotUtf8IsUsedAsItIs) {
+    TempTree t;
+    t.dir("caf\xe9");
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    ::setenv("XDG_CONFIG_HOME", t.abs("caf\xe9").constData(), 1);
+    Profile p(QStringLiteral("z.ini"));
+    p.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 1);
+    ::setenv("XDG_CONFIG_HOME", saved.constData(), 1);
+    EXPECT_TRUE(t.exists("caf\xe9/zelkova/z.ini"));
+    EXPECT_EQ(p.readInteger(QStringLiteral("S"), QStringLiteral("k"), -1), 1);
+}
+
+TEST(Profile, ALinkedSettingsFileStaysALink) {
+    TempTree t;
+    t.dir("real");
+    spit(t.path() + QStringLiteral("/real/z.ini"), "[S]\nk=1\n");
+    ASSERT_EQ(::chmod(t.abs("real/z.ini").constData(), 0640), 0);
+    t.symlink("z.ini", "real/z.ini");
+    t.symlink("dangling.ini", "real/new.ini");
+
+    Profile(t.path() + QStringLiteral("/z.ini"))
+        .writeInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+    Profile(t.path() + QStringLiteral("/dangling.ini"))
+        .writeInteger(QStringLiteral("S"), QStringLiteral("k"), 3);
+    struct stat st;
+    for (const char* link : {"z.ini", "dangling.ini"}) {
+        ASSERT_EQ(::lstat(t.abs(link).constData(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << link;
+    }
+    EXPECT_EQ(slurp(t.path() + QStringLiteral("/real/z.ini")), QByteArray("[S]\nk=2\n"));
+    EXPECT_EQ(slurp(t.path() + QStringLiteral("/real/new.ini")), QByteArray("[S]\nk=3\n"));
+    ASSERT_EQ(::stat(t.abs("real/z.ini").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(Profile, AnUpdateSeesItsOwnWritesAndWritesNothingWhenItFails) {
+    TempTree t;
+    const QString path = t.path() + QStringLiteral("/batch.ini");
+    spit(path, "[TempFiles]\nNumber=1\nFile1=*.tmp\n");
+    Profile p(path);
+    const auto section = QStringLiteral("TempFiles");
+    p.update([&](ProfileUpdate& ini) {
+        ini.writeInteger(section, QStringLiteral("Number"), 2);
+        ini.writeString(section, QStringLiteral("File2"), QStringLiteral("*.bak"));
+        EXPECT_EQ(ini.readInteger(section, QStringLiteral("Number"), -1), 2);
+        EXPECT_EQ(p.readInteger(section, QStringLiteral("Number"), -1), 1); // not yet written
+    });
+    const QByteArray written = "[TempFiles]\nNumber=2\nFile1=*.tmp\nFile2=*.bak\n";
+    EXPECT_EQ(slurp(path), written);
+
+    EXPECT_THROW(p.update([&](ProfileUpdate& ini) {
+        ini.writeInteger(section, QStringLiteral("Number"), 0);
+        ini.writeString(section, QStringLiteral("File1"), QStringLiteral("two\nlines"));
+    }),
+                 ProfileWriteError);
+    EXPECT_EQ(slurp(path), written);
+}
+
+TEST(Profile, AWriterKilledInsideAnUpdateLeavesTheFileAndNoLockBehind) {
+    TempTree t;
+    const QString path = t.path() + QStringLiteral("/killed.ini");
+    spit(path, "[S]\nk=1\n");
+    const pid_t child = fork();
+    if (child == 0) {
+        Profile(path).update([](ProfileUpdate& ini) {
+            ini.writeInteger(QStringLiteral("S"), QStringLiteral("k"), 2);
+            ::raise(SIGKILL);
+        });
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(slurp(path), QByteArray("[S]\nk=1\n"));
+    Profile(path).writeInteger(QStringLiteral("S"), QStringLiteral("j"), 3);
+    EXPECT_EQ(slurp(path), QByteArray("[S]\nk=1\nj=3\n"));
 }

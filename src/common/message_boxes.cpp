@@ -1,6 +1,6 @@
-#include "app/message_boxes.h"
+#include "common/message_boxes.h"
 
-#include "app/ui.h"
+#include "common/ui.h"
 
 void errorBox(const QString& text) {
     ui().beep(Sound::Exclamation);

@@ -1,7 +1,7 @@
-#include "app/wild_card.h"
+#include "common/wild_card.h"
 
-#include "app/locations.h"
-#include "app/screen_centre.h"
+#include "common/locations.h"
+#include "common/screen_centre.h"
 #include "platform/file_types.h"
 
 #include <QComboBox>

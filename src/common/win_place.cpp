@@ -1,4 +1,4 @@
-#include "app/win_place.h"
+#include "common/win_place.h"
 
 // The stored value is the ten numbers, each followed by `Delimiter`: flags (2 when a
 // minimised window restores to maximised), show state (1 normal, 2 minimised, 3 maximised),
@@ -9,8 +9,8 @@
 // Saving never throws (windows save as they are destroyed): a refused write goes to the
 // application's general error report.
 
-#include "app/application.h"
-#include "app/profile.h"
+#include "common/application.h"
+#include "common/profile.h"
 #include "platform/program_path.h"
 
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/resources_init.h"
+#include "common/resources_init.h"
 
 #include <QtCore/qglobal.h>
 

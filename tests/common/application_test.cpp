@@ -1,6 +1,6 @@
-#include "app/application.h"
+#include "common/application.h"
 
-#include "app/profile.h"
+#include "common/profile.h"
 #include "support/scripted_ui.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "app/application.h"
+#include "common/application.h"
 
-#include "app/message_boxes.h"
-#include "app/profile.h"
+#include "common/message_boxes.h"
+#include "common/profile.h"
 
 void reportError(const std::exception& error) {
     // A settings error carries its text losslessly (a path need not be UTF-8).

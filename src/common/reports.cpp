@@ -1,7 +1,7 @@
-#include "app/reports.h"
+#include "common/reports.h"
 
-#include "app/message_boxes.h"
-#include "app/ui.h"
+#include "common/message_boxes.h"
+#include "common/ui.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui.h"
+#include "common/ui.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
-#include "app/select_extension.h"
+#include "common/select_extension.h"
 
-#include "app/locations.h"
-#include "app/screen_centre.h"
+#include "common/locations.h"
+#include "common/screen_centre.h"
 #include "platform/file_types.h"
 
 #include <QComboBox>

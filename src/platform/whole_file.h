@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <optional>
+
+// Reading and replacing a small file in one piece, by its byte path (platform/native_path.h).
+
+// The file's bytes; empty when there is no file; nothing when something is there that cannot
+// be read as a regular file (no permission, a folder, a device, a FIFO).
+std::optional<QByteArray> readWholeFile(const QByteArray& path);
+
+// Makes `folder` and any missing folders above it (mode 0700). False when one cannot be made
+// or something other than a folder is in the way.
+bool makeFolders(const QByteArray& folder);
+
+// Replaces the file's contents so that readers, and the disk after a crash or power cut, see
+// either the old bytes or all of the new ones: the bytes go to a new file beside it, which is
+// flushed to the disk and then renamed over the old one. A symbolic link stays a link and the
+// file it leads to is replaced; the file keeps its permission bits. False, with the old file
+// untouched, when any step fails (a full disk included).
+bool replaceWholeFile(const QByteArray& path, QByteArrayView bytes);
