@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/dir_entry.h"
+#include "platform/dir_walk.h"
 
 #include <QByteArray>
 #include <QString>
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -68,8 +68,10 @@ void setPumpHook(std::function<void()> hook);
 //   is a drive of its own. Symbolic links are never followed.
 // - Files are listed when they match the file-match pattern and pass the attribute mask
 //   (platform/dir_entry.h): with kFileMask, hidden and system files are left out.
-// - A folder that cannot be opened, or a file that is gone by the time it is read, is
-//   skipped and the walk goes on.
+// - A folder that cannot be opened, or that is no longer the folder the walk saw (the tree
+//   changed under it), is reported through folderNotEntered and skipped; a file that is gone
+//   by the time it is read is skipped. The walk goes on.
+// - However deep the tree, the walk holds a bounded number of descriptors (platform/dir_walk.h).
 class ScanEngine {
 public:
     ScanEngine();
@@ -103,13 +105,8 @@ public:
     void pump();
 
 private:
-    struct Level {
-        std::vector<char> data;
-        size_t used = 0;
-    };
-    void walkFolder(int fd, int depth);
-    static void readEntries(int fd, Level& level);
-    bool enterable(int fd, const char* name) const;
+    void walkFolder();
+    void listFiles(const FolderEntries& entries);
     bool matches(const char* name, int length) const;
     void runPump();
 
@@ -118,11 +115,7 @@ private:
     bool matchAll_ = true;
     unsigned fileMask_ = kFileMask;
     std::function<void(const QString&)> status_;
-    QByteArray path_;          // the folder being walked, native bytes
-    std::deque<Level> levels_; // entry buffers, one per depth, reused
-    quint64 rootDevice_ = 0;
-    quint64 rootMountId_ = 0;
-    bool haveMountId_ = false;
+    DirWalk walk_;
     qint64 lastPump_ = 0;
     bool aborted_ = false;
 };

@@ -1,20 +1,14 @@
 #include "platform/dir_entry.h"
 
+#include "platform/dir_walk.h"
 #include "platform/native_path.h"
 
-#include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr unsigned kMaskedAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 // Where the last component of a path lies: [start, end), trailing slashes left out
 // ("/a/b/" gives "b"; the root folder gives an empty range).
@@ -36,19 +30,16 @@ QString lastComponent(const char* path) {
     return fromNative(path + start, end - start);
 }
 
-// Older kernels and some sandboxes refuse statx; fstatat gives the same minus the birth time
-// and the "no dump" flag.
-std::optional<DirEntry> statFallback(int dirFd, const char* name) {
-    struct stat st;
-    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::nullopt;
+DirEntry toDirEntry(QString name, const EntryInfo& info) {
     DirEntry e;
-    e.name = lastComponent(name);
-    e.attributes = mapAttributes(name, st.st_mode, false);
-    e.size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
-    e.writeTime = st.st_mtim.tv_sec;
-    e.accessTime = st.st_atim.tv_sec;
-    e.creationTime = st.st_ctim.tv_sec;
+    e.name = std::move(name);
+    e.attributes = info.attributes;
+    // A folder's own size is file-system bookkeeping, not content: folders count 0 bytes,
+    // as in the classic directory search.
+    e.size = info.isFolder() ? 0 : info.size;
+    e.writeTime = info.writeTime;
+    e.accessTime = info.accessTime;
+    e.creationTime = info.creationTime;
     return e;
 }
 
@@ -106,27 +97,10 @@ unsigned mapAttributes(const char* name, unsigned mode, bool noDump) {
 }
 
 std::optional<DirEntry> statEntry(int dirFd, const char* name) {
-    struct statx stx;
-    const unsigned want = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME |
-                          STATX_CTIME | STATX_BTIME;
-    if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, want, &stx) != 0) {
-        if (errno == ENOSYS || errno == EPERM)
-            return statFallback(dirFd, name);
+    EntryInfo info;
+    if (!*name || !statAt(dirFd, name, info))
         return std::nullopt;
-    }
-    const bool noDump =
-        (stx.stx_attributes_mask & STATX_ATTR_NODUMP) && (stx.stx_attributes & STATX_ATTR_NODUMP);
-    DirEntry e;
-    e.name = lastComponent(name);
-    e.attributes = mapAttributes(name, stx.stx_mode, noDump);
-    // A folder's own size is file-system bookkeeping, not content: folders count 0 bytes,
-    // as in the classic directory search.
-    e.size = S_ISDIR(stx.stx_mode) ? 0 : qint64(stx.stx_size);
-    e.writeTime = stx.stx_mtime.tv_sec;
-    e.accessTime = stx.stx_atime.tv_sec;
-    e.creationTime =
-        (stx.stx_mask & STATX_BTIME) ? stx.stx_btime.tv_sec : qint64(stx.stx_ctime.tv_sec);
-    return e;
+    return toDirEntry(lastComponent(name), info);
 }
 
 std::optional<DirEntry> statPath(const QString& path) {
@@ -150,31 +124,21 @@ bool wildcardMatch(const QString& pattern, const QString& name) {
 std::vector<DirEntry> listFolder(const QString& folder, const QString& pattern, unsigned mask,
                                  bool* ok) {
     std::vector<DirEntry> out;
-    const int fd =
-        ::open(toNative(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            ::close(fd);
-        if (ok)
-            *ok = false;
+    DirWalk walk;
+    const bool opened = walk.openRoot(toNative(folder));
+    if (ok)
+        *ok = opened;
+    if (!opened)
         return out;
-    }
     const bool everything = pattern == u"*" || pattern == u"*.*";
-    while (const dirent* d = ::readdir(dir)) {
-        if (isDotOrDotDot(d->d_name))
-            continue;
-        QString name = fromNative(d->d_name, qsizetype(std::strlen(d->d_name)));
+    for (const FolderEntry e : walk.readEntries()) {
+        QString name = fromNative(e.name, qsizetype(std::strlen(e.name)));
         if (!everything && !wildcardMatch(pattern, name))
             continue;
-        std::optional<DirEntry> e = statEntry(::dirfd(dir), d->d_name);
-        if (!e || !searchIncludes(e->attributes, mask))
+        EntryInfo info;
+        if (!statAt(walk.fd(), e.name, info) || !searchIncludes(info.attributes, mask))
             continue; // gone since it was read, or filtered out
-        e->name = std::move(name);
-        out.push_back(std::move(*e));
+        out.push_back(toDirEntry(std::move(name), info));
     }
-    ::closedir(dir);
-    if (ok)
-        *ok = true;
     return out;
 }

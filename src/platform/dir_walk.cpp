@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +66,7 @@ bool DirWalk::openRoot(const QByteArray& root) {
         return false;
     }
     level.fd = fd;
+    level.fresh = true;
     level.nameStart = 0;
     depth_ = 0;
     held_ = 1;
@@ -111,7 +113,9 @@ const EntryInfo& DirWalk::folderInfo() const {
 const FolderEntries& DirWalk::readEntries() {
     Level& level = levels_[depth_];
     // From the start also when this level reads a second time.
-    if (level.fd < 0 || ::lseek(level.fd, 0, SEEK_SET) != 0 || !level.entries.read(level.fd))
+    const bool atStart = level.fresh || (level.fd >= 0 && ::lseek(level.fd, 0, SEEK_SET) == 0);
+    level.fresh = false;
+    if (level.fd < 0 || !atStart || !level.entries.read(level.fd))
         level.entries.clear();
     return level.entries;
 }
@@ -124,12 +128,15 @@ bool DirWalk::onOwnMount(const EntryInfo& info) const {
     return info.mountId == 0 || root.mountId == 0 || info.mountId == root.mountId;
 }
 
+// Opens a folder and checks that it is `expected`, by device and inode. fstat is the cheapest
+// look at an open descriptor; the mount was judged from `expected` before opening.
 int DirWalk::openChecked(int dirFd, const char* name, const EntryInfo& expected) const {
     const int fd = ::openat(dirFd, name, kFolderOpenFlags | O_NOFOLLOW);
     if (fd < 0)
         return -1;
-    EntryInfo opened;
-    if (!statAt(fd, "", opened) || !opened.sameFile(expected) || !onOwnMount(opened)) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || quint64(st.st_dev) != expected.device ||
+        quint64(st.st_ino) != expected.inode) {
         ::close(fd);
         errno = ESTALE;
         return -1;
@@ -162,9 +169,9 @@ DirWalk::EnterResult DirWalk::enter(const char* name, const EntryInfo* seen) {
         levels_.emplace_back();
     Level& level = levels_[depth_];
     level.fd = child;
+    level.fresh = true;
+    level.info = look;
     ++held_;
-    if (!statAt(child, "", level.info))
-        level.info = look;
     if (path_.size() != 1 || path_[0] != '/')
         path_.append('/');
     level.nameStart = int(path_.size());
@@ -201,6 +208,7 @@ bool DirWalk::regain(int level) {
         const int fd = openChecked(levels_[level + 1].fd, "..", target.info);
         if (fd >= 0) {
             target.fd = fd;
+            target.fresh = true;
             ++held_;
             return true;
         }
@@ -223,6 +231,7 @@ bool DirWalk::regain(int level) {
         fd = next;
     }
     target.fd = fd;
+    target.fresh = true;
     ++held_;
     return true;
 }

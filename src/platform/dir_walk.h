@@ -74,7 +74,7 @@ public:
     const char* name() const;
     // The path of the current folder's parent (the root's own path at depth 0).
     QByteArray parentPath() const;
-    // What the current folder was when it was entered.
+    // What the current folder was just before it was entered.
     const EntryInfo& folderInfo() const;
 
     // Reads the current folder's entries into this level's buffer. The buffer stays valid
@@ -102,6 +102,7 @@ public:
 private:
     struct Level {
         int fd = -1;
+        bool fresh = false; // fd was just opened: its entries are read from the start
         EntryInfo info;
         int nameStart = 0; // where the folder's name begins in path_
         FolderEntries entries;

@@ -4,10 +4,15 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <map>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,14 +59,57 @@ protected:
     QString p(const TempTree& t, const char* rel) { return t.path() + u'/' + QLatin1String(rel); }
 };
 
-// Runs `work` in a child process and returns its exit code (or -1 when it died).
-int inChild(const std::function<int()>& work) {
+// Runs `work` in a child process and gives back its exit code (-1 when it died) and what it
+// wrote. The output is read before the child is waited for, so it may exceed a pipe's buffer.
+std::pair<int, QByteArray> childOutput(const std::function<int(int fd)>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {-1, {}};
     const pid_t pid = fork();
-    if (pid == 0)
-        _exit(work());
+    if (pid == 0) {
+        ::close(fds[0]);
+        setPumpInterval(1 << 30); // no event processing in the child
+        _exit(work(fds[1]));
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, n);
+    ::close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+// Walks `root` and writes the listed files, one per line, sorted, with their attributes.
+int writeListing(int fd, const QString& root) {
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setSink(&sink);
+    engine.setFileMask(kAnyFileMask);
+    if (!engine.walk(root))
+        return 4;
+    QStringList lines;
+    for (const QString& f : sink.files)
+        lines << f + u' ' + QString::number(sink.attributes[f]);
+    lines.sort();
+    const QByteArray out = lines.join(u'\n').toUtf8();
+    return ::write(fd, out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
+}
+
+// Makes statx fail with EPERM in this process, as some sandboxes do. (For ENOSYS the C
+// library stands in with fstatat itself.)
+bool refuseStatx() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_statx, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 // Lets uid 65534 through every folder from / down to `path`.
@@ -174,27 +222,17 @@ TEST_F(ScanEngineTest, UnreadableFolderIsSkippedAndTheWalkGoesOn) {
     ::chmod(t.abs("locked").constData(), 0);
 
     // Root ignores permission bits, so the walk runs as an unprivileged user in a child.
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const int code = inChild([&] {
-        ::close(fds[0]);
+    const auto [code, out] = childOutput([&](int fd) {
         if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
             return 3;
-        setPumpInterval(1 << 30); // no event processing in the child
         RecordingSink sink;
         ScanEngine engine;
         engine.setSink(&sink);
         if (!engine.walk(t.path()))
             return 4;
         const QByteArray out = sink.files.join(u'\n').toUtf8();
-        return ::write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
+        return ::write(fd, out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
     });
-    ::close(fds[1]);
-    QByteArray out;
-    char buf[4096];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, n);
-    ::close(fds[0]);
     ASSERT_EQ(code, 0);
     QStringList files = QString::fromUtf8(out).split(u'\n');
     files.sort();
@@ -248,20 +286,22 @@ TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
     TempTree t;
     t.file("outside.txt");
     t.dir("mnt");
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    t.file("real/bound.txt");
+    t.dir("bind");
     // A private mount namespace in a child, so the mount is gone when the child ends.
-    const int code = inChild([&] {
-        ::close(fds[0]);
+    const auto [code, out] = childOutput([&](int fd) {
         if (unshare(CLONE_NEWNS) != 0)
             return 77;
         if (mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             return 77;
         if (mount("zelkova-test", t.abs("mnt").constData(), "tmpfs", 0, "size=1m") != 0)
             return 77;
+        // A bind mount of the same file system is a mount of its own too.
+        if (mount(t.abs("real").constData(), t.abs("bind").constData(), nullptr, MS_BIND,
+                  nullptr) != 0)
+            return 77;
         TempTree* tree = &t;
         tree->file("mnt/inside.txt");
-        setPumpInterval(1 << 30);
         RecordingSink sink;
         ScanEngine engine;
         engine.setSink(&sink);
@@ -273,19 +313,14 @@ TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
         if (!engine.walk(p(t, "mnt")))
             return 5;
         const QByteArray out = (sink.files + QStringList{"--"} + inner.files).join(u'\n').toUtf8();
-        return ::write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 6;
+        return ::write(fd, out.constData(), size_t(out.size())) == out.size() ? 0 : 6;
     });
-    ::close(fds[1]);
-    QByteArray out;
-    char buf[4096];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        out.append(buf, n);
-    ::close(fds[0]);
     if (code == 77)
         GTEST_SKIP() << "mounting a tmpfs in a private mount namespace is not permitted here";
     ASSERT_EQ(code, 0);
-    EXPECT_EQ(QString::fromUtf8(out).split(u'\n'),
-              (QStringList{p(t, "outside.txt"), "--", p(t, "mnt/inside.txt")}));
+    EXPECT_EQ(
+        QString::fromUtf8(out).split(u'\n'),
+        (QStringList{p(t, "real/bound.txt"), p(t, "outside.txt"), "--", p(t, "mnt/inside.txt")}));
 }
 
 TEST_F(ScanEngineTest, AbortEndsTheWalkAndKeepsWhatWasFound) {
@@ -355,4 +390,48 @@ TEST_F(ScanEngineTest, NamesThatAreNotTextArePassedAsBytes) {
     ASSERT_EQ(sink.files.size(), 1);
     EXPECT_EQ(toNative(sink.files.first()), t.abs(odd));
     ::unlink(t.abs(odd).constData()); // the temporary folder's own clean-up cannot name it
+}
+
+TEST_F(ScanEngineTest, DeepTreeUnderALowDescriptorLimitListsEveryFile) {
+    TempTree t;
+    QByteArray rel;
+    for (int d = 0; d < 300; ++d) {
+        rel += "d/";
+        t.file(rel + "f" + QByteArray::number(d));
+    }
+    const auto [code, out] = childOutput([&](int fd) {
+        rlimit limit;
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = 64;
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            return 3;
+        return writeListing(fd, t.path());
+    });
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(out.count('\n') + 1, 300);
+}
+
+TEST_F(ScanEngineTest, WalksAndMapsTheSameWhereStatxIsRefused) {
+    TempTree t;
+    t.file("top.txt", 3);
+    t.file(".hidden", 1);
+    t.file("sub/deeper/inner.txt", 5);
+    ::chmod(t.file("sub/readonly").constData(), 0444);
+    t.symlink("sub/link", "../top.txt");
+    const auto [normalCode, normal] =
+        childOutput([&](int fd) { return writeListing(fd, t.path()); });
+    const auto [code, refused] = childOutput([&](int fd) {
+        if (!refuseStatx())
+            return 77;
+        struct statx sx;
+        if (::statx(AT_FDCWD, "/", 0, STATX_TYPE, &sx) == 0 || errno != EPERM)
+            return 78;
+        return writeListing(fd, t.path());
+    });
+    if (code == 77)
+        GTEST_SKIP() << "no system-call filter here";
+    ASSERT_EQ(normalCode, 0);
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(normal.count('\n') + 1, 5);
+    EXPECT_EQ(refused, normal);
 }
