@@ -4,6 +4,7 @@
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/unique_fd.h"
+#include "platform/whole_file.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -159,19 +160,6 @@ QByteArray infoText(const QByteArray& recordedPath) {
     std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     return "[Trash Info]\nPath=" + recordedPath.toPercentEncoding("/") + "\nDeletionDate=" + date +
            "\n";
-}
-
-bool writeAll(int fd, const QByteArray& text) {
-    qsizetype done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.constData() + done, size_t(text.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 } // namespace

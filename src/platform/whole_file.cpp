@@ -28,6 +28,8 @@ std::optional<QByteArray> followLinks(QByteArray path) {
     return std::nullopt;
 }
 
+} // namespace
+
 bool writeAll(int fd, QByteArrayView bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -40,8 +42,6 @@ bool writeAll(int fd, QByteArrayView bytes) {
     }
     return true;
 }
-
-} // namespace
 
 std::optional<QByteArray> readWholeFile(const QByteArray& path) {
     // O_NONBLOCK: a FIFO in the file's place must not stall the program.

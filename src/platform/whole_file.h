@@ -10,6 +10,10 @@
 // be read as a regular file (no permission, a folder, a device, a FIFO).
 std::optional<QByteArray> readWholeFile(const QByteArray& path);
 
+// Writes every byte to the open file, going on after interrupted and partial writes. False when
+// a write fails (a full disk, say).
+bool writeAll(int fd, QByteArrayView bytes);
+
 // Makes `folder` and any missing folders above it (mode 0700). False when one cannot be made
 // or something other than a folder is in the way.
 bool makeFolders(const QByteArray& folder);
