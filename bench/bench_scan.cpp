@@ -11,7 +11,6 @@
 //   each).
 //
 // Trees are made once (sparse files) in benchTreeFolder() and kept for later runs.
-#include "app/main_window.h"
 #include "common/locations.h"
 #include "common/ui.h"
 #include "finders/dup_window.h"
