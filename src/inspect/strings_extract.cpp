@@ -62,8 +62,8 @@ void StringsExtractor::scan(const char* data, size_t length, bool endsBlock) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     size_t run = run_;
     const size_t spread = longest_ - shortest_;
-    // Without a branch on the kind of each byte: in binary data string bytes and break bytes
-    // alternate at random, and a mispredicted branch per run would halve the speed.
+    // No branch on the kind of each byte: in binary data string bytes and break bytes alternate
+    // at random, and such a branch, often mispredicted, costs about a third of the speed.
     for (size_t i = 0; i < length; ++i) {
         const size_t isString = StringBytes[bytes[i]];
         if (!isString & (run - shortest_ <= spread)) [[unlikely]] {
