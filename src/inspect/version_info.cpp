@@ -305,8 +305,10 @@ QByteArray readVersionResource(int fd, qint64* bytesRead) {
         if (size == 0 || size > kMaxVersionResource)
             return;
         const auto at = fileOffset(image->sections, rva, size);
+        if (!at)
+            return;
         QByteArray data(size, Qt::Uninitialized);
-        if (at && in.read(*at, data.data(), size))
+        if (in.read(*at, data.data(), size))
             resource = data;
     }();
     if (bytesRead)
