@@ -236,6 +236,35 @@ QString valueText(const QByteArray& block, const Node& node) {
     return text;
 }
 
+// The version resource's bytes: the first name and language of the version type.
+QByteArray versionResource(BoundedReader& in) {
+    const auto image = readHeaders(in);
+    if (!image)
+        return {};
+    // Type, then name, then language: three levels and no more, so a directory that
+    // points back at itself or an ancestor ends the walk instead of looping.
+    const auto type = findEntry(in, *image, 0, kResourceVersion);
+    if (!type || !(*type & kSubdirectoryBit))
+        return {};
+    const auto name = findEntry(in, *image, *type & ~kSubdirectoryBit, std::nullopt);
+    if (!name || !(*name & kSubdirectoryBit))
+        return {};
+    const auto language = findEntry(in, *image, *name & ~kSubdirectoryBit, std::nullopt);
+    if (!language || (*language & kSubdirectoryBit))
+        return {};
+    uchar entry[16];
+    if (!readResource(in, *image, *language, entry, sizeof entry))
+        return {};
+    const quint32 rva = u32(entry), size = u32(entry + 4);
+    if (size == 0 || size > kMaxVersionResource)
+        return {};
+    const auto at = fileOffset(image->sections, rva, size);
+    if (!at)
+        return {};
+    QByteArray data(size, Qt::Uninitialized);
+    return in.read(*at, data.data(), size) ? data : QByteArray();
+}
+
 } // namespace
 
 std::optional<QString> VersionInfo::value(const QString& tableKey, const QString& name) const {
@@ -282,35 +311,7 @@ std::optional<VersionInfo> parseVersionInfo(const QByteArray& block) {
 
 QByteArray readVersionResource(int fd, qint64* bytesRead) {
     BoundedReader in(fd);
-    QByteArray resource;
-    [&] {
-        const auto image = readHeaders(in);
-        if (!image)
-            return;
-        // Type, then name, then language: three levels and no more, so a directory that
-        // points back at itself or an ancestor ends the walk instead of looping.
-        const auto type = findEntry(in, *image, 0, kResourceVersion);
-        if (!type || !(*type & kSubdirectoryBit))
-            return;
-        const auto name = findEntry(in, *image, *type & ~kSubdirectoryBit, std::nullopt);
-        if (!name || !(*name & kSubdirectoryBit))
-            return;
-        const auto language = findEntry(in, *image, *name & ~kSubdirectoryBit, std::nullopt);
-        if (!language || (*language & kSubdirectoryBit))
-            return;
-        uchar entry[16];
-        if (!readResource(in, *image, *language, entry, sizeof entry))
-            return;
-        const quint32 rva = u32(entry), size = u32(entry + 4);
-        if (size == 0 || size > kMaxVersionResource)
-            return;
-        const auto at = fileOffset(image->sections, rva, size);
-        if (!at)
-            return;
-        QByteArray data(size, Qt::Uninitialized);
-        if (in.read(*at, data.data(), size))
-            resource = data;
-    }();
+    const QByteArray resource = versionResource(in);
     if (bytesRead)
         *bytesRead = in.used();
     return resource;
