@@ -178,16 +178,16 @@ TEST(VersionInfo, MalformedImagesGiveNoLines) {
 // Random damage never reads out of bounds (the sanitizers watch) and gives all lines or none.
 TEST(VersionInfo, SurvivesRandomDamage) {
     std::mt19937 random(20261208);
-    const PeImage good = buildPe(false, versionBlock({kEnglish}, {kEnglishUnicode}));
+    const QByteArray good[] = {englishImage(false), englishImage(true)};
     // Damage falls on the headers and the resource section alike; the special values are the
     // ones that overflow lengths and offsets.
     const quint32 special[] = {0, 1, 0x7F, 0x80, 0xFF, 0xFFFF, 0x8000, 0x80000000, 0xFFFFFFFF};
     int parsed = 0;
     for (int round = 0; round < 3000; ++round) {
-        QByteArray bytes = good.bytes;
+        QByteArray bytes = good[round % 2];
         const int changes = 1 + int(random() % 4);
         for (int c = 0; c < changes; ++c) {
-            const qsizetype at = qsizetype(random() % quint32(bytes.size() - 4));
+            const qsizetype at = qsizetype(random() % quint32(bytes.size() - 3));
             switch (random() % 4) {
             case 0:
                 bytes[at] = char(random());
@@ -207,5 +207,5 @@ TEST(VersionInfo, SurvivesRandomDamage) {
         EXPECT_TRUE(lines.isEmpty() || lines.size() == 11);
         parsed += !lines.isEmpty();
     }
-    EXPECT_GT(parsed, 0); // some damage misses what the reader uses
+    EXPECT_GT(parsed, 100); // damage that misses what the reader uses leaves the lines
 }
