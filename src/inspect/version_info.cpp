@@ -4,7 +4,9 @@
 #include "platform/unique_fd.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +16,8 @@ namespace {
 // A version resource's own length is a 16-bit field, so a larger resource is malformed and is
 // refused before anything of it is read.
 constexpr quint32 kMaxVersionResource = 0xFFFF;
-// The Windows loader refuses an image with more sections than this.
+// Real images hold a few dozen sections; an image that claims more is refused, which keeps
+// the section table's read under 4 KiB.
 constexpr quint16 kMaxSections = 96;
 // Resource types in a real file number a few dozen; the version type is looked for among the
 // first this many entries only, which keeps a forged count from costing reads.
