@@ -12,7 +12,7 @@
 namespace {
 // A text line shows at most kTextLineMax characters of at most 4 bytes each.
 constexpr std::int64_t kTextLineBytes = 4 * (kTextLineMax + 1);
-constexpr std::int64_t kCountChunk = 8 << 20;
+constexpr std::int64_t kCountChunk = 1 << 20;
 } // namespace
 
 QString viewerOpenError(int error) {
@@ -65,6 +65,7 @@ QString FileViewModel::open(const QString& path) {
     mtime_ = st.st_mtim;
     cache_.reset(fd_);
     index_.reset(fd_, size_);
+    index_.step(kCountChunk); // enough for the first screen of most files
     return {};
 }
 
@@ -102,6 +103,12 @@ bool FileViewModel::countStep(std::int64_t budget) {
     return index_.step(budget);
 }
 
+bool FileViewModel::countToLine(std::int64_t n) {
+    while (n > index_.knownLines() && !index_.counted())
+        countStep(kCountChunk);
+    return !index_.counted() || n < index_.knownLines();
+}
+
 void FileViewModel::countAll() {
     while (!countStep(kCountChunk)) {
     }
@@ -112,8 +119,6 @@ std::optional<std::int64_t> FileViewModel::lineOffset(std::int64_t n) {
         return std::nullopt;
     if (hexMode_)
         return n < *lineCount() ? std::optional(n * kHexLineBytes) : std::nullopt;
-    while (n > index_.knownLines() && !index_.counted())
-        index_.step(kCountChunk);
     return index_.lineStart(n, cache_);
 }
 

@@ -38,10 +38,13 @@ public:
     // Counts up to `budget` more bytes of text lines; true when all are counted.
     bool countStep(std::int64_t budget);
     void countAll();
+    // Counts until line `n` is known or the file ends; false when there is no such line.
+    bool countToLine(std::int64_t n);
 
-    // Line `n` as shown; empty past the end. A text line not yet counted is counted up to.
+    // Line `n` as shown; empty past the end, and for a text line the counting has not reached
+    // yet (opening counts the first megabyte, enough for the first screen of most files).
     QString lineText(std::int64_t n);
-    // Byte offset where line `n` starts in the current mode.
+    // Byte offset where line `n` starts in the current mode, once its start is counted.
     std::optional<std::int64_t> lineOffset(std::int64_t n);
     // The line (current mode) that holds byte `offset`; counts text lines up to it.
     std::optional<std::int64_t> lineOf(std::int64_t offset);
