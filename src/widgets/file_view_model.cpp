@@ -4,6 +4,7 @@
 #include "widgets/file_search.h"
 #include "widgets/line_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -130,6 +131,21 @@ std::optional<std::int64_t> FileViewModel::lineOf(std::int64_t offset) {
     while (!index_.counted() && index_.countedBytes() <= offset)
         index_.step(kCountChunk);
     return index_.lineOf(offset, cache_);
+}
+
+std::optional<FileViewModel::Position> FileViewModel::positionOf(std::int64_t offset) {
+    const auto line = lineOf(offset);
+    const auto start = line ? lineOffset(*line) : std::nullopt;
+    if (!start)
+        return std::nullopt;
+    if (hexMode_) {
+        return Position{*line, hexOffsetDigits(*start) + 2 + 3 * static_cast<int>(offset - *start)};
+    }
+    // Columns beyond the cut all show at its end.
+    char bytes[kTextLineBytes];
+    const auto got = cache_.read(*start, std::min(offset - *start, kTextLineBytes), bytes);
+    return Position{*line, textColumn(reinterpret_cast<const unsigned char*>(bytes), got,
+                                      expandTabs_, tabSize_)};
 }
 
 QString FileViewModel::lineText(std::int64_t n) {

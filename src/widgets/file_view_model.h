@@ -49,6 +49,15 @@ public:
     // The line (current mode) that holds byte `offset`; counts text lines up to it.
     std::optional<std::int64_t> lineOf(std::int64_t offset);
 
+    // The line and shown column of byte `offset` in the current mode (in hex mode, the column
+    // of its two digits), for selecting a match.
+    struct Position {
+        std::int64_t line = 0;
+        int column = 0;
+        bool operator==(const Position&) const = default;
+    };
+    std::optional<Position> positionOf(std::int64_t offset);
+
     // Finds `text` (as UTF-8) from byte `from`: forward at or after it, backward before it.
     std::optional<std::int64_t> find(const QString& text, std::int64_t from, bool backward,
                                      bool matchCase) const;

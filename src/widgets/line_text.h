@@ -14,6 +14,8 @@ constexpr int kTextLineMax = 1023;
 // byte as two hex digits and a blank, then from column 59 (for an 8-digit offset) the bytes as
 // characters, where a byte below 32 or above 127 shows as ".". A short last line keeps the
 // character column in place.
+// Digits of a hex line's offset: 8, more past 4 GiB.
+int hexOffsetDigits(std::int64_t offset);
 QString hexLineText(std::int64_t offset, const unsigned char* bytes, int count);
 
 // A text line from its bytes (without the line end): UTF-8 decoded, a
@@ -21,3 +23,7 @@ QString hexLineText(std::int64_t offset, const unsigned char* bytes, int count);
 // and any other control character or byte that does not decode shown as ".". At most
 // kTextLineMax characters.
 QString textLineText(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize);
+
+// The column where the byte after the first `count` bytes of a text line shows, counted as
+// textLineText shows them (tabs expanded, one column per character).
+int textColumn(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize);

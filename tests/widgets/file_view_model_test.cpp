@@ -61,6 +61,23 @@ TEST(FileViewModel, TabsFollowSizeAndSwitch) {
     EXPECT_EQ(view.lineText(0), "ab.c.");
 }
 
+// Where a match shows: its line, and its column after tabs and multi-byte characters.
+TEST(FileViewModel, PositionOfOffset) {
+    TempTree tree;
+    FileViewModel view;
+    const QByteArray bytes = "x\n\xc3\xa9\t\xf0\x9f\x98\x80z\r\nlast";
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    const auto at = [&](const char* text) { return bytes.indexOf(text); };
+    EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 9}));
+    EXPECT_EQ(view.positionOf(at("last")), (FileViewModel::Position{2, 0}));
+    EXPECT_FALSE(view.positionOf(bytes.size()).has_value());
+    view.setHexMode(true);
+    EXPECT_EQ(view.positionOf(12), (FileViewModel::Position{0, 10 + 3 * 12}));
+    view.setHexMode(false);
+    view.setExpandTabs(false);
+    EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 3}));
+}
+
 // A tiny stride and budget make every kept start and every step edge come up; each line start
 // and each offset's line must match a plain split of the bytes.
 TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
@@ -124,6 +141,8 @@ TEST(FileViewModel, HugeSparseFile) {
     EXPECT_EQ(view.lineCount(), (size + 15) / 16);
     EXPECT_EQ(view.lineText((qint64(1) << 28) - 1).left(10), "FFFFFFF0  ");
     EXPECT_EQ(view.lineText(qint64(1) << 28).left(11), "100000000  ");
+    EXPECT_EQ(view.positionOf(size - 1),
+              (FileViewModel::Position{(qint64(1) << 28) + 1, 11 + 3 * 3}));
     EXPECT_EQ(view.lineText((qint64(1) << 28) + 1),
               "100000010  00 00 00 00" + QString(12 * 3 + 2, u' ') + "....");
 }
@@ -132,11 +151,11 @@ TEST(FileViewModel, Find) {
     QByteArray bytes(3 << 20, '-');
     bytes.replace(5, 5, "Hello");
     bytes.replace((1 << 20) - 2, 5, "hello"); // across the first block edge
-    bytes.replace((2 << 20) + 9, 5, "HELLO");
+    bytes.replace((2 << 20) - 6, 5, "HELLO"); // across a backward block edge
     TempTree tree;
     FileViewModel view;
     ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
-    const std::int64_t edge = (1 << 20) - 2, third = (2 << 20) + 9, end = bytes.size();
+    const std::int64_t edge = (1 << 20) - 2, third = (2 << 20) - 6, end = bytes.size();
     const struct {
         const char* text;
         std::int64_t from;
