@@ -24,6 +24,7 @@ const PageCache::Page* PageCache::page(std::int64_t number) {
     }
     Page* slot = nullptr;
     if (static_cast<int>(pages_.size()) < kPageCount) {
+        pages_.reserve(kPageCount); // pointers to pages stay valid while one is copied
         slot = &pages_.emplace_back();
         slot->bytes.resize(kPageSize);
     } else {
