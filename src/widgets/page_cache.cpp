@@ -24,7 +24,7 @@ const PageCache::Page* PageCache::page(std::int64_t number) {
     }
     Page* slot = nullptr;
     if (static_cast<int>(pages_.size()) < kPageCount) {
-        pages_.reserve(kPageCount); // pointers to pages stay valid while one is copied
+        pages_.reserve(kPageCount); // the pages never move once made
         slot = &pages_.emplace_back();
         slot->bytes.resize(kPageSize);
     } else {
