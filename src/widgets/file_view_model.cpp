@@ -1,0 +1,175 @@
+#include "widgets/file_view_model.h"
+
+#include "platform/native_path.h"
+#include "widgets/file_search.h"
+#include "widgets/line_text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+// A text line shows at most kTextLineMax characters of at most 4 bytes each.
+constexpr std::int64_t kTextLineBytes = 4 * (kTextLineMax + 1);
+constexpr std::int64_t kCountChunk = 1 << 20;
+} // namespace
+
+QString viewerOpenError(int error) {
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("Viewer: file not found");
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return QStringLiteral("Viewer: path not found or invalid file name");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Viewer: too many open files");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Viewer: file access denied");
+    default:
+        return QStringLiteral("Viewer triggered I/O error %1").arg(error);
+    }
+}
+
+FileViewModel::~FileViewModel() {
+    close();
+}
+
+void FileViewModel::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    cache_.reset(-1);
+    index_.reset(-1, 0);
+}
+
+QString FileViewModel::open(const QString& path) {
+    close();
+    const QByteArray native = toNative(path);
+    // O_NONBLOCK: a FIFO must not stall the window; only a regular file is shown.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return viewerOpenError(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno ? errno : EINVAL;
+        ::close(fd);
+        return viewerOpenError(error);
+    }
+    fd_ = fd;
+    size_ = st.st_size;
+    mtime_ = st.st_mtim;
+    cache_.reset(fd_);
+    index_.reset(fd_, size_);
+    index_.step(kCountChunk); // enough for the first screen of most files
+    return {};
+}
+
+void FileViewModel::setTabSize(int size) {
+    if (size > 0)
+        tabSize_ = size;
+}
+
+void FileViewModel::refresh() {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return;
+    if (st.st_size == size_ && st.st_mtim.tv_sec == mtime_.tv_sec &&
+        st.st_mtim.tv_nsec == mtime_.tv_nsec)
+        return;
+    cache_.clear();
+    if (st.st_size == size_)
+        index_.reset(fd_, st.st_size); // rewritten in place: count it again
+    else
+        index_.resize(st.st_size);
+    size_ = st.st_size;
+    mtime_ = st.st_mtim;
+}
+
+std::optional<std::int64_t> FileViewModel::lineCount() const {
+    if (fd_ < 0)
+        return 0;
+    if (hexMode_)
+        return (size_ + kHexLineBytes - 1) / kHexLineBytes;
+    return index_.lineCount();
+}
+
+bool FileViewModel::countStep(std::int64_t budget) {
+    refresh();
+    return index_.step(budget);
+}
+
+bool FileViewModel::countToLine(std::int64_t n) {
+    while (n > index_.knownLines() && !index_.counted())
+        countStep(kCountChunk);
+    return !index_.counted() || n < index_.knownLines();
+}
+
+void FileViewModel::countAll() {
+    while (!countStep(kCountChunk)) {
+    }
+}
+
+std::optional<std::int64_t> FileViewModel::lineOffset(std::int64_t n) {
+    if (fd_ < 0 || n < 0)
+        return std::nullopt;
+    if (hexMode_)
+        return n < *lineCount() ? std::optional(n * kHexLineBytes) : std::nullopt;
+    return index_.lineStart(n, cache_);
+}
+
+std::optional<std::int64_t> FileViewModel::lineOf(std::int64_t offset) {
+    if (fd_ < 0 || offset < 0 || offset >= size_)
+        return std::nullopt;
+    if (hexMode_)
+        return offset / kHexLineBytes;
+    while (!index_.counted() && index_.countedBytes() <= offset)
+        index_.step(kCountChunk);
+    return index_.lineOf(offset, cache_);
+}
+
+std::optional<FileViewModel::Position> FileViewModel::positionOf(std::int64_t offset) {
+    const auto line = lineOf(offset);
+    const auto start = line ? lineOffset(*line) : std::nullopt;
+    if (!start)
+        return std::nullopt;
+    if (hexMode_) {
+        return Position{*line, hexOffsetDigits(*start) + 2 + 3 * static_cast<int>(offset - *start)};
+    }
+    // Columns beyond the cut all show at its end.
+    char bytes[kTextLineBytes];
+    const auto got = cache_.read(*start, std::min(offset - *start, kTextLineBytes), bytes);
+    return Position{*line, textColumn(reinterpret_cast<const unsigned char*>(bytes), got,
+                                      expandTabs_, tabSize_)};
+}
+
+QString FileViewModel::lineText(std::int64_t n) {
+    const auto start = lineOffset(n);
+    if (!start)
+        return {};
+    if (hexMode_) {
+        unsigned char bytes[kHexLineBytes];
+        const auto got = cache_.read(*start, kHexLineBytes, reinterpret_cast<char*>(bytes));
+        return got > 0 ? hexLineText(*start, bytes, static_cast<int>(got)) : QString();
+    }
+    char bytes[kTextLineBytes];
+    auto got = cache_.read(*start, kTextLineBytes, bytes);
+    if (const void* lf = std::memchr(bytes, '\n', static_cast<size_t>(got))) {
+        got = static_cast<const char*>(lf) - bytes;
+        if (got > 0 && bytes[got - 1] == '\r')
+            --got; // CR LF ends a line as LF does
+    }
+    return textLineText(reinterpret_cast<const unsigned char*>(bytes), got, expandTabs_, tabSize_);
+}
+
+std::optional<std::int64_t> FileViewModel::find(const QString& text, std::int64_t from,
+                                                bool backward, bool matchCase) const {
+    if (fd_ < 0)
+        return std::nullopt;
+    return findInFile(fd_, size_, text.toUtf8(), from, backward, matchCase);
+}

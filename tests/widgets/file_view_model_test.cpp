@@ -1,0 +1,227 @@
+#include "support/temp_tree.h"
+#include "widgets/file_view_model.h"
+#include "widgets/line_index.h"
+
+#include <QByteArray>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+QByteArray writeFile(TempTree& tree, const QByteArray& name, const QByteArray& bytes) {
+    const QByteArray path = tree.abs(name);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+    return path;
+}
+
+QStringList allLines(FileViewModel& view) {
+    view.countAll();
+    QStringList lines;
+    for (std::int64_t i = 0; i < view.lineCount().value(); ++i)
+        lines << view.lineText(i);
+    return lines;
+}
+} // namespace
+
+TEST(FileViewModel, TextLines) {
+    const QString longLine(1023, u'x');
+    const struct {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"", {}},
+        {"one\ntwo", {"one", "two"}},          // no final LF
+        {"one\r\ntwo\r\n", {"one", "two"}},    // CR before LF dropped
+        {"a\rb\r", {"a.b."}},                  // CR alone ends nothing
+        {"\n\n", {"", ""}},                    // empty lines
+        {QByteArray("a\0b\x01", 4), {"a b."}}, // NUL blank, control byte dot
+        {"a\tb\n12345678\tc", {"a       b", "12345678        c"}},
+        {"\xc3\xa9t\xc3\n\xed\xa0\x80", {"\u00e9t.", "..."}}, // cut and surrogate bytes
+        {QByteArray(5000, 'x') + "\nend", {longLine, "end"}},
+    };
+    for (const auto& c : cases) {
+        TempTree tree;
+        FileViewModel view;
+        ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", c.bytes))).isEmpty());
+        EXPECT_EQ(allLines(view), c.lines) << c.bytes.left(40).toStdString();
+    }
+}
+
+TEST(FileViewModel, TabsFollowSizeAndSwitch) {
+    TempTree tree;
+    FileViewModel view;
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", "ab\tc\t"))).isEmpty());
+    view.setTabSize(0); // ignored
+    view.setTabSize(3);
+    EXPECT_EQ(view.lineText(0), "ab c  ");
+    view.setExpandTabs(false);
+    EXPECT_EQ(view.lineText(0), "ab.c.");
+}
+
+// Where a match shows: its line, and its column after tabs and multi-byte characters.
+TEST(FileViewModel, PositionOfOffset) {
+    TempTree tree;
+    FileViewModel view;
+    const QByteArray bytes = "x\n\xc3\xa9\t\xf0\x9f\x98\x80z\r\nlast";
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    const auto at = [&](const char* text) { return bytes.indexOf(text); };
+    EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 9}));
+    EXPECT_EQ(view.positionOf(at("last")), (FileViewModel::Position{2, 0}));
+    EXPECT_FALSE(view.positionOf(bytes.size()).has_value());
+    view.setHexMode(true);
+    EXPECT_EQ(view.positionOf(12), (FileViewModel::Position{0, 10 + 3 * 12}));
+    view.setHexMode(false);
+    view.setExpandTabs(false);
+    EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 3}));
+}
+
+// A tiny stride and budget make every kept start and every step edge come up; each line start
+// and each offset's line must match a plain split of the bytes.
+TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
+    QByteArray bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += QByteArray(i % 7, 'a' + i % 26) + "\n";
+    bytes += "tail";
+    for (const std::int64_t budget : {std::int64_t(7), std::int64_t(1) << 30}) {
+        TempTree tree;
+        const QByteArray path = writeFile(tree, "f", bytes);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        PageCache cache(fd);
+        LineIndex index(3);
+        index.reset(fd, bytes.size());
+        while (!index.step(budget))
+            ASSERT_FALSE(index.lineCount().has_value());
+        ASSERT_EQ(index.lineCount(), 3001);
+        std::int64_t start = 0;
+        for (std::int64_t line = 0; line < 3001; ++line) {
+            ASSERT_EQ(index.lineStart(line, cache), start) << line;
+            const std::int64_t next = bytes.indexOf('\n', start);
+            for (std::int64_t at = start; at <= (next < 0 ? bytes.size() - 1 : next); ++at)
+                ASSERT_EQ(index.lineOf(at, cache), line) << at;
+            start = next + 1;
+        }
+        EXPECT_FALSE(index.lineStart(3001, cache).has_value());
+        ::close(fd);
+    }
+}
+
+TEST(FileViewModel, HexLines) {
+    TempTree tree;
+    FileViewModel view;
+    QByteArray bytes = "ABCDEFGHIJKLMNOP";
+    bytes += QByteArray("\0\t\x7f\xff", 4);
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    view.setHexMode(true);
+    EXPECT_EQ(view.lineCount(), 2);
+    EXPECT_EQ(view.lineText(0), "00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50  "
+                                "ABCDEFGHIJKLMNOP");
+    const QString last = view.lineText(1);
+    EXPECT_EQ(last, "00000010  00 09 7F FF" + QString(12 * 3 + 2, u' ') + "..\x7f.");
+    EXPECT_EQ(last.indexOf(u".."), 59);
+    EXPECT_TRUE(view.lineText(2).isEmpty());
+    EXPECT_EQ(view.lineOf(17), 1);
+}
+
+// A 4 GiB sparse file: the first lines show without counting the file through, and offsets
+// past 4 GiB get a ninth digit.
+TEST(FileViewModel, HugeSparseFile) {
+    TempTree tree;
+    const qint64 size = (qint64(1) << 32) + 20;
+    const QByteArray path = tree.file("big", size);
+    FileViewModel view;
+    ASSERT_TRUE(view.open(QString::fromUtf8(path)).isEmpty());
+    EXPECT_EQ(view.fileSize(), size);
+    EXPECT_EQ(view.lineText(0), QString(1023, u' '));
+    EXPECT_TRUE(view.lineText(1).isEmpty()); // not known yet, and not worth reading 4 GiB for
+    EXPECT_FALSE(view.lineCount().has_value());
+    view.setHexMode(true);
+    EXPECT_EQ(view.lineCount(), (size + 15) / 16);
+    EXPECT_EQ(view.lineText((qint64(1) << 28) - 1).left(10), "FFFFFFF0  ");
+    EXPECT_EQ(view.lineText(qint64(1) << 28).left(11), "100000000  ");
+    EXPECT_EQ(view.positionOf(size - 1),
+              (FileViewModel::Position{(qint64(1) << 28) + 1, 11 + 3 * 3}));
+    EXPECT_EQ(view.lineText((qint64(1) << 28) + 1),
+              "100000010  00 00 00 00" + QString(12 * 3 + 2, u' ') + "....");
+}
+
+TEST(FileViewModel, Find) {
+    QByteArray bytes(3 << 20, '-');
+    bytes.replace(5, 5, "Hello");
+    bytes.replace((1 << 20) - 2, 5, "hello"); // across the first block edge
+    bytes.replace((2 << 20) - 6, 5, "HELLO"); // across a backward block edge
+    TempTree tree;
+    FileViewModel view;
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    const std::int64_t edge = (1 << 20) - 2, third = (2 << 20) - 6, end = bytes.size();
+    const struct {
+        const char* text;
+        std::int64_t from;
+        bool backward, matchCase;
+        std::optional<std::int64_t> found;
+    } cases[] = {
+        {"Hello", 0, false, true, 5},
+        {"Hello", 6, false, true, std::nullopt},
+        {"hello", 6, false, true, edge},
+        {"hello", 6, false, false, edge},
+        {"hello", edge + 1, false, false, third},
+        {"hello", end, true, false, third},
+        {"hello", third, true, false, edge},
+        {"hello", edge, true, false, 5},
+        {"hello", 5, true, false, std::nullopt},
+        {"HELLO", end, true, true, third},
+        {"hello", edge + 1, true, true, edge},
+        {"", 0, false, false, std::nullopt},
+        {"-----x", 0, false, false, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(view.find(c.text, c.from, c.backward, c.matchCase), c.found)
+            << c.text << " from " << c.from << (c.backward ? " back" : "");
+}
+
+// Lines that go away read as empty; the count follows the file after a refresh.
+TEST(FileViewModel, FileCutShortAndGrownWhileShown) {
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += "line " + QByteArray::number(i) + "\n";
+    TempTree tree;
+    const QByteArray path = writeFile(tree, "f", bytes);
+    FileViewModel view;
+    ASSERT_TRUE(view.open(QString::fromUtf8(path)).isEmpty());
+    EXPECT_TRUE(view.countToLine(4999));
+    EXPECT_FALSE(view.countToLine(5000));
+    EXPECT_EQ(view.lineText(4000), "line 4000");
+    view.countAll();
+    ASSERT_EQ(view.lineCount(), 5000);
+
+    const std::int64_t cut = bytes.indexOf("line 3000\n");
+    ASSERT_EQ(::truncate(path.constData(), cut + 4), 0);
+    view.lineText(4999); // not refreshed yet: may show the cached page, must not fail
+    view.refresh();
+    view.countAll();
+    EXPECT_EQ(view.lineCount(), 3001);
+    EXPECT_EQ(view.lineText(3000), "line");
+    EXPECT_EQ(view.lineText(2999), "line 2999");
+
+    writeFile(tree, "f", bytes + "last");
+    view.refresh();
+    view.countAll();
+    EXPECT_EQ(view.lineCount(), 5001);
+    EXPECT_EQ(view.lineText(5000), "last");
+}
+
+TEST(FileViewModel, OpenErrors) {
+    TempTree tree;
+    tree.dir("folder");
+    FileViewModel view;
+    EXPECT_EQ(view.open(tree.path() + "/missing"), "Viewer: file not found");
+    EXPECT_EQ(view.open(tree.path() + "/missing/x"), "Viewer: file not found");
+    writeFile(tree, "plain", "x");
+    EXPECT_EQ(view.open(tree.path() + "/plain/x"), "Viewer: path not found or invalid file name");
+    EXPECT_EQ(view.open(tree.path() + "/folder"), "Viewer triggered I/O error 21");
+    EXPECT_FALSE(view.isOpen());
+    EXPECT_EQ(view.lineCount(), 0);
+    EXPECT_TRUE(view.lineText(0).isEmpty());
+}
