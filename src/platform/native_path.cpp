@@ -3,9 +3,12 @@
 namespace {
 constexpr char16_t kEscapeBase = 0xDC00; // U+DC80..U+DCFF stand for bytes 0x80..0xFF
 
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
-int validSequence(const unsigned char* s, qsizetype i, qsizetype n, char32_t& cp) {
-    const unsigned char c = s[i];
+} // namespace
+
+int utf8Sequence(const unsigned char* p, qint64 left, char32_t& cp) {
+    if (left <= 0)
+        return 0;
+    const unsigned char c = p[0];
     int len;
     char32_t min;
     if (c < 0x80) {
@@ -20,10 +23,10 @@ int validSequence(const unsigned char* s, qsizetype i, qsizetype n, char32_t& cp
     } else {
         return 0;
     }
-    if (i + len > n)
+    if (left < len)
         return 0;
     for (int k = 1; k < len; ++k) {
-        const unsigned char cc = s[i + k];
+        const unsigned char cc = p[k];
         if ((cc & 0xC0) != 0x80)
             return 0;
         cp = (cp << 6) | (cc & 0x3F);
@@ -32,7 +35,6 @@ int validSequence(const unsigned char* s, qsizetype i, qsizetype n, char32_t& cp
         return 0;
     return len;
 }
-} // namespace
 
 QString fromNative(const char* bytes, qsizetype length) {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes);
@@ -48,7 +50,7 @@ QString fromNative(const char* bytes, qsizetype length) {
     out.append(QLatin1StringView(bytes, i));
     while (i < length) {
         char32_t cp = 0;
-        const int len = validSequence(s, i, length, cp);
+        const int len = utf8Sequence(s + i, length - i, cp);
         if (len == 0) {
             out.append(QChar(char16_t(kEscapeBase + s[i])));
             ++i;

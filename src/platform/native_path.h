@@ -8,6 +8,10 @@
 // UTF-8 decodes as usual, and each byte that does not decode is kept as the code point
 // U+DC80 + (byte - 0x80) and turned back into that byte on the way out.
 QString fromNative(const char* bytes, qsizetype length);
+// The length of the valid UTF-8 sequence at `p` (1 to 4, with `left` bytes available) and its
+// code point, or 0 when the bytes do not decode (overlong forms, surrogates and values past
+// U+10FFFF included).
+int utf8Sequence(const unsigned char* p, qint64 left, char32_t& cp);
 QString fromNative(const QByteArray& bytes);
 QByteArray toNative(const QString& path);
 

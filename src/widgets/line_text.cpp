@@ -1,5 +1,7 @@
 #include "widgets/line_text.h"
 
+#include "platform/native_path.h"
+
 #include <algorithm>
 
 namespace {
@@ -9,32 +11,6 @@ QChar shownByte(unsigned char b) {
     return b < 32 || b > 127 ? QChar(u'.') : QChar(b);
 }
 
-// Length of the valid UTF-8 sequence at `p` (2 to 4) and its code point, or 0 when the bytes
-// do not decode (overlong forms, surrogates and values past U+10FFFF included).
-int decodeUtf8(const unsigned char* p, std::int64_t left, char32_t& cp) {
-    const unsigned char b = p[0];
-    int len = 0;
-    char32_t min = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4, cp = b & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (left < len)
-        return 0;
-    for (int i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
 } // namespace
 
 int hexOffsetDigits(std::int64_t offset) {
@@ -86,7 +62,7 @@ int walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandTabs
             continue;
         }
         char32_t cp = 0;
-        const int len = decodeUtf8(bytes + i, count - i, cp);
+        const int len = utf8Sequence(bytes + i, count - i, cp);
         if (len == 0 || cp < 0xA0) { // undecodable, or a C1 control character
             emit(QChar(u'.'));
             i += len == 0 ? 1 : len;
