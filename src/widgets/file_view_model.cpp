@@ -75,13 +75,13 @@ void FileViewModel::setTabSize(int size) {
         tabSize_ = size;
 }
 
-void FileViewModel::refresh() {
+bool FileViewModel::refresh() {
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
-        return;
+        return false;
     if (st.st_size == size_ && st.st_mtim.tv_sec == mtime_.tv_sec &&
         st.st_mtim.tv_nsec == mtime_.tv_nsec)
-        return;
+        return false;
     cache_.clear();
     if (st.st_size == size_)
         index_.reset(fd_, st.st_size); // rewritten in place: count it again
@@ -89,6 +89,7 @@ void FileViewModel::refresh() {
         index_.resize(st.st_size);
     size_ = st.st_size;
     mtime_ = st.st_mtim;
+    return true;
 }
 
 std::optional<std::int64_t> FileViewModel::lineCount() const {
@@ -105,9 +106,21 @@ bool FileViewModel::countStep(std::int64_t budget) {
 }
 
 bool FileViewModel::countToLine(std::int64_t n) {
+    if (hexMode_)
+        return n < *lineCount(); // hex lines need no counting
     while (n > index_.knownLines() && !index_.counted())
         countStep(kCountChunk);
     return !index_.counted() || n < index_.knownLines();
+}
+
+std::int64_t FileViewModel::countedBytes() const {
+    return hexMode_ ? size_ : index_.countedBytes();
+}
+
+std::int64_t FileViewModel::knownLines() const {
+    if (const auto count = lineCount())
+        return *count;
+    return index_.knownLines() + 1;
 }
 
 void FileViewModel::countAll() {
@@ -141,11 +154,93 @@ std::optional<FileViewModel::Position> FileViewModel::positionOf(std::int64_t of
     if (hexMode_) {
         return Position{*line, hexOffsetDigits(*start) + 2 + 3 * static_cast<int>(offset - *start)};
     }
+    return Position{*line, textColumnAt(*start, offset)};
+}
+
+int FileViewModel::textColumnAt(std::int64_t start, std::int64_t offset) {
     // Columns beyond the cut all show at its end.
     char bytes[kTextLineBytes];
-    const auto got = cache_.read(*start, std::min(offset - *start, kTextLineBytes), bytes);
-    return Position{*line, textColumn(reinterpret_cast<const unsigned char*>(bytes), got,
-                                      expandTabs_, tabSize_)};
+    const auto got = cache_.read(start, std::min(offset - start, kTextLineBytes), bytes);
+    return textColumn(reinterpret_cast<const unsigned char*>(bytes), got, expandTabs_, tabSize_);
+}
+
+std::optional<FileViewModel::Span> FileViewModel::spanOf(std::int64_t offset, std::int64_t length) {
+    if (length <= 0)
+        return std::nullopt;
+    const auto start = positionOf(offset);
+    const auto last = positionOf(offset + length - 1);
+    if (!start || !last)
+        return std::nullopt;
+    if (hexMode_)
+        return Span{*start, {last->line, last->column + 2}};
+    const auto lineStart = lineOffset(last->line);
+    if (!lineStart)
+        return std::nullopt;
+    return Span{*start, {last->line, textColumnAt(*lineStart, offset + length)}};
+}
+
+std::optional<std::int64_t> FileViewModel::offsetOf(std::int64_t line, int column) {
+    const auto start = lineOffset(line);
+    if (!start)
+        return std::nullopt;
+    if (hexMode_) {
+        const int count = static_cast<int>(std::min<std::int64_t>(kHexLineBytes, size_ - *start));
+        const int digits = hexOffsetDigits(*start) + 2;
+        const int chars = digits + 3 * kHexLineBytes + 1;
+        int byte = 0;
+        if (column >= chars)
+            byte = column - chars;
+        else if (column > digits)
+            byte = (column - digits + 2) / 3;
+        return *start + std::clamp(byte, 0, count);
+    }
+    char bytes[kTextLineBytes];
+    const auto got = textLineBytes(*start, bytes);
+    return *start + textByteAtColumn(reinterpret_cast<const unsigned char*>(bytes), got, column,
+                                     expandTabs_, tabSize_);
+}
+
+std::int64_t FileViewModel::textLineBytes(std::int64_t start, char* out) {
+    auto got = cache_.read(start, kTextLineBytes, out);
+    if (const void* lf = std::memchr(out, '\n', static_cast<size_t>(got))) {
+        got = static_cast<const char*>(lf) - out;
+        if (got > 0 && out[got - 1] == '\r')
+            --got; // CR LF ends a line as LF does
+    }
+    return got;
+}
+
+void FileViewModel::forEachLine(std::int64_t first, std::int64_t last,
+                                const std::function<void(std::int64_t, const QString&)>& take) {
+    if (hexMode_) {
+        for (std::int64_t n = std::max<std::int64_t>(first, 0); n <= last; ++n) {
+            if (n >= *lineCount())
+                return;
+            take(n, lineText(n));
+        }
+        return;
+    }
+    auto at = lineOffset(first);
+    if (!at)
+        return;
+    char bytes[kTextLineBytes];
+    for (std::int64_t n = first; n <= last && *at < size_; ++n) {
+        const auto shown = textLineBytes(*at, bytes);
+        take(n, textLineText(reinterpret_cast<const unsigned char*>(bytes), shown, expandTabs_,
+                             tabSize_));
+        // The next line starts after the LF that ends the shown bytes, further on for a line
+        // longer than the cut.
+        for (std::int64_t from = *at + shown;;) {
+            const auto got = cache_.read(from, kTextLineBytes, bytes);
+            if (got <= 0)
+                return; // the last line has no line end, or the file was cut short
+            if (const void* lf = std::memchr(bytes, '\n', static_cast<size_t>(got))) {
+                *at = from + (static_cast<const char*>(lf) - bytes) + 1;
+                break;
+            }
+            from += got;
+        }
+    }
 }
 
 QString FileViewModel::lineText(std::int64_t n) {
@@ -158,12 +253,7 @@ QString FileViewModel::lineText(std::int64_t n) {
         return got > 0 ? hexLineText(*start, bytes, static_cast<int>(got)) : QString();
     }
     char bytes[kTextLineBytes];
-    auto got = cache_.read(*start, kTextLineBytes, bytes);
-    if (const void* lf = std::memchr(bytes, '\n', static_cast<size_t>(got))) {
-        got = static_cast<const char*>(lf) - bytes;
-        if (got > 0 && bytes[got - 1] == '\r')
-            --got; // CR LF ends a line as LF does
-    }
+    const auto got = textLineBytes(*start, bytes);
     return textLineText(reinterpret_cast<const unsigned char*>(bytes), got, expandTabs_, tabSize_);
 }
 

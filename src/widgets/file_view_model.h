@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -40,6 +41,11 @@ public:
     void countAll();
     // Counts until line `n` is known or the file ends; false when there is no such line.
     bool countToLine(std::int64_t n);
+    // Bytes counted from the start (the whole file in hex mode).
+    std::int64_t countedBytes() const;
+    // Lines that can be shown now: every line once counted, else the counted lines and the
+    // one being counted.
+    std::int64_t knownLines() const;
 
     // Line `n` as shown; empty past the end, and for a text line the counting has not reached
     // yet (opening counts the first megabyte, enough for the first screen of most files).
@@ -57,16 +63,39 @@ public:
         bool operator==(const Position&) const = default;
     };
     std::optional<Position> positionOf(std::int64_t offset);
+    // Where the `length` bytes from `offset` show: the start of the first and the end
+    // (exclusive column) of the last, for selecting a match.
+    struct Span {
+        Position start;
+        Position end;
+    };
+    std::optional<Span> spanOf(std::int64_t offset, std::int64_t length);
+    // The inverse of positionOf for a caret: the offset of the byte the caret at `column` of
+    // `line` stands before. A column inside a byte's hex digits or a tab's cells stands
+    // before the next byte; one past the line's end stands at its end (before its line end).
+    std::optional<std::int64_t> offsetOf(std::int64_t line, int column);
+
+    // Hands lines `first` to `last` (inclusive), as lineText shows them, to `take` in order,
+    // reading on through the file instead of looking each line up; stops at the file's end.
+    // Lines past the counted part are shown too.
+    void forEachLine(std::int64_t first, std::int64_t last,
+                     const std::function<void(std::int64_t, const QString&)>& take);
 
     // Finds `text` (as UTF-8) from byte `from`: forward at or after it, backward before it.
     std::optional<std::int64_t> find(const QString& text, std::int64_t from, bool backward,
                                      bool matchCase) const;
 
     // Looks at the file again: a changed size or time drops the cached pages, and the line
-    // index follows a file that was cut short or grew.
-    void refresh();
+    // index follows a file that was cut short or grew. True when the file changed.
+    bool refresh();
 
 private:
+    // The bytes of the text line starting at `start`, without its line end, at most what a
+    // shown line needs; into `out`, which holds kTextLineBytes.
+    std::int64_t textLineBytes(std::int64_t start, char* out);
+    // The column where byte `offset` shows on the text line starting at `start`.
+    int textColumnAt(std::int64_t start, std::int64_t offset);
+
     int fd_ = -1;
     std::int64_t size_ = 0;
     struct timespec mtime_ {};

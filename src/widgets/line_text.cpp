@@ -41,13 +41,20 @@ QString hexLineText(std::int64_t offset, const unsigned char* bytes, int count) 
 }
 
 namespace {
-// Walks a text line's bytes as they are shown, handing each shown piece to `emit`, and
-// returns the number of columns the bytes take (at most kTextLineMax).
+struct Walked {
+    int columns;        // columns the walked bytes take
+    std::int64_t bytes; // bytes walked
+};
+
+// Walks a text line's bytes as they are shown, handing each shown piece to `emit`, until the
+// bytes end or `stopColumn` (at most kTextLineMax) columns are shown.
 template <typename Emit>
-int walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize,
-                 Emit emit) {
+Walked walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize,
+                    int stopColumn, Emit emit) {
+    stopColumn = std::min(stopColumn, kTextLineMax);
     int chars = 0;
-    for (std::int64_t i = 0; i < count && chars < kTextLineMax;) {
+    std::int64_t i = 0;
+    while (i < count && chars < stopColumn) {
         const unsigned char b = bytes[i];
         if (b == '\t' && expandTabs && tabSize > 0) {
             const int next = std::min((chars / tabSize + 1) * tabSize, kTextLineMax);
@@ -72,16 +79,24 @@ int walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandTabs
         }
         ++chars;
     }
-    return chars;
+    return {chars, i};
 }
 } // namespace
 
 QString textLineText(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize) {
     QString line;
-    walkTextLine(bytes, count, expandTabs, tabSize, [&](const auto& piece) { line += piece; });
+    walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax,
+                 [&](const auto& piece) { line += piece; });
     return line;
 }
 
 int textColumn(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize) {
-    return walkTextLine(bytes, count, expandTabs, tabSize, [](const auto&) {});
+    return walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax, [](const auto&) {})
+        .columns;
+}
+
+std::int64_t textByteAtColumn(const unsigned char* bytes, std::int64_t count, int column,
+                              bool expandTabs, int tabSize) {
+    return walkTextLine(bytes, count, expandTabs, tabSize, std::max(column, 0), [](const auto&) {})
+        .bytes;
 }

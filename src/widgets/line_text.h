@@ -27,3 +27,9 @@ QString textLineText(const unsigned char* bytes, std::int64_t count, bool expand
 // The column where the byte after the first `count` bytes of a text line shows, counted as
 // textLineText shows them (tabs expanded, one column per character).
 int textColumn(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize);
+
+// The inverse of textColumn: how many of the line's bytes show before `column`. A column
+// inside a character's cells (a wide tab) counts that character as before it; a column past
+// the line's end (or its cut) gives the bytes shown.
+std::int64_t textByteAtColumn(const unsigned char* bytes, std::int64_t count, int column,
+                              bool expandTabs, int tabSize);

@@ -108,6 +108,41 @@ TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
     }
 }
 
+// A caret's offset and a byte's position are inverses in both modes, across tabs and
+// characters of several bytes; a column inside a tab or a byte's digits stands before the
+// next byte, one past the end at the line's end.
+TEST(FileViewModel, OffsetOfCaretInvertsPositionOf) {
+    TempTree tree;
+    const QByteArray bytes = "x\n\xc3\xa9\t\xf0\x9f\x98\x80z\r\nlast";
+    FileViewModel view;
+    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    const std::int64_t starts[] = {0, 1, 2, 4, 5, 9, 10, 12, 15};
+    for (const bool hex : {false, true}) {
+        view.setHexMode(hex);
+        for (const auto at : starts) {
+            const auto p = view.positionOf(at);
+            ASSERT_TRUE(p.has_value());
+            EXPECT_EQ(view.offsetOf(p->line, p->column), at) << hex << " " << at;
+        }
+    }
+    view.setHexMode(false);
+    const struct {
+        std::int64_t line;
+        int column;
+        std::int64_t offset;
+    } text[] = {{1, 3, 5}, {1, 8, 5}, {1, 9, 9}, {1, 99, 10}, {2, 4, 16}, {3, 0, -1}};
+    for (const auto& c : text)
+        EXPECT_EQ(view.offsetOf(c.line, c.column).value_or(-1), c.offset) << c.column;
+    view.setHexMode(true);
+    // Digits from column 10, three per byte; characters from column 59; 16 bytes in all.
+    const struct {
+        int column;
+        std::int64_t offset;
+    } hex[] = {{0, 0}, {10, 0}, {11, 1}, {12, 1}, {13, 1}, {40, 10}, {58, 16}, {61, 2}, {99, 16}};
+    for (const auto& c : hex)
+        EXPECT_EQ(view.offsetOf(0, c.column), c.offset) << c.column;
+}
+
 TEST(FileViewModel, HexLines) {
     TempTree tree;
     FileViewModel view;
