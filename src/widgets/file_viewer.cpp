@@ -1,25 +1,63 @@
-// Interim version: the operations the windows use, on the model, with plain painting. The
-// full control (keys, mouse, 64-bit scroll mapping, counting on the timer) replaces it.
 #include "widgets/file_viewer.h"
+
+#include "common/message_boxes.h"
+#include "widgets/line_scroll.h"
+#include "widgets/line_text.h"
 
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace {
+// Bytes counted per tick of the counting timer: a few milliseconds from the page cache.
+constexpr std::int64_t kCountTickBytes = 16 << 20;
+// How often a shown file is looked at again, for another program writing it.
+constexpr int kFollowMs = 1000;
+constexpr int kMargin = 2;
+constexpr int kWheelLines = 3;
+} // namespace
 
 FileViewer::FileViewer(QWidget* parent) : QAbstractScrollArea(parent) {
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(9);
+    setFont(fixed);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("File viewer"));
+    viewport()->setCursor(Qt::IBeamCursor);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    countTimer_.setInterval(0);
+    connect(&countTimer_, &QTimer::timeout, this, &FileViewer::countTick);
+    followTimer_.setInterval(kFollowMs);
+    connect(&followTimer_, &QTimer::timeout, this, &FileViewer::followFile);
 }
 
 FileViewer::~FileViewer() = default;
 
+QString FileViewer::copyTooLargeText() {
+    return QStringLiteral("The selection is too large to copy: the clipboard takes at most %1 MB.")
+        .arg(kCopyLimit >> 20);
+}
+
 QString FileViewer::open() {
+    const QString error = model_.open(fileName_);
     caret_ = anchor_ = {};
     top_ = 0;
-    QString error = model_.open(fileName_);
-    Q_EMIT showStatus();
-    viewport()->update();
+    leftColumn_ = 0;
+    selecting_ = false;
+    shownSize_ = model_.fileSize();
+    if (isOpen())
+        followTimer_.start();
+    else
+        followTimer_.stop();
+    contentChanged();
     return error;
 }
 
@@ -27,35 +65,59 @@ void FileViewer::close() {
     model_.close();
     caret_ = anchor_ = {};
     top_ = 0;
-    Q_EMIT showStatus();
+    leftColumn_ = 0;
+    shownSize_ = 0;
+    followTimer_.stop();
+    contentChanged();
 }
 
 bool FileViewer::isOpen() const {
     return model_.isOpen();
 }
+
 bool FileViewer::inHexMode() const {
     return model_.hexMode();
 }
+
 void FileViewer::setInHexMode(bool on) {
+    if (on == inHexMode())
+        return;
+    // The caret stays on the byte it stood before when that line is known without counting
+    // far; otherwise it goes to the first line.
+    const auto offset = model_.offsetOf(caret_.line, caret_.column);
     model_.setHexMode(on);
-    caret_ = anchor_ = {};
-    top_ = 0;
-    Q_EMIT showStatus();
+    Position to;
+    if (offset && *offset < model_.countedBytes()) {
+        if (const auto at = model_.positionOf(*offset))
+            to = {at->line, at->column};
+    }
+    caret_ = anchor_ = to;
+    top_ = to.line; // brought within range by contentChanged
+    leftColumn_ = 0;
+    contentChanged();
 }
+
 bool FileViewer::expandTabs() const {
     return model_.expandTabs();
 }
+
 void FileViewer::setExpandTabs(bool on) {
     model_.setExpandTabs(on);
+    contentChanged();
 }
+
 int FileViewer::tabSize() const {
     return model_.tabSize();
 }
+
 void FileViewer::setTabSize(int size) {
     model_.setTabSize(size);
+    contentChanged();
 }
+
 void FileViewer::setFixedFont(const QFont& font) {
     setFont(font);
+    contentChanged();
 }
 
 std::int64_t FileViewer::lineCount() const {
@@ -64,8 +126,9 @@ std::int64_t FileViewer::lineCount() const {
 }
 
 void FileViewer::countAllLines() {
-    model_.countAll();
-    Q_EMIT showStatus();
+    if (!model_.lineCount())
+        model_.countAll();
+    countTick();
 }
 
 QString FileViewer::lineText(std::int64_t line) {
@@ -89,12 +152,14 @@ void FileViewer::selectAll() {
     if (count <= 0)
         return;
     anchor_ = {};
-    caret_ = {count - 1, int(lineText(count - 1).size())};
+    caret_ = {count - 1, lineLength(count - 1)};
+    viewport()->update();
     Q_EMIT showStatus();
 }
 
 void FileViewer::clearSelection() {
     anchor_ = caret_;
+    viewport()->update();
     Q_EMIT showStatus();
 }
 
@@ -102,16 +167,23 @@ FileViewer::CopyResult FileViewer::copy() {
     if (!hasSelection())
         return CopyResult::NothingSelected;
     const auto s = selection();
-    QStringList lines;
-    for (auto line = s.start.line; line <= s.end.line; ++line) {
-        QString text = lineText(line);
+    // Decided by the bytes the selection spans, before any text is made.
+    const auto from = model_.offsetOf(s.start.line, s.start.column);
+    const auto to = model_.offsetOf(s.end.line, s.end.column);
+    if (from && to && *to - *from > kCopyLimit)
+        return CopyResult::TooLarge;
+    QString text;
+    model_.forEachLine(s.start.line, s.end.line, [&](std::int64_t line, const QString& shown) {
+        QString part = shown;
         if (line == s.end.line)
-            text.truncate(s.end.column);
+            part.truncate(s.end.column);
         if (line == s.start.line)
-            text.remove(0, s.start.column);
-        lines << text;
-    }
-    QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')));
+            part.remove(0, s.start.column);
+        if (line != s.start.line)
+            text += QLatin1Char('\n');
+        text += part;
+    });
+    QGuiApplication::clipboard()->setText(text);
     return CopyResult::Copied;
 }
 
@@ -119,21 +191,25 @@ bool FileViewer::search(const QString& text, SearchOptions options) {
     if (text.isEmpty() || !isOpen())
         return false;
     std::int64_t from = options.backward ? model_.fileSize() : 0;
-    if (!options.global)
-        from = model_.lineOffset(caret_.line).value_or(0) + caret_.column;
+    if (!options.global) {
+        // Forward from the caret, which a forward match leaves at its end; backward from
+        // before it, which a backward match leaves at its start: never the same match again.
+        if (const auto at = model_.offsetOf(caret_.line, caret_.column))
+            from = *at;
+    }
     const auto found = model_.find(text, from, options.backward, options.matchCase);
     if (!found)
         return false;
-    const auto start = model_.positionOf(*found);
-    const auto end = model_.positionOf(*found + text.toUtf8().size() - 1);
-    if (!start || !end)
+    const auto span = model_.spanOf(*found, text.toUtf8().size());
+    if (!span)
         return false;
-    Position after{end->line, end->column + 1};
-    anchor_ = options.backward ? after : Position{start->line, start->column};
-    caret_ = options.backward ? Position{start->line, start->column} : after;
-    top_ = caret_.line;
-    Q_EMIT showStatus();
+    const Position start{span->start.line, span->start.column};
+    const Position end{span->end.line, span->end.column};
+    anchor_ = options.backward ? end : start;
+    caret_ = options.backward ? start : end;
+    scrollToCaret();
     viewport()->update();
+    Q_EMIT showStatus();
     return true;
 }
 
@@ -147,31 +223,305 @@ void FileViewer::goTo(std::int64_t line, int column) {
     line = std::max<std::int64_t>(line, 0);
     if (!model_.countToLine(line))
         line = lineCount() - 1;
-    caret_ = anchor_ = {line, column};
-    top_ = line;
-    Q_EMIT showStatus();
-    viewport()->update();
+    updateScrollBars(); // counting on may have made the line reachable
+    moveCaret({line, column}, false);
 }
 
-void FileViewer::paintEvent(QPaintEvent*) {
-    QPainter painter(viewport());
-    const int height = fontMetrics().height();
-    for (int row = 0; row * height < viewport()->height(); ++row)
-        painter.drawText(0, row * height + fontMetrics().ascent(), lineText(top_ + row));
+// ---- geometry and scrolling
+
+std::int64_t FileViewer::reachableLines() const {
+    return isOpen() ? model_.knownLines() : 0;
+}
+
+int FileViewer::lineLength(std::int64_t line) {
+    return static_cast<int>(model_.lineText(line).size());
+}
+
+int FileViewer::lineHeight() const {
+    return std::max(1, fontMetrics().height());
+}
+
+int FileViewer::charWidth() const {
+    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
+
+int FileViewer::fullRows() const {
+    return std::max(1, viewport()->height() / lineHeight());
+}
+
+int FileViewer::widestLine() const {
+    if (!inHexMode())
+        return kTextLineMax + 1; // room for the caret after the cut
+    const std::int64_t last = std::max<std::int64_t>(model_.fileSize() - 1, 0);
+    return hexOffsetDigits(last) + 2 + 4 * kHexLineBytes + 1;
+}
+
+std::int64_t FileViewer::maxTop() const {
+    return std::max<std::int64_t>(0, reachableLines() - fullRows());
+}
+
+void FileViewer::contentChanged() {
+    if (isOpen() && !model_.lineCount())
+        countTimer_.start();
+    caret_ = clamped(caret_);
+    anchor_ = clamped(anchor_);
+    top_ = std::min(top_, maxTop());
+    updateScrollBars();
+    viewport()->update();
+    Q_EMIT showStatus();
+}
+
+void FileViewer::updateScrollBars() {
+    syncingBars_ = true;
+    const auto top = maxTop();
+    verticalScrollBar()->setRange(0, lineScrollMaximum(top));
+    verticalScrollBar()->setPageStep(fullRows());
+    verticalScrollBar()->setValue(lineScrollValue(top_, top));
+    const int columns = std::max(1, viewport()->width() / charWidth());
+    horizontalScrollBar()->setRange(0, std::max(0, widestLine() - columns));
+    horizontalScrollBar()->setPageStep(columns);
+    horizontalScrollBar()->setValue(leftColumn_);
+    leftColumn_ = horizontalScrollBar()->value();
+    syncingBars_ = false;
+}
+
+void FileViewer::setTop(std::int64_t top) {
+    top = std::clamp<std::int64_t>(top, 0, maxTop());
+    if (top == top_)
+        return;
+    top_ = top;
+    updateScrollBars();
+    viewport()->update();
+    Q_EMIT showStatus();
+}
+
+void FileViewer::scrollContentsBy(int, int) {
+    // The bars moved: the view is painted anew from the 64-bit top line, not scrolled by pixels.
+    if (syncingBars_)
+        return;
+    leftColumn_ = horizontalScrollBar()->value();
+    const auto top = lineAtScrollValue(verticalScrollBar()->value(), maxTop());
+    if (top != top_) {
+        top_ = top;
+        Q_EMIT showStatus();
+    }
+    viewport()->update();
 }
 
 void FileViewer::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    top_ = std::min(top_, maxTop());
+    updateScrollBars();
 }
+
+FileViewer::Position FileViewer::clamped(Position p) {
+    const auto lines = reachableLines();
+    if (lines <= 0)
+        return {};
+    p.line = std::clamp<std::int64_t>(p.line, 0, lines - 1);
+    p.column = std::clamp(p.column, 0, lineLength(p.line));
+    return p;
+}
+
+void FileViewer::scrollToCaret() {
+    std::int64_t top = top_;
+    if (caret_.line < top)
+        top = caret_.line;
+    else if (caret_.line >= top + fullRows())
+        top = caret_.line - fullRows() + 1;
+    const int columns = std::max(1, viewport()->width() / charWidth());
+    if (caret_.column < leftColumn_)
+        leftColumn_ = caret_.column;
+    else if (caret_.column >= leftColumn_ + columns)
+        leftColumn_ = caret_.column - columns + 1;
+    top_ = std::clamp<std::int64_t>(top, 0, maxTop());
+    updateScrollBars();
+}
+
+void FileViewer::moveCaret(Position to, bool extend) {
+    caret_ = clamped(to);
+    if (!extend)
+        anchor_ = caret_;
+    scrollToCaret();
+    viewport()->update();
+    Q_EMIT showStatus();
+}
+
+// ---- counting and following the file
+
+void FileViewer::countTick() {
+    model_.countStep(kCountTickBytes);
+    const bool counted = model_.lineCount().has_value();
+    if (counted)
+        countTimer_.stop();
+    if (model_.fileSize() != shownSize_) {
+        followFile();
+        return;
+    }
+    updateScrollBars();
+    if (counted)
+        Q_EMIT showStatus();
+}
+
+void FileViewer::followFile() {
+    const bool changed = model_.refresh();
+    if (!changed && model_.fileSize() == shownSize_)
+        return;
+    shownSize_ = model_.fileSize();
+    // Count what is cheap now, so the caret is not pulled back only because the index
+    // stepped back to recount a file that was cut short.
+    model_.countStep(kCountTickBytes);
+    contentChanged();
+}
+
+// ---- painting
+
+void FileViewer::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const QPalette& pal = palette();
+    painter.fillRect(viewport()->rect(), pal.color(QPalette::Base));
+    if (!isOpen())
+        return;
+    const int height = lineHeight();
+    const int width = charWidth();
+    const int ascent = fontMetrics().ascent();
+    const int columns = viewport()->width() / width + 2;
+    const int rows = viewport()->height() / height + 1;
+    const auto sel = selection();
+    const bool selected = hasSelection();
+    const auto xOf = [&](int column) { return kMargin + (column - leftColumn_) * width; };
+
+    model_.forEachLine(top_, top_ + rows - 1, [&](std::int64_t line, const QString& text) {
+        const int y = static_cast<int>(line - top_) * height;
+        int from = 0, to = 0; // selected columns of this line
+        if (selected && line >= sel.start.line && line <= sel.end.line) {
+            from = line == sel.start.line ? sel.start.column : 0;
+            // A line that goes on selected shows its line end selected too.
+            to = line == sel.end.line ? sel.end.column : static_cast<int>(text.size()) + 1;
+        }
+        const QString shown = text.mid(leftColumn_, columns);
+        painter.setPen(pal.color(QPalette::Text));
+        painter.drawText(xOf(leftColumn_), y + ascent, shown);
+        if (to > from) {
+            const int a = std::max(from, leftColumn_);
+            const int b = std::min(to, leftColumn_ + columns);
+            if (b > a) {
+                painter.fillRect(xOf(a), y, (b - a) * width, height,
+                                 pal.color(QPalette::Highlight));
+                painter.setPen(pal.color(QPalette::HighlightedText));
+                painter.drawText(xOf(a), y + ascent, text.mid(a, b - a));
+            }
+        }
+    });
+
+    if (caret_.line >= top_ && caret_.line < top_ + rows) {
+        const int y = static_cast<int>(caret_.line - top_) * height;
+        painter.fillRect(xOf(caret_.column), y, 2, height, pal.color(QPalette::Text));
+    }
+}
+
+// ---- keys and mouse
+
 void FileViewer::keyPressEvent(QKeyEvent* event) {
-    QAbstractScrollArea::keyPressEvent(event);
+    // Ctrl+C and Ctrl+Insert copy when they reach the control, that is when the window has not
+    // made them shortcuts of its own; the window's shortcut then copies instead.
+    if (event->matches(QKeySequence::Copy) ||
+        (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier)) {
+        if (copy() == CopyResult::TooLarge)
+            warningBox(copyTooLargeText());
+        return;
+    }
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const auto lines = reachableLines();
+    if (lines <= 0)
+        return QAbstractScrollArea::keyPressEvent(event);
+    Position to = caret_;
+    const int page = std::max(1, fullRows() - 1);
+    switch (event->key()) {
+    case Qt::Key_Left:
+        if (to.column > 0)
+            --to.column;
+        else if (to.line > 0)
+            to = {to.line - 1, lineLength(to.line - 1)};
+        break;
+    case Qt::Key_Right:
+        if (to.column < lineLength(to.line))
+            ++to.column;
+        else if (to.line + 1 < lines)
+            to = {to.line + 1, 0};
+        break;
+    case Qt::Key_Up:
+        --to.line;
+        break;
+    case Qt::Key_Down:
+        ++to.line;
+        break;
+    case Qt::Key_PageUp:
+        to.line -= page;
+        setTop(top_ - page);
+        break;
+    case Qt::Key_PageDown:
+        to.line += page;
+        setTop(top_ + page);
+        break;
+    case Qt::Key_Home:
+        to = ctrl ? Position{} : Position{to.line, 0};
+        break;
+    case Qt::Key_End:
+        if (ctrl) {
+            countAllLines(); // the end of the file is its last line, so count them all
+            to = {reachableLines() - 1, 0};
+            to.column = lineLength(to.line);
+        } else {
+            to.column = lineLength(to.line);
+        }
+        break;
+    default:
+        return QAbstractScrollArea::keyPressEvent(event);
+    }
+    moveCaret(to, extend);
 }
+
+FileViewer::Position FileViewer::positionAt(const QPoint& point) {
+    const std::int64_t line = top_ + std::max(point.y(), 0) / lineHeight();
+    const int column =
+        leftColumn_ + std::max(point.x() - kMargin + charWidth() / 2, 0) / charWidth();
+    return clamped({line, column});
+}
+
 void FileViewer::mousePressEvent(QMouseEvent* event) {
-    QAbstractScrollArea::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    selecting_ = true;
+    moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
 }
+
 void FileViewer::mouseMoveEvent(QMouseEvent* event) {
-    QAbstractScrollArea::mouseMoveEvent(event);
+    if (!selecting_ || !(event->buttons() & Qt::LeftButton))
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    // Dragging past the top or bottom edge scrolls a line at a time.
+    const QPoint p = event->position().toPoint();
+    if (p.y() < 0)
+        setTop(top_ - 1);
+    else if (p.y() >= viewport()->height())
+        setTop(top_ + 1);
+    const int y = std::clamp(p.y(), 0, viewport()->height() - 1);
+    moveCaret(positionAt({p.x(), y}), true);
 }
-void FileViewer::scrollContentsBy(int dx, int dy) {
-    QAbstractScrollArea::scrollContentsBy(dx, dy);
+
+void FileViewer::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    selecting_ = false;
+}
+
+void FileViewer::wheelEvent(QWheelEvent* event) {
+    const QPoint steps = event->angleDelta() / 120;
+    if (steps.y() != 0)
+        setTop(top_ - std::int64_t(steps.y()) * kWheelLines);
+    if (steps.x() != 0)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - steps.x() * kWheelLines);
+    event->accept();
 }

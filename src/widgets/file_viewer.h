@@ -19,6 +19,8 @@ public:
     static constexpr std::int64_t kUncounted = 2147483647;
     // The most a copy puts on the clipboard, in bytes of the file.
     static constexpr std::int64_t kCopyLimit = 64 * 1024 * 1024;
+    // The message for a copy refused as too large, for every place that copies.
+    static QString copyTooLargeText();
 
     explicit FileViewer(QWidget* parent = nullptr);
     ~FileViewer() override;
@@ -95,14 +97,40 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Lines the caret and the scroll bar can reach now (all once counted).
+    std::int64_t reachableLines() const;
+    int lineLength(std::int64_t line);
+    int lineHeight() const;
+    int charWidth() const;
+    int fullRows() const;
+    int widestLine() const;
+    std::int64_t maxTop() const;
+    // Shows everything anew after the file, the mode or the font changed.
+    void contentChanged();
+    void updateScrollBars();
+    void setTop(std::int64_t top);
+    // Moves the caret (and the anchor too unless `extend`), scrolls it into view and notifies.
+    void moveCaret(Position to, bool extend);
+    void scrollToCaret();
+    Position clamped(Position p);
+    Position positionAt(const QPoint& point);
+    void countTick();
+    void followFile();
+
     QString fileName_;
     FileViewModel model_;
     Position caret_;
     Position anchor_;
     bool selecting_ = false;
     std::int64_t top_ = 0;
+    int leftColumn_ = 0;
+    bool syncingBars_ = false; // the control itself is setting the scroll bars
+    std::int64_t shownSize_ = 0;
     QTimer countTimer_;
+    QTimer followTimer_;
 };

@@ -1,0 +1,253 @@
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+#include "widgets/file_viewer.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+using Pos = FileViewer::Position;
+
+QByteArray writeFile(TempTree& tree, const QByteArray& name, const QByteArray& bytes) {
+    const QByteArray path = tree.abs(name);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+    return path;
+}
+
+// A control shown offscreen on `path`, sized for a few lines.
+struct Shown {
+    explicit Shown(const QByteArray& path) {
+        viewer.resize(400, 200);
+        viewer.setFileName(QString::fromUtf8(path));
+        EXPECT_TRUE(viewer.open().isEmpty());
+        viewer.show();
+    }
+    ScriptedUi ui;
+    FileViewer viewer;
+};
+
+std::string text(Pos p) {
+    return std::to_string(p.line) + ":" + std::to_string(p.column);
+}
+} // namespace
+
+// Find next goes on from the last match in both directions and modes, so it never finds the
+// same match twice; a failed search changes nothing.
+TEST(FileViewer, SearchMovesOnFromEachMatch) {
+    TempTree tree;
+    // Tabs and a character of two bytes before the matches make columns differ from bytes.
+    Shown shown(writeFile(tree, "f", "\xc3\xa9\tfoo bar FOO\nxfoo\n"));
+    FileViewer& v = shown.viewer;
+    using O = FileViewer::SearchOptions;
+    const struct {
+        bool hex;
+        const char* text;
+        O options;
+        std::vector<std::string> found; // where each match starts, in order
+    } cases[] = {
+        {false, "Foo", {false, false, true}, {"0:8", "0:16", "1:1"}},
+        {false, "FOO", {false, true, true}, {"0:16"}},
+        {false, "Foo", {true, false, true}, {"1:1", "0:16", "0:8"}},
+        {false, "foo", {true, true, true}, {"1:1", "0:8"}},
+        {true, "Foo", {false, false, true}, {"0:19", "0:43", "1:10"}},
+        {true, "Foo", {true, false, true}, {"1:10", "0:43", "0:19"}},
+    };
+    for (const auto& c : cases) {
+        v.setInHexMode(c.hex);
+        v.goTo(0, 0);
+        std::vector<std::string> found;
+        O options = c.options;
+        while (v.search(c.text, options) && found.size() < 5) {
+            const auto s = v.selection();
+            found.push_back(text(s.start));
+            EXPECT_EQ(v.caret(), options.backward ? s.start : s.end);
+            EXPECT_EQ(s.end.column - s.start.column, c.hex ? 3 * 3 - 1 : 3);
+            options.global = false; // F3
+        }
+        EXPECT_EQ(found, c.found) << c.hex << c.options.backward << c.options.matchCase;
+        const auto caret = v.caret();
+        const auto before = v.selection();
+        EXPECT_FALSE(v.search(c.text, options));
+        EXPECT_EQ(v.caret(), caret);
+        EXPECT_EQ(v.selection().start, before.start);
+    }
+    EXPECT_FALSE(v.search("", {}));
+}
+
+TEST(FileViewer, GoToClampsAndIgnoresEmptyFile) {
+    TempTree tree;
+    Shown shown(writeFile(tree, "f", "a\nbb\nccc\n"));
+    const struct {
+        std::int64_t line;
+        int column;
+        Pos caret;
+    } cases[] = {{-5, 0, {0, 0}}, {0, 1, {0, 1}}, {2, 2, {2, 2}}, {2, 9, {2, 3}}, {99, 0, {2, 0}}};
+    for (const auto& c : cases) {
+        shown.viewer.goTo(c.line, c.column);
+        EXPECT_EQ(shown.viewer.caret(), c.caret) << c.line;
+    }
+    Shown empty(writeFile(tree, "e", ""));
+    QSignalSpy status(&empty.viewer, &FileViewer::showStatus);
+    empty.viewer.goTo(3, 0);
+    EXPECT_EQ(empty.viewer.caret(), Pos{});
+    EXPECT_EQ(status.count(), 0);
+    EXPECT_EQ(empty.viewer.lineCount(), 0);
+}
+
+// More than the first megabyte: uncounted at first, then the timer counts it and says so.
+TEST(FileViewer, LineCountBecomesKnownOnTheTimer) {
+    TempTree tree;
+    QByteArray bytes;
+    for (int i = 0; i < 300000; ++i)
+        bytes += "line " + QByteArray::number(i) + "\n";
+    Shown shown(writeFile(tree, "f", bytes));
+    EXPECT_EQ(shown.viewer.lineCount(), FileViewer::kUncounted);
+    QSignalSpy status(&shown.viewer, &FileViewer::showStatus);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return shown.viewer.lineCount() != FileViewer::kUncounted; }));
+    EXPECT_EQ(shown.viewer.lineCount(), 300000);
+    EXPECT_GE(status.count(), 1);
+    shown.viewer.setInHexMode(true);
+    EXPECT_EQ(shown.viewer.lineCount(), (bytes.size() + 15) / 16);
+}
+
+TEST(FileViewer, CopiesSelectionAsShownAndRefusesHugeOnes) {
+    TempTree tree;
+    Shown shown(writeFile(tree, "f", "alpha\nbe\tta\ngamma"));
+    FileViewer& v = shown.viewer;
+    QGuiApplication::clipboard()->setText("before");
+    EXPECT_EQ(v.copy(), FileViewer::CopyResult::NothingSelected);
+    v.goTo(0, 2);
+    QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(v.copy(), FileViewer::CopyResult::Copied);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe      ta\ngam");
+    QGuiApplication::clipboard()->setText("other");
+    QTest::keyClick(&v, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe      ta\ngam");
+
+    QGuiApplication::clipboard()->setText("before");
+    Shown huge(tree.file("huge", FileViewer::kCopyLimit + 100));
+    huge.viewer.setInHexMode(true);
+    huge.viewer.selectAll();
+    EXPECT_EQ(huge.viewer.copy(), FileViewer::CopyResult::TooLarge);
+    QTest::keyClick(&huge.viewer, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+    ASSERT_EQ(huge.ui.messages.size(), 1u);
+    EXPECT_EQ(huge.ui.messages[0].text, FileViewer::copyTooLargeText());
+}
+
+// Another program cuts the file short or makes it longer while it is shown.
+TEST(FileViewer, FollowsFileCutShortAndGrown) {
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += "line " + QByteArray::number(i) + "\n";
+    TempTree tree;
+    const QByteArray path = writeFile(tree, "f", bytes);
+    Shown shown(path);
+    FileViewer& v = shown.viewer;
+    v.countAllLines();
+    v.goTo(4990, 4);
+    QTest::keyClick(&v, Qt::Key_Up, Qt::ShiftModifier);
+    ASSERT_EQ(::truncate(path.constData(), bytes.indexOf("line 10\n") + 4), 0);
+    QSignalSpy status(&v, &FileViewer::showStatus);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.fileSize() < bytes.size(); }, 3000));
+    EXPECT_GE(status.count(), 1);
+    EXPECT_EQ(v.lineCount(), 11);
+    EXPECT_EQ(v.caret(), (Pos{10, 4}));
+    EXPECT_LE(v.topLine(), 10);
+    EXPECT_EQ(v.lineText(10), "line");
+    EXPECT_TRUE(v.lineText(4000).isEmpty());
+    v.grab(); // paints what is left
+
+    writeFile(tree, "f", bytes + "last");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.fileSize() > bytes.size(); }, 3000));
+    v.countAllLines();
+    EXPECT_EQ(v.lineCount(), 5001);
+    EXPECT_EQ(v.lineText(5000), "last");
+}
+
+// Offsets past 4 GiB take a ninth digit, and the last line is reachable by keys and goTo.
+TEST(FileViewer, HexModeOfHugeSparseFile) {
+    TempTree tree;
+    const std::int64_t size = std::int64_t(5) << 30;
+    Shown shown(tree.file("big", size));
+    FileViewer& v = shown.viewer;
+    v.setInHexMode(true);
+    const std::int64_t last = size / 16 - 1;
+    EXPECT_EQ(v.lineCount(), last + 1);
+    QTest::keyClick(&v, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(v.caret().line, last);
+    EXPECT_TRUE(v.lineText(last).startsWith("13FFFFFF0  00 00"));
+    EXPECT_GT(v.topLine(), last - 20);
+    v.goTo(std::int64_t(1) << 62, 0);
+    EXPECT_EQ(v.caret().line, last);
+    v.grab();
+}
+
+TEST(FileViewer, KeysMoveTheCaret) {
+    TempTree tree;
+    Shown shown(writeFile(tree, "f", "abc\n\tx\nlonger line\nz"));
+    FileViewer& v = shown.viewer;
+    const struct {
+        Pos from;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Pos to;
+    } cases[] = {
+        {{0, 3}, Qt::Key_Right, {}, {1, 0}},
+        {{1, 0}, Qt::Key_Left, {}, {0, 3}},
+        {{0, 0}, Qt::Key_Left, {}, {0, 0}},
+        {{2, 10}, Qt::Key_Up, {}, {1, 9}}, // a tab shows as 8 columns
+        {{0, 2}, Qt::Key_Down, {}, {1, 2}},
+        {{3, 1}, Qt::Key_Down, {}, {3, 1}},
+        {{2, 4}, Qt::Key_Home, {}, {2, 0}},
+        {{2, 4}, Qt::Key_End, {}, {2, 11}},
+        {{2, 4}, Qt::Key_Home, Qt::ControlModifier, {0, 0}},
+        {{0, 1}, Qt::Key_End, Qt::ControlModifier, {3, 1}},
+        {{0, 1}, Qt::Key_PageDown, {}, {3, 1}},
+        {{3, 0}, Qt::Key_PageUp, {}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        v.goTo(c.from.line, c.from.column);
+        QTest::keyClick(&v, c.key, c.modifiers);
+        EXPECT_EQ(v.caret(), c.to) << text(c.from) << " key " << c.key;
+        EXPECT_FALSE(v.hasSelection());
+    }
+    v.goTo(2, 1);
+    QTest::keyClick(&v, Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(&v, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(v.selection().start, (Pos{1, 0}));
+    EXPECT_EQ(v.selection().end, (Pos{2, 1}));
+    // The caret keeps its byte across modes: "o" of "longer" is byte 8 of the file.
+    v.goTo(2, 1);
+    v.setInHexMode(true);
+    EXPECT_EQ(v.caret(), (Pos{0, 10 + 3 * 8}));
+    v.setInHexMode(false);
+    EXPECT_EQ(v.caret(), (Pos{2, 1}));
+}
+
+TEST(FileViewer, MouseSetsCaretAndDragSelects) {
+    TempTree tree;
+    Shown shown(writeFile(tree, "f", "first line\nsecond line\n"));
+    FileViewer& v = shown.viewer;
+    const int h = v.fontMetrics().height();
+    const int w = v.fontMetrics().horizontalAdvance('0');
+    QWidget* port = v.viewport();
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(2 + 3 * w, h / 2));
+    QTest::mouseMove(port, QPoint(2 + 6 * w, h + h / 2));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(2 + 6 * w, h + h / 2));
+    EXPECT_EQ(v.selection().start, (Pos{0, 3}));
+    EXPECT_EQ(v.selection().end, (Pos{1, 6}));
+    QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, QPoint(2 + 50 * w, h / 2));
+    EXPECT_EQ(v.selection().end, (Pos{0, 10}));
+}
