@@ -212,28 +212,31 @@ std::int64_t FileViewModel::textLineBytes(std::int64_t start, char* out) {
 
 void FileViewModel::forEachLine(std::int64_t first, std::int64_t last,
                                 const std::function<void(std::int64_t, const QString&)>& take) {
+    // Only lines whose start is known: looking further for a line end could read a huge
+    // file through.
+    last = std::min(last, knownLines() - 1);
+    first = std::max<std::int64_t>(first, 0);
     if (hexMode_) {
-        for (std::int64_t n = std::max<std::int64_t>(first, 0); n <= last; ++n) {
-            if (n >= *lineCount())
-                return;
+        for (std::int64_t n = first; n <= last; ++n)
             take(n, lineText(n));
-        }
         return;
     }
-    auto at = lineOffset(first);
+    auto at = first <= last ? lineOffset(first) : std::nullopt;
     if (!at)
         return;
     char bytes[kTextLineBytes];
-    for (std::int64_t n = first; n <= last && *at < size_; ++n) {
+    for (std::int64_t n = first;; ++n) {
         const auto shown = textLineBytes(*at, bytes);
         take(n, textLineText(reinterpret_cast<const unsigned char*>(bytes), shown, expandTabs_,
                              tabSize_));
+        if (n == last)
+            return;
         // The next line starts after the LF that ends the shown bytes, further on for a line
         // longer than the cut.
         for (std::int64_t from = *at + shown;;) {
             const auto got = cache_.read(from, kTextLineBytes, bytes);
             if (got <= 0)
-                return; // the last line has no line end, or the file was cut short
+                return; // the file was cut short since it was counted
             if (const void* lf = std::memchr(bytes, '\n', static_cast<size_t>(got))) {
                 *at = from + (static_cast<const char*>(lf) - bytes) + 1;
                 break;

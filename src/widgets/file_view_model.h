@@ -76,8 +76,8 @@ public:
     std::optional<std::int64_t> offsetOf(std::int64_t line, int column);
 
     // Hands lines `first` to `last` (inclusive), as lineText shows them, to `take` in order,
-    // reading on through the file instead of looking each line up; stops at the file's end.
-    // Lines past the counted part are shown too.
+    // reading on through the file instead of looking each line up; stops after the last
+    // known line (see knownLines).
     void forEachLine(std::int64_t first, std::int64_t last,
                      const std::function<void(std::int64_t, const QString&)>& take);
 

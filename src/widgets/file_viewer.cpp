@@ -350,7 +350,11 @@ void FileViewer::moveCaret(Position to, bool extend) {
 // ---- counting and following the file
 
 void FileViewer::countTick() {
+    const auto known = reachableLines();
     model_.countStep(kCountTickBytes);
+    // Lines on screen that were not known before are painted now.
+    if (known < top_ + fullRows() + 1)
+        viewport()->update();
     const bool counted = model_.lineCount().has_value();
     if (counted)
         countTimer_.stop();
