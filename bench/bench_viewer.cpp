@@ -7,6 +7,8 @@
 //   case, against `grep -c` (and `grep -ci`). Budget: at least 1 GB/s.
 // - FirstPage: opening a 4 GiB sparse file and making its first 50 text lines and 50 hex
 //   lines. Budget: under 50 ms; the resident memory must not grow with the file.
+// - LinesInOrder: lineText of the first 200,000 lines of the 1 GB file one after the other,
+//   as printing all lines does; lines per second.
 // - ControlFirstPage: the file-viewer control itself, shown offscreen, opening the same file
 //   and painting its first page (a grab of the viewport), in text and in hex mode. Budget:
 //   under 50 ms; resident memory under 64 MB above what it was before the first opening.
@@ -182,6 +184,20 @@ void FirstPage(benchmark::State& state) {
     }
     state.counters["max_rss_growth_kB"] = static_cast<double>(maxResidentKb() - before);
 }
+void LinesInOrder(benchmark::State& state) {
+    const std::string path = textFile();
+    FileViewModel view;
+    view.open(QString::fromStdString(path));
+    constexpr int kLines = 200000;
+    view.countToLine(kLines);
+    for (auto _ : state) {
+        for (int i = 0; i < kLines; ++i)
+            benchmark::DoNotOptimize(view.lineText(i));
+    }
+    state.counters["lines_per_s"] = benchmark::Counter(double(kLines) * double(state.iterations()),
+                                                       benchmark::Counter::kIsRate);
+}
+
 // The resident memory now, in kB.
 long residentKb() {
     long pages = 0, resident = 0;
@@ -222,6 +238,7 @@ void ControlFirstPage(benchmark::State& state, bool hex) {
 
 BENCHMARK_CAPTURE(ControlFirstPage, text, false)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK_CAPTURE(ControlFirstPage, hex, true)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(LinesInOrder)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(CountLines)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK_CAPTURE(Search, match_case, true)
     ->UseManualTime()

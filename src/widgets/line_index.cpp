@@ -29,8 +29,11 @@ std::int64_t countLineFeeds(const char* p, std::int64_t n) {
 std::optional<std::int64_t> skipLines(std::int64_t from, std::int64_t skip, PageCache& cache) {
     char buf[PageCache::kPageSize];
     std::int64_t at = from;
+    // Small reads first: most skips end within a line or two.
+    std::int64_t want = 4096;
     while (skip > 0) {
-        const std::int64_t got = cache.read(at, sizeof buf, buf);
+        const std::int64_t got = cache.read(at, want, buf);
+        want = std::min<std::int64_t>(want * 4, sizeof buf);
         if (got <= 0)
             return std::nullopt;
         const char* p = buf;
@@ -55,10 +58,12 @@ void LineIndex::reset(int fd, std::int64_t size) {
     lineFeeds_ = 0;
     endsWithLineFeed_ = true;
     starts_.assign(1, 0);
+    lastLine_ = -1;
 }
 
 void LineIndex::resize(std::int64_t size) {
     size_ = size;
+    lastLine_ = -1;
     if (size >= scanned_)
         return;
     // Go back to the last kept start inside the file: everything before it is unchanged.
@@ -125,8 +130,20 @@ std::int64_t LineIndex::knownLines() const {
 std::optional<std::int64_t> LineIndex::lineStart(std::int64_t n, PageCache& cache) const {
     if (n < 0 || n > lineFeeds_ || (counted() && n >= *lineCount()))
         return std::nullopt;
-    const auto kept = static_cast<std::size_t>(n / stride_);
-    return skipLines(starts_[kept], n % stride_, cache);
+    std::int64_t from = starts_[static_cast<std::size_t>(n / stride_)];
+    std::int64_t skip = n % stride_;
+    // Lines asked in order (painting, printing) go on from the last one instead of the kept
+    // start before it.
+    if (lastLine_ >= 0 && lastLine_ <= n && n - lastLine_ < skip) {
+        from = lastStart_;
+        skip = n - lastLine_;
+    }
+    const auto start = skipLines(from, skip, cache);
+    if (start) {
+        lastLine_ = n;
+        lastStart_ = *start;
+    }
+    return start;
 }
 
 std::optional<std::int64_t> LineIndex::lineOf(std::int64_t offset, PageCache& cache) const {

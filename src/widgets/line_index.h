@@ -46,4 +46,7 @@ private:
     bool endsWithLineFeed_ = true;        // the last counted byte is LF (or nothing is counted)
     std::vector<std::int64_t> starts_{0}; // starts_[k]: offset of line k * stride_
     std::vector<char> buffer_;
+    // The last line start looked up, where a lookup of a later line can go on from.
+    mutable std::int64_t lastLine_ = -1;
+    mutable std::int64_t lastStart_ = 0;
 };

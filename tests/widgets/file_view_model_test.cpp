@@ -88,25 +88,32 @@ TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
     for (int i = 0; i < 3000; ++i)
         bytes += QByteArray(i % 7, 'a' + i % 26) + "\n";
     bytes += "tail";
-    for (const std::int64_t budget : {std::int64_t(7), std::int64_t(1) << 30}) {
+    for (const auto& [budget, stride] : {std::pair<std::int64_t, std::int64_t>{7, 3},
+                                         {std::int64_t(1) << 30, 3},
+                                         {std::int64_t(1) << 30, 1024}}) {
         TempTree tree;
         const QByteArray path = writeFile(tree, "f", bytes);
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         PageCache cache(fd);
-        LineIndex index(3);
+        LineIndex index(stride);
         index.reset(fd, bytes.size());
         while (!index.step(budget))
             ASSERT_FALSE(index.lineCount().has_value());
         ASSERT_EQ(index.lineCount(), 3001);
         std::int64_t start = 0;
+        std::vector<std::int64_t> starts;
         for (std::int64_t line = 0; line < 3001; ++line) {
             ASSERT_EQ(index.lineStart(line, cache), start) << line;
+            starts.push_back(start);
             const std::int64_t next = bytes.indexOf('\n', start);
             for (std::int64_t at = start; at <= (next < 0 ? bytes.size() - 1 : next); ++at)
                 ASSERT_EQ(index.lineOf(at, cache), line) << at;
             start = next + 1;
         }
         EXPECT_FALSE(index.lineStart(3001, cache).has_value());
+        // Out of order, a lookup must not go on from a later line looked up before.
+        for (std::int64_t line = 3000; line >= 0; line -= 7)
+            ASSERT_EQ(index.lineStart(line, cache), starts[line]) << line;
         ::close(fd);
     }
 }
