@@ -310,8 +310,12 @@ void FileViewer::scrollContentsBy(int, int) {
 
 void FileViewer::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    top_ = std::min(top_, maxTop());
+    const auto top = std::min(top_, maxTop());
+    const bool moved = top != top_;
+    top_ = top;
     updateScrollBars();
+    if (moved)
+        Q_EMIT showStatus();
 }
 
 FileViewer::Position FileViewer::clamped(Position p) {
