@@ -21,22 +21,21 @@ int hexOffsetDigits(std::int64_t offset) {
 }
 
 QString hexLineText(std::int64_t offset, const unsigned char* bytes, int count) {
-    QString line = QString::number(static_cast<qulonglong>(offset), 16)
-                       .toUpper()
-                       .rightJustified(hexOffsetDigits(offset), u'0');
-    line += u"  ";
-    for (int i = 0; i < kHexLineBytes; ++i) {
-        if (i < count) {
-            line += QChar(kHexDigits[bytes[i] >> 4]);
-            line += QChar(kHexDigits[bytes[i] & 0xF]);
-            line += u' ';
-        } else {
-            line += u"   ";
-        }
+    // Written in place: a copy of a big selection in hex makes millions of these lines.
+    const int digits = hexOffsetDigits(offset);
+    QString line(digits + 2 + 3 * kHexLineBytes + 1 + count, u' ');
+    QChar* out = line.data();
+    for (int i = digits - 1; i >= 0;
+         --i, offset = static_cast<std::int64_t>(static_cast<std::uint64_t>(offset) >> 4))
+        out[i] = QChar(kHexDigits[offset & 0xF]);
+    out += digits + 2;
+    for (int i = 0; i < count; ++i, out += 3) {
+        out[0] = QChar(kHexDigits[bytes[i] >> 4]);
+        out[1] = QChar(kHexDigits[bytes[i] & 0xF]);
     }
-    line += u' ';
+    out = line.data() + digits + 2 + 3 * kHexLineBytes + 1;
     for (int i = 0; i < count; ++i)
-        line += shownByte(bytes[i]);
+        out[i] = shownByte(bytes[i]);
     return line;
 }
 
