@@ -84,10 +84,12 @@ void FileViewer::setInHexMode(bool on) {
         return;
     // The caret stays on the byte it stood before when that line is known without counting
     // far; otherwise it goes to the first line.
-    const auto offset = model_.offsetOf(caret_.line, caret_.column);
+    auto offset = model_.offsetOf(caret_.line, caret_.column);
+    if (offset && *offset == fileSize())
+        --*offset; // the caret after the last byte: its line is the last one
     model_.setHexMode(on);
     Position to;
-    if (offset && *offset < model_.countedBytes()) {
+    if (offset && *offset >= 0 && *offset < model_.countedBytes()) {
         if (const auto at = model_.positionOf(*offset))
             to = {at->line, at->column};
     }

@@ -234,6 +234,9 @@ TEST(FileViewer, KeysMoveTheCaret) {
     EXPECT_EQ(v.caret(), (Pos{0, 10 + 3 * 8}));
     v.setInHexMode(false);
     EXPECT_EQ(v.caret(), (Pos{2, 1}));
+    v.goTo(3, 1); // after the last byte
+    v.setInHexMode(true);
+    EXPECT_EQ(v.caret(), (Pos{1, 10 + 3 * 3}));
 }
 
 TEST(FileViewer, MouseSetsCaretAndDragSelects) {
