@@ -115,8 +115,6 @@ TEST(FileViewer, LineCountBecomesKnownOnTheTimer) {
         QTest::qWaitFor([&] { return shown.viewer.lineCount() != FileViewer::kUncounted; }));
     EXPECT_EQ(shown.viewer.lineCount(), 300000);
     EXPECT_GE(status.count(), 1);
-    shown.viewer.setInHexMode(true);
-    EXPECT_EQ(shown.viewer.lineCount(), (bytes.size() + 15) / 16);
 }
 
 TEST(FileViewer, CopiesSelectionAsShownAndRefusesHugeOnes) {
