@@ -102,6 +102,9 @@ TfrmDetails::TfrmDetails(QWidget* owner)
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Two tab stops hold the longest version label, so the values line up (the copyright label
+    // brings its second tab for that).
+    Memo1->setTabStopDistance(12 * Memo1->fontMetrics().averageCharWidth());
     QPalette face = Memo1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     Memo1->setPalette(face);
