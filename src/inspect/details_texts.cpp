@@ -133,7 +133,7 @@ std::optional<FileDetails> readFileDetails(const QString& fileName, const QDate&
         return std::nullopt;
     FileDetails d;
     if (info.isRegular())
-        readVersionInfo(fileName, d.version);
+        readVersionInfoAt(folder.fd, name.constData(), d.version);
     d.fileType = extensionToType(extensionOf(fromNative(name)));
     d.fileName = fileName;
     d.sizeBytes = formatThousands(info.size) + QStringLiteral(" bytes");
