@@ -347,15 +347,26 @@ QStringList versionInfoLines(const QByteArray& block) {
     return lines;
 }
 
-void readVersionInfo(const QString& path, QStringList& lines) {
-    lines.clear();
-    // The path is the one the person chose, so a symbolic link is followed to its program.
-    const UniqueFd file(
-        ::open(toNative(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+namespace {
+// The version lines of an open file, when it is a regular file.
+QStringList linesOfOpenFile(int fd) {
     struct stat st;
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return;
-    const QByteArray resource = readVersionResource(file.fd);
-    if (!resource.isEmpty())
-        lines = versionInfoLines(resource);
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    const QByteArray resource = readVersionResource(fd);
+    return resource.isEmpty() ? QStringList() : versionInfoLines(resource);
+}
+
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+} // namespace
+
+void readVersionInfo(const QString& path, QStringList& lines) {
+    // The path is the one the person chose, so a symbolic link is followed to its program.
+    const UniqueFd file(::open(toNative(path).constData(), kReadFlags));
+    lines = linesOfOpenFile(file.fd);
+}
+
+void readVersionInfoAt(int dirFd, const char* name, QStringList& lines) {
+    const UniqueFd file(::openat(dirFd, name, kReadFlags | O_NOFOLLOW));
+    lines = linesOfOpenFile(file.fd);
 }

@@ -54,3 +54,6 @@ QStringList versionInfoLines(const QByteArray& block);
 // path, platform/native_path.h), or leaves them empty. Only a regular file is read; the file
 // is opened without blocking, so a FIFO in its place cannot stall the window.
 void readVersionInfo(const QString& path, QStringList& lines);
+// The same for the entry `name` of the open folder `dirFd`, which is not followed when it is a
+// symbolic link: the lines describe the entry itself.
+void readVersionInfoAt(int dirFd, const char* name, QStringList& lines);

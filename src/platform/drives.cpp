@@ -222,12 +222,8 @@ bool driveReady(const QString& root) {
     return ::statvfs(toNative(root).constData(), &vfs) == 0;
 }
 
-std::optional<DiskGeometry> diskGeometry(const QString& root) {
-    if (root.isEmpty())
-        return std::nullopt;
-    struct statvfs vfs;
-    if (::statvfs(toNative(root).constData(), &vfs) != 0)
-        return std::nullopt;
+namespace {
+DiskGeometry geometryFrom(const struct statvfs& vfs) {
     const qint64 fragment = qint64(vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize);
     DiskGeometry g;
     if (fragment >= 512 && fragment % 512 == 0) {
@@ -242,6 +238,23 @@ std::optional<DiskGeometry> diskGeometry(const QString& root) {
     g.totalClusters = qint64(vfs.f_blocks);
     g.freeClusters = qint64(vfs.f_bavail);
     return g;
+}
+} // namespace
+
+std::optional<DiskGeometry> diskGeometry(const QString& root) {
+    if (root.isEmpty())
+        return std::nullopt;
+    struct statvfs vfs;
+    if (::statvfs(toNative(root).constData(), &vfs) != 0)
+        return std::nullopt;
+    return geometryFrom(vfs);
+}
+
+std::optional<DiskGeometry> diskGeometryOf(int fd) {
+    struct statvfs vfs;
+    if (::fstatvfs(fd, &vfs) != 0)
+        return std::nullopt;
+    return geometryFrom(vfs);
 }
 
 bool isMountPoint(const QString& path) {

@@ -56,6 +56,9 @@ struct DiskGeometry {
     qint64 totalBytes() const { return totalClusters * bytesPerCluster(); }
 };
 std::optional<DiskGeometry> diskGeometry(const QString& root);
+// The same for the file system that holds the open file `fd` (an O_PATH descriptor serves, so
+// a FIFO or device is never really opened).
+std::optional<DiskGeometry> diskGeometryOf(int fd);
 
 // Whether `path` is the mount point of some mounted file system (the root folder among
 // them, pseudo file systems too), by exact path; a trailing "/" is ignored. While a test

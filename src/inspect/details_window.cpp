@@ -1,0 +1,204 @@
+#include "inspect/details_window.h"
+
+#include "common/message_boxes.h"
+#include "common/reports.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "inspect/details_texts.h"
+#include "inspect/view_window.h"
+#include "platform/clock.h"
+#include "platform/launcher.h"
+#include "platform/native_path.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+
+namespace {
+constexpr int clientWidth = 558;
+constexpr int clientHeight = 468;
+constexpr int margin = 8;
+constexpr int panelWidth = clientWidth - 2 * margin;
+constexpr int lineHeight = 20;
+constexpr int captionWidth = 120;
+constexpr int valueLeft = margin + captionWidth + 4;
+constexpr int valueWidth = panelWidth - valueLeft - margin;
+constexpr int buttonWidth = 88;
+constexpr int buttonHeight = 30;
+constexpr int buttonGap = 24;
+constexpr int gapBelow = 10; // between the last control and the buttons, and below them
+
+QFrame* makePanel(QWidget* parent, const char* object, int top, int lines) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(object));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(margin, top, panelWidth, lines * lineHeight + 10);
+    return panel;
+}
+
+QLabel* makeLabel(QFrame* panel, const char* object, const QString& text, int line, bool caption) {
+    auto* label = new QLabel(text, panel);
+    label->setObjectName(QString::fromLatin1(object));
+    // A file name is shown as it is, never read as markup.
+    label->setTextFormat(Qt::PlainText);
+    const int top = 5 + line * lineHeight;
+    if (caption)
+        label->setGeometry(margin, top, captionWidth, lineHeight);
+    else
+        label->setGeometry(valueLeft, top, valueWidth, lineHeight);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* object, const QString& caption,
+                        const QString& hint, int index) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(object));
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    const int left = (clientWidth - 4 * buttonWidth - 3 * buttonGap) / 2;
+    button->setGeometry(left + index * (buttonWidth + buttonGap), 0, buttonWidth, buttonHeight);
+    return button;
+}
+} // namespace
+
+TfrmDetails::TfrmDetails(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmDetails"));
+    setWindowTitle(QStringLiteral("File Details"));
+
+    Panel1 = makePanel(this, "Panel1", margin, 1);
+    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Name of file:"), 0, true);
+    lblFileName = makeLabel(Panel1, "lblFileName", QString(), 0, false);
+
+    Panel6 = makePanel(this, "Panel6", Panel1->geometry().bottom() + 5, 1);
+    Label2 = makeLabel(Panel6, "Label2", QStringLiteral("Type of file:"), 0, true);
+    lblFileType = makeLabel(Panel6, "lblFileType", QString(), 0, false);
+
+    Panel2 = makePanel(this, "Panel2", Panel6->geometry().bottom() + 5, 2);
+    Label3 = makeLabel(Panel2, "Label3", QStringLiteral("Size:"), 0, true);
+    lblSizeBytes = makeLabel(Panel2, "lblSizeBytes", QString(), 0, false);
+    lblSizeK = makeLabel(Panel2, "lblSizeK", QString(), 1, false);
+
+    Panel3 = makePanel(this, "Panel3", Panel2->geometry().bottom() + 5, 3);
+    Label4 = makeLabel(Panel3, "Label4", QStringLiteral("Creation date:"), 0, true);
+    Label5 = makeLabel(Panel3, "Label5", QStringLiteral("Modification date:"), 1, true);
+    Label6 = makeLabel(Panel3, "Label6", QStringLiteral("Access date:"), 2, true);
+    lblCreate = makeLabel(Panel3, "lblCreate", QString(), 0, false);
+    lblModify = makeLabel(Panel3, "lblModify", QString(), 1, false);
+    lblAccess = makeLabel(Panel3, "lblAccess", QString(), 2, false);
+
+    Panel4 = makePanel(this, "Panel4", Panel3->geometry().bottom() + 5, 1);
+    Label7 = makeLabel(Panel4, "Label7", QStringLiteral("Attributes:"), 0, true);
+    lblAttributes = makeLabel(Panel4, "lblAttributes", QString(), 0, false);
+
+    const int buttonsTop = clientHeight - gapBelow - buttonHeight;
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("Version information"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Two tab stops hold the longest version label, so the values line up (the copyright label
+    // brings its second tab for that).
+    Memo1->setTabStopDistance(12 * Memo1->fontMetrics().averageCharWidth());
+    QPalette face = Memo1->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    Memo1->setPalette(face);
+    const int memoTop = Panel4->geometry().bottom() + 1 + margin;
+    Memo1->setGeometry(margin, memoTop, panelWidth, buttonsTop - gapBelow - memoTop);
+
+    btLaunch = makeButton(this, "btLaunch", QStringLiteral("&Run"),
+                          QStringLiteral("Run/launch associated application"), 0);
+    btView = makeButton(this, "btView", QStringLiteral("&View"), QStringLiteral("View file"), 1);
+    btPrint = makeButton(this, "btPrint", QStringLiteral("Print"),
+                         QStringLiteral("Print file details"), 2);
+    btClose = makeButton(this, "btClose", QStringLiteral("Close"), QString(), 3);
+    for (QPushButton* button : {btLaunch, btView, btPrint, btClose})
+        button->move(button->x(), buttonsTop);
+    setFixedSize(clientWidth, clientHeight);
+
+    connect(btLaunch, &QPushButton::clicked, this, &TfrmDetails::btLaunchClick);
+    connect(btView, &QPushButton::clicked, this, &TfrmDetails::btViewClick);
+    connect(btPrint, &QPushButton::clicked, this, &TfrmDetails::btPrintClick);
+    // Esc rejects the dialog as Close does.
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmDetails::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!filled_) {
+        filled_ = true;
+        FormShow();
+        centreOnScreen(this);
+    }
+}
+
+void TfrmDetails::FormShow() {
+    // A file that is not found leaves the labels as they are, without a message.
+    if (const auto details = readFileDetails(fileName, currentDateTime().date()))
+        fill(*details);
+}
+
+void TfrmDetails::fill(const FileDetails& d) {
+    Memo1->setPlainText(d.version.join(QLatin1Char('\n')));
+    if (d.version.isEmpty()) {
+        Memo1->hide();
+        const int buttonsTop = Panel4->geometry().bottom() + 1 + gapBelow;
+        for (QPushButton* button : {btLaunch, btView, btPrint, btClose})
+            button->move(button->x(), buttonsTop);
+        setFixedSize(clientWidth, buttonsTop + buttonHeight + gapBelow);
+    }
+    lblFileType->setText(d.fileType);
+    // A long path is cut in the middle on screen; its hint and the printed report hold it whole.
+    lblFileName->setText(
+        lblFileName->fontMetrics().elidedText(d.fileName, Qt::ElideMiddle, lblFileName->width()));
+    lblFileName->setToolTip(d.fileName);
+    lblSizeBytes->setText(d.sizeBytes);
+    lblSizeK->setText(d.sizeK);
+    lblAccess->setText(d.access);
+    lblCreate->setText(d.create);
+    lblModify->setText(d.modify);
+    lblAttributes->setText(d.attributes);
+}
+
+QStringList TfrmDetails::memoLines() const {
+    if (Memo1->document()->isEmpty())
+        return {};
+    return Memo1->toPlainText().split(QLatin1Char('\n'));
+}
+
+void TfrmDetails::btLaunchClick() {
+    if (!openWithDefaultApp(fileName))
+        errorBox(QStringLiteral("Couldn't run ") + fileName);
+}
+
+void TfrmDetails::btViewClick() {
+    viewFile(fileName, this);
+}
+
+void TfrmDetails::btPrintClick() {
+    if (!ui().printDialog(appPrinter(), this))
+        return;
+    FileDetails shown;
+    shown.fileName = fileName;
+    shown.fileType = lblFileType->text();
+    shown.sizeBytes = lblSizeBytes->text();
+    shown.sizeK = lblSizeK->text();
+    shown.create = lblCreate->text();
+    shown.modify = lblModify->text();
+    shown.access = lblAccess->text();
+    shown.attributes = lblAttributes->text();
+    shown.version = memoLines();
+    lb = detailsReportLines(shown);
+    printListBox(lb, QStringLiteral("File details of ") + escapeForLine(fileName));
+}
+
+void showDetails(const QString& fileName, QWidget* parent) {
+    TfrmDetails window(parent);
+    window.fileName = fileName;
+    ui().showModal(window);
+}
