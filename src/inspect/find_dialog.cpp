@@ -60,7 +60,8 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(GroupBox1);
     layout->addWidget(GroupBox2);
     layout->addLayout(buttons);
-    setFixedSize(311, 209);
+    // The design size, widened where this desktop's bold font needs more room.
+    setFixedSize(sizeHint().expandedTo(QSize(311, 209)));
 }
 
 TFindDlg& findDialog() {

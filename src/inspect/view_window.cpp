@@ -83,6 +83,7 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     for (int i = 0; i < kStatusSections; ++i)
         Header1->resizeSection(i, sectionWidths[i]);
     Header1->setStretchLastSection(true);
+    Header1->setFixedHeight(Header1->fontMetrics().height() + 8);
     const QString designTexts[kStatusSections] = {QStringLiteral(" "), QStringLiteral("Total:"),
                                                   QStringLiteral("Top:"), QStringLiteral("Bytes:"),
                                                   QStringLiteral(" ")};
