@@ -114,12 +114,15 @@ void TfrmStrings::listStrings() {
     extracting_ = true;
     stopRequested_ = false;
     model_->showNone();
-    // The window stays live: on the first block and then every few milliseconds the strings
-    // found so far are shown and the window handles its events, Esc and Close among them.
+    // The window stays live: on the first block and then every few milliseconds it shows the
+    // count so far and handles its events, Esc and Close among them. The view lays out all its
+    // rows again whenever rows are added, so the list shows the new rows only once they are
+    // as many as the rows shown: all those layouts together cost about two of the last.
     QElapsedTimer sincePump;
     const auto goOn = [&] {
         if (!sincePump.isValid() || sincePump.elapsed() >= kPumpMilliseconds) {
-            model_->showAdded();
+            if (list_.count() >= 2 * size_t(model_->rowCount()))
+                model_->showAdded();
             lblCount->setText(QString::number(list_.count()));
             QCoreApplication::processEvents();
             sincePump.start();
