@@ -121,9 +121,9 @@ public:
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }
-    bool printDialog(QPrinter&, QWidget*) override { return false; }
+    bool printDialog(QPrinter&, QWidget*, bool) override { return false; }
     bool printerSetupDialog(QPrinter&, QWidget*) override { return false; }
-    std::optional<QFont> fontDialog(const QFont&, QWidget*) override { return std::nullopt; }
+    std::optional<QFont> fontDialog(const QFont&, QWidget*, bool) override { return std::nullopt; }
     QString openFileDialog(QWidget*, const QString&, const QString&, const QString&) override {
         return QString();
     }

@@ -32,18 +32,23 @@ QString gridRowLine(const ReportGrid& grid, int row) {
     return line;
 }
 
-// Writes lines on appPrinter() as a text device: Courier 9 pt, one line a printed line at the
-// font's line spacing, a new page when the next line would not fit.
+// The reports' printer font.
+QFont courierFont() {
+    QFont font(QStringLiteral("Courier"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    return font;
+}
+
+// Writes lines on appPrinter() as a text device in the given font, one line a printed line at
+// the font's line spacing, a new page when the next line would not fit.
 class TextPrinter {
 public:
-    bool begin() {
+    bool begin(const QFont& font) {
         QPrinter& printer = appPrinter();
         if (!painter_.begin(&printer))
             return false;
-        QFont font(QStringLiteral("Courier"));
-        font.setStyleHint(QFont::TypeWriter);
-        font.setFixedPitch(true);
-        font.setPointSize(9);
         painter_.setFont(font);
         const QFontMetrics metrics = painter_.fontMetrics();
         lineSpacing_ = qMax(1, metrics.lineSpacing());
@@ -78,9 +83,10 @@ private:
 // Prints the header lines, then `count` body lines made one at a time by `bodyLine`, so a
 // report of a million rows never holds all its texts at once.
 template <class BodyLine>
-bool printReport(const QStringList& header, qsizetype count, BodyLine&& bodyLine) {
+bool printReport(const QStringList& header, qint64 count, BodyLine&& bodyLine,
+                 const QFont& font = courierFont()) {
     TextPrinter out;
-    if (!out.begin()) {
+    if (!out.begin(font)) {
         plainErrorBox(kPrintError);
         return false;
     }
@@ -94,7 +100,7 @@ bool printReport(const QStringList& header, qsizetype count, BodyLine&& bodyLine
     bool ok = true;
     {
         BusyCursor busy;
-        for (qsizetype i = 0; i < count && ok; ++i)
+        for (qint64 i = 0; i < count && ok; ++i)
             ok = out.writeLine(bodyLine(i));
     }
     ok = out.end() && ok;
@@ -137,10 +143,14 @@ QStringList gridReportLines(const ReportGrid& grid, const QString& title) {
 
 bool printListBox(const QStringList& lines, const QString& title) {
     return printReport(listBoxHeader(title), lines.size(),
-                       [&](qsizetype i) { return QStringLiteral("   ") + lines[i]; });
+                       [&](qint64 i) { return QStringLiteral("   ") + lines[qsizetype(i)]; });
 }
 
 bool printGrid(const ReportGrid& grid, const QString& title) {
     return printReport(gridHeader(title), grid.reportRowCount(),
-                       [&](qsizetype i) { return gridRowLine(grid, int(i)); });
+                       [&](qint64 i) { return gridRowLine(grid, int(i)); });
+}
+
+bool printTextLines(qint64 count, const std::function<QString(qint64)>& line, const QFont& font) {
+    return printReport({}, count, line, font);
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+class QFont;
 class QPrinter;
 
 // What a report needs of a grid: its cells as text and its column widths in screen pixels.
@@ -27,3 +29,7 @@ QStringList gridReportLines(const ReportGrid& grid, const QString& title);
 // quitting" and returns false.
 bool printListBox(const QStringList& lines, const QString& title);
 bool printGrid(const ReportGrid& grid, const QString& title);
+// Prints `count` plain lines, made one at a time by `line` (from 0), on appPrinter() in
+// `font`: no title, one line a printed line, new pages when full. Failures are handled as for
+// the reports.
+bool printTextLines(qint64 count, const std::function<QString(qint64)>& line, const QFont& font);

@@ -66,8 +66,11 @@ std::optional<QString> QtUi::inputBox(const QString& caption, const QString& pro
     return text;
 }
 
-bool QtUi::printDialog(QPrinter& printer, QWidget* parent) {
+bool QtUi::printDialog(QPrinter& printer, QWidget* parent, bool offerSelection) {
+    // The range of an earlier job must not carry over to one without a selection.
+    printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, parent ? parent : dialogParent());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -76,9 +79,12 @@ bool QtUi::printerSetupDialog(QPrinter& printer, QWidget* parent) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-std::optional<QFont> QtUi::fontDialog(const QFont& initial, QWidget* parent) {
+std::optional<QFont> QtUi::fontDialog(const QFont& initial, QWidget* parent, bool fixedPitchOnly) {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent ? parent : dialogParent());
+    const QFontDialog::FontDialogOptions options =
+        fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions();
+    const QFont font =
+        QFontDialog::getFont(&ok, initial, parent ? parent : dialogParent(), QString(), options);
     if (!ok)
         return std::nullopt;
     return font;

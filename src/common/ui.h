@@ -30,10 +30,19 @@ public:
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& value) = 0;
     // The print dialog; true when the person confirms. The chosen printer (or PDF file) is
-    // left configured in `printer`.
-    virtual bool printDialog(QPrinter& printer, QWidget* parent) = 0;
+    // left configured in `printer`, and so is the chosen range: printer.printRange() is
+    // QPrinter::Selection only when `offerSelection` let the person pick it, else AllPages.
+    virtual bool printDialog(QPrinter& printer, QWidget* parent, bool offerSelection) = 0;
+    bool printDialog(QPrinter& printer, QWidget* parent) {
+        return printDialog(printer, parent, false);
+    }
     virtual bool printerSetupDialog(QPrinter& printer, QWidget* parent) = 0;
-    virtual std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent) = 0;
+    // The font dialog; with `fixedPitchOnly` it lists only fonts whose letters are all as wide.
+    virtual std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent,
+                                            bool fixedPitchOnly) = 0;
+    std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent) {
+        return fontDialog(initial, parent, false);
+    }
     // A file to open; an empty text when the person cancels.
     virtual QString openFileDialog(QWidget* parent, const QString& caption, const QString& folder,
                                    const QString& filter) = 0;
@@ -52,14 +61,17 @@ void setUi(Ui* seam);
 // The real dialogs of the desktop.
 class QtUi : public Ui {
 public:
+    using Ui::fontDialog;
+    using Ui::printDialog;
     void message(MessageKind kind, const QString& title, const QString& text) override;
     Answer askYesNo(const QString& text) override;
     Answer askYesNoCancel(const QString& text) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& value) override;
-    bool printDialog(QPrinter& printer, QWidget* parent) override;
+    bool printDialog(QPrinter& printer, QWidget* parent, bool offerSelection) override;
     bool printerSetupDialog(QPrinter& printer, QWidget* parent) override;
-    std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent) override;
+    std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent,
+                                    bool fixedPitchOnly) override;
     QString openFileDialog(QWidget* parent, const QString& caption, const QString& folder,
                            const QString& filter) override;
     int showModal(QDialog& dialog) override;

@@ -63,7 +63,10 @@ std::optional<QString> ScriptedUi::inputBox(const QString&, const QString& promp
     return v;
 }
 
-bool ScriptedUi::printDialog(QPrinter& printer, QWidget*) {
+bool ScriptedUi::printDialog(QPrinter& printer, QWidget*, bool offerSelection) {
+    selectionOffered = offerSelection;
+    printer.setPrintRange(offerSelection && printSelection ? QPrinter::Selection
+                                                           : QPrinter::AllPages);
     if (!pdfPath.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
@@ -75,7 +78,8 @@ bool ScriptedUi::printerSetupDialog(QPrinter&, QWidget*) {
     return printAccepted;
 }
 
-std::optional<QFont> ScriptedUi::fontDialog(const QFont&, QWidget*) {
+std::optional<QFont> ScriptedUi::fontDialog(const QFont&, QWidget*, bool fixedPitchOnly) {
+    this->fixedPitchOnly = fixedPitchOnly;
     return font;
 }
 

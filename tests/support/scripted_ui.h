@@ -13,6 +13,8 @@
 // sets, so a whole tool runs headless without timers.
 class ScriptedUi : public Ui {
 public:
+    using Ui::fontDialog;
+    using Ui::printDialog;
     struct Message {
         MessageKind kind;
         QString title;
@@ -36,8 +38,13 @@ public:
     // The print dialog's answer. When `pdfPath` is set the printer writes that PDF file.
     bool printAccepted = true;
     QString pdfPath;
-    // Answer of the font and open dialogs.
+    // The range picked in the print dialog: Selection when the dialog offers it and this is
+    // set, else All. `selectionOffered` records whether the last print dialog offered it.
+    bool printSelection = false;
+    bool selectionOffered = false;
+    // Answer of the font and open dialogs; `fixedPitchOnly` records the last font dialog's.
     std::optional<QFont> font;
+    bool fixedPitchOnly = false;
     QString openFile;
     // Called with each window shown modally; returns its result. Without a handler a modal
     // window is rejected at once.
@@ -55,9 +62,10 @@ public:
     Answer askYesNoCancel(const QString& text) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& value) override;
-    bool printDialog(QPrinter& printer, QWidget* parent) override;
+    bool printDialog(QPrinter& printer, QWidget* parent, bool offerSelection) override;
     bool printerSetupDialog(QPrinter& printer, QWidget* parent) override;
-    std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent) override;
+    std::optional<QFont> fontDialog(const QFont& initial, QWidget* parent,
+                                    bool fixedPitchOnly) override;
     QString openFileDialog(QWidget* parent, const QString& caption, const QString& folder,
                            const QString& filter) override;
     int showModal(QDialog& dialog) override;
