@@ -39,6 +39,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     b->resize(qMax(75, b->sizeHint().width()), 25);
+    // Enter belongs to the viewer, so no button of the panel is the dialog's default one.
+    b->setAutoDefault(false);
     return b;
 }
 } // namespace
@@ -69,7 +71,6 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     btStrings = makeButton(Panel1, "btStrings", QStringLiteral("&View ASCII strings"));
     btStrings->setToolTip(QStringLiteral("Peek inside file for ASCII strings"));
     btClose = makeButton(Panel1, "btClose", QStringLiteral("Close"));
-    btClose->setAutoDefault(false);
 
     // The status line: a strip of five sections (caret, total, top line, bytes, a spare one).
     headerModel_ = new QStandardItemModel(0, kStatusSections, this);

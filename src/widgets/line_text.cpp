@@ -63,7 +63,8 @@ Walked walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandT
             continue;
         }
         if (b < 0x80) {
-            emit(b == 0 ? QChar(u' ') : shownByte(b));
+            // DEL is a control character too; it would draw as a box.
+            emit(b == 0 ? QChar(u' ') : b == 0x7F ? QChar(u'.') : shownByte(b));
             ++chars, ++i;
             continue;
         }

@@ -33,11 +33,11 @@ TEST(FileViewModel, TextLines) {
         QStringList lines;
     } cases[] = {
         {"", {}},
-        {"one\ntwo", {"one", "two"}},          // no final LF
-        {"one\r\ntwo\r\n", {"one", "two"}},    // CR before LF dropped
-        {"a\rb\r", {"a.b."}},                  // CR alone ends nothing
-        {"\n\n", {"", ""}},                    // empty lines
-        {QByteArray("a\0b\x01", 4), {"a b."}}, // NUL blank, control byte dot
+        {"one\ntwo", {"one", "two"}},               // no final LF
+        {"one\r\ntwo\r\n", {"one", "two"}},         // CR before LF dropped
+        {"a\rb\r", {"a.b."}},                       // CR alone ends nothing
+        {"\n\n", {"", ""}},                         // empty lines
+        {QByteArray("a\0b\x01\x7f", 5), {"a b.."}}, // NUL blank, control bytes and DEL dots
         {"a\tb\n12345678\tc", {"a       b", "12345678        c"}},
         {"\xc3\xa9t\xc3\n\xed\xa0\x80", {"\u00e9t.", "..."}}, // cut and surrogate bytes
         {QByteArray(5000, 'x') + "\nend", {longLine, "end"}},
