@@ -16,11 +16,7 @@ namespace {
 class StringsWindowTest : public ::testing::Test {
 protected:
     QString write(const QByteArray& rel, const QByteArray& bytes) {
-        const QByteArray path = tree.file(rel);
-        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC);
-        EXPECT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
-        ::close(fd);
-        return fromNative(path);
+        return fromNative(tree.write(rel, bytes));
     }
 
     ScriptedUi ui;

@@ -34,11 +34,7 @@ protected:
     }
 
     QString write(const QByteArray& rel, const QByteArray& bytes) {
-        const QByteArray path = tree.file(rel);
-        const int fd = ::open(path.constData(), O_WRONLY | O_TRUNC);
-        EXPECT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
-        ::close(fd);
-        return fromNative(path);
+        return fromNative(tree.write(rel, bytes));
     }
 
     // The window as an opener shows it.

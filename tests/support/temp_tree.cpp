@@ -89,6 +89,19 @@ QByteArray TempTree::abs(const QByteArray& rel) const {
     return nativePath() + '/' + rel;
 }
 
+QByteArray TempTree::write(const QByteArray& rel, const QByteArray& bytes) {
+    const QByteArray p = abs(rel);
+    makeParents(p);
+    const int fd = ::open(p.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot create " + p.toStdString());
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(fd);
+    if (!written)
+        throw std::runtime_error("write failed");
+    return p;
+}
+
 QByteArray TempTree::file(const QByteArray& rel, qint64 size) {
     const QByteArray p = abs(rel);
     makeParents(p);

@@ -20,6 +20,8 @@ public:
 
     // Makes a file of `size` bytes (sparse above 64 KiB) at the relative byte path `rel`.
     QByteArray file(const QByteArray& rel, qint64 size = 0);
+    // Makes (or overwrites) the file at `rel` holding `bytes`; returns its absolute path.
+    QByteArray write(const QByteArray& rel, const QByteArray& bytes);
     // Makes a folder at the relative byte path `rel`.
     QByteArray dir(const QByteArray& rel);
     // Makes a symbolic link at `rel` pointing at `target`.

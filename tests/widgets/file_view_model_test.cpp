@@ -8,15 +8,6 @@
 #include <unistd.h>
 
 namespace {
-QByteArray writeFile(TempTree& tree, const QByteArray& name, const QByteArray& bytes) {
-    const QByteArray path = tree.abs(name);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
-    ::close(fd);
-    return path;
-}
-
 QStringList allLines(FileViewModel& view) {
     view.countAll();
     QStringList lines;
@@ -45,7 +36,7 @@ TEST(FileViewModel, TextLines) {
     for (const auto& c : cases) {
         TempTree tree;
         FileViewModel view;
-        ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", c.bytes))).isEmpty());
+        ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", c.bytes))).isEmpty());
         EXPECT_EQ(allLines(view), c.lines) << c.bytes.left(40).toStdString();
         QStringList inOrder;
         view.forEachLine(1, 99, [&](std::int64_t, const QString& line) { inOrder << line; });
@@ -56,7 +47,7 @@ TEST(FileViewModel, TextLines) {
 TEST(FileViewModel, TabsFollowSizeAndSwitch) {
     TempTree tree;
     FileViewModel view;
-    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", "ab\tc\t"))).isEmpty());
+    ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", "ab\tc\t"))).isEmpty());
     view.setTabSize(0); // ignored
     view.setTabSize(3);
     EXPECT_EQ(view.lineText(0), "ab c  ");
@@ -69,7 +60,7 @@ TEST(FileViewModel, PositionOfOffset) {
     TempTree tree;
     FileViewModel view;
     const QByteArray bytes = "x\n\xc3\xa9\t\xf0\x9f\x98\x80z\r\nlast";
-    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", bytes))).isEmpty());
     const auto at = [&](const char* text) { return bytes.indexOf(text); };
     EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 9}));
     EXPECT_EQ(view.positionOf(at("last")), (FileViewModel::Position{2, 0}));
@@ -92,7 +83,7 @@ TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
                                          {std::int64_t(1) << 30, 3},
                                          {std::int64_t(1) << 30, 1024}}) {
         TempTree tree;
-        const QByteArray path = writeFile(tree, "f", bytes);
+        const QByteArray path = tree.write("f", bytes);
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         PageCache cache(fd);
         LineIndex index(stride);
@@ -125,7 +116,7 @@ TEST(FileViewModel, OffsetOfCaretInvertsPositionOf) {
     TempTree tree;
     const QByteArray bytes = "x\n\xc3\xa9\t\xf0\x9f\x98\x80z\r\nlast";
     FileViewModel view;
-    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", bytes))).isEmpty());
     const std::int64_t starts[] = {0, 1, 2, 4, 5, 9, 10, 12, 15};
     for (const bool hex : {false, true}) {
         view.setHexMode(hex);
@@ -158,7 +149,7 @@ TEST(FileViewModel, HexLines) {
     FileViewModel view;
     QByteArray bytes = "ABCDEFGHIJKLMNOP";
     bytes += QByteArray("\0\t\x7f\xff", 4);
-    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", bytes))).isEmpty());
     view.setHexMode(true);
     EXPECT_EQ(view.lineCount(), 2);
     EXPECT_EQ(view.lineText(0), "00000000  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50  "
@@ -202,7 +193,7 @@ TEST(FileViewModel, Find) {
     bytes.replace((2 << 20) - 6, 5, "HELLO"); // across a backward block edge
     TempTree tree;
     FileViewModel view;
-    ASSERT_TRUE(view.open(QString::fromUtf8(writeFile(tree, "f", bytes))).isEmpty());
+    ASSERT_TRUE(view.open(QString::fromUtf8(tree.write("f", bytes))).isEmpty());
     const std::int64_t edge = (1 << 20) - 2, third = (2 << 20) - 6, end = bytes.size();
     const struct {
         const char* text;
@@ -235,7 +226,7 @@ TEST(FileViewModel, FileCutShortAndGrownWhileShown) {
     for (int i = 0; i < 5000; ++i)
         bytes += "line " + QByteArray::number(i) + "\n";
     TempTree tree;
-    const QByteArray path = writeFile(tree, "f", bytes);
+    const QByteArray path = tree.write("f", bytes);
     FileViewModel view;
     ASSERT_TRUE(view.open(QString::fromUtf8(path)).isEmpty());
     EXPECT_TRUE(view.countToLine(4999));
@@ -253,7 +244,7 @@ TEST(FileViewModel, FileCutShortAndGrownWhileShown) {
     EXPECT_EQ(view.lineText(3000), "line");
     EXPECT_EQ(view.lineText(2999), "line 2999");
 
-    writeFile(tree, "f", bytes + "last");
+    tree.write("f", bytes + "last");
     view.refresh();
     view.countAll();
     EXPECT_EQ(view.lineCount(), 5001);
@@ -266,7 +257,7 @@ TEST(FileViewModel, OpenErrors) {
     FileViewModel view;
     EXPECT_EQ(view.open(tree.path() + "/missing"), "Viewer: file not found");
     EXPECT_EQ(view.open(tree.path() + "/missing/x"), "Viewer: file not found");
-    writeFile(tree, "plain", "x");
+    tree.write("plain", "x");
     EXPECT_EQ(view.open(tree.path() + "/plain/x"), "Viewer: path not found or invalid file name");
     EXPECT_EQ(view.open(tree.path() + "/folder"), "Viewer triggered I/O error 21");
     EXPECT_FALSE(view.isOpen());

@@ -13,15 +13,6 @@
 namespace {
 using Pos = FileViewer::Position;
 
-QByteArray writeFile(TempTree& tree, const QByteArray& name, const QByteArray& bytes) {
-    const QByteArray path = tree.abs(name);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::write(fd, bytes.constData(), bytes.size()), bytes.size());
-    ::close(fd);
-    return path;
-}
-
 // A control shown offscreen on `path`, sized for a few lines.
 struct Shown {
     explicit Shown(const QByteArray& path) {
@@ -44,7 +35,7 @@ std::string text(Pos p) {
 TEST(FileViewer, SearchMovesOnFromEachMatch) {
     TempTree tree;
     // Tabs and a character of two bytes before the matches make columns differ from bytes.
-    Shown shown(writeFile(tree, "f", "\xc3\xa9\tfoo bar FOO\nxfoo\n"));
+    Shown shown(tree.write("f", "\xc3\xa9\tfoo bar FOO\nxfoo\n"));
     FileViewer& v = shown.viewer;
     using O = FileViewer::SearchOptions;
     const struct {
@@ -84,7 +75,7 @@ TEST(FileViewer, SearchMovesOnFromEachMatch) {
 
 TEST(FileViewer, GoToClampsAndIgnoresEmptyFile) {
     TempTree tree;
-    Shown shown(writeFile(tree, "f", "a\nbb\nccc\n"));
+    Shown shown(tree.write("f", "a\nbb\nccc\n"));
     const struct {
         std::int64_t line;
         int column;
@@ -94,7 +85,7 @@ TEST(FileViewer, GoToClampsAndIgnoresEmptyFile) {
         shown.viewer.goTo(c.line, c.column);
         EXPECT_EQ(shown.viewer.caret(), c.caret) << c.line;
     }
-    Shown empty(writeFile(tree, "e", ""));
+    Shown empty(tree.write("e", ""));
     QSignalSpy status(&empty.viewer, &FileViewer::showStatus);
     empty.viewer.goTo(3, 0);
     EXPECT_EQ(empty.viewer.caret(), Pos{});
@@ -108,7 +99,7 @@ TEST(FileViewer, LineCountBecomesKnownOnTheTimer) {
     QByteArray bytes;
     for (int i = 0; i < 300000; ++i)
         bytes += "line " + QByteArray::number(i) + "\n";
-    Shown shown(writeFile(tree, "f", bytes));
+    Shown shown(tree.write("f", bytes));
     EXPECT_EQ(shown.viewer.lineCount(), FileViewer::kUncounted);
     QSignalSpy status(&shown.viewer, &FileViewer::showStatus);
     EXPECT_TRUE(
@@ -119,7 +110,7 @@ TEST(FileViewer, LineCountBecomesKnownOnTheTimer) {
 
 TEST(FileViewer, CopiesSelectionAsShownAndRefusesHugeOnes) {
     TempTree tree;
-    Shown shown(writeFile(tree, "f", "alpha\nbe\tta\ngamma"));
+    Shown shown(tree.write("f", "alpha\nbe\tta\ngamma"));
     FileViewer& v = shown.viewer;
     QGuiApplication::clipboard()->setText("before");
     EXPECT_EQ(v.copy(), FileViewer::CopyResult::NothingSelected);
@@ -150,7 +141,7 @@ TEST(FileViewer, FollowsFileCutShortAndGrown) {
     for (int i = 0; i < 5000; ++i)
         bytes += "line " + QByteArray::number(i) + "\n";
     TempTree tree;
-    const QByteArray path = writeFile(tree, "f", bytes);
+    const QByteArray path = tree.write("f", bytes);
     Shown shown(path);
     FileViewer& v = shown.viewer;
     v.countAllLines();
@@ -167,7 +158,7 @@ TEST(FileViewer, FollowsFileCutShortAndGrown) {
     EXPECT_TRUE(v.lineText(4000).isEmpty());
     v.grab(); // paints what is left
 
-    writeFile(tree, "f", bytes + "last");
+    tree.write("f", bytes + "last");
     ASSERT_TRUE(QTest::qWaitFor([&] { return v.fileSize() > bytes.size(); }, 3000));
     v.countAllLines();
     EXPECT_EQ(v.lineCount(), 5001);
@@ -194,7 +185,7 @@ TEST(FileViewer, HexModeOfHugeSparseFile) {
 
 TEST(FileViewer, KeysMoveTheCaret) {
     TempTree tree;
-    Shown shown(writeFile(tree, "f", "abc\n\tx\nlonger line\nz"));
+    Shown shown(tree.write("f", "abc\n\tx\nlonger line\nz"));
     FileViewer& v = shown.viewer;
     const struct {
         Pos from;
@@ -239,7 +230,7 @@ TEST(FileViewer, KeysMoveTheCaret) {
 
 TEST(FileViewer, MouseSetsCaretAndDragSelects) {
     TempTree tree;
-    Shown shown(writeFile(tree, "f", "first line\nsecond line\n"));
+    Shown shown(tree.write("f", "first line\nsecond line\n"));
     FileViewer& v = shown.viewer;
     const int h = v.fontMetrics().height();
     const int w = v.fontMetrics().horizontalAdvance('0');
