@@ -57,7 +57,9 @@ QString FileViewModel::open(const QString& path) {
         return viewerOpenError(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int error = S_ISDIR(st.st_mode) ? EISDIR : errno ? errno : EINVAL;
+        // A folder, FIFO, socket or device is not for viewing: refused like a file the
+        // viewer may not read.
+        const int error = st.st_mode == 0 ? errno : EACCES; // 0: fstat itself failed
         ::close(fd);
         return viewerOpenError(error);
     }

@@ -1,3 +1,4 @@
+#include "platform/native_path.h"
 #include "support/temp_tree.h"
 #include "widgets/file_view_model.h"
 #include "widgets/line_index.h"
@@ -5,6 +6,7 @@
 #include <QByteArray>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -259,8 +261,24 @@ TEST(FileViewModel, OpenErrors) {
     EXPECT_EQ(view.open(tree.path() + "/missing/x"), "Viewer: file not found");
     tree.write("plain", "x");
     EXPECT_EQ(view.open(tree.path() + "/plain/x"), "Viewer: path not found or invalid file name");
-    EXPECT_EQ(view.open(tree.path() + "/folder"), "Viewer triggered I/O error 21");
+    EXPECT_EQ(view.open(tree.path() + "/folder"), "Viewer: file access denied");
+    // A FIFO is refused at once instead of waiting for a writer.
+    ASSERT_EQ(::mkfifo(tree.abs("fifo").constData(), 0600), 0);
+    EXPECT_EQ(view.open(tree.path() + "/fifo"), "Viewer: file access denied");
     EXPECT_FALSE(view.isOpen());
     EXPECT_EQ(view.lineCount(), 0);
     EXPECT_TRUE(view.lineText(0).isEmpty());
+}
+
+// A name with a newline and a byte that is not UTF-8 opens the very file, which still shows
+// after it is deleted: the open descriptor keeps it.
+TEST(FileViewModel, OddNameOpensAndOutlivesDeletion) {
+    TempTree tree;
+    const QByteArray path = tree.write("line\nbreak \xff.txt", "kept\n");
+    FileViewModel view;
+    ASSERT_TRUE(view.open(fromNative(path)).isEmpty());
+    ASSERT_EQ(::unlink(path.constData()), 0);
+    view.refresh();
+    EXPECT_EQ(view.lineText(0), "kept");
+    EXPECT_EQ(view.fileSize(), 5);
 }
