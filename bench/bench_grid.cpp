@@ -2,8 +2,8 @@
 // the same process: filling a plain std::vector<quint32>, and std::sort of a million ints.
 // Every figure is reported as an absolute time and as a ratio to its reference; the budget is
 // under a second for each fill and each sort.
-#include "finders/grid_sort.h"
 #include "platform/date_text.h"
+#include "widgets/grid_sort.h"
 #include "widgets/string_grid.h"
 
 #include <QApplication>

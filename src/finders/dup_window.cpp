@@ -7,10 +7,10 @@
 #include "common/ui.h"
 #include "common/win_place.h"
 #include "finders/dup_title.h"
-#include "finders/result_menu.h"
 #include "platform/date_text.h"
 #include "widgets/column_width.h"
 #include "widgets/number_field.h"
+#include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>

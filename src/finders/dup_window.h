@@ -1,10 +1,10 @@
 #pragma once
 
 #include "finders/dup_records.h"
-#include "finders/result_list.h"
 #include "finders/row_actions.h"
 #include "finders/scan_engine.h"
 #include "finders/scan_session.h"
+#include "widgets/result_list.h"
 
 #include <QDialog>
 #include <QString>

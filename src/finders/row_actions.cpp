@@ -3,9 +3,9 @@
 #include "common/message_boxes.h"
 #include "common/ui.h"
 #include "delete/really_delete.h"
-#include "finders/result_list.h"
 #include "platform/dir_entry.h"
 #include "platform/launcher.h"
+#include "widgets/result_list.h"
 #include "widgets/string_grid.h"
 
 #include <QDialog>

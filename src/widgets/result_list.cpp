@@ -1,4 +1,4 @@
-#include "finders/result_list.h"
+#include "widgets/result_list.h"
 
 #include "common/number_text.h"
 #include "common/reports.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "finders/grid_sort.h"
-#include "finders/result_list.h"
+#include "widgets/grid_sort.h"
+#include "widgets/result_list.h"
 
 #include <QString>
 #include <memory>

@@ -1,5 +1,5 @@
-#include "finders/result_list.h"
-#include "finders/result_menu.h"
+#include "widgets/result_list.h"
+#include "widgets/result_menu.h"
 
 #include "common/number_text.h"
 #include "platform/native_path.h"

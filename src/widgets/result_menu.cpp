@@ -1,4 +1,4 @@
-#include "finders/result_menu.h"
+#include "widgets/result_menu.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "finders/grid_sort.h"
+#include "widgets/grid_sort.h"
 
 #include <QMultiHash>
 #include <QObject>

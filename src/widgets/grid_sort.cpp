@@ -1,4 +1,4 @@
-#include "finders/grid_sort.h"
+#include "widgets/grid_sort.h"
 
 #include "platform/date_text.h"
 #include "widgets/string_grid.h"
