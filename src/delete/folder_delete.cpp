@@ -226,6 +226,14 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
     return run;
 }
 
+bool removeEmptyFolder(const QString& path) {
+    if (isProtectedFolder(path))
+        return false;
+    QByteArray name;
+    const UniqueFd parent(openParentLinkFree(tidyAbsolutePath(toNative(path)), name));
+    return parent.fd >= 0 && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) == 0;
+}
+
 bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycle) {
     const FolderDeletion run = deleteFolderTree(path, recycle);
     files = run.files;

@@ -66,6 +66,11 @@ void deleteFolderFiles(DirWalk& walk, FolderDeletion& run);
 void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run);
 
+// Removes the folder `path` when it is empty, through its parent's descriptor, without
+// following a link anywhere in the path. False when it is not empty, is gone, is not a folder
+// or is protected (below); nothing else is touched.
+bool removeEmptyFolder(const QString& path);
+
 // Folders that are never deleted: "/", every folder directly under it (/bin, /home, /tmp ...),
 // every mount point, the user's home folder and every folder that holds it, by any spelling
 // of their paths. Callers refuse these.
