@@ -1,8 +1,143 @@
 #pragma once
 
-#include <QString>
+#include "inspect/folder_files.h"
 
-class QWidget;
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class FolderTreeModel;
+class GridSortMenu;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+class ResultList;
+class StringGrid;
+class TWinPlace;
+
+// The pop-up menu of the browser's grid, by item.
+struct BrowseMenu {
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Details1 = nullptr;
+    QAction* Sort1 = nullptr; // the "Sort" submenu's item
+    QAction* Name1 = nullptr;
+    QAction* ModifiedDate1 = nullptr;
+    QAction* AccessDate1 = nullptr;
+    QAction* Size1 = nullptr;
+    QAction* Type1 = nullptr;
+    QAction* Mark1 = nullptr; // the "Mark" submenu's item
+    QAction* N1 = nullptr;    // separator
+    QAction* Run1 = nullptr;
+    QAction* View1 = nullptr;
+};
+
+// The folder browser: a drive and its folder tree on the left, the files of the shown folder
+// in a grid on the right, buttons and a status strip along the bottom. The files can be
+// marked and deleted through the deletion confirmation, the shown folder deleted as a tree,
+// and a file run, viewed or inspected. Every action works on the exact path of a listed entry
+// (the folder it was read from and its name as the kernel gave it); the process's current
+// directory is never changed.
+class TfrmBrowse : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmBrowse(QWidget* owner = nullptr);
+    ~TfrmBrowse() override;
+
+    // Before showing: the folder to open at (on the drive that holds it), the file of that
+    // folder to select, the file mask ("*.*" when empty).
+    void setFolder(const QString& folder);
+    void selectFile(const QString& name) { selectName_ = name; }
+    void setMask(const QString& mask);
+
+    // The shown folder (exact path) and the file mask.
+    const QString& folder() const { return folder_; }
+    const QString& mask() const { return mask_; }
+    // The hidden file list: the shown folder's entries that match the mask.
+    const FolderFiles& FileListBox1() const { return files_; }
+    // The marks: the marked paths (lbDeleted), the marked count and total.
+    ResultList& marks() { return *marks_; }
+    const QStringList& lbDeleted() const;
+    // The exact path of a listed row; empty for the header and blank rows.
+    QString pathOfRow(int row) const;
+
+    // Shows `folder` (the folder list's change): marks cleared, the grid filled from the
+    // folder's files and sorted again by the checked sort, the counts shown. Nothing happens
+    // when the drive is not ready. A folder that has gone is replaced by the nearest folder
+    // above it that is still there.
+    void DirectoryListBox1Change();
+    // Lists the shown folder into the grid (one blank row when it holds no file).
+    void FillGrid();
+
+    QFrame* Panel3 = nullptr;
+    QComboBox* DriveComboBox1 = nullptr;
+    QTreeView* DirectoryListBox1 = nullptr;
+    QFrame* Panel5 = nullptr;
+    QFrame* Panel6 = nullptr;
+    QLabel* Label1 = nullptr;
+    StringGrid* grid = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* btDeleteDirectory = nullptr;
+    QPushButton* btLaunch = nullptr;
+    QPushButton* btView = nullptr;
+    QPushButton* btMark = nullptr;
+    QPushButton* btDeleteFiles = nullptr;
+    QPushButton* btClose = nullptr;
+    QFrame* pnlScan2 = nullptr;
+    QLabel* pnlScan = nullptr;
+    QPushButton* pnlWild = nullptr;
+    QLabel* pnlSize = nullptr;
+    BrowseMenu menu;
+    TWinPlace* WinPlace1 = nullptr;
+
+public Q_SLOTS:
+    // A drive picked in the drive box: its tree, and its root as the shown folder.
+    void DriveComboBox1Change(int index);
+    // A folder activated in the tree (double click or Enter) becomes the shown folder.
+    void DirectoryListBox1Activated(const QModelIndex& index);
+    void btMarkClick();
+    void gridDblClick();
+    void Markall2Click();
+    void Unmarkall2Click();
+    void Sortbyname1Click(QAction* item);
+    void btDeleteFilesClick();
+    void btDeleteDirectoryClick();
+    void btLaunchClick();
+    void btViewClick();
+    void Details1Click();
+    void pnlWildClick();
+    // Esc, Close and the title bar: with marked files, only a Yes lets the window close.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormShow();
+    void FormResize();
+    void buildMenu();
+    bool FormCloseQuery();
+    void showTreeFolder();
+    // The exact path of the current row when a regular file is there now; empty otherwise.
+    QString currentRegularFile() const;
+    QString driveRoot() const;
+
+    QString folder_;
+    QString mask_ = QStringLiteral("*.*");
+    QString selectName_;
+    FolderFiles files_;
+    FolderTreeModel* tree_ = nullptr;
+    ResultList* marks_ = nullptr;
+    std::unique_ptr<GridSortMenu> sortMenu_;
+    int driveIndex_ = -1;
+    bool shown_ = false;
+};
 
 // Opens the folder browser modally, as every opener does: the window is made, shown and
 // destroyed when it closes. With `folder` given it opens at that exact folder (on the drive

@@ -1,0 +1,299 @@
+#include "inspect/browse_window.h"
+
+#include "common/number_text.h"
+#include "delete/del_directory.h"
+#include "delete/really_delete.h"
+#include "platform/drives.h"
+#include "platform/launcher.h"
+#include "platform/native_path.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+#include "widgets/folder_tree_model.h"
+#include "widgets/result_list.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The browser over a temporary tree that the drive list presents as a drive of its own,
+// beside "/", with the scripted UI and a launcher that only counts.
+class BrowseWindowTest : public ::testing::Test {
+protected:
+    BrowseWindowTest() {
+        setUi(&ui);
+        const QString root = tree.path();
+        setDriveListSeam([root] {
+            return std::vector<Drive>{{"/", {}, {}, 0}, {root, {}, {}, 0}};
+        });
+        setLauncherSeam([this](const QString&) {
+            ++launched;
+            return true;
+        });
+    }
+    ~BrowseWindowTest() override {
+        w.reset();
+        setLauncherSeam({});
+        setDriveListSeam({});
+        setUi(nullptr);
+    }
+
+    QString at(const QByteArray& rel) const { return fromNative(tree.abs(rel)); }
+    // The browser shown at the folder `rel` of the tree.
+    TfrmBrowse& open(const QByteArray& rel) {
+        w = std::make_unique<TfrmBrowse>();
+        w->setFolder(at(rel));
+        w->show();
+        return *w;
+    }
+    int rowOf(const QString& name) const {
+        for (int row = 1; row < w->grid->rowCount(); ++row)
+            if (w->grid->cell(4, row) == name)
+                return row;
+        return 0;
+    }
+    void click(const QString& name) {
+        w->grid->setCurrentRow(rowOf(name));
+        w->gridDblClick();
+    }
+    // Every modal window is recorded by its class name and answered with `result`.
+    void answerModals(int result) {
+        ui.onModal = [this, result](QDialog& d) {
+            modals << QString::fromLatin1(d.metaObject()->className());
+            return result;
+        };
+    }
+
+    ScriptedUi ui;
+    TempTree tree;
+    std::unique_ptr<TfrmBrowse> w;
+    int launched = 0;
+    QStringList modals;
+};
+
+} // namespace
+
+TEST_F(BrowseWindowTest, MarksStatusAndFolderChange) {
+    tree.file("f/a.txt", 100);
+    tree.file("f/b.dat", 2000);
+    tree.file("f/README", 30); // no extension, so no type
+    tree.file("f/.hidden", 5);
+    tree.file("f/sub/deeper.txt", 7);
+    open("f");
+    EXPECT_EQ(w->grid->rowCount(), 4) << "hidden names and folders are not listed";
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Number of files : 3"));
+    EXPECT_EQ(w->pnlSize->text(), QStringLiteral("Total size : ") + formatThousands(2130));
+
+    // A double click marks a file without an extension, as the Mark button does.
+    click(QStringLiteral("README"));
+    EXPECT_TRUE(w->grid->marked(rowOf(QStringLiteral("README"))));
+    w->grid->setCurrentRow(rowOf(QStringLiteral("a.txt")));
+    w->btMarkClick();
+    EXPECT_EQ(w->grid->currentRow(), rowOf(QStringLiteral("a.txt")) + 1);
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Marked for deletion: 2 files 130 bytes"));
+    EXPECT_EQ(w->lbDeleted(), QStringList({at("f/README"), at("f/a.txt")}));
+    EXPECT_TRUE(w->btDeleteFiles->isEnabled());
+    click(QStringLiteral("README"));
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Marked for deletion: 1 files 100 bytes"));
+
+    // Sorted by size, then another folder: marks gone, the size sort applied again.
+    w->Sortbyname1Click(w->menu.Size1);
+    EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("b.dat"));
+    tree.file("f/sub/zbig.bin", 9000);
+    w->DirectoryListBox1Activated(
+        static_cast<FolderTreeModel*>(w->DirectoryListBox1->model())->indexOf(at("f/sub")));
+    EXPECT_EQ(w->folder(), at("f/sub"));
+    EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("zbig.bin"));
+    EXPECT_EQ(w->marks().markedCount(), 0);
+    EXPECT_TRUE(w->lbDeleted().isEmpty());
+    EXPECT_FALSE(w->btDeleteFiles->isEnabled());
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Number of files : 2"));
+}
+
+TEST_F(BrowseWindowTest, MarkAllLeavesTheBlankRowOfAnEmptyFolder) {
+    tree.dir("empty");
+    open("empty");
+    ASSERT_EQ(w->grid->rowCount(), 2);
+    w->Markall2Click();
+    EXPECT_FALSE(w->grid->marked(1));
+    EXPECT_TRUE(w->lbDeleted().isEmpty()) << "the folder itself must never be marked";
+    answerModals(QDialog::Accepted);
+    w->btDeleteFilesClick();
+    EXPECT_TRUE(modals.isEmpty());
+    EXPECT_TRUE(tree.exists("empty"));
+}
+
+TEST_F(BrowseWindowTest, DeletesExactlyTheMarkedEntriesThenRefills) {
+    const QByteArray odd[] = {"d/new\nline", "d/tab\there", "d/-dash", "d/bad\xff.bin"};
+    for (const QByteArray& rel : odd)
+        tree.file(rel, 10);
+    tree.file("d/keep.txt", 1);
+    tree.dir("elsewhere");
+    tree.symlink("d/link-to-folder", tree.abs("elsewhere"));
+    tree.file("elsewhere/inside", 3);
+    open("d");
+    ASSERT_EQ(w->grid->rowCount(), 7);
+
+    w->Markall2Click();
+    click(QStringLiteral("keep.txt")); // unmarked again
+    QStringList handed;
+    ui.onModal = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<TfrmReallyDelete&>(d);
+        handed = dlg.files();
+        EXPECT_EQ(dlg.savings, 40 + qint64(tree.abs("elsewhere").size()));
+        dlg.btDeleteAllClick();
+        return int(QDialog::Accepted);
+    };
+    w->btDeleteFilesClick();
+    QStringList expected{at("d/link-to-folder")};
+    for (const QByteArray& rel : odd)
+        expected << fromNative(tree.abs(rel));
+    handed.sort();
+    expected.sort();
+    EXPECT_EQ(handed, expected);
+    for (const QByteArray& rel : odd)
+        EXPECT_FALSE(tree.exists(rel));
+    EXPECT_FALSE(tree.exists("d/link-to-folder"));
+    EXPECT_TRUE(tree.exists("elsewhere/inside")) << "a link is removed as a link";
+    EXPECT_EQ(w->grid->rowCount(), 2);
+    EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("keep.txt"));
+    EXPECT_EQ(w->marks().markedCount(), 0);
+}
+
+TEST_F(BrowseWindowTest, DeleteFolderRefusesProtectedFolders) {
+    const QString rootText = QStringLiteral(
+        "Cannot delete the root folder! To delete a folder including all files and sub-folders "
+        "double click on the desired folder shown in the left panel.");
+    const struct {
+        QString folder;
+        bool rootMessage;
+    } cases[] = {
+        {QStringLiteral("/"), true},
+        {tree.path(), true}, // a mount point
+        {QStringLiteral("/tmp"), false},
+        {QDir::homePath(), false},
+    };
+    answerModals(QDialog::Accepted);
+    for (const auto& c : cases) {
+        ui.clear();
+        w = std::make_unique<TfrmBrowse>();
+        w->setFolder(c.folder);
+        w->show();
+        ASSERT_EQ(w->folder(), c.folder);
+        w->btDeleteDirectoryClick();
+        ASSERT_EQ(ui.messages.size(), 1u) << c.folder.toStdString();
+        EXPECT_EQ(ui.messages[0].text == rootText, c.rootMessage) << c.folder.toStdString();
+        EXPECT_TRUE(modals.isEmpty());
+        EXPECT_EQ(w->folder(), c.folder);
+    }
+}
+
+TEST_F(BrowseWindowTest, DeleteFolderRemovesTheShownTreeAndShowsItsParent) {
+    tree.dir("p/empty");
+    tree.file("p/full/x.bin", 1234);
+    tree.file("p/full/y.bin", 1);
+    tree.file("outside.txt", 9);
+    tree.symlink("p/full/link", tree.abs("outside.txt"));
+    tree.file("p/kept/z", 1);
+
+    open("p/empty");
+    answerModals(QDialog::Accepted);
+    w->btDeleteDirectoryClick();
+    EXPECT_FALSE(tree.exists("p/empty"));
+    EXPECT_TRUE(ui.messages.empty()) << "an empty folder is removed without a count";
+    EXPECT_EQ(w->folder(), at("p"));
+    auto* model = static_cast<FolderTreeModel*>(w->DirectoryListBox1->model());
+    EXPECT_FALSE(model->indexOf(at("p/empty")).isValid());
+
+    w->DirectoryListBox1Activated(model->indexOf(at("p/full")));
+    w->btDeleteDirectoryClick();
+    EXPECT_EQ(modals, QStringList({"TfrmDelDirectory", "TfrmDelDirectory"}));
+    EXPECT_FALSE(tree.exists("p/full"));
+    EXPECT_TRUE(tree.exists("outside.txt"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("Deleted 3 files for a savings of ")))
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(w->folder(), at("p"));
+
+    // Cancelled: nothing goes.
+    w->DirectoryListBox1Activated(model->indexOf(at("p/kept")));
+    answerModals(QDialog::Rejected);
+    w->btDeleteDirectoryClick();
+    EXPECT_TRUE(tree.exists("p/kept/z"));
+    EXPECT_EQ(w->folder(), at("p/kept"));
+}
+
+TEST_F(BrowseWindowTest, ClosingWithMarksAsks) {
+    tree.file("c/one", 1);
+    open("c");
+    click(QStringLiteral("one"));
+    ui.answers = {Answer::No};
+    w->btClose->click();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->marks().markedCount(), 1);
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.questions[0],
+              QStringLiteral("You have 1 files marked for deletion. Do you really wish to exit "
+                             "without deleting?"));
+    ui.answers = {Answer::Yes};
+    w->reject();
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(BrowseWindowTest, FoldersThatGoOrCannotBeRead) {
+    tree.file("g/a/b/file", 1);
+    open("g/a/b");
+    removeTree(tree.abs("g/a"));
+    w->DirectoryListBox1Change();
+    EXPECT_EQ(w->folder(), at("g"));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Number of files : 0"));
+    auto* model = static_cast<FolderTreeModel*>(w->DirectoryListBox1->model());
+    EXPECT_FALSE(model->indexOf(at("g/a")).isValid());
+
+    // A folder that is there but cannot be listed (here: made a file since): one clear
+    // message, an empty list.
+    tree.dir("h/x");
+    w->setFolder(at("h/x"));
+    ASSERT_EQ(::rmdir(tree.abs("h/x").constData()), 0);
+    tree.file("h/x", 1);
+    ui.clear();
+    w->DirectoryListBox1Change();
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(w->grid->rowCount(), 2);
+    EXPECT_TRUE(w->grid->cell(4, 1).isEmpty());
+}
+
+TEST_F(BrowseWindowTest, SpecialEntriesAreListedButNeverOpened) {
+    tree.dir("s/folder");
+    tree.file("s/plain.txt", 4);
+    ASSERT_EQ(::mkfifo(tree.abs("s/pipe").constData(), 0600), 0);
+    tree.symlink("s/to-file", tree.abs("s/plain.txt"));
+    tree.symlink("s/to-folder", tree.abs("s/folder"));
+    open("s");
+    answerModals(QDialog::Rejected);
+    for (const char* name : {"pipe", "to-file", "to-folder"}) {
+        ASSERT_GT(rowOf(QString::fromLatin1(name)), 0) << name;
+        w->grid->setCurrentRow(rowOf(QString::fromLatin1(name)));
+        w->btViewClick();
+        w->Details1Click();
+        w->btLaunchClick();
+    }
+    EXPECT_TRUE(modals.isEmpty());
+    EXPECT_EQ(launched, 0);
+
+    w->grid->setCurrentRow(rowOf(QStringLiteral("plain.txt")));
+    w->btViewClick();
+    w->Details1Click();
+    w->btLaunchClick();
+    EXPECT_EQ(modals, QStringList({"TfrmView", "TfrmDetails"}));
+    EXPECT_EQ(launched, 1);
+}
