@@ -15,6 +15,7 @@
 #include "common/ui.h"
 #include "finders/dup_window.h"
 #include "platform/drives.h"
+#include "support/run_tool.h"
 #include "support/tree_gen.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
@@ -32,11 +33,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <new>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 // ---- allocation figures: every operator new of the process is counted, so the peak of a
 // phase is the most it held above what was held when the phase began.
@@ -134,22 +131,7 @@ public:
 
 // The reference: find over the same tree, its output thrown away.
 double runFind(const std::string& root) {
-    const std::string format = "%s %f %h\\n";
-    const char* argv[] = {"find", root.c_str(), "-type", "f", "-printf", format.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "find", &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return -1;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double t = secondsSince(start);
-    posix_spawn_file_actions_destroy(&actions);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t : -1;
+    return runTool({"find", root, "-type", "f", "-printf", "%s %f %h\\n"});
 }
 
 std::string treeRoot(const char* name, const TreeShape& shape) {

@@ -14,6 +14,7 @@
 //   under 50 ms; resident memory under 64 MB above what it was before the first opening.
 //
 // The files are made once in benchTreeFolder() and kept for later runs.
+#include "support/run_tool.h"
 #include "support/tree_gen.h"
 #include "widgets/file_view_model.h"
 #include "widgets/file_viewer.h"
@@ -25,15 +26,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -81,28 +78,6 @@ std::string sparseFile() {
         return {};
     ::close(fd);
     return path;
-}
-
-// Runs a tool with its output thrown away; its time in seconds, or -1 when it fails.
-// grep's status 1 (no line matched) is a success here.
-double runTool(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    const double t = seconds(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) <= 1 ? t : -1;
 }
 
 // Times `ours` and the reference tool alternately and reports both rates and their ratio.

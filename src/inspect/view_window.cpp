@@ -402,9 +402,11 @@ void TfrmView::Font1Click() {
 // ---- strings, drops
 
 void TfrmView::btStringsClick() {
+    // The strings of the file on screen, which File > Open or a drop may have changed.
+    const QString shown = Viewer1->isOpen() ? Viewer1->fileName() : fileName;
     TfrmStrings strings(this);
-    strings.setWindowTitle(QStringLiteral("ASCII strings for : ") + fileName);
-    strings.fileName = fileName;
+    strings.setWindowTitle(QStringLiteral("ASCII strings for : ") + shown);
+    strings.fileName = shown;
     strings.setGeometry(geometry());
     ui().showModal(strings);
 }

@@ -248,9 +248,11 @@ TEST_F(ViewWindowTest, ADropOpensTheFirstFileByItsExactBytesAndKeepsTheTitle) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(ViewWindowTest, TheStringsButtonOpensTheStringsOfTheOpenersFile) {
+TEST_F(ViewWindowTest, TheStringsButtonOpensTheStringsOfTheFileShown) {
+    auto w = view(write("first", "first\n"));
     const QString path = write("strings", QByteArray("\0first string\0", 14));
-    auto w = view(path);
+    ui.openFile = path;
+    w->Open1Click();
     w->setGeometry(120, 130, 640, 420);
     QString title, file;
     QRect geometry;
