@@ -27,7 +27,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -567,7 +566,8 @@ void TfrmBrowse::btLaunchClick() {
     if (path.isEmpty())
         return;
     if (!openWithDefaultApp(path))
-        errorBox(QStringLiteral("Couldn't run ") + escapeForLine(path));
+        errorBox(QStringLiteral("Couldn't run ") +
+                 escapeForLine(files_.entry(int(grid->rowKey(grid->currentRow()))).name));
 }
 
 void TfrmBrowse::btViewClick() {

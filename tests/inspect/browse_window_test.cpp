@@ -296,4 +296,8 @@ TEST_F(BrowseWindowTest, SpecialEntriesAreListedButNeverOpened) {
     w->btLaunchClick();
     EXPECT_EQ(modals, QStringList({"TfrmView", "TfrmDetails"}));
     EXPECT_EQ(launched, 1);
+
+    setLauncherSeam([](const QString&) { return false; });
+    w->btLaunchClick();
+    EXPECT_EQ(ui.lastMessage(), QStringLiteral("Couldn't run plain.txt"));
 }
