@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -112,6 +113,9 @@ TfrmBrowse::TfrmBrowse(QWidget* owner)
     DirectoryListBox1->setAccessibleName(QStringLiteral("Folders"));
     DirectoryListBox1->setHeaderHidden(true);
     DirectoryListBox1->setUniformRowHeights(true);
+    // Deep folders scroll sideways rather than shortening their names.
+    DirectoryListBox1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    DirectoryListBox1->header()->setStretchLastSection(false);
     tree_ = new FolderTreeModel(this);
     DirectoryListBox1->setModel(tree_);
     left->addWidget(DirectoryListBox1, 1);
@@ -365,7 +369,9 @@ void TfrmBrowse::FormResize() {
         grid->setColWidth(c, w);
         used += w;
     }
-    const int rest = std::max(0, grid->width() - used - 25);
+    // The grid takes the window's width beside the left panel (its own width lags behind
+    // while the window is being laid out).
+    const int rest = std::max(0, width() - Panel3->width() - used - 25);
     for (int c = FolderFiles::Filename; c <= FolderFiles::Type; ++c)
         grid->setColWidth(c, std::max(rest / 2, columnWidth(0, fm, {grid->cell(c, 0)})));
 }
@@ -405,7 +411,7 @@ void TfrmBrowse::showTreeFolder() {
         return;
     DirectoryListBox1->expand(index);
     DirectoryListBox1->setCurrentIndex(index);
-    DirectoryListBox1->scrollTo(index);
+    DirectoryListBox1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TfrmBrowse::DirectoryListBox1Change() {
