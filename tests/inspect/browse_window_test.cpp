@@ -1,6 +1,7 @@
 #include "inspect/browse_window.h"
 
 #include "common/number_text.h"
+#include "common/wild_card.h"
 #include "delete/del_directory.h"
 #include "delete/really_delete.h"
 #include "platform/drives.h"
@@ -13,6 +14,7 @@
 #include "widgets/string_grid.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -300,4 +302,35 @@ TEST_F(BrowseWindowTest, SpecialEntriesAreListedButNeverOpened) {
     setLauncherSeam([](const QString&) { return false; });
     w->btLaunchClick();
     EXPECT_EQ(ui.lastMessage(), QStringLiteral("Couldn't run plain.txt"));
+}
+
+TEST_F(BrowseWindowTest, OpenerAndMaskChooseTheListedFiles) {
+    for (const char* rel : {"m/a.txt", "m/b.txt", "m/c.doc", "m/Makefile"})
+        tree.file(rel, 1);
+    QString current;
+    int rows = 0;
+    ui.onModal = [&](QDialog& d) {
+        auto& b = dynamic_cast<TfrmBrowse&>(d);
+        b.show();
+        current = b.grid->cell(4, b.grid->currentRow());
+        rows = b.grid->rowCount() - 1;
+        return int(QDialog::Rejected);
+    };
+    browseFolder(nullptr, at("m"), QStringLiteral("b.txt"), QStringLiteral("*.txt"));
+    EXPECT_EQ(current, QStringLiteral("b.txt"));
+    EXPECT_EQ(rows, 2);
+
+    // "*.*" lists names without a dot too; a new mask refills and drops the marks.
+    open("m");
+    EXPECT_EQ(w->grid->rowCount(), 5);
+    click(QStringLiteral("Makefile"));
+    ui.onModal = [](QDialog& d) {
+        dynamic_cast<TfrmWildCard&>(d).cbWildCard->setEditText(QStringLiteral("*.doc"));
+        return int(QDialog::Accepted);
+    };
+    w->pnlWild->click();
+    EXPECT_EQ(w->grid->rowCount(), 2);
+    EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("c.doc"));
+    EXPECT_EQ(w->marks().markedCount(), 0);
+    EXPECT_EQ(w->pnlWild->text(), QStringLiteral("Wildcard : *.doc"));
 }
