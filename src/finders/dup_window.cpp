@@ -138,7 +138,6 @@ TfrmDup::TfrmDup(QWidget* owner)
                           QStringLiteral("Browse this file and folder"));
     btAbort->hide();
     btDelete->setEnabled(false);
-    // The folder browser is not part of this build; its button stays hidden.
     btBrowse->hide();
 
     // The result grid and the status line.
@@ -168,9 +167,6 @@ TfrmDup::TfrmDup(QWidget* owner)
     rows_ = std::make_unique<RowActions>(*this, *marks_);
     buildMenu();
     grid->setPopupMenu(menu.PopupMenu1);
-    // The viewer and the details window are not part of this build.
-    menu.Details1->setVisible(false);
-    menu.View1->setVisible(false);
 
     // The scan: Abort, Esc and closing stop this window's walk only.
     ScanSession::Parts parts;
@@ -181,7 +177,7 @@ TfrmDup::TfrmDup(QWidget* owner)
     parts.busyArea = grid->viewport();
     parts.lockWhileScanning = {btScan,     btExact,  btClose,   num1,     num2,
                                cbWildCard, rbLarger, rbSmaller, rbBetween};
-    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip};
+    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip, btBrowse};
     session_ = new ScanSession(engine_, parts, this);
     session_->setLimitText(kResourceText);
     // A record refused by the store ends the walk as Abort does; what was found is kept.
@@ -195,6 +191,7 @@ TfrmDup::TfrmDup(QWidget* owner)
     connect(btDelete, &QPushButton::clicked, this, &TfrmDup::btDeleteClick);
     connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
     connect(btClip, &QPushButton::clicked, this, &TfrmDup::btClipClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
     connect(grid, &StringGrid::cellDoubleClicked, marks_, &ResultList::gridDblClick);
     connect(grid, &StringGrid::keyReleased, this, [this](int key) {
         if (key == Qt::Key_Delete)
@@ -210,6 +207,8 @@ TfrmDup::TfrmDup(QWidget* owner)
     connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDup::cb1Click);
     connect(menu.Run1, &QAction::triggered, this, &TfrmDup::Run1Click);
+    connect(menu.View1, &QAction::triggered, this, &TfrmDup::View1Click);
+    connect(menu.Details1, &QAction::triggered, this, &TfrmDup::Details1Click);
     for (QAction* a : {menu.Size1, menu.Date1, menu.AccessDate1, menu.Name1, menu.Type1})
         connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
 
@@ -461,6 +460,7 @@ void TfrmDup::scan(bool exact) {
     }
     btPrint->show();
     btClip->show();
+    btBrowse->show();
     session_->setStatus(
         formatThousands(qint64(lbFiles.size())) +
         (duplicates_ ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found")));
@@ -540,4 +540,16 @@ void TfrmDup::btDeleteClick() {
 
 void TfrmDup::Run1Click() {
     rows_->Run1Click();
+}
+
+void TfrmDup::View1Click() {
+    rows_->View1Click();
+}
+
+void TfrmDup::Details1Click() {
+    rows_->Details1Click();
+}
+
+void TfrmDup::BrowseDirectory1Click() {
+    rows_->BrowseDirectory1Click(cbWildCard->currentText());
 }

@@ -49,9 +49,10 @@ extern bool duplicatesMode;
 // finder (false): a size filter, a file-match pattern and drive boxes on the top panel, the
 // result grid in the middle and a status line along the bottom. The window keeps its own
 // texts, size filter and layout; the scan session (locking, walking the ticked drives, Abort,
-// Esc, closing, the record limit), the result list (marks), the row actions (Run, Delete)
-// and the menu builder do the work the finders share. A scan fills compact records; the grid
-// shows them through their record numbers, so it holds a million rows.
+// Esc, closing, the record limit), the result list (marks), the row actions (Run, View,
+// Details, Browse, Delete) and the menu builder do the work the finders share. A scan fills
+// compact records; the grid shows them through their record numbers, so it holds a million
+// rows.
 class TfrmDup : public QDialog {
     Q_OBJECT
 public:
@@ -123,6 +124,9 @@ public Q_SLOTS:
     void btPrintClick();
     void btClipClick();
     void Run1Click();
+    void View1Click();
+    void Details1Click();
+    void BrowseDirectory1Click();
     void Sortbysize1Click(QAction* item);
     void rbLargerClick();
     void num1Exit();

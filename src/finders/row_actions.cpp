@@ -3,21 +3,31 @@
 #include "common/message_boxes.h"
 #include "common/ui.h"
 #include "delete/really_delete.h"
-#include "platform/dir_entry.h"
+#include "finders/file_openers.h"
 #include "platform/launcher.h"
 #include "widgets/result_list.h"
 #include "widgets/string_grid.h"
 
 #include <QDialog>
 
-QString RowActions::currentFile() const {
-    const QString path = marks_.pathOf(marks_.grid().currentRow());
+std::optional<DirEntry> RowActions::currentEntry(QString& path) const {
+    path = marks_.pathOf(marks_.grid().currentRow());
     if (path.isEmpty())
-        return QString();
-    const std::optional<DirEntry> entry = statPath(path);
-    if (!entry || (entry->attributes & faDirectory))
-        return QString();
-    return path;
+        return std::nullopt;
+    return statPath(path);
+}
+
+QString RowActions::currentFile() const {
+    QString path;
+    const std::optional<DirEntry> entry = currentEntry(path);
+    return entry && !(entry->attributes & faDirectory) ? path : QString();
+}
+
+QString RowActions::currentRegularFile() const {
+    QString path;
+    const std::optional<DirEntry> entry = currentEntry(path);
+    // Neither a folder nor a "system" entry (link, FIFO, socket, device): a regular file.
+    return entry && !(entry->attributes & (faDirectory | faSysFile)) ? path : QString();
 }
 
 void RowActions::Run1Click() {
@@ -39,4 +49,27 @@ void RowActions::btDeleteClick() {
     if (result != QDialog::Accepted)
         return;
     window_.accept();
+}
+
+void RowActions::View1Click() {
+    const QString path = currentRegularFile();
+    if (!path.isEmpty() && fileOpeners().view)
+        fileOpeners().view(path, &window_);
+}
+
+void RowActions::Details1Click() {
+    const QString path = currentRegularFile();
+    if (!path.isEmpty() && fileOpeners().details)
+        fileOpeners().details(path, &window_);
+}
+
+void RowActions::BrowseDirectory1Click(const QString& mask) {
+    // The exact path splits at its last "/" into the exact folder and the exact name (a name
+    // holds no "/"); a file that went since the scan still opens the browser at its folder.
+    const QString path = marks_.pathOf(marks_.grid().currentRow());
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0 || !fileOpeners().browse)
+        return;
+    const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    fileOpeners().browse(&window_, folder, path.mid(slash + 1), mask);
 }

@@ -1,21 +1,29 @@
 #pragma once
 
+#include "platform/dir_entry.h"
+
 #include <QString>
+#include <optional>
 
 class QDialog;
 class ResultList;
 
 // The actions on a finder's result rows that hand work on to others: "Run" opens the current
-// row's file with its program, "Delete" hands the marked files and their total to the
-// file-deletion confirmation. Every path is the row's exact path as the window's records
-// keep it (ResultList::pathOf), never one rebuilt from the shown text.
+// row's file with its program, "View" and "Details" show it in the viewer and the details
+// window, "Browse" opens the folder browser at it, "Delete" hands the marked files and their
+// total to the file-deletion confirmation. Every path is the row's exact path as the window's
+// records keep it (ResultList::pathOf), never one rebuilt from the shown text. The viewer,
+// details and browser windows are reached through the installed openers (file_openers.h).
 class RowActions {
 public:
     RowActions(QDialog& window, ResultList& marks) : window_(window), marks_(marks) {}
 
     // The exact path of the current row when the row is listed and a file (not a folder) is
-    // there now; empty otherwise. Run, View and Details act on it.
+    // there now; empty otherwise. Run acts on it.
     QString currentFile() const;
+    // The same, but only when the entry there now is a regular file: never a FIFO, device,
+    // socket or symbolic link. View and Details act on it, so nothing can stall on opening.
+    QString currentRegularFile() const;
 
     // Opens currentFile() with its default program; "Couldn't run " + path when that fails.
     // Nothing happens when the row names no file.
@@ -26,7 +34,17 @@ public:
     // Otherwise, and at once when nothing is marked, the window closes with OK.
     void btDeleteClick();
 
+    // The viewer, or the details window, on currentRegularFile(); nothing when it is empty.
+    void View1Click();
+    void Details1Click();
+    // On a listed row: the browser at the row's exact folder with the row's exact file name
+    // selected and `mask` (the window's file-match pattern) as its pattern.
+    void BrowseDirectory1Click(const QString& mask);
+
 private:
+    // The current row's exact path and what is there now (nullopt: nothing, or no listed row).
+    std::optional<DirEntry> currentEntry(QString& path) const;
+
     QDialog& window_;
     ResultList& marks_;
 };

@@ -4,6 +4,7 @@
 #include "common/number_text.h"
 #include "common/profile.h"
 #include "delete/really_delete.h"
+#include "finders/file_openers.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
@@ -106,8 +107,8 @@ TEST_F(DupWindowTest, OpeningSetsUpEachMode) {
     // Mark and Abort share one place on the button row, right of Close.
     EXPECT_EQ(dup->btMark->pos(), dup->btAbort->pos());
     EXPECT_EQ(dup->btClose->x() + dup->btClose->width() + 3, dup->btMark->x());
-    EXPECT_FALSE(dup->menu.View1->isVisible());
-    EXPECT_FALSE(dup->menu.Details1->isVisible());
+    EXPECT_TRUE(dup->menu.View1->isVisible());
+    EXPECT_TRUE(dup->menu.Details1->isVisible());
 
     auto hog = open(false);
     EXPECT_EQ(hog->windowTitle(), "Find and delete file hogs");
@@ -171,8 +172,8 @@ TEST_F(DupWindowTest, DuplicatesScanGroupsNamesAndExactAlsoSizes) {
                                          p("d/x.bin"), p("e/x.bin")}));
     EXPECT_EQ(rowTexts(*w, 5)[0], p("a/"));
     EXPECT_EQ(w->grid->cell(1, 1), "     2 K");
-    for (QWidget* shown :
-         {(QWidget*)w->btMark, (QWidget*)w->btDelete, (QWidget*)w->btPrint, (QWidget*)w->btClip})
+    for (QWidget* shown : {(QWidget*)w->btMark, (QWidget*)w->btDelete, (QWidget*)w->btPrint,
+                           (QWidget*)w->btClip, (QWidget*)w->btBrowse})
         EXPECT_FALSE(shown->isHidden());
     EXPECT_TRUE(w->btAbort->isHidden());
     EXPECT_FALSE(w->btDelete->isEnabled());
@@ -250,6 +251,7 @@ TEST_F(DupWindowTest, NothingFoundAndTheOrderOfTheTwoNumbers) {
     w->btScanClick();
     EXPECT_EQ(ui.messageTexts(), QStringList{"No files found."});
     EXPECT_TRUE(w->btPrint->isHidden());
+    EXPECT_TRUE(w->btBrowse->isHidden());
     EXPECT_TRUE(w->btMark->isHidden());
 
     ui.clear();
@@ -505,6 +507,89 @@ TEST_F(DupWindowTest, RunOpensTheFileOrReportsTheFailure) {
     w->Run1Click();
     EXPECT_EQ(launched.size(), 2);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Openers that record what the rows hand them.
+struct RecordingOpeners {
+    QStringList viewed, detailed, browsed; // browsed: folder, name and mask joined by "|"
+    RecordingOpeners() {
+        setFileOpeners(
+            {[this](const QString& path, QWidget*) { viewed << path; },
+             [this](const QString& path, QWidget*) { detailed << path; },
+             [this](QWidget*, const QString& folder, const QString& name, const QString& mask) {
+                 browsed << folder + '|' + name + '|' + mask;
+             }});
+    }
+    ~RecordingOpeners() { setFileOpeners({}); }
+    // View, Details and Browse on each row from 1 to `last`, through the menu and the button.
+    void onRows(TfrmDup& w, int last) {
+        for (int r = 1; r <= last; ++r) {
+            w.grid->setCurrentRow(r);
+            w.menu.View1->trigger();
+            w.menu.Details1->trigger();
+            w.btBrowse->click();
+        }
+    }
+};
+
+TEST_F(DupWindowTest, ViewDetailsAndBrowseGetTheRecordsExactPathInBothModes) {
+    // A byte that is not UTF-8 shows as an escape; a trailing blank looks like padding.
+    const QList<QByteArray> rels{"One/Odd \xff Byte.Txt", "One/Ends Blank ",
+                                 "Two/Odd \xff Byte.Txt", "Two/Ends Blank "};
+    QStringList expected;
+    for (const QByteArray& rel : rels) {
+        tree.file(rel, 2000);
+        expected << fromNative(tree.abs(rel));
+    }
+    expected.sort();
+    for (const bool duplicates : {true, false}) {
+        SCOPED_TRACE(duplicates ? "duplicates" : "file hogs");
+        auto w = open(duplicates);
+        w->cbWildCard->setEditText(QStringLiteral("*"));
+        w->btScanClick();
+        ASSERT_EQ(w->rowCounter, 4);
+
+        RecordingOpeners rec;
+        rec.onRows(*w, 4);
+        QStringList viewed = rec.viewed;
+        viewed.sort();
+        EXPECT_EQ(viewed, expected);
+        EXPECT_EQ(rec.detailed, rec.viewed);
+        ASSERT_EQ(rec.browsed.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const QStringList parts = rec.browsed[i].split(u'|');
+            EXPECT_EQ(parts[0] + u'/' + parts[1], rec.viewed[i]);
+            EXPECT_EQ(parts[2], "*");
+        }
+    }
+}
+
+TEST_F(DupWindowTest, ViewAndDetailsOpenOnlyARegularFileThatIsThereNow) {
+    // Listed as regular files; since the scan one went, one became a FIFO and one a link.
+    for (const char* name : {"here.txt", "gone.txt", "pipe.txt", "link.txt"})
+        tree.file(name, 10);
+    auto w = open(false);
+    w->btScanClick();
+    ASSERT_EQ(w->rowCounter, 4);
+    for (const char* name : {"gone.txt", "pipe.txt", "link.txt"})
+        ::unlink(tree.abs(name).constData());
+    ASSERT_EQ(::mkfifo(tree.abs("pipe.txt").constData(), 0600), 0);
+    tree.symlink("link.txt", "here.txt");
+
+    RecordingOpeners rec;
+    rec.onRows(*w, 4);
+    EXPECT_EQ(rec.viewed, QStringList{p("here.txt")});
+    EXPECT_EQ(rec.detailed, QStringList{p("here.txt")});
+    // Browse needs only a listed row: the browser shows the folder as it is now.
+    EXPECT_EQ(rec.browsed.size(), 4);
+    EXPECT_TRUE(rec.browsed.contains(tree.path() + "|gone.txt|*.*"));
+
+    // No listed row (a cleared grid): nothing at all.
+    rec.browsed.clear();
+    w->ClearGrid();
+    rec.onRows(*w, 1);
+    EXPECT_EQ(rec.viewed.size(), 1);
+    EXPECT_TRUE(rec.browsed.isEmpty());
 }
 
 TEST_F(DupWindowTest, EachFinderKeepsItsOwnPlacement) {
