@@ -272,6 +272,18 @@ TEST_F(BrowseWindowTest, FoldersThatGoOrCannotBeRead) {
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(w->grid->rowCount(), 2);
     EXPECT_TRUE(w->grid->cell(4, 1).isEmpty());
+
+    // A folder without read permission, where permissions apply (not to root).
+    if (::geteuid() != 0) {
+        tree.file("locked/f", 1);
+        ASSERT_EQ(::chmod(tree.abs("locked").constData(), 0), 0);
+        ui.clear();
+        w->setFolder(at("locked"));
+        EXPECT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(w->folder(), at("locked"));
+        EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Number of files : 0"));
+        ::chmod(tree.abs("locked").constData(), 0700);
+    }
 }
 
 TEST_F(BrowseWindowTest, SpecialEntriesAreListedButNeverOpened) {
