@@ -34,6 +34,7 @@
 #include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -52,7 +53,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     b->setObjectName(QLatin1String(name));
     b->setToolTip(hint);
     b->setAutoDefault(false);
-    b->resize(width, kButtonHeight);
+    // Never narrower than the caption needs in the font in use.
+    b->resize(std::max(width, b->sizeHint().width()), kButtonHeight);
     b->move(b->x(), (kBottomPanelHeight - kButtonHeight) / 2);
     return b;
 }
