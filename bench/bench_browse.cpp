@@ -7,6 +7,7 @@
 #include "platform/dir_entry.h"
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
+#include "support/window_bench_main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -146,16 +147,5 @@ BENCHMARK_CAPTURE(Sort, Type, &BrowseMenu::Type1)
     ->Iterations(3);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The window saves its placement: keep that away from the real settings.
-    char home[] = "/tmp/zelkova-bench-XXXXXX";
-    if (mkdtemp(home))
-        setenv("XDG_CONFIG_HOME", home, 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const std::string cleanup = std::string("rm -rf '") + home + "'";
-    return std::system(cleanup.c_str()) == 0 ? 0 : 1;
+    return runWindowBenchmarks(argc, argv);
 }

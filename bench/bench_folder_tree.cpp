@@ -4,6 +4,7 @@
 // invocation. Budget: under 0.3 s.
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
+#include "support/window_bench_main.h"
 #include "widgets/folder_tree_model.h"
 
 #include <QApplication>
@@ -62,13 +63,5 @@ void ExpandWideFolder(benchmark::State& state) {
 BENCHMARK(ExpandWideFolder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include "inspect/strings_extract.h"
 #include "inspect/strings_window.h"
 #include "support/tree_gen.h"
+#include "support/window_bench_main.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -168,16 +169,5 @@ BENCHMARK(StringsVsRead)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterat
 BENCHMARK(StringsWindowVsExtract)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The window saves its placement: keep that away from the real settings.
-    char home[] = "/tmp/zelkova-bench-XXXXXX";
-    if (mkdtemp(home))
-        setenv("XDG_CONFIG_HOME", home, 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const std::string cleanup = std::string("rm -rf '") + home + "'";
-    return std::system(cleanup.c_str()) == 0 ? 0 : 1;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -16,6 +16,7 @@
 // The files are made once in benchTreeFolder() and kept for later runs.
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
+#include "support/window_bench_main.h"
 #include "widgets/file_view_model.h"
 #include "widgets/file_viewer.h"
 
@@ -225,16 +226,6 @@ BENCHMARK_CAPTURE(Search, ascii_folded, false)
     ->Iterations(5);
 BENCHMARK(FirstPage)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// The control needs an application object; it is shown on the offscreen platform unless
-// another one is asked for.
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
