@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "finders/dup_window.h"
 #include "finders/file_openers.h"
+#include "finders/mods_window.h"
 #include "inspect/browse_window.h"
 #include "inspect/details_window.h"
 #include "inspect/view_window.h"
@@ -20,5 +21,6 @@ void plugInToolWindows(TfrmMain& main) {
     // One window class serves both: the button sets duplicatesMode before it is made.
     main.setModalTool<TfrmDup>(ToolButton::Duplicate);
     main.setModalTool<TfrmDup>(ToolButton::FileHog);
+    main.setModalTool<TfrmMods>(ToolButton::Files);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
 }

@@ -222,6 +222,11 @@ bool driveReady(const QString& root) {
     return ::statvfs(toNative(root).constData(), &vfs) == 0;
 }
 
+bool mountedNoAtime(const QString& root) {
+    struct statvfs vfs;
+    return ::statvfs(toNative(root).constData(), &vfs) == 0 && (vfs.f_flag & ST_NOATIME) != 0;
+}
+
 namespace {
 DiskGeometry geometryFrom(const struct statvfs& vfs) {
     const qint64 fragment = qint64(vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize);

@@ -43,6 +43,9 @@ std::optional<Drive> driveOf(const QString& path);
 
 // True when statvfs on the root succeeds.
 bool driveReady(const QString& root);
+// Whether the file system at `root` is mounted without access-time updates ("noatime"), so
+// the last-access times there do not move when files are read.
+bool mountedNoAtime(const QString& root);
 
 // Cluster geometry and space of a drive from statvfs: bytes per cluster = f_frsize,
 // presented as f_frsize / 512 sectors of 512 bytes; all 64-bit.

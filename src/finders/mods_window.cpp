@@ -1,0 +1,595 @@
+#include "finders/mods_window.h"
+
+#include "common/locations.h"
+#include "common/message_boxes.h"
+#include "common/number_text.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "common/win_place.h"
+#include "finders/pick_date.h"
+#include "platform/clock.h"
+#include "platform/date_text.h"
+#include "platform/drives.h"
+#include "widgets/column_width.h"
+#include "widgets/result_menu.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <numeric>
+
+namespace {
+constexpr int kPanelHeight = 171;
+constexpr int kPanelWidth = 632;
+constexpr int kButtonTop = 140;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 28;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    b->resize(kButtonWidth, kButtonHeight);
+    return b;
+}
+
+QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
+                        const QString& caption) {
+    auto* rb = new QRadioButton(caption, group);
+    rb->setObjectName(QLatin1String(name));
+    layout->addWidget(rb);
+    return rb;
+}
+
+QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
+                         const QRect& r) {
+    auto* e = new QLineEdit(QLatin1String(name), parent);
+    e->setObjectName(QLatin1String(name));
+    e->setAccessibleName(accessible);
+    e->setGeometry(r);
+    return e;
+}
+
+QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
+                           const QRect& r) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(QStringLiteral("Popup Calendar"));
+    b->setAccessibleName(accessible);
+    b->setAutoRaise(true);
+    b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    b->setGeometry(r);
+    return b;
+}
+
+QString today() {
+    return shortDateText(currentDateTime().date());
+}
+} // namespace
+
+TfrmMods::TfrmMods(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      noAtimeTest(mountedNoAtime) {
+    setObjectName(QStringLiteral("frmMods"));
+    setWindowTitle(QStringLiteral("Files in a range of dates"));
+    setSizeGripEnabled(true);
+    resize(636, 420);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    layout->addWidget(Panel1);
+
+    rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
+    rgWhat->setObjectName(QStringLiteral("rgWhat"));
+    rgWhat->setGeometry(4, 2, 410, 44);
+    auto* whatRow = new QHBoxLayout(rgWhat);
+    whatRow->setContentsMargins(8, 2, 8, 2);
+    rbAccessed = makeRadio(rgWhat, whatRow, "rbAccessed", QStringLiteral("Last accessed"));
+    rbCreated = makeRadio(rgWhat, whatRow, "rbCreated", QStringLiteral("Created"));
+    rbModified = makeRadio(rgWhat, whatRow, "rbModified", QStringLiteral("Last modified"));
+    rbAccessed->setChecked(true);
+    rbCreated->setToolTip(QStringLiteral(
+        "The birth time where the file system records it, else the time of the last change "
+        "to the file's entry"));
+
+    rgWhen = new QGroupBox(Panel1);
+    rgWhen->setObjectName(QStringLiteral("rgWhen"));
+    rgWhen->setGeometry(4, 48, 120, 72);
+    auto* whenColumn = new QVBoxLayout(rgWhen);
+    whenColumn->setContentsMargins(8, 2, 8, 2);
+    whenColumn->setSpacing(0);
+    rbBefore = makeRadio(rgWhen, whenColumn, "rbBefore", QStringLiteral("On or Before"));
+    rbBetween = makeRadio(rgWhen, whenColumn, "rbBetween", QStringLiteral("In between"));
+    rbAfter = makeRadio(rgWhen, whenColumn, "rbAfter", QStringLiteral("On or After"));
+    rbBetween->setChecked(true);
+
+    dtStart =
+        makeDateField(Panel1, "dtStart", QStringLiteral("Start date"), QRect(132, 56, 100, 24));
+    popStartDate = makePopButton(Panel1, "popStartDate", QStringLiteral("Pick the start date"),
+                                 QRect(234, 56, 24, 24));
+    lblAnd = new QLabel(QStringLiteral("and"), Panel1);
+    lblAnd->setObjectName(QStringLiteral("lblAnd"));
+    lblAnd->setGeometry(262, 60, 28, 18);
+    dtEnd = makeDateField(Panel1, "dtEnd", QStringLiteral("End date"), QRect(290, 56, 100, 24));
+    popEndDate = makePopButton(Panel1, "popEndDate", QStringLiteral("Pick the end date"),
+                               QRect(392, 56, 24, 24));
+    for (QLineEdit* e : {dtStart, dtEnd})
+        e->installEventFilter(this);
+
+    Label1 = new QLabel(QStringLiteral("Wildcard match"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(132, 96, 96, 18);
+    cbWildCard = new QComboBox(Panel1);
+    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
+    cbWildCard->setEditable(true);
+    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
+    cbWildCard->setMaxVisibleItems(14);
+    cbWildCard->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
+    cbWildCard->setAccessibleName(QStringLiteral("Wildcard match"));
+    cbWildCard->setGeometry(230, 92, 90, 24);
+    cbWildCard->setEditText(QStringLiteral("*.*"));
+    Label1->setBuddy(cbWildCard);
+    lblWild = new QLabel(QStringLiteral("All files"), Panel1);
+    lblWild->setObjectName(QStringLiteral("lblWild"));
+    lblWild->setGeometry(324, 96, 200, 18);
+
+    pnlDrives = new TDrivePanel(Panel1);
+    pnlDrives->move(kPanelWidth - 205 - 8, 8);
+
+    btOK = makeButton(Panel1, "btOK", QStringLiteral("&Start"),
+                      QStringLiteral("Start scanning for files"));
+    btOK->setDefault(true);
+    btClose =
+        makeButton(Panel1, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
+    btMark = makeButton(Panel1, "btMark", QStringLiteral("&Mark"),
+                        QStringLiteral("Mark files for deletion"));
+    btDelete = makeButton(Panel1, "btDelete", QStringLiteral("Delete"),
+                          QStringLiteral("Delete marked files"));
+    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("&Print"),
+                         QStringLiteral("Print list of files"));
+    btClip = makeButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
+                        QStringLiteral("Copy list of files to clipboard"));
+    btBrowse = makeButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
+                          QStringLiteral("Browse through files"));
+    btAbort = makeButton(Panel1, "btAbort", QStringLiteral("&Abort"),
+                         QStringLiteral("Browse file and directory"));
+    btDelete->setEnabled(false);
+    btDelete->hide();
+    btAbort->hide();
+    int left = 4;
+    for (QPushButton* b : {btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}) {
+        b->move(left, kButtonTop);
+        left += kButtonWidth + 3;
+    }
+
+    grid = new StringGrid(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->setToolTip(QStringLiteral("Double click to mark for deletion, right click for options"));
+    grid->setAccessibleName(QStringLiteral("Files in a range of dates"));
+    layout->addWidget(grid, 1);
+    lblNotice = new QLabel(this);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setWordWrap(true);
+    lblNotice->setContentsMargins(4, 2, 4, 2);
+    lblNotice->hide();
+    layout->addWidget(lblNotice);
+    pnlScan = makeStatusLine(this, &pnlBase);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlScan->setObjectName(QStringLiteral("pnlScan"));
+    layout->addWidget(pnlBase);
+
+    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
+    marks_ = new ResultList(*grid, this);
+    marks_->setNameColumn(0);
+    marks_->setPathOfRow([this](int row) {
+        // The record's exact path, never one rebuilt from the cells.
+        return grid->isKeyedRow(row) ? records_.path(grid->rowKey(row)) : QString();
+    });
+    marks_->setRowLimit([this] { return rowCounter; });
+    marks_->setStatusSink([this](const QString& s) { pnlScan->setText(s); });
+    marks_->setDeleteButton(btDelete);
+
+    rows_ = std::make_unique<RowActions>(*this, *marks_);
+    buildMenu();
+    grid->setPopupMenu(menu.PopupMenu1);
+
+    ScanSession::Parts parts;
+    parts.window = this;
+    parts.drives = pnlDrives;
+    parts.abortButton = btAbort;
+    parts.status = pnlScan;
+    parts.busyArea = grid->viewport();
+    parts.lockWhileScanning = {btOK, btClose, pnlDrives, dtStart, dtEnd, popStartDate, popEndDate};
+    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip, btBrowse};
+    session_ = new ScanSession(engine_, parts, this);
+    records_.onRefused = [this] { session_->stopAtLimit(); };
+    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
+    engine_.setSink(&records_);
+
+    connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btMark, &QPushButton::clicked, marks_, &ResultList::DeleteAllFiles);
+    connect(btDelete, &QPushButton::clicked, this, &TfrmMods::btDeleteClick);
+    connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
+    connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
+    connect(grid, &StringGrid::cellDoubleClicked, marks_, &ResultList::gridDblClick);
+    // The stamp and the range stay live during a scan: each file is tested by what they say
+    // when it is found.
+    for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
+        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
+    for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
+        connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
+    connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
+    connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
+    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
+    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
+    connect(menu.Run1, &QAction::triggered, this, &TfrmMods::Run1Click);
+    connect(menu.View1, &QAction::triggered, this, &TfrmMods::View1Click);
+    connect(menu.Details1, &QAction::triggered, this, &TfrmMods::Details1Click);
+    for (QAction* a : {menu.Sortbyname1, menu.AccessDate1, menu.CreationDate1,
+                       menu.ModificationDate1, menu.Folder1, menu.Type1})
+        connect(a, &QAction::triggered, this, [this, a] { Sortbyname1Click(a); });
+
+    WinPlace1 = new TWinPlace(this);
+    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
+    WinPlace1->Identifier = QStringLiteral("frmMods");
+}
+
+TfrmMods::~TfrmMods() {
+    WinPlace1->savePlacement();
+    delete WinPlace1;
+}
+
+void TfrmMods::buildMenu() {
+    ResultMenuBuilder b(this);
+    menu.PopupMenu1 = b.menu();
+    menu.Details1 = b.item("Details1", QStringLiteral("Details"));
+    menu.Sort1 = b.beginSubmenu("Sort1", QStringLiteral("Sort"));
+    std::vector<SortChoice> choices = b.sortItems({
+        {"Sortbyname1", QStringLiteral("&Name"), 0, SortKind::Text, false},
+        {"AccessDate1", QStringLiteral("Access &Date"), 1, SortKind::Date, true},
+        {"CreationDate1", QStringLiteral("&Creation Date"), 2, SortKind::Date, true},
+        {"ModificationDate1", QStringLiteral("&Modification Date"), 3, SortKind::Date, true},
+        {"Folder1", QStringLiteral("&Folder"), 4, SortKind::Text, false},
+        {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false},
+    });
+    b.endSubmenu();
+    menu.Sortbyname1 = choices[0].action;
+    menu.AccessDate1 = choices[1].action;
+    menu.CreationDate1 = choices[2].action;
+    menu.ModificationDate1 = choices[3].action;
+    menu.Folder1 = choices[4].action;
+    menu.Type1 = choices[5].action;
+    // Keys from the records' numbers: a million rows sort without making their texts, and
+    // dates sort as days, whatever the short date form.
+    const auto key = [this](int row) { return grid->rowKey(row); };
+    choices[0].key = [this, key](int row) { return double(nameRank_[key(row)]); };
+    choices[1].key = [this, key](int row) { return records_.accessDateKey(key(row)); };
+    choices[2].key = [this, key](int row) { return records_.creationDateKey(key(row)); };
+    choices[3].key = [this, key](int row) { return records_.writeDateKey(key(row)); };
+    choices[4].key = [this, key](int row) { return double(folderRank_[key(row)]); };
+    choices[5].key = [this, key](int row) {
+        return double(typeRank_[records_.typeIndex(key(row))]);
+    };
+    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
+    menu.Mark1 = b.markSubmenu(*marks_);
+    menu.Resize1 = b.beginSubmenu("Resize1", QStringLiteral("Resize"));
+    resizer_ = b.resizeItems(*Panel1);
+    b.endSubmenu();
+    menu.N1 = b.separator("N1");
+    menu.Run1 = b.item("Run1", QStringLiteral("Run"));
+    menu.View1 = b.item("View1", QStringLiteral("View"));
+}
+
+// ---- showing, layout
+
+void TfrmMods::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMods::FormShow() {
+    resizer_->rememberHeight();
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete, btAbort})
+        b->hide();
+    session_->setStatus(QString());
+    dtStart->setText(today());
+    dtEnd->setText(today());
+    pnlDrives->buildDriveBoxes();
+    btOK->setEnabled(pnlDrives->anyTicked());
+    btClose->setEnabled(true);
+    btOK->setFocus();
+    btAbort->move(btMark->pos());
+    ClearGrid();
+
+    const QScreen* s = screen();
+    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), logicalDpiX(),
+                                     s ? s->availableGeometry().width() : 1 << 20));
+    centreOnScreen(this);
+    FormResize();
+    fillPatternCombo(cbWildCard);
+    cbWildCardChange(cbWildCard->currentText());
+    rgWhenClick();
+    WinPlace1->restorePlacement();
+}
+
+void TfrmMods::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMods::FormResize() {
+    const QFontMetrics fm = grid->fontMetrics();
+    const QStringList dates = sampleDateTexts();
+    const int described[5] = {120, 68, 68, 68, 189};
+    int used = 0;
+    for (int c = 0; c < 5; ++c) {
+        const QStringList samples =
+            (c >= 1 && c <= 3) ? dates + QStringList{grid->cell(c, 0)} : QStringList{};
+        const int w = columnWidth(described[c], fm, samples);
+        grid->setColWidth(c, w);
+        used += w;
+    }
+    grid->setColWidth(5, std::max(columnWidth(0, fm, {grid->cell(5, 0)}), width() - used - 25));
+    pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
+}
+
+// ---- the grid and the scan
+
+void TfrmMods::ClearGrid() {
+    static const QStringList header{"Filename", "Accessed", "Created",
+                                    "Modified", "Folder",   "Type"};
+    grid->setColCount(int(header.size()));
+    for (int c = 0; c < header.size(); ++c)
+        grid->setCell(c, 0, header[c]);
+    grid->clearCells();
+    grid->setRowCount(2);
+    rowCounter = 0;
+    sortMenu_->reset();
+    nameRank_.clear();
+    folderRank_.clear();
+    typeRank_.clear();
+    marks_->clearAllMarks();
+}
+
+DateKind TfrmMods::dateKind() const {
+    return rbCreated->isChecked()    ? DateKind::Created
+           : rbModified->isChecked() ? DateKind::Modified
+                                     : DateKind::Accessed;
+}
+
+DateRange TfrmMods::dateRange() const {
+    const DateWhen when = rbBefore->isChecked()  ? DateWhen::Before
+                          : rbAfter->isChecked() ? DateWhen::After
+                                                 : DateWhen::Between;
+    return DateRange(when, parseShortDate(dtStart->text()), parseShortDate(dtEnd->text()));
+}
+
+void TfrmMods::btOKClick() {
+    // A bad date is reported by its field, never scanned as some other day.
+    if (!parseShortDate(dtStart->text()).isValid()) {
+        errorBox(QStringLiteral("Invalid start date"));
+        dtStart->setFocus();
+        return;
+    }
+    if (rbBetween->isChecked() && !parseShortDate(dtEnd->text()).isValid()) {
+        errorBox(QStringLiteral("Invalid ending date"));
+        dtEnd->setFocus();
+        return;
+    }
+    ClearGrid();
+    scan();
+}
+
+void TfrmMods::scan() {
+    records_.clear();
+    kind_ = dateKind();
+    range_ = dateRange();
+    engine_.setPattern(cbWildCard->currentText());
+    showNotice();
+    const ScanSession::End end = session_->run([this] {
+        std::vector<quint32> keys(records_.count());
+        std::iota(keys.begin(), keys.end(), 0u);
+        if (!keys.empty())
+            grid->setKeyedRows(1, keys);
+        rowCounter = int(keys.size());
+        grid->setRowCount(rowCounter >= 2 ? rowCounter + 1 : 2);
+    });
+    if (end == ScanSession::End::Closed)
+        return;
+    if (!session_->stopped())
+        session_->setStatus(QStringLiteral("Found : ") + formatThousands(rowCounter));
+    if (rowCounter == 0) {
+        infoBox(QStringLiteral("No files found."));
+        return;
+    }
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete})
+        b->show();
+    marks_->updateDeleteButton();
+}
+
+void TfrmMods::showNotice() {
+    // Said once per scan, in a line of its own, so no other text is replaced.
+    QStringList still;
+    for (const QString& root : pnlDrives->tickedRoots())
+        if (noAtimeTest && noAtimeTest(root))
+            still << root;
+    lblNotice->setText(
+        still.isEmpty()
+            ? QString()
+            : QStringLiteral("Last-access dates are not kept up to date on %1 (mounted noatime).")
+                  .arg(still.join(QStringLiteral(", "))));
+    lblNotice->setVisible(!still.isEmpty());
+}
+
+// ---- controls of the top panel
+
+void TfrmMods::rgWhenClick() {
+    const bool between = rbBetween->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, dtEnd, popEndDate})
+        w->setVisible(between);
+    if (session_->scanning() && parseShortDate(dtStart->text()).isValid())
+        range_ = dateRange();
+}
+
+void TfrmMods::cbWildCardChange(const QString& text) {
+    lblWild->setText(patternDescription(text));
+}
+
+void TfrmMods::cb1Click() {
+    btOK->setEnabled(pnlDrives->anyTicked());
+}
+
+bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the window (another window, a menu) is not leaving the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == dtStart)
+                dtStartExit();
+            else if (watched == dtEnd)
+                dtEndExit();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmMods::checkDateField(QLineEdit* field, const QString& error) {
+    if (checkingDate_ || !field->isVisible() || parseShortDate(field->text()).isValid())
+        return;
+    checkingDate_ = true;
+    errorBox(error);
+    field->setFocus();
+    field->selectAll();
+    checkingDate_ = false;
+}
+
+void TfrmMods::dtStartExit() {
+    checkDateField(dtStart, QStringLiteral("Invalid start date"));
+}
+
+void TfrmMods::dtEndExit() {
+    checkDateField(dtEnd, QStringLiteral("Invalid ending date"));
+}
+
+void TfrmMods::pickDate(QLineEdit* field, bool start) {
+    checkingDate_ = true; // the picker takes the focus; the field is checked after it
+    field->setFocus();
+    if (field->text().trimmed().isEmpty())
+        field->setText(today());
+    const QDate date = parseShortDate(field->text());
+    if (!date.isValid()) {
+        errorBox(QStringLiteral("'%1' is not a valid date").arg(field->text()));
+        checkingDate_ = false;
+        return;
+    }
+    TfrmPickDate picker(this);
+    picker.move(field->mapToGlobal(QPoint(0, field->height())));
+    picker.setPickedDate(date);
+    if (ui().showModal(picker) == QDialog::Accepted) {
+        field->setText(shortDateText(picker.pickedDate()));
+        field->selectAll();
+    }
+    checkingDate_ = false;
+    // Keep start <= end: the field just edited wins.
+    const QDate s = parseShortDate(dtStart->text());
+    const QDate e = parseShortDate(dtEnd->text());
+    if (s.isValid() && e.isValid() && s > e) {
+        if (start)
+            dtEnd->setText(dtStart->text());
+        else
+            dtStart->setText(dtEnd->text());
+    }
+}
+
+void TfrmMods::popStartDateClick() {
+    pickDate(dtStart, true);
+}
+
+void TfrmMods::popEndDateClick() {
+    pickDate(dtEnd, false);
+}
+
+// ---- result list operations
+
+QString TfrmMods::printTitle() const {
+    const DateKind k = dateKind();
+    const QString stamp = k == DateKind::Accessed  ? QStringLiteral("Last accessed")
+                          : k == DateKind::Created ? QStringLiteral("Created")
+                                                   : QStringLiteral("Modified");
+    const QString range = rbBefore->isChecked()  ? QStringLiteral("before ") + dtStart->text()
+                          : rbAfter->isChecked() ? QStringLiteral("after ") + dtStart->text()
+                                                 : QStringLiteral("between ") + dtStart->text() +
+                                                       QStringLiteral(" and ") + dtEnd->text();
+    return QStringLiteral("Files ") + stamp + u' ' + range;
+}
+
+void TfrmMods::PrintClick() {
+    printGridWithDialog(*grid, printTitle(), this);
+}
+
+void TfrmMods::btClipClick() {
+    QStringList lines;
+    lines.reserve(rowCounter);
+    for (int r = 1; r <= rowCounter; ++r)
+        lines << records_.line(grid->rowKey(r));
+    copyLinesToClipboard(lines);
+}
+
+void TfrmMods::btBrowseClick() {
+    rows_->BrowseDirectory1Click(QStringLiteral("*.*"));
+}
+
+void TfrmMods::Sortbyname1Click(QAction* item) {
+    if (grid->rowCount() < 2 || rowCounter == 0)
+        return;
+    BusyCursor busy;
+    if (item == menu.Sortbyname1 && nameRank_.empty())
+        nameRank_ = records_.nameRanks();
+    if (item == menu.Folder1 && folderRank_.empty())
+        folderRank_ = records_.folderRanksOfRecords();
+    if (item == menu.Type1 && typeRank_.empty())
+        typeRank_ = records_.typeRanks();
+    sortMenu_->sortBy(item);
+}
+
+void TfrmMods::btDeleteClick() {
+    rows_->btDeleteClick();
+}
+
+void TfrmMods::Run1Click() {
+    rows_->Run1Click();
+}
+
+void TfrmMods::View1Click() {
+    rows_->View1Click();
+}
+
+void TfrmMods::Details1Click() {
+    rows_->Details1Click();
+}
