@@ -60,8 +60,11 @@ bool statAt(int dirFd, const char* name, EntryInfo& info) {
     info.size = qint64(sx.stx_size);
     info.writeTime = sx.stx_mtime.tv_sec;
     info.accessTime = sx.stx_atime.tv_sec;
-    info.creationTime =
-        (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : qint64(sx.stx_ctime.tv_sec);
+    // Some file systems (overlay layers among them) report a birth time of exactly the epoch
+    // for files whose birth they never recorded: that is no creation time.
+    const bool born =
+        (sx.stx_mask & STATX_BTIME) && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
+    info.creationTime = born ? sx.stx_btime.tv_sec : qint64(sx.stx_ctime.tv_sec);
     info.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     info.inode = sx.stx_ino;
     info.mountId = (sx.stx_mask & STATX_MNT_ID) ? sx.stx_mnt_id : 0;
