@@ -6,7 +6,9 @@
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QToolButton>
 #include <algorithm>
 
@@ -22,6 +24,39 @@ QDate shiftPickDate(const QDate& date, int months) {
 }
 
 namespace {
+// The month calendar with its own day cells: the displayed month's days as buttons (the
+// selected one pressed in), the neighbouring months' days as teal cells with navy numbers.
+class PickCalendar : public QCalendarWidget {
+public:
+    using QCalendarWidget::QCalendarWidget;
+
+protected:
+    void paintCell(QPainter* painter, const QRect& rect, QDate date) const override {
+        painter->save();
+        painter->setPen(palette().color(QPalette::Button));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(rect.adjusted(0, 0, -1, -1));
+        const QRect cell = rect.adjusted(1, 1, -1, -1);
+        const bool shownMonth = date.month() == monthShown() && date.year() == yearShown();
+        if (shownMonth) {
+            QStyleOptionButton button;
+            button.rect = cell;
+            button.palette = palette();
+            button.state = QStyle::State_Enabled |
+                           (date == selectedDate() ? QStyle::State_Sunken | QStyle::State_HasFocus
+                                                   : QStyle::State_Raised);
+            style()->drawControl(QStyle::CE_PushButtonBevel, &button, painter, this);
+            painter->setPen(Qt::black);
+        } else {
+            painter->setPen(QColor(Qt::darkBlue));
+            painter->setBrush(QColor(Qt::darkCyan));
+            painter->drawRect(cell.adjusted(0, 0, -1, -1));
+        }
+        painter->drawText(cell, Qt::AlignCenter, QString::number(date.day()));
+        painter->restore();
+    }
+};
+
 QToolButton* makeSpin(QWidget* parent, const char* name, Qt::ArrowType arrow, const QString& hint,
                       const QRect& r) {
     auto* b = new QToolButton(parent);
@@ -52,7 +87,7 @@ TfrmPickDate::TfrmPickDate(QWidget* parent)
     Panel1->setLineWidth(3);
     Panel1->setGeometry(rect());
 
-    Calendar = new QCalendarWidget(Panel1);
+    Calendar = new PickCalendar(Panel1);
     Calendar->setObjectName(QStringLiteral("Calendar"));
     Calendar->setGeometry(6, 6, 240, 158);
     Calendar->setNavigationBarVisible(true);
