@@ -135,6 +135,16 @@ TEST_F(ModsWindowTest, ABadDateFieldReportsOnceWithoutPingPong) {
     w->dtStartExit();
     EXPECT_EQ(ui.messageTexts(), QStringList{"Invalid start date"});
 
+    // Through real focus changes: leaving one bad field for the other reports the first once
+    // and puts the focus back, and the second does not answer with a box of its own.
+    ui.onMessage = nullptr;
+    ui.clear();
+    QApplication::setActiveWindow(w.get());
+    w->dtStart->setFocus();
+    w->dtEnd->setFocus();
+    EXPECT_EQ(ui.messageTexts(), QStringList{"Invalid start date"});
+    EXPECT_TRUE(w->dtStart->hasFocus());
+
     // A bad date is not scanned as some other day.
     ui.onMessage = nullptr;
     ui.clear();
