@@ -33,16 +33,33 @@ QString ModsRecords::line(quint32 rec) const {
 }
 
 std::vector<quint32> ModsRecords::nameRanks() const {
+    // Each name's first eight upper-cased bytes as one big-endian number decide most
+    // comparisons without touching the names; ties compare the rest. No name holds a NUL, so
+    // the zero padding of a short name orders it before the longer names it begins.
     const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; };
-    std::vector<quint32> order(count());
-    std::iota(order.begin(), order.end(), 0u);
-    const auto less = [&](quint32 a, quint32 b) {
-        const Record& ra = at(a);
-        const Record& rb = at(b);
+    struct Key {
+        quint64 prefix;
+        quint32 rec;
+    };
+    std::vector<Key> keys(count());
+    for (quint32 r = 0; r < count(); ++r) {
+        const Record& rec = at(r);
+        const char* name = nameBytes(rec);
+        quint64 prefix = 0;
+        for (int i = 0; i < 8; ++i)
+            prefix = (prefix << 8) |
+                     (i < rec.nameLength ? static_cast<unsigned char>(upper(name[i])) : 0u);
+        keys[r] = {prefix, r};
+    }
+    const auto less = [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const Record& ra = at(a.rec);
+        const Record& rb = at(b.rec);
         const char* na = nameBytes(ra);
         const char* nb = nameBytes(rb);
         const int n = std::min(ra.nameLength, rb.nameLength);
-        for (int i = 0; i < n; ++i) {
+        for (int i = 8; i < n; ++i) {
             const auto ca = static_cast<unsigned char>(upper(na[i]));
             const auto cb = static_cast<unsigned char>(upper(nb[i]));
             if (ca != cb)
@@ -50,10 +67,10 @@ std::vector<quint32> ModsRecords::nameRanks() const {
         }
         return ra.nameLength < rb.nameLength;
     };
-    std::sort(order.begin(), order.end(), less);
-    std::vector<quint32> rank(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        rank[order[i]] = quint32(i);
+    std::sort(keys.begin(), keys.end(), less);
+    std::vector<quint32> rank(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        rank[keys[i].rec] = quint32(i);
     return rank;
 }
 

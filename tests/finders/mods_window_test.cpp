@@ -92,6 +92,17 @@ TEST_F(ModsWindowTest, ModifiedStampsAcrossTheRangesAndSortNewestFirst) {
     EXPECT_EQ(w->grid->cell(0, 2), "y2000.txt");
     EXPECT_EQ(w->grid->cell(3, 3), QString()); // no date: at the bottom
     EXPECT_EQ(w->grid->cell(3, 4), QString());
+
+    // By name without regard to case, names sharing a long beginning included.
+    tree.file("longname_b.txt");
+    tree.file("LONGNAME_a.txt");
+    w->btOKClick();
+    w->Sortbyname1Click(w->menu.Sortbyname1);
+    QStringList names;
+    for (int r = 1; r <= w->rowCounter; ++r)
+        names << w->grid->cell(0, r);
+    EXPECT_EQ(names, (QStringList{"LONGNAME_a.txt", "longname_b.txt", "old.txt", "y2000.txt",
+                                  "y2040.txt", "zero.txt"}));
 }
 
 TEST_F(ModsWindowTest, RowsAreExactPathsAndTheGridHoldsEveryRow) {
