@@ -1,6 +1,7 @@
 #include "app/tool_windows.h"
 
 #include "app/main_window.h"
+#include "finders/dirhog_window.h"
 #include "finders/dup_window.h"
 #include "finders/file_openers.h"
 #include "inspect/browse_window.h"
@@ -20,5 +21,6 @@ void plugInToolWindows(TfrmMain& main) {
     // One window class serves both: the button sets duplicatesMode before it is made.
     main.setModalTool<TfrmDup>(ToolButton::Duplicate);
     main.setModalTool<TfrmDup>(ToolButton::FileHog);
+    main.setModalTool<TfrmDirHog>(ToolButton::DirHogs);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
 }
