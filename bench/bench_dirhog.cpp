@@ -5,6 +5,7 @@
 //   `du -sx --apparent-size` over the same top folders. Budget: ratio at most 1.
 // - AllFolders: the same tree against `du -x --apparent-size` on it. Budget: ratio at most 1.
 // Both report the heap held after the scan per listed folder (budget 100 bytes).
+#include "common/locations.h"
 #include "finders/dirhog_window.h"
 #include "platform/drives.h"
 #include "support/run_tool.h"

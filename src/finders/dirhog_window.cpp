@@ -39,7 +39,8 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     b->setObjectName(QLatin1String(name));
     b->setToolTip(hint);
     b->setAutoDefault(false);
-    b->resize(kButtonWidth, kButtonHeight);
+    // Never narrower than its caption.
+    b->resize(std::max(kButtonWidth, b->sizeHint().width()), kButtonHeight);
     return b;
 }
 
@@ -113,6 +114,7 @@ TfrmDirHog::TfrmDirHog(QWidget* owner)
     layout->addWidget(pnlBase);
 
     grid->setRowSource([this](quint32 rec, int col) { return cellText(rec, col); });
+    grid->setColCount(6);
     for (int c = 0; c <= 3; ++c)
         grid->setRightAligned(c, true);
     buildMenu();
@@ -217,17 +219,17 @@ void TfrmDirHog::FormShow() {
 
     // Main folders, All Folders, Close, then Abort and Delete sharing one place (never visible
     // together), Print, Clipboard and Browse.
-    const int step = kButtonWidth + 3;
     int left = 3;
     for (QPushButton* b : {btTop, btAll, btClose}) {
         b->move(left, kButtonTop);
-        left += step;
+        left += b->width() + 3;
     }
     btAbort->move(left, kButtonTop);
     btDelete->move(left, kButtonTop);
+    left += std::max(btAbort->width(), btDelete->width()) + 3;
     for (QPushButton* b : {btPrint, btClip, btBrowse}) {
-        left += step;
         b->move(left, kButtonTop);
+        left += b->width() + 3;
     }
     btTop->setFocus();
 
@@ -261,6 +263,9 @@ void TfrmDirHog::FormResize() {
     grid->setColWidth(5, std::max(columnWidth(0, fm, {grid->cell(5, 0)}), width() - used - 25));
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
     Label4->move(std::max(0, pnlDrives->x() - Label4->width() - 10), Label4->y());
+    // The explanations wrap short of the drive label.
+    for (QLabel* l : {Label2, Label5})
+        l->resize(std::max(120, Label4->x() - l->x() - 8), l->height());
 }
 
 // ---- the grid
