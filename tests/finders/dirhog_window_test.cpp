@@ -148,6 +148,15 @@ TEST_F(DirHogWindowTest, DeletingActsOnTheExactFolderOnce) {
     EXPECT_EQ(ui.lastMessage(), "Deleted 1 files for a savings of 3,000 bytes.");
     EXPECT_EQ(totalsKey("Ndelete"), before + 1);
 
+    // Into the trash: the files count as recycled.
+    const qint64 wasted = std::max<qint64>(0, totalsKey("NWaste"));
+    ui.clear();
+    deleteRow(*w, "/photos", true);
+    EXPECT_FALSE(tree.exists("photos"));
+    EXPECT_EQ(w->grid->cell(0, rowOf(*w, "/photos")), "RECYCLED");
+    EXPECT_EQ(ui.lastMessage(), "Recycled 1 files for a savings of 10 bytes.");
+    EXPECT_EQ(totalsKey("NWaste"), wasted + 1);
+
     // A second try on the row, and an empty folder that is simply removed without a message.
     ui.clear();
     deleteRow(*w, "/Photos");
@@ -215,4 +224,20 @@ TEST_F(DirHogWindowTest, BrowseOpensTheExactFolder) {
     w->grid->setCurrentRow(rowOf(*w, "/photos"));
     w->btBrowseClick();
     EXPECT_EQ(opened, tree.path() + "/photos");
+}
+
+TEST_F(DirHogWindowTest, AbortKeepsWhatWasFoundAndSaysSo) {
+    for (const char* f : {"a/f", "b/f", "c/f"})
+        tree.file(f, 2048);
+    auto w = open();
+    setPumpInterval(0);
+    setPumpHook([&] { w->session().abort(); });
+    w->btAllClick();
+    setPumpHook(nullptr);
+    setPumpInterval(20);
+    EXPECT_EQ(ui.lastMessage(), "LIST INCOMPLETE ... ABORTED BY USER");
+    ASSERT_FALSE(w->lb.isEmpty());
+    EXPECT_EQ(w->lb.last(), "LIST INCOMPLETE ... ABORTED BY USER");
+    EXPECT_EQ(w->lb.size(), w->rowCounter + 1);
+    EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Folders : ") + QString::number(w->rowCounter));
 }
