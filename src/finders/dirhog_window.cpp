@@ -307,11 +307,13 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
     if (rowCounter > 0)
         ClearGrid();
     lb.clear();
+    incomplete = false;
     records_.clear(mode);
     states_.clear();
     std::vector<quint32> order;
     const ScanSession::End end = session_->run([&] {
         // Collect, then sort once: largest first.
+        records_.compact();
         order = records_.largestFirst();
         states_.assign(records_.count(), FolderRowState::Listed);
         grid->setKeyedRows(1, order);
@@ -320,11 +322,8 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
     });
     if (end == ScanSession::End::Closed)
         return;
-    lb.reserve(qsizetype(order.size()) + 1);
-    for (quint32 rec : order)
-        lb << records_.line(rec);
-    if (session_->stopped() && !records_.refused())
-        lb << ScanSession::kAbortText;
+    lb = std::move(order);
+    incomplete = session_->stopped() && !records_.refused();
     session_->setStatus(QStringLiteral("Folders : ") + QString::number(rowCounter));
     if (rowCounter == 0) {
         infoBox(QStringLiteral("No files found."));
@@ -369,8 +368,18 @@ void TfrmDirHog::btPrintClick() {
         *grid, QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptions(), this);
 }
 
+QStringList TfrmDirHog::lbLines() const {
+    QStringList lines;
+    lines.reserve(qsizetype(lb.size()) + 1);
+    for (quint32 rec : lb)
+        lines << records_.line(rec);
+    if (incomplete)
+        lines << ScanSession::kAbortText;
+    return lines;
+}
+
 void TfrmDirHog::btClipClick() {
-    copyLinesToClipboard(lb);
+    copyLinesToClipboard(lbLines());
 }
 
 void TfrmDirHog::btBrowseClick() {

@@ -45,8 +45,13 @@ public:
 
     void ClearGrid();
     void scan(FolderRecords::Mode mode);
-    // The lines of the last scan in display order (the clipboard's text).
-    QStringList lb;
+    // The records of the last scan in display order (largest first), whatever the grid's
+    // sort; the clipboard's lines are made from them when copied.
+    std::vector<quint32> lb;
+    // The last scan was stopped by the person: the copied list says it is incomplete.
+    bool incomplete = false;
+    // The folder lines of the last scan, then the incomplete note when it was aborted.
+    QStringList lbLines() const;
     // Rows written to the grid since the last ClearGrid.
     int rowCounter = 0;
 

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 
 // What the folder-hog list shows for a listed folder after a deletion was tried on it.
-enum class FolderRowState {
+enum class FolderRowState : quint8 {
     Listed,         // untouched (or the person stopped before anything was removed)
     Deleted,        // gone from the disk, deleted for good
     Recycled,       // gone from the disk, its files in the trash
