@@ -241,3 +241,15 @@ TEST_F(DirHogWindowTest, AbortKeepsWhatWasFoundAndSaysSo) {
     EXPECT_EQ(lines.size(), w->rowCounter + 1);
     EXPECT_EQ(w->pnlScan->text(), QStringLiteral("Folders : ") + QString::number(w->rowCounter));
 }
+
+TEST_F(DirHogWindowTest, FolderGoneSinceTheScanIsNotMarkedDeleted) {
+    tree.file("Gone/f", 100);
+    auto w = open();
+    w->btTopClick();
+    removeTree(tree.abs("Gone"));
+    const qint64 before = std::max<qint64>(0, totalsKey("Ndelete"));
+    deleteRow(*w, "/Gone");
+    EXPECT_TRUE(ui.lastMessage().contains("Nothing was deleted")) << ui.lastMessage().toStdString();
+    EXPECT_NE(w->grid->cell(0, rowOf(*w, "/Gone")), "DELETED");
+    EXPECT_EQ(std::max<qint64>(0, totalsKey("Ndelete")), before);
+}
