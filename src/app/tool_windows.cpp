@@ -1,6 +1,7 @@
 #include "app/tool_windows.h"
 
 #include "app/main_window.h"
+#include "finders/dirhog_window.h"
 #include "finders/dup_window.h"
 #include "finders/file_openers.h"
 #include "finders/mods_window.h"
@@ -22,5 +23,6 @@ void plugInToolWindows(TfrmMain& main) {
     main.setModalTool<TfrmDup>(ToolButton::Duplicate);
     main.setModalTool<TfrmDup>(ToolButton::FileHog);
     main.setModalTool<TfrmMods>(ToolButton::Files);
+    main.setModalTool<TfrmDirHog>(ToolButton::DirHogs);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
 }

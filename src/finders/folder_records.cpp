@@ -26,7 +26,10 @@ void FolderRecords::clear(Mode mode) {
     mode_ = mode;
     refused_ = false;
     open_.clear();
+    openNode_.clear();
+    nodes_ = {};
     records_ = {};
+    drives_ = {-1};
     paths_.clear();
 }
 
@@ -38,11 +41,23 @@ FolderRecords::Tally* FolderRecords::counting() {
 }
 
 void FolderRecords::enterFolder(const QByteArray& path, int depth) {
-    Q_UNUSED(path);
     open_.resize(size_t(depth));
+    openNode_.resize(size_t(depth));
     if (depth >= (mode_ == Mode::AllFolders ? 1 : 2))
         ++counting()->subfolders;
     open_.emplace_back();
+    // Main folders keeps only the root and the folders directly under it.
+    quint32 node = Node::NoParent;
+    const bool parentKept = depth == 0 || openNode_.back() != Node::NoParent;
+    if (!refused_ && parentKept && (mode_ == Mode::AllFolders || depth <= 1)) {
+        const qsizetype start = depth == 0 ? 0 : path.lastIndexOf('/') + 1;
+        Node n{depth == 0 ? Node::NoParent : openNode_.back(), 0, quint32(path.size() - start)};
+        if (paths_.add(path.constData() + start, n.nameLength, n.name)) {
+            node = quint32(nodes_.size());
+            nodes_.push_back(n);
+        }
+    }
+    openNode_.push_back(node);
 }
 
 void FolderRecords::folderNotEntered(const QByteArray& parent, const char* name) {
@@ -66,16 +81,18 @@ void FolderRecords::file(const ScanFile& file) {
 void FolderRecords::leaveFolder(const QByteArray& path, int depth) {
     if (open_.size() != size_t(depth) + 1)
         return; // not a folder this store saw entered
+    Q_UNUSED(path);
     const Tally tally = open_.back();
+    const quint32 node = openNode_.back();
     open_.pop_back();
+    openNode_.pop_back();
     if (refused_ || (mode_ == Mode::MainFolders && depth != 1))
         return;
     Record r;
     static_cast<Tally&>(r) = tally;
-    r.driveBytes = driveBytes_;
-    r.pathLength = quint32(path.size());
-    if (qint64(records_.size()) >= FileRecords::limit() ||
-        !paths_.add(path.constData(), size_t(path.size()), r.path)) {
+    r.drive = quint32(drives_.size() - 1);
+    r.node = node;
+    if (qint64(records_.size()) >= FileRecords::limit() || node == Node::NoParent) {
         refused_ = true;
         if (onRefused)
             onRefused();
@@ -84,13 +101,27 @@ void FolderRecords::leaveFolder(const QByteArray& path, int depth) {
     records_.push_back(r);
 }
 
+void FolderRecords::compact() {
+    records_.shrink_to_fit();
+    nodes_.shrink_to_fit();
+}
+
 quint32 FolderRecords::latestAccessFileDate(quint32 rec) const {
     return FileStamps::packed(records_[rec].latest);
 }
 
 QByteArray FolderRecords::nativePath(quint32 rec) const {
-    const Record& r = records_[rec];
-    return QByteArray(paths_.at(r.path), qsizetype(r.pathLength));
+    // The names from the folder up to the walk's root, then joined root first.
+    std::vector<const Node*> chain;
+    for (quint32 n = records_[rec].node; n != Node::NoParent; n = nodes_[n].parent)
+        chain.push_back(&nodes_[n]);
+    QByteArray path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (it != chain.rbegin() && !path.endsWith('/'))
+            path += '/';
+        path.append(paths_.at((*it)->name), qsizetype((*it)->nameLength));
+    }
+    return path;
 }
 
 QString FolderRecords::path(quint32 rec) const {
@@ -103,7 +134,7 @@ QString FolderRecords::field(quint32 rec, int index) const {
     case 0:
         return folderSizeText(r.bytes);
     case 1:
-        return driveShareText(r.bytes, r.driveBytes);
+        return driveShareText(r.bytes, drives_[r.drive]);
     case 2:
         return QString::number(r.files);
     case 3:

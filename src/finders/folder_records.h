@@ -37,7 +37,9 @@ public:
     // Empties the store and sets the mode for a new scan.
     void clear(Mode mode);
     // The size of the drive walked next, for the share of the records it yields; -1 unknown.
-    void setDriveBytes(qint64 bytes) { driveBytes_ = bytes; }
+    void setDriveBytes(qint64 bytes) { drives_.push_back(bytes); }
+    // Gives back the room kept for growth once the walk is over.
+    void compact();
     // Records beyond FileRecords::limit() are refused: onRefused runs once.
     std::function<void()> onRefused;
     bool refused() const { return refused_; }
@@ -75,18 +77,27 @@ private:
         quint32 latest = FileStamps::Outside;
     };
     struct Record : Tally {
-        qint64 driveBytes;
-        quint32 path; // arena handle
-        quint32 pathLength;
+        quint32 drive; // the folder's drive in drives_
+        quint32 node;  // the folder's entry in nodes_
+    };
+    // A folder named by its parent and its own name, so a path is stored once per folder and
+    // not again in each folder below it. The walk's root holds its whole path.
+    struct Node {
+        static constexpr quint32 NoParent = 0xFFFFFFFFu;
+        quint32 parent;
+        quint32 name; // arena handle
+        quint32 nameLength;
     };
     // The tally that a file or subfolder of the folder being walked counts in, or null.
     Tally* counting();
 
     Mode mode_;
     FileStamps stamps_;
-    qint64 driveBytes_ = -1;
+    std::vector<qint64> drives_{-1}; // the drive sizes, by walk; the last one is current
     bool refused_ = false;
-    std::vector<Tally> open_; // the folders being walked, by depth
+    std::vector<Tally> open_;       // the folders being walked, by depth
+    std::vector<quint32> openNode_; // their nodes (NoParent where none is kept)
+    std::vector<Node> nodes_;
     std::vector<Record> records_;
     ByteArena paths_;
 };

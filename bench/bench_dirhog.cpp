@@ -1,0 +1,117 @@
+// The folder-hog finder end to end, through the real window: the mode button pressed, the
+// drive walked, the folder records made, ordered once and the grid filled.
+//
+// - MainFolders: the 300,000-file tree in 20,000 folders (warm cache) against
+//   `du -sx --apparent-size` over the same top folders. Budget: ratio at most 1.
+// - AllFolders: the same tree against `du -x --apparent-size` on it. Budget: ratio at most 1.
+// Both report the heap held after the scan per listed folder (budget 100 bytes).
+#include "common/locations.h"
+#include "finders/dirhog_window.h"
+#include "platform/drives.h"
+#include "support/run_tool.h"
+#include "support/tree_gen.h"
+#include "support/window_bench_main.h"
+
+#include <QCheckBox>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <dirent.h>
+#include <malloc.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+const std::string& mainTree() {
+    static const std::string root = [] {
+        const std::string r = benchTreeFolder() + "/scan-300k";
+        makeTree(r, TreeShape{1995, 300000, 20000, 20});
+        return r;
+    }();
+    return root;
+}
+
+// The visible folders directly under `root`, as the main-folders mode lists them.
+std::vector<std::string> topFolders(const std::string& root) {
+    std::vector<std::string> out;
+    if (DIR* d = ::opendir(root.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (e->d_type == DT_DIR && e->d_name[0] != '.')
+                out.push_back(root + "/" + e->d_name);
+        ::closedir(d);
+    }
+    return out;
+}
+
+void compare(benchmark::State& state, FolderRecords::Mode mode) {
+    const std::string& root = mainTree();
+    std::vector<std::string> du{"du", "-x", "--apparent-size"};
+    if (mode == FolderRecords::Mode::MainFolders) {
+        du = {"du", "-sx", "--apparent-size"};
+        for (const std::string& f : topFolders(root))
+            du.push_back(f);
+    } else {
+        du.push_back(root);
+    }
+    setDriveListSeam([root] {
+        return std::vector<Drive>{Drive{QString::fromStdString(root), "bench", "ext4"}};
+    });
+    auto open = [] {
+        auto w = std::make_unique<TfrmDirHog>();
+        w->show();
+        w->pnlDrives->box(1)->setChecked(true);
+        return w;
+    };
+    auto w = open();
+    runTool(du); // warm the cache for both
+    w->scan(mode);
+    double duTotal = 0, scanTotal = 0;
+    double heldPerFolder = 0;
+    for (auto _ : state) {
+        const double d = runTool(du);
+        if (d < 0) {
+            state.SkipWithError("du failed");
+            break;
+        }
+        // A fresh window, so the heap held after the scan is this scan's alone.
+        w.reset();
+        w = open();
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks;
+        const auto start = Clock::now();
+        w->scan(mode);
+        const double s = secondsSince(start);
+        heldPerFolder = double(mallinfo2().uordblks - before) / double(w->rowCounter);
+        state.SetIterationTime(s);
+        duTotal += d;
+        scanTotal += s;
+    }
+    state.counters["folders"] = double(w->rowCounter);
+    state.counters["du_ms"] = duTotal * 1000 / double(state.iterations());
+    state.counters["scan_ms"] = scanTotal * 1000 / double(state.iterations());
+    state.counters["ratio"] = scanTotal / duTotal;
+    state.counters["held_bytes_per_folder"] = heldPerFolder;
+    setDriveListSeam(nullptr);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(compare, MainFolders, FolderRecords::Mode::MainFolders)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(compare, AllFolders, FolderRecords::Mode::AllFolders)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+int main(int argc, char** argv) {
+    return runWindowBenchmarks(argc, argv);
+}

@@ -1,0 +1,421 @@
+#include "finders/dirhog_window.h"
+
+#include "common/locations.h"
+#include "common/message_boxes.h"
+#include "common/screen_centre.h"
+#include "common/ui.h"
+#include "common/win_place.h"
+#include "delete/del_directory.h"
+#include "finders/file_openers.h"
+#include "platform/date_text.h"
+#include "platform/drives.h"
+#include "widgets/column_width.h"
+#include "widgets/result_list.h"
+#include "widgets/result_menu.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <numeric>
+
+const QString TfrmDirHog::kResourceText =
+    QStringLiteral("Resource limit reached ... cannot process any more files.");
+
+namespace {
+constexpr int kPanelHeight = 169;
+constexpr int kPanelWidth = 632;
+constexpr int kButtonTop = 136;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 28;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    // Never narrower than its caption.
+    b->resize(std::max(kButtonWidth, b->sizeHint().width()), kButtonHeight);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(r);
+    return l;
+}
+} // namespace
+
+TfrmDirHog::TfrmDirHog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("frmDirHog"));
+    setWindowTitle(QStringLiteral("Folder Hogs"));
+    setSizeGripEnabled(true);
+    resize(638, 414);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    layout->addWidget(Panel1);
+
+    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
+    Label2 = makeLabel(Panel1, "Label2",
+                       QStringLiteral("only main folders are displayed (those folders directly "
+                                      "under the main folder)"),
+                       QRect(50, 12, 350, 36));
+    Label2->setWordWrap(true);
+    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
+    Label5 = makeLabel(Panel1, "Label5",
+                       QStringLiteral("all folders including sub-folders are individually "
+                                      "displayed"),
+                       QRect(50, 56, 350, 36));
+    Label5->setWordWrap(true);
+    Label4 = makeLabel(Panel1, "Label4", QStringLiteral("D&rives:"), QRect(0, 10, 50, 18));
+
+    pnlDrives = new TDrivePanel(Panel1);
+    pnlDrives->move(kPanelWidth - pnlDrives->width() - 10, 8);
+    Label4->setBuddy(pnlDrives);
+
+    btTop = makeButton(Panel1, "btTop", QStringLiteral("&Main folders"),
+                       QStringLiteral("Only topmost folders. Does not display sub-folders."));
+    btAll = makeButton(Panel1, "btAll", QStringLiteral("&All Folders"),
+                       QStringLiteral("ALL folders including sub-folders are displayed"));
+    btClose =
+        makeButton(Panel1, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
+    btAbort = makeButton(Panel1, "btAbort", QStringLiteral("&Abort"), QStringLiteral("Abort scan"));
+    btDelete = makeButton(Panel1, "btDelete", QStringLiteral("&Delete"),
+                          QStringLiteral("Delete the folder"));
+    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("&Print"),
+                         QStringLiteral("Print list of directories"));
+    btClip = makeButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
+                        QStringLiteral("Copy list of directories to clipboard"));
+    btBrowse = makeButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
+                          QStringLiteral("Browse the files and folder"));
+    btAbort->hide();
+
+    grid = new StringGrid(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->setAccessibleName(QStringLiteral("Folder hogs"));
+    layout->addWidget(grid, 1);
+    pnlScan = makeStatusLine(this, &pnlBase);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlScan->setObjectName(QStringLiteral("pnlScan"));
+    layout->addWidget(pnlBase);
+
+    grid->setRowSource([this](quint32 rec, int col) { return cellText(rec, col); });
+    grid->setColCount(6);
+    for (int c = 0; c <= 3; ++c)
+        grid->setRightAligned(c, true);
+    buildMenu();
+    grid->setPopupMenu(PopupMenu1);
+
+    ScanSession::Parts parts;
+    parts.window = this;
+    parts.drives = pnlDrives;
+    parts.abortButton = btAbort;
+    parts.status = pnlScan;
+    parts.busyArea = grid->viewport();
+    parts.lockWhileScanning = {btTop, btAll, btClose, pnlDrives};
+    parts.hideWhenScanning = {btDelete, btPrint, btClip, btBrowse};
+    session_ = new ScanSession(engine_, parts, this);
+    session_->setLimitText(kResourceText);
+    // Each drive's size is taken before it is walked, for the shares of its folders.
+    session_->setDriveWalk([this](const QString& root) {
+        const std::optional<DiskGeometry> g = diskGeometry(root);
+        records_.setDriveBytes(g ? g->totalBytes() : -1);
+        return engine_.walk(root);
+    });
+    records_.onRefused = [this] { session_->stopAtLimit(); };
+    engine_.setSink(&records_);
+    engine_.setFileMask(kAnyFileMask); // hidden, system and read-only files count too
+
+    connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
+    connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btDelete, &QPushButton::clicked, this, &TfrmDirHog::btDeleteClick);
+    connect(btPrint, &QPushButton::clicked, this, &TfrmDirHog::btPrintClick);
+    connect(btClip, &QPushButton::clicked, this, &TfrmDirHog::btClipClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
+    connect(grid, &StringGrid::cellDoubleClicked, this, &TfrmDirHog::btDeleteClick);
+    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDirHog::cb1Click);
+    for (QAction* a :
+         {SortbySize1, SortbyFiles1, SortbySubfolders1, SortbyAccessDate1, SortbyName1})
+        connect(a, &QAction::triggered, this, [this, a] { SortbySize1Click(a); });
+
+    WinPlace1 = new TWinPlace(this);
+    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
+    WinPlace1->Section = QStringLiteral("frmDirHog");
+    WinPlace1->Identifier = QStringLiteral("frmDirHog");
+}
+
+TfrmDirHog::~TfrmDirHog() {
+    WinPlace1->savePlacement();
+    delete WinPlace1;
+}
+
+void TfrmDirHog::buildMenu() {
+    ResultMenuBuilder b(this);
+    PopupMenu1 = b.menu();
+    std::vector<SortChoice> choices = b.sortItems({
+        {"SortbySize1", QStringLiteral("Sort by &Size"), 0, SortKind::Number, true},
+        {"SortbyFiles1", QStringLiteral("Sort by # &Files"), 2, SortKind::Number, true},
+        {"SortbySubfolders1", QStringLiteral("Sort by # Sub-f&olders"), 3, SortKind::Number, true},
+        {"SortbyAccessDate1", QStringLiteral("Sort by &Access Date"), 4, SortKind::Date, true},
+        {"SortbyName1", QStringLiteral("Sort by &Name"), 5, SortKind::Text, false},
+    });
+    SortbySize1 = choices[0].action;
+    SortbyFiles1 = choices[1].action;
+    SortbySubfolders1 = choices[2].action;
+    SortbyAccessDate1 = choices[3].action;
+    SortbyName1 = choices[4].action;
+    // The numbers held in the records, never the cell texts: totals of 10,000,000 K and more
+    // keep their order.
+    choices[0].key = [this](int row) { return double(records_.bytes(grid->rowKey(row))); };
+    choices[1].key = [this](int row) { return double(records_.files(grid->rowKey(row))); };
+    choices[2].key = [this](int row) { return double(records_.subfolders(grid->rowKey(row))); };
+    choices[3].key = [this](int row) { return records_.latestAccessKey(grid->rowKey(row)); };
+    choices[4].key = [this](int row) { return double(nameRank_[grid->rowKey(row)]); };
+    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
+    b.separator("N1");
+    resizer_ = b.resizeItems(*Panel1);
+}
+
+QString TfrmDirHog::cellText(quint32 rec, int col) const {
+    if (col == 0)
+        return folderRowSizeCell(states_[rec], records_.field(rec, 0));
+    return records_.field(rec, col);
+}
+
+// ---- showing, layout
+
+void TfrmDirHog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmDirHog::FormShow() {
+    resizer_->rememberHeight();
+    ClearGrid();
+    lb.clear();
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btDelete})
+        b->hide();
+    session_->setStatus(QString());
+    pnlDrives->buildDriveBoxes();
+    cb1Click();
+
+    // Main folders, All Folders, Close, then Abort and Delete sharing one place (never visible
+    // together), Print, Clipboard and Browse.
+    int left = 3;
+    for (QPushButton* b : {btTop, btAll, btClose}) {
+        b->move(left, kButtonTop);
+        left += b->width() + 3;
+    }
+    btAbort->move(left, kButtonTop);
+    btDelete->move(left, kButtonTop);
+    left += std::max(btAbort->width(), btDelete->width()) + 3;
+    for (QPushButton* b : {btPrint, btClip, btBrowse}) {
+        b->move(left, kButtonTop);
+        left += b->width() + 3;
+    }
+    btTop->setFocus();
+
+    const QScreen* s = screen();
+    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), logicalDpiX(),
+                                     s ? s->availableGeometry().width() : 1 << 20));
+    centreOnScreen(this);
+    FormResize();
+    WinPlace1->restorePlacement();
+}
+
+void TfrmDirHog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmDirHog::FormResize() {
+    // The described widths, each at least as wide as the texts its column holds whole; the
+    // name takes what is left less 25 pixels.
+    const QFontMetrics fm = grid->fontMetrics();
+    const QStringList sizes{folderSizeText(qint64(99999999) * 1024),
+                            QStringLiteral("PARTLY RECYCLED")};
+    const int described[5] = {61, 40, 40, 70, 90};
+    const QStringList samples[5] = {sizes, {QStringLiteral("100.00")}, {}, {}, sampleDateTexts()};
+    int used = 0;
+    for (int c = 0; c < 5; ++c) {
+        const int w = columnWidth(described[c], fm, samples[c] + QStringList{grid->cell(c, 0)});
+        grid->setColWidth(c, w);
+        used += w;
+    }
+    grid->setColWidth(5, std::max(columnWidth(0, fm, {grid->cell(5, 0)}), width() - used - 25));
+    pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
+    Label4->move(std::max(0, pnlDrives->x() - Label4->width() - 10), Label4->y());
+    // The explanations wrap short of the drive label.
+    for (QLabel* l : {Label2, Label5})
+        l->resize(std::max(120, Label4->x() - l->x() - 8), l->height());
+}
+
+// ---- the grid
+
+void TfrmDirHog::ClearGrid() {
+    static const QStringList header{
+        "Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"};
+    grid->setColCount(int(header.size()));
+    for (int c = 0; c < header.size(); ++c)
+        grid->setCell(c, 0, header[c]);
+    grid->clearCells();
+    grid->setRowCount(2);
+    rowCounter = 0;
+    sortMenu_->reset();
+    nameRank_.clear();
+}
+
+qint64 TfrmDirHog::selectedRecord() const {
+    const int row = grid->currentRow();
+    if (row < 1 || row > rowCounter || !grid->isRowSelected(row) || !grid->isKeyedRow(row))
+        return -1;
+    return grid->rowKey(row);
+}
+
+// ---- scanning
+
+void TfrmDirHog::btTopClick() {
+    ClearGrid();
+    scan(FolderRecords::Mode::MainFolders);
+}
+
+void TfrmDirHog::btAllClick() {
+    ClearGrid();
+    scan(FolderRecords::Mode::AllFolders);
+}
+
+void TfrmDirHog::scan(FolderRecords::Mode mode) {
+    // The grid's rows name records of the store about to be emptied.
+    if (rowCounter > 0)
+        ClearGrid();
+    lb.clear();
+    incomplete = false;
+    records_.clear(mode);
+    states_.clear();
+    std::vector<quint32> order;
+    const ScanSession::End end = session_->run([&] {
+        // Collect, then sort once: largest first.
+        records_.compact();
+        order = records_.largestFirst();
+        states_.assign(records_.count(), FolderRowState::Listed);
+        grid->setKeyedRows(1, order);
+        rowCounter = int(order.size());
+        grid->setRowCount(std::max(2, rowCounter + 1));
+    });
+    if (end == ScanSession::End::Closed)
+        return;
+    lb = std::move(order);
+    incomplete = session_->stopped() && !records_.refused();
+    session_->setStatus(QStringLiteral("Folders : ") + QString::number(rowCounter));
+    if (rowCounter == 0) {
+        infoBox(QStringLiteral("No files found."));
+        return;
+    }
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btDelete})
+        b->show();
+}
+
+void TfrmDirHog::cb1Click() {
+    btTop->setEnabled(pnlDrives->anyTicked());
+    btAll->setEnabled(btTop->isEnabled());
+}
+
+// ---- result list operations
+
+void TfrmDirHog::SortbySize1Click(QAction* item) {
+    if (grid->rowCount() < 2 || rowCounter < 1)
+        return;
+    BusyCursor busy;
+    if (item == SortbyName1 && nameRank_.empty()) {
+        // Names without regard to case; the exact text breaks ties so "Photos" and "photos"
+        // keep one order.
+        std::vector<quint32> byName(records_.count());
+        std::iota(byName.begin(), byName.end(), 0u);
+        std::vector<QString> paths(records_.count());
+        for (quint32 i = 0; i < records_.count(); ++i)
+            paths[i] = records_.path(i);
+        std::sort(byName.begin(), byName.end(), [&](quint32 a, quint32 b) {
+            const int c = paths[a].compare(paths[b], Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : paths[a] < paths[b];
+        });
+        nameRank_.assign(records_.count(), 0);
+        for (quint32 i = 0; i < byName.size(); ++i)
+            nameRank_[byName[i]] = i;
+    }
+    sortMenu_->sortBy(item);
+}
+
+void TfrmDirHog::btPrintClick() {
+    printGridWithDialog(
+        *grid, QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptions(), this);
+}
+
+QStringList TfrmDirHog::lbLines() const {
+    QStringList lines;
+    lines.reserve(qsizetype(lb.size()) + 1);
+    for (quint32 rec : lb)
+        lines << records_.line(rec);
+    if (incomplete)
+        lines << ScanSession::kAbortText;
+    return lines;
+}
+
+void TfrmDirHog::btClipClick() {
+    copyLinesToClipboard(lbLines());
+}
+
+void TfrmDirHog::btBrowseClick() {
+    const qint64 rec = selectedRecord();
+    if (rec < 0 || !fileOpeners().browse)
+        return;
+    fileOpeners().browse(this, records_.path(quint32(rec)), QString(), QStringLiteral("*.*"));
+}
+
+void TfrmDirHog::btDeleteClick() {
+    const qint64 rec = selectedRecord();
+    if (rec < 0)
+        return;
+    const quint32 r = quint32(rec);
+    if (!folderRowDeletable(states_[r])) {
+        errorBox(QStringLiteral("Folder already deleted/recycled"));
+        return;
+    }
+    const QString path = records_.path(r); // exact, as on disk
+    const QString refusal = folderDeleteRefusal(path);
+    if (!refusal.isEmpty()) {
+        errorBox(refusal);
+        return;
+    }
+    bool recycle = false;
+    {
+        TfrmDelDirectory dlg(this);
+        dlg.setDirectory(path);
+        if (ui().showModal(dlg) != QDialog::Accepted)
+            return;
+        recycle = dlg.recycle;
+    }
+    const FolderRowDeletion d = deleteListedFolder(path, recycle);
+    states_[r] = d.state;
+    grid->viewport()->update();
+    const QString report = folderDeletionReport(d, recycle);
+    if (!report.isEmpty())
+        infoBox(report);
+}
