@@ -7,8 +7,8 @@
 //   Budget: ratio (scan / find) at most 0.9.
 // - MillionSorts: the million-file tree scanned with every file passing, then each Sort item
 //   timed (budget under a second each).
-#include "finders/mods_window.h"
 #include "common/locations.h"
+#include "finders/mods_window.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "support/run_tool.h"
