@@ -10,6 +10,7 @@
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
+#include "widgets/push_button.h"
 #include "widgets/result_list.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
@@ -32,17 +33,6 @@ constexpr int kPanelWidth = 632;
 constexpr int kButtonTop = 136;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 28;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    // Never narrower than its caption.
-    b->resize(std::max(kButtonWidth, b->sizeHint().width()), kButtonHeight);
-    return b;
-}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
     auto* l = new QLabel(caption, parent);
@@ -87,21 +77,27 @@ TfrmDirHog::TfrmDirHog(QWidget* owner)
     pnlDrives->move(kPanelWidth - pnlDrives->width() - 10, 8);
     Label4->setBuddy(pnlDrives);
 
-    btTop = makeButton(Panel1, "btTop", QStringLiteral("&Main folders"),
-                       QStringLiteral("Only topmost folders. Does not display sub-folders."));
-    btAll = makeButton(Panel1, "btAll", QStringLiteral("&All Folders"),
-                       QStringLiteral("ALL folders including sub-folders are displayed"));
-    btClose =
-        makeButton(Panel1, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
-    btAbort = makeButton(Panel1, "btAbort", QStringLiteral("&Abort"), QStringLiteral("Abort scan"));
-    btDelete = makeButton(Panel1, "btDelete", QStringLiteral("&Delete"),
-                          QStringLiteral("Delete the folder"));
-    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("&Print"),
-                         QStringLiteral("Print list of directories"));
-    btClip = makeButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
-                        QStringLiteral("Copy list of directories to clipboard"));
-    btBrowse = makeButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
-                          QStringLiteral("Browse the files and folder"));
+    btTop = makePushButton(Panel1, "btTop", QStringLiteral("&Main folders"),
+                           QStringLiteral("Only topmost folders. Does not display sub-folders."),
+                           kButtonWidth, kButtonHeight);
+    btAll = makePushButton(Panel1, "btAll", QStringLiteral("&All Folders"),
+                           QStringLiteral("ALL folders including sub-folders are displayed"),
+                           kButtonWidth, kButtonHeight);
+    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"),
+                             QStringLiteral("Close window"), kButtonWidth, kButtonHeight);
+    btAbort = makePushButton(Panel1, "btAbort", QStringLiteral("&Abort"),
+                             QStringLiteral("Abort scan"), kButtonWidth, kButtonHeight);
+    btDelete = makePushButton(Panel1, "btDelete", QStringLiteral("&Delete"),
+                              QStringLiteral("Delete the folder"), kButtonWidth, kButtonHeight);
+    btPrint =
+        makePushButton(Panel1, "btPrint", QStringLiteral("&Print"),
+                       QStringLiteral("Print list of directories"), kButtonWidth, kButtonHeight);
+    btClip = makePushButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
+                            QStringLiteral("Copy list of directories to clipboard"), kButtonWidth,
+                            kButtonHeight);
+    btBrowse =
+        makePushButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
+                       QStringLiteral("Browse the files and folder"), kButtonWidth, kButtonHeight);
     btAbort->hide();
 
     grid = new StringGrid(this);

@@ -11,6 +11,7 @@
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
+#include "widgets/push_button.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
 
@@ -37,16 +38,6 @@ constexpr int kPanelWidth = 632;
 constexpr int kButtonTop = 140;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 28;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    b->resize(kButtonWidth, kButtonHeight);
-    return b;
-}
 
 QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
                         const QString& caption) {
@@ -157,23 +148,25 @@ TfrmMods::TfrmMods(QWidget* owner)
     pnlDrives = new TDrivePanel(Panel1);
     pnlDrives->move(kPanelWidth - 205 - 8, 8);
 
-    btOK = makeButton(Panel1, "btOK", QStringLiteral("&Start"),
-                      QStringLiteral("Start scanning for files"));
+    btOK = makePushButton(Panel1, "btOK", QStringLiteral("&Start"),
+                          QStringLiteral("Start scanning for files"), kButtonWidth, kButtonHeight);
     btOK->setDefault(true);
-    btClose =
-        makeButton(Panel1, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
-    btMark = makeButton(Panel1, "btMark", QStringLiteral("&Mark"),
-                        QStringLiteral("Mark files for deletion"));
-    btDelete = makeButton(Panel1, "btDelete", QStringLiteral("Delete"),
-                          QStringLiteral("Delete marked files"));
-    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("&Print"),
-                         QStringLiteral("Print list of files"));
-    btClip = makeButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
-                        QStringLiteral("Copy list of files to clipboard"));
-    btBrowse = makeButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
-                          QStringLiteral("Browse through files"));
-    btAbort = makeButton(Panel1, "btAbort", QStringLiteral("&Abort"),
-                         QStringLiteral("Browse file and directory"));
+    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"),
+                             QStringLiteral("Close window"), kButtonWidth, kButtonHeight);
+    btMark = makePushButton(Panel1, "btMark", QStringLiteral("&Mark"),
+                            QStringLiteral("Mark files for deletion"), kButtonWidth, kButtonHeight);
+    btDelete = makePushButton(Panel1, "btDelete", QStringLiteral("Delete"),
+                              QStringLiteral("Delete marked files"), kButtonWidth, kButtonHeight);
+    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("&Print"),
+                             QStringLiteral("Print list of files"), kButtonWidth, kButtonHeight);
+    btClip = makePushButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
+                            QStringLiteral("Copy list of files to clipboard"), kButtonWidth,
+                            kButtonHeight);
+    btBrowse = makePushButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
+                              QStringLiteral("Browse through files"), kButtonWidth, kButtonHeight);
+    btAbort =
+        makePushButton(Panel1, "btAbort", QStringLiteral("&Abort"),
+                       QStringLiteral("Browse file and directory"), kButtonWidth, kButtonHeight);
     btDelete->setEnabled(false);
     btDelete->hide();
     btAbort->hide();

@@ -19,6 +19,7 @@
 #include "platform/native_path.h"
 #include "widgets/column_width.h"
 #include "widgets/folder_tree_model.h"
+#include "widgets/push_button.h"
 #include "widgets/result_list.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
@@ -49,12 +50,7 @@ constexpr int kWideButtonWidth = 120;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint, int width = kButtonWidth) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setAutoDefault(false);
-    // Never narrower than the caption needs in the font in use.
-    b->resize(std::max(width, b->sizeHint().width()), kButtonHeight);
+    QPushButton* b = makePushButton(parent, name, caption, hint, width, kButtonHeight);
     b->move(b->x(), (kBottomPanelHeight - kButtonHeight) / 2);
     return b;
 }

@@ -11,6 +11,7 @@
 #include "inspect/print_lines.h"
 #include "inspect/strings_window.h"
 #include "widgets/file_viewer.h"
+#include "widgets/push_button.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,14 +36,6 @@ const QString kOpenFilter = QStringLiteral("All Files (*)");
 constexpr int kPanelHeight = 33;
 constexpr int kStatusSections = 5;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->resize(qMax(75, b->sizeHint().width()), 25);
-    // Enter belongs to the viewer, so no button of the panel is the dialog's default one.
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
@@ -65,12 +58,12 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     rbHex->adjustSize();
     rbAscii->move(8, (kPanelHeight - rbAscii->height()) / 2);
     rbHex->move(rbAscii->x() + rbAscii->width() + 10, rbAscii->y());
-    btFont = makeButton(Panel1, "btFont", QStringLiteral("Fo&nt"));
-    btPrint = makeButton(Panel1, "btPrint", QStringLiteral("P&rint setup"));
-    BitBtn1 = makeButton(Panel1, "BitBtn1", QStringLiteral("&Print"));
-    btStrings = makeButton(Panel1, "btStrings", QStringLiteral("&View ASCII strings"));
+    btFont = makePushButton(Panel1, "btFont", QStringLiteral("Fo&nt"));
+    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("P&rint setup"));
+    BitBtn1 = makePushButton(Panel1, "BitBtn1", QStringLiteral("&Print"));
+    btStrings = makePushButton(Panel1, "btStrings", QStringLiteral("&View ASCII strings"));
     btStrings->setToolTip(QStringLiteral("Peek inside file for ASCII strings"));
-    btClose = makeButton(Panel1, "btClose", QStringLiteral("Close"));
+    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"));
 
     // The status line: a strip of five sections (caret, total, top line, bytes, a spare one).
     headerModel_ = new QStandardItemModel(0, kStatusSections, this);

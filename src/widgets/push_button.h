@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class QPushButton;
+class QWidget;
+
+// A button of a window's panel with its object name, caption and hint, at least `width` by
+// `height` pixels and never narrower than its caption needs in the font in use. It does not
+// become the dialog's default button on focus, so Enter stays with the control that has the
+// focus; a window that wants a default button sets one.
+QPushButton* makePushButton(QWidget* parent, const char* name, const QString& caption,
+                            const QString& hint = {}, int width = 75, int height = 25);
