@@ -173,7 +173,7 @@ TfrmMods::TfrmMods(QWidget* owner)
     int left = 4;
     for (QPushButton* b : {btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}) {
         b->move(left, kButtonTop);
-        left += kButtonWidth + 3;
+        left += b->width() + 3;
     }
 
     grid = new StringGrid(this);
