@@ -8,6 +8,7 @@
 #include "common/locations.h"
 #include "finders/dirhog_window.h"
 #include "platform/drives.h"
+#include "support/finder_bench.h"
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
 #include "support/window_bench_main.h"
@@ -24,10 +25,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 const std::string& mainTree() {
     static const std::string root = [] {

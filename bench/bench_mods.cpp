@@ -11,7 +11,7 @@
 #include "finders/mods_window.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
-#include "support/run_tool.h"
+#include "support/finder_bench.h"
 #include "support/tree_gen.h"
 #include "support/window_bench_main.h"
 #include "widgets/string_grid.h"
@@ -27,32 +27,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double runFind(const std::string& root) {
-    return runTool({"find", root, "-type", "f", "-printf", "%s %f %h\\n"});
-}
-
-std::string treeRoot(const char* name, const TreeShape& shape) {
-    const std::string root = benchTreeFolder() + "/" + name;
-    std::fprintf(stderr, "tree %s ...\n", root.c_str());
-    makeTree(root, shape);
-    return root;
-}
-
-// The same trees as the other finders' benchmarks, so they are made once for all.
-const std::string& mainTree() {
-    static const std::string root = treeRoot("scan-300k", TreeShape{1995, 300000, 20000, 20});
-    return root;
-}
-
-const std::string& millionTree() {
-    static const std::string root = treeRoot("scan-1m", TreeShape{2024, 1000000, 66000, 20});
-    return root;
-}
 
 std::unique_ptr<TfrmMods> openOn(const std::string& root) {
     setDriveListSeam([root] {
@@ -70,26 +44,8 @@ std::unique_ptr<TfrmMods> openOn(const std::string& root) {
 void ScanVsFind(benchmark::State& state) {
     const std::string& root = mainTree();
     auto w = openOn(root);
-    runFind(root);
-    w->btOKClick();
-    double findTotal = 0, scanTotal = 0;
-    for (auto _ : state) {
-        const double f = runFind(root);
-        if (f < 0) {
-            state.SkipWithError("find failed");
-            break;
-        }
-        const auto start = Clock::now();
-        w->btOKClick();
-        const double s = secondsSince(start);
-        state.SetIterationTime(s);
-        findTotal += f;
-        scanTotal += s;
-    }
-    state.counters["rows"] = double(w->rowCounter);
-    state.counters["find_ms"] = findTotal * 1000 / double(state.iterations());
-    state.counters["scan_ms"] = scanTotal * 1000 / double(state.iterations());
-    state.counters["ratio"] = scanTotal / findTotal;
+    scanAgainstFind(
+        state, root, [&] { w->btOKClick(); }, [&] { return double(w->rowCounter); });
 }
 
 void MillionSorts(benchmark::State& state) {

@@ -15,7 +15,7 @@
 #include "common/ui.h"
 #include "finders/dup_window.h"
 #include "platform/drives.h"
-#include "support/run_tool.h"
+#include "support/finder_bench.h"
 #include "support/tree_gen.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
@@ -103,10 +103,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 // A UI seam that never waits for a person: messages are printed, questions answered No.
 class QuietUi : public Ui {
 public:
@@ -129,31 +125,6 @@ public:
     void beep(Sound) override {}
 };
 
-// The reference: find over the same tree, its output thrown away.
-double runFind(const std::string& root) {
-    return runTool({"find", root, "-type", "f", "-printf", "%s %f %h\\n"});
-}
-
-std::string treeRoot(const char* name, const TreeShape& shape) {
-    const std::string root = benchTreeFolder() + "/" + name;
-    std::fprintf(stderr, "tree %s: %d files in %d folders ...\n", root.c_str(), shape.files,
-                 shape.folders);
-    const TreeFigures f = makeTree(root, shape);
-    std::fprintf(stderr, "tree %s ready: %lld files, %lld folders\n", root.c_str(),
-                 (long long)f.files, (long long)f.folders);
-    return root;
-}
-
-const std::string& mainTree() {
-    static const std::string root = treeRoot("scan-300k", TreeShape{1995, 300000, 20000, 20});
-    return root;
-}
-
-const std::string& millionTree() {
-    static const std::string root = treeRoot("scan-1m", TreeShape{2024, 1000000, 66000, 20});
-    return root;
-}
-
 // The finder window with the tree as its only drive, every file passing the size filter.
 std::unique_ptr<TfrmDup> openOn(const std::string& root, bool duplicates) {
     setDriveListSeam([root] {
@@ -171,27 +142,8 @@ std::unique_ptr<TfrmDup> openOn(const std::string& root, bool duplicates) {
 void ScanVsFind(benchmark::State& state, bool duplicates) {
     const std::string& root = mainTree();
     auto w = openOn(root, duplicates);
-    // Warm the cache for both.
-    runFind(root);
-    w->btScanClick();
-    double findTotal = 0, scanTotal = 0;
-    for (auto _ : state) {
-        const double f = runFind(root);
-        if (f < 0) {
-            state.SkipWithError("find failed");
-            break;
-        }
-        const auto start = Clock::now();
-        w->btScanClick();
-        const double s = secondsSince(start);
-        state.SetIterationTime(s);
-        findTotal += f;
-        scanTotal += s;
-    }
-    state.counters["rows"] = double(w->rowCounter);
-    state.counters["find_ms"] = findTotal * 1000 / double(state.iterations());
-    state.counters["scan_ms"] = scanTotal * 1000 / double(state.iterations());
-    state.counters["ratio"] = scanTotal / findTotal;
+    scanAgainstFind(
+        state, root, [&] { w->btScanClick(); }, [&] { return double(w->rowCounter); });
 }
 
 // Scans the million-file tree in the window's mode and reports the memory the scan held at
