@@ -5,10 +5,13 @@
 //   `du -sx --apparent-size` over the same top folders. Budget: ratio at most 1.
 // - AllFolders: the same tree against `du -x --apparent-size` on it. Budget: ratio at most 1.
 // Both report the heap held after the scan per listed folder (budget 100 bytes).
+// - MemoryAtScale: that heap on the 300,000-file tree and on the million-file tree, and per
+//   folder added between the two.
 #include "common/locations.h"
 #include "finders/dirhog_window.h"
 #include "platform/drives.h"
 #include "support/finder_bench.h"
+#include "support/heap_counter.h"
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
 #include "support/window_bench_main.h"
@@ -25,15 +28,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-const std::string& mainTree() {
-    static const std::string root = [] {
-        const std::string r = benchTreeFolder() + "/scan-300k";
-        makeTree(r, TreeShape{1995, 300000, 20000, 20});
-        return r;
-    }();
-    return root;
-}
 
 // The visible folders directly under `root`, as the main-folders mode lists them.
 std::vector<std::string> topFolders(const std::string& root) {
@@ -70,7 +64,7 @@ void compare(benchmark::State& state, FolderRecords::Mode mode) {
     runTool(du); // warm the cache for both
     w->scan(mode);
     double duTotal = 0, scanTotal = 0;
-    double heldPerFolder = 0;
+    double heldPerFolder = 0, peakPerFolder = 0;
     for (auto _ : state) {
         const double d = runTool(du);
         if (d < 0) {
@@ -81,11 +75,13 @@ void compare(benchmark::State& state, FolderRecords::Mode mode) {
         w.reset();
         w = open();
         malloc_trim(0);
-        const size_t before = mallinfo2().uordblks;
+        const long long before = heapLiveBytes();
+        resetHeapPeak();
         const auto start = Clock::now();
         w->scan(mode);
         const double s = secondsSince(start);
-        heldPerFolder = double(mallinfo2().uordblks - before) / double(w->rowCounter);
+        heldPerFolder = double(heapLiveBytes() - before) / double(w->rowCounter);
+        peakPerFolder = double(heapPeakBytes() - before) / double(w->rowCounter);
         state.SetIterationTime(s);
         duTotal += d;
         scanTotal += s;
@@ -95,7 +91,46 @@ void compare(benchmark::State& state, FolderRecords::Mode mode) {
     state.counters["scan_ms"] = scanTotal * 1000 / double(state.iterations());
     state.counters["ratio"] = scanTotal / duTotal;
     state.counters["held_bytes_per_folder"] = heldPerFolder;
+    state.counters["peak_bytes_per_folder"] = peakPerFolder;
     setDriveListSeam(nullptr);
+}
+
+// The heap an "All Folders" scan holds per listed folder, on the 300,000-file tree and on the
+// million-file tree, and per folder added between the two: the part that grows with the drive.
+void MemoryAtScale(benchmark::State& state) {
+    struct Figures {
+        double folders, held, peak;
+    };
+    auto measure = [](const std::string& root) {
+        setDriveListSeam([root] {
+            return std::vector<Drive>{Drive{QString::fromStdString(root), "bench", "ext4"}};
+        });
+        auto w = std::make_unique<TfrmDirHog>();
+        w->show();
+        w->pnlDrives->box(1)->setChecked(true);
+        malloc_trim(0);
+        const long long before = heapLiveBytes();
+        resetHeapPeak();
+        w->scan(FolderRecords::Mode::AllFolders);
+        const Figures f{double(w->rowCounter), double(heapLiveBytes() - before),
+                        double(heapPeakBytes() - before)};
+        setDriveListSeam(nullptr);
+        return f;
+    };
+    const std::string& small = mainTree();
+    const std::string& large = millionTree();
+    runTool({"du", "-x", "--apparent-size", small});
+    runTool({"du", "-x", "--apparent-size", large});
+    for (auto _ : state) {
+        const Figures a = measure(small);
+        const Figures b = measure(large);
+        state.counters["folders_300k"] = a.folders;
+        state.counters["folders_1m"] = b.folders;
+        state.counters["held_bytes_per_folder_300k"] = a.held / a.folders;
+        state.counters["held_bytes_per_folder_1m"] = b.held / b.folders;
+        state.counters["peak_bytes_per_folder_1m"] = b.peak / b.folders;
+        state.counters["held_bytes_per_added_folder"] = (b.held - a.held) / (b.folders - a.folders);
+    }
 }
 
 } // namespace
@@ -108,6 +143,8 @@ BENCHMARK_CAPTURE(compare, AllFolders, FolderRecords::Mode::AllFolders)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+
+BENCHMARK(MemoryAtScale)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
     return runWindowBenchmarks(argc, argv);

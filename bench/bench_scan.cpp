@@ -16,6 +16,7 @@
 #include "finders/dup_window.h"
 #include "platform/drives.h"
 #include "support/finder_bench.h"
+#include "support/heap_counter.h"
 #include "support/tree_gen.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
@@ -25,79 +26,13 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QRadioButton>
-#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <malloc.h>
-#include <new>
 #include <unistd.h>
-
-// ---- allocation figures: every operator new of the process is counted, so the peak of a
-// phase is the most it held above what was held when the phase began.
-
-namespace {
-std::atomic<long long> liveBytes{0};
-std::atomic<long long> peakBytes{0};
-
-void* counted(std::size_t n) {
-    void* p = std::malloc(n ? n : 1);
-    if (!p)
-        throw std::bad_alloc();
-    const auto size = static_cast<long long>(malloc_usable_size(p));
-    const long long now = liveBytes.fetch_add(size) + size;
-    long long peak = peakBytes.load(std::memory_order_relaxed);
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now))
-        ;
-    return p;
-}
-
-void uncounted(void* p) {
-    if (!p)
-        return;
-    liveBytes.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
-    std::free(p);
-}
-
-void resetPeak() {
-    peakBytes.store(liveBytes.load());
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    return counted(n);
-}
-void* operator new[](std::size_t n) {
-    return counted(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return counted(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return counted(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void operator delete(void* p) noexcept {
-    uncounted(p);
-}
-void operator delete[](void* p) noexcept {
-    uncounted(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    uncounted(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    uncounted(p);
-}
 
 namespace {
 
@@ -155,13 +90,13 @@ void measureScan(benchmark::State& state, TfrmDup& w, const char* prefix) {
     w.lbFiles.shrink_to_fit();
     w.lbList.shrink_to_fit();
     malloc_trim(0);
-    const long long before = liveBytes.load();
-    resetPeak();
+    const long long before = heapLiveBytes();
+    resetHeapPeak();
     const auto start = Clock::now();
     w.btScanClick();
     const double scan = secondsSince(start);
-    const double peak = double(peakBytes.load() - before);
-    const double held = double(liveBytes.load() - before);
+    const double peak = double(heapPeakBytes() - before);
+    const double held = double(heapLiveBytes() - before);
     const double listed = double(w.rowCounter);
     const double walked = double(w.records().count());
     const std::string p(prefix);
