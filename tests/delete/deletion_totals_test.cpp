@@ -1,7 +1,7 @@
-#include "child_process.h"
 #include "common/profile.h"
 #include "delete/deletion_totals.h"
 #include "platform/clock.h"
+#include "support/child_process.h"
 #include "support/temp_tree.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "child_process.h"
 #include "delete/del_directory.h"
 #include "delete/delete_files.h"
 #include "delete/folder_delete.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
+#include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 

@@ -1,10 +1,10 @@
-#include "child_process.h"
 #include "common/number_text.h"
 #include "common/profile.h"
 #include "delete/delete_files.h"
 #include "delete/really_delete.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
+#include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 

@@ -4,6 +4,7 @@
 #include "delete/del_directory.h"
 #include "finders/file_openers.h"
 #include "platform/drives.h"
+#include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/string_grid.h"
@@ -15,7 +16,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -252,4 +255,51 @@ TEST_F(DirHogWindowTest, FolderGoneSinceTheScanIsNotMarkedDeleted) {
     EXPECT_TRUE(ui.lastMessage().contains("Nothing was deleted")) << ui.lastMessage().toStdString();
     EXPECT_NE(w->grid->cell(0, rowOf(*w, "/Gone")), "DELETED");
     EXPECT_EQ(std::max<qint64>(0, totalsKey("Ndelete")), before);
+}
+
+TEST_F(DirHogWindowTest, MountedAndUnreadableFoldersAddNothingFalse) {
+    // A file system mounted below the root is another drive, and a folder the user may not
+    // open cannot be totalled: both count only as subfolders of their parent, with no row that
+    // claims a total for them.
+    tree.file("a/f", 100);
+    tree.file("a/closed/x", 1000);
+    tree.dir("a/mnt");
+    tree.file("b/g", 200);
+    ASSERT_EQ(::chmod(tree.abs("a/closed").constData(), 0), 0);
+    ASSERT_EQ(::chmod(tree.nativePath().constData(), 0755), 0);
+    const ChildResult r = runInMountNamespace([&]() -> QString {
+        if (::mount("tmpfs", tree.abs("a/mnt").constData(), "tmpfs", 0, "size=1m") != 0)
+            return kChildSkip;
+        tree.file("a/mnt/big", 5000);
+        // Root opens every folder: the scan runs as an unprivileged user.
+        if (::setresgid(65534, 65534, 65534) != 0 || ::setresuid(65534, 65534, 65534) != 0)
+            return kChildSkip;
+        QString problems;
+        auto w = open();
+        const auto lines = [&] {
+            QStringList out;
+            for (int row = 1; row <= w->rowCounter; ++row) {
+                const quint32 rec = w->grid->rowKey(row);
+                out << QStringLiteral("%1:%2:%3:%4")
+                           .arg(w->records().path(rec).mid(tree.path().size()))
+                           .arg(w->records().bytes(rec))
+                           .arg(w->records().files(rec))
+                           .arg(w->records().subfolders(rec));
+            }
+            return out.join(u' ');
+        };
+        w->btTopClick();
+        if (lines() != "/b:200:1:0 /a:100:1:2")
+            problems += "main folders: " + lines() + "; ";
+        w->btAllClick();
+        if (lines() != "/b:200:1:0 /a:100:1:2 :0:0:2")
+            problems += "all folders: " + lines() + "; ";
+        if (!ui.messages.empty())
+            problems += "message: " + ui.lastMessage();
+        return problems;
+    });
+    ::chmod(tree.abs("a/closed").constData(), 0755);
+    if (r.skipped)
+        GTEST_SKIP() << "mounting or changing user is not permitted here";
+    EXPECT_EQ(r.problems.toStdString(), "");
 }

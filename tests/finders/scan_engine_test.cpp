@@ -113,10 +113,17 @@ bool refuseStatx() {
 }
 
 // Lets uid 65534 through every folder from / down to `path`.
+// Lets every user reach `path`: folders on the way that others cannot read or enter get those
+// bits added; nothing is taken away (the shared /tmp keeps its sticky, world-writable mode).
 void openUpTo(const QByteArray& path) {
-    for (qsizetype i = 1; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '/')
-            ::chmod(path.left(i).constData(), 0755);
+    for (qsizetype i = 1; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '/')
+            continue;
+        const QByteArray folder = path.left(i);
+        struct stat st;
+        if (::stat(folder.constData(), &st) == 0 && (st.st_mode & 0055) != 0055)
+            ::chmod(folder.constData(), (st.st_mode & 07777) | 0055);
+    }
 }
 
 } // namespace
