@@ -43,7 +43,7 @@ public:
     int interval() const { return interval_; }
     void setInterval(int milliseconds);
 
-    // Scrolling and drawing of the text. Apart from the widget's own enabled state, which
+    // Scrolling and drawing of the text. Separate from the widget's own enabled state, which
     // still governs the mouse.
     bool marqueeEnabled() const { return enabled_; }
     void setMarqueeEnabled(bool value);
