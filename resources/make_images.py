@@ -13,6 +13,9 @@ Pictures:
   anim_broom.png    5 frames of 32 x 32 side by side: a broom sweeping
                     Both strips stand on a (255, 0, 255) ground; their soft edges are
                     blended with the light grey of a panel.
+  dm_letter.png     the marquee's letter sheet, 737 x 95, 16 colours: 67 glyph cells of
+                    11 x 19 side by side, one row of 19 pixels per colour (green, red,
+                    yellow, cyan, white), each glyph a 5 x 7 matrix of round LEDs on black
 """
 import math
 import os
@@ -338,6 +341,156 @@ def broom_frame(k):
     return layers + broom(16, 30.5, angle, 1.35)
 
 
+# ---------------------------------------------------------------- marquee letter sheet
+
+# The 67 glyphs in sheet order, each 7 rows of 5 LEDs ("#" lit). Glyph 41 is the blank.
+LETTER_ORDER = ("ABCDEFGHIJKLMNOPQRSTUVWXYZ" "0123456789" ":.+-$" " " "!@#%&*()="
+                "\\/?;\",'^_" "|{}[]<>")
+LETTER_DOTS = {
+    "A": (" ### ", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"),
+    "B": ("#### ", "#   #", "#   #", "#### ", "#   #", "#   #", "#### "),
+    "C": (" ### ", "#   #", "#    ", "#    ", "#    ", "#   #", " ### "),
+    "D": ("#### ", "#   #", "#   #", "#   #", "#   #", "#   #", "#### "),
+    "E": ("#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#####"),
+    "F": ("#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#    "),
+    "G": (" ### ", "#   #", "#    ", "# ###", "#   #", "#   #", " ####"),
+    "H": ("#   #", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"),
+    "I": (" ### ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "),
+    "J": ("  ###", "   # ", "   # ", "   # ", "   # ", "#  # ", " ##  "),
+    "K": ("#   #", "#  # ", "# #  ", "##   ", "# #  ", "#  # ", "#   #"),
+    "L": ("#    ", "#    ", "#    ", "#    ", "#    ", "#    ", "#####"),
+    "M": ("#   #", "## ##", "# # #", "# # #", "#   #", "#   #", "#   #"),
+    "N": ("#   #", "#   #", "##  #", "# # #", "#  ##", "#   #", "#   #"),
+    "O": (" ### ", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "),
+    "P": ("#### ", "#   #", "#   #", "#### ", "#    ", "#    ", "#    "),
+    "Q": (" ### ", "#   #", "#   #", "#   #", "# # #", "#  # ", " ## #"),
+    "R": ("#### ", "#   #", "#   #", "#### ", "# #  ", "#  # ", "#   #"),
+    "S": (" ####", "#    ", "#    ", " ### ", "    #", "    #", "#### "),
+    "T": ("#####", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  "),
+    "U": ("#   #", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "),
+    "V": ("#   #", "#   #", "#   #", "#   #", "#   #", " # # ", "  #  "),
+    "W": ("#   #", "#   #", "#   #", "# # #", "# # #", "# # #", " # # "),
+    "X": ("#   #", "#   #", " # # ", "  #  ", " # # ", "#   #", "#   #"),
+    "Y": ("#   #", "#   #", " # # ", "  #  ", "  #  ", "  #  ", "  #  "),
+    "Z": ("#####", "    #", "   # ", "  #  ", " #   ", "#    ", "#####"),
+    "0": (" ### ", "#   #", "#  ##", "# # #", "##  #", "#   #", " ### "),
+    "1": ("  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "),
+    "2": (" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"),
+    "3": ("#####", "   # ", "  #  ", "   # ", "    #", "#   #", " ### "),
+    "4": ("   # ", "  ## ", " # # ", "#  # ", "#####", "   # ", "   # "),
+    "5": ("#####", "#    ", "#### ", "    #", "    #", "#   #", " ### "),
+    "6": ("  ## ", " #   ", "#    ", "#### ", "#   #", "#   #", " ### "),
+    "7": ("#####", "    #", "   # ", "  #  ", " #   ", " #   ", " #   "),
+    "8": (" ### ", "#   #", "#   #", " ### ", "#   #", "#   #", " ### "),
+    "9": (" ### ", "#   #", "#   #", " ####", "    #", "   # ", " ##  "),
+    ":": ("     ", " ##  ", " ##  ", "     ", " ##  ", " ##  ", "     "),
+    ".": ("     ", "     ", "     ", "     ", "     ", " ##  ", " ##  "),
+    "+": ("     ", "  #  ", "  #  ", "#####", "  #  ", "  #  ", "     "),
+    "-": ("     ", "     ", "     ", "#####", "     ", "     ", "     "),
+    "$": ("  #  ", " ####", "# #  ", " ### ", "  # #", "#### ", "  #  "),
+    " ": ("     ", "     ", "     ", "     ", "     ", "     ", "     "),
+    "!": ("  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "     ", "  #  "),
+    "@": (" ### ", "#   #", "    #", " ## #", "# # #", "# # #", " ### "),
+    "#": (" # # ", " # # ", "#####", " # # ", "#####", " # # ", " # # "),
+    "%": ("##   ", "##  #", "   # ", "  #  ", " #   ", "#  ##", "   ##"),
+    "&": (" ##  ", "#  # ", "# #  ", " #   ", "# # #", "#  # ", " ## #"),
+    "*": ("     ", "  #  ", "# # #", " ### ", "# # #", "  #  ", "     "),
+    "(": ("   # ", "  #  ", " #   ", " #   ", " #   ", "  #  ", "   # "),
+    ")": (" #   ", "  #  ", "   # ", "   # ", "   # ", "  #  ", " #   "),
+    "=": ("     ", "     ", "#####", "     ", "#####", "     ", "     "),
+    "\\": ("     ", "#    ", " #   ", "  #  ", "   # ", "    #", "     "),
+    "/": ("     ", "    #", "   # ", "  #  ", " #   ", "#    ", "     "),
+    "?": (" ### ", "#   #", "    #", "   # ", "  #  ", "     ", "  #  "),
+    ";": ("     ", " ##  ", " ##  ", "     ", " ##  ", "  #  ", " #   "),
+    "\"": (" # # ", " # # ", " # # ", "     ", "     ", "     ", "     "),
+    ",": ("     ", "     ", "     ", "     ", " ##  ", "  #  ", " #   "),
+    "'": ("  #  ", "  #  ", " #   ", "     ", "     ", "     ", "     "),
+    "^": ("  #  ", " # # ", "#   #", "     ", "     ", "     ", "     "),
+    "_": ("     ", "     ", "     ", "     ", "     ", "     ", "#####"),
+    "|": ("  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  "),
+    "{": ("   ##", "  #  ", "  #  ", "##   ", "  #  ", "  #  ", "   ##"),
+    "}": ("##   ", "  #  ", "  #  ", "   ##", "  #  ", "  #  ", "##   "),
+    "[": (" ### ", " #   ", " #   ", " #   ", " #   ", " #   ", " ### "),
+    "]": (" ### ", "   # ", "   # ", "   # ", "   # ", "   # ", " ### "),
+    "<": ("   # ", "  #  ", " #   ", "#    ", " #   ", "  #  ", "   # "),
+    ">": (" #   ", "  #  ", "   # ", "    #", "   # ", "  #  ", " #   "),
+}
+
+LETTER_CELL_W, LETTER_CELL_H = 11, 19
+# Lit colour and the colour of an unlit LED, per sheet row.
+LETTER_COLOURS = (((60, 255, 60), (0, 52, 0)), ((255, 50, 40), (56, 0, 0)),
+                  ((255, 230, 40), (52, 44, 0)), ((40, 230, 255), (0, 42, 52)),
+                  ((255, 255, 255), (48, 48, 48)))
+
+
+def letter_cell(dots):
+    """Palette shades of one glyph cell: 0 black, 1 unlit LED, 2 lit LED's soft edge, 3 lit.
+    LEDs stand on a 2-pixel pitch across and 2.5 down, about 1 pixel wide and 2 tall, so
+    a dark gap stays between neighbours."""
+    def led(col, row):
+        cx, cy = 1.5 + 2 * col, 2.0 + 2.5 * row
+        return lambda x, y: ((x - cx) / 0.62) ** 2 + ((y - cy) / 1.05) ** 2 < 1.0
+    lit = [led(c, r) for r in range(7) for c in range(5) if dots[r][c] == "#"]
+    dark = [led(c, r) for r in range(7) for c in range(5) if dots[r][c] != "#"]
+    n = SS * SS
+    cell = []
+    for py in range(LETTER_CELL_H):
+        row = []
+        for px in range(LETTER_CELL_W):
+            on = off = 0
+            for sy in range(SS):
+                for sx in range(SS):
+                    x, y = px + (sx + 0.5) / SS, py + (sy + 0.5) / SS
+                    if any(s(x, y) for s in lit):
+                        on += 1
+                    elif any(s(x, y) for s in dark):
+                        off += 1
+            if on * 2 >= n:
+                row.append(3)
+            elif on * 5 >= n:
+                row.append(2)
+            elif off * 2 >= n:
+                row.append(1)
+            else:
+                row.append(0)
+        cell.append(row)
+    return cell
+
+
+def letter_sheet():
+    """The sheet as palette indices and its 16-colour palette: black, then per colour row the
+    unlit LED, the soft edge and the lit LED."""
+    palette = [(0, 0, 0)]
+    for lit, dim in LETTER_COLOURS:
+        edge = tuple((a + b) // 2 for a, b in zip(lit, dim))
+        palette += [dim, edge, lit]
+    cells = [letter_cell(LETTER_DOTS[ch]) for ch in LETTER_ORDER]
+    rows = []
+    for colour in range(len(LETTER_COLOURS)):
+        for y in range(LETTER_CELL_H):
+            row = []
+            for cell in cells:
+                row += [0 if v == 0 else 1 + 3 * colour + (v - 1) for v in cell[y]]
+            rows.append(row)
+    return rows, palette
+
+
+def write_indexed_png(path, width, height, rows, palette):
+    """4 bits per pixel with a palette of at most 16 colours."""
+    raw = bytearray()
+    for row in rows:
+        raw.append(0)
+        padded = row + [0] * (len(row) % 2)
+        raw.extend((padded[i] << 4) | padded[i + 1] for i in range(0, len(padded), 2))
+    header = struct.pack(">IIBBBBB", width, height, 4, 3, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(_chunk(b"IHDR", header))
+        f.write(_chunk(b"PLTE", bytes(c for rgb in palette for c in rgb)))
+        f.write(_chunk(b"IDAT", zlib.compress(bytes(raw), 9)))
+        f.write(_chunk(b"IEND", b""))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
 
@@ -360,6 +513,9 @@ def main():
     for name, make in (("anim_disk.png", disk_frame), ("anim_broom.png", broom_frame)):
         frames = [render(32, 32, make(k), "soft") for k in range(5)]
         write_png(out(name), 160, 32, strip(frames), alpha=False)
+    assert len(LETTER_ORDER) == 67 and LETTER_ORDER[41] == " "
+    rows, palette = letter_sheet()
+    write_indexed_png(out("dm_letter.png"), 67 * LETTER_CELL_W, 5 * LETTER_CELL_H, rows, palette)
 
 
 if __name__ == "__main__":
