@@ -22,6 +22,15 @@ bool ByteArena::add(const char* bytes, size_t length, quint32& handle) {
     return true;
 }
 
+void ByteArena::trim() {
+    if (chunks_.empty() || used_ == size_)
+        return;
+    auto fitted = std::make_unique<char[]>(std::max<size_t>(used_, 1));
+    std::memcpy(fitted.get(), chunks_.back().get(), used_);
+    chunks_.back() = std::move(fitted);
+    size_ = used_;
+}
+
 void ByteArena::clear() {
     chunks_.clear();
     chunks_.shrink_to_fit();

@@ -15,6 +15,9 @@ public:
     const char* at(quint32 handle) const {
         return chunks_[handle >> ChunkBits].get() + (handle & ((1u << ChunkBits) - 1));
     }
+    // Gives back the unused room of the last chunk once no more is added for a while; a later
+    // add starts a new chunk. Handles stay valid.
+    void trim();
     // Empties the arena and gives its memory back.
     void clear();
 

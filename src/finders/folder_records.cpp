@@ -104,6 +104,7 @@ void FolderRecords::leaveFolder(const QByteArray& path, int depth) {
 void FolderRecords::compact() {
     records_.shrink_to_fit();
     nodes_.shrink_to_fit();
+    paths_.trim();
 }
 
 quint32 FolderRecords::latestAccessFileDate(quint32 rec) const {
