@@ -1,0 +1,119 @@
+#include "controls/pick_list.h"
+
+#include <QAccessible>
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(PickList, TabStopTexts) {
+    struct Case {
+        QString text;
+        QStringList stops;
+        QString error;
+    };
+    const std::vector<Case> cases = {
+        {"10;20;30", {"10", "20", "30"}, ""},
+        {"16", {"16"}, ""},
+        {"", {}, ""},
+        {"5;;10", {"5"}, " is an invalid tab stop"},
+        {";5", {}, ";5 is an invalid tab stop"},
+        {"5;10;", {"5", "10"}, " is an invalid tab stop"},
+        {"8;x;9", {"8"}, "x is an invalid tab stop"},
+        {"-4", {"-4"}, ""},
+    };
+    for (const Case& c : cases) {
+        const TabStopParse p = parseTabStops(c.text);
+        EXPECT_EQ(p.stops, c.stops) << c.text.toStdString();
+        EXPECT_EQ(p.error, c.error) << c.text.toStdString();
+    }
+}
+
+TEST(PickList, SettingStopsKeepsThoseBeforeTheBadTokenAndReadsBack) {
+    TPickList list;
+    list.setTabStops("10;20;30");
+    EXPECT_EQ(list.TabStops(), "10;20;30");
+    try {
+        list.setTabStops("5;10;");
+        FAIL() << "no error";
+    } catch (const TabStopError& e) {
+        EXPECT_EQ(e.message(), " is an invalid tab stop");
+    }
+    EXPECT_EQ(list.TabStops(), "5;10");
+    list.setTabStops("");
+    EXPECT_EQ(list.TabStops(), "");
+}
+
+TEST(PickList, TabPositionsCountFromTheLeftEdge) {
+    const std::vector<int> tabs = tabPixels({"16", "0", "4"}, 7);
+    EXPECT_EQ(tabs, (std::vector<int>{28, 112}));
+    struct Case {
+        int x, next;
+    };
+    for (const Case c : {Case{0, 28}, Case{28, 112}, Case{50, 112}, Case{112, 168}, Case{170, 224}})
+        EXPECT_EQ(nextTabPosition(c.x, tabs, 7), c.next) << c.x;
+}
+
+TEST(PickList, SelectionIsTheCheckedStateAndSortedInsertIgnoresCase) {
+    TPickList list;
+    list.Sorted = true;
+    list.setMultiSelect(true);
+    for (const char* t : {"*.tmp", "*.BAK", "*.old", "*.$$$"})
+        list.add(t);
+    EXPECT_EQ(list.texts(), (QStringList{"*.$$$", "*.BAK", "*.old", "*.tmp"}));
+    list.item(1)->setSelected(true);
+    list.item(3)->setSelected(true);
+    EXPECT_EQ(list.selectedTexts(), (QStringList{"*.BAK", "*.tmp"}));
+    for (int i = 0; i < list.count(); ++i)
+        EXPECT_EQ(list.item(i)->data(Qt::CheckStateRole).toInt(),
+                  list.item(i)->isSelected() ? Qt::Checked : Qt::Unchecked)
+            << i;
+    // The platform's drawing shows no box of its own.
+    list.setSelectedStyle(TSelectedStyle::psStandard);
+    EXPECT_FALSE(list.item(1)->data(Qt::CheckStateRole).isValid());
+}
+
+TEST(PickList, CheckboxStyleDrawsACrossAndNoHighlightBar) {
+    TPickList list;
+    list.setMultiSelect(true);
+    list.resize(200, 100);
+    list.add("a");
+    list.add("b");
+    list.item(0)->setSelected(true);
+    list.show();
+    const QImage shot = list.grab().toImage();
+    const QColor highlight = list.palette().color(QPalette::Highlight);
+    const QRect sel = list.visualItemRect(list.item(0));
+    const QRect unsel = list.visualItemRect(list.item(1));
+    const QPoint vp = list.viewport()->mapTo(&list, QPoint(0, 0));
+    int highlighted = 0, inkSel = 0, inkUnsel = 0;
+    const QColor base = list.palette().color(QPalette::Base);
+    // Inside each box, away from its outline: the selected one holds the cross.
+    for (int d = 3; d < sel.height() - 4; ++d) {
+        inkSel += shot.pixelColor(vp + sel.topLeft() + QPoint(2 + d, 1 + d)) != base;
+        inkUnsel += shot.pixelColor(vp + unsel.topLeft() + QPoint(2 + d, 1 + d)) != base;
+    }
+    for (int x = sel.left(); x < sel.right(); ++x)
+        highlighted += shot.pixelColor(vp + QPoint(x, sel.center().y())) == highlight;
+    EXPECT_GT(inkSel, 0);
+    EXPECT_EQ(inkUnsel, 0);
+    EXPECT_EQ(highlighted, 0);
+}
+
+TEST(PickList, ChangeOnlyWhenTheClickMovesTheCurrentItem) {
+    TPickList list;
+    list.resize(200, 100);
+    list.add("a");
+    list.add("b");
+    list.show();
+    QSignalSpy spy(&list, &TPickList::OnChange);
+    const auto click = [&](int row) {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(list.item(row)).center());
+    };
+    click(1);
+    click(1);
+    click(0);
+    EXPECT_EQ(spy.count(), 2);
+}
