@@ -221,17 +221,40 @@ bool holdsControlCharacters(const QString& s) {
     return false;
 }
 
+// A value cut to the longest string a read returns.
+QString limitedValue(const QString& v) {
+    qsizetype len = qMin(v.size(), kMaxStringLength);
+    // Never cut a character in half.
+    if (len < v.size() && len > 0 && v.at(len - 1).isHighSurrogate() && v.at(len).isLowSurrogate())
+        --len;
+    return v.left(len);
+}
+
 QString readStringFrom(QByteArrayView text, const QString& section, const QString& key,
                        const QString& def) {
     const std::optional<QString> v = lookUp(text, section, key);
-    if (!v)
-        return def;
-    qsizetype len = qMin(v->size(), kMaxStringLength);
-    // Never cut a character in half.
-    if (len < v->size() && len > 0 && v->at(len - 1).isHighSurrogate() &&
-        v->at(len).isLowSurrogate())
-        --len;
-    return v->left(len);
+    return v ? limitedValue(*v) : def;
+}
+
+// Every readable key of the first section `section`, in file order.
+QList<std::pair<QString, QString>> sectionFrom(QByteArrayView data, const QString& section) {
+    const QString s = section.trimmed();
+    enum { Before, Inside, After } where = Before;
+    QList<std::pair<QString, QString>> keys;
+    forEachReadableLine(data, [&](const ProfileLine& l) {
+        if (l.kind == ProfileLine::Section) {
+            if (where == Inside)
+                where = After;
+            else if (where == Before && sameName(l.name, s))
+                where = Inside;
+            return where != After;
+        }
+        if (where == Inside && l.kind == ProfileLine::Key)
+            keys.append({fromNative(l.name.data(), l.name.size()).trimmed(),
+                         limitedValue(fromNative(l.value.data(), l.value.size()))});
+        return true;
+    });
+    return keys;
 }
 
 qint64 readIntegerFrom(QByteArrayView text, const QString& section, const QString& key,
@@ -328,6 +351,10 @@ QString Profile::readString(const QString& section, const QString& key, const QS
 
 qint64 Profile::readInteger(const QString& section, const QString& key, qint64 def) const {
     return readIntegerFrom(currentText(path_), section, key, def);
+}
+
+QList<std::pair<QString, QString>> Profile::readSection(const QString& section) const {
+    return sectionFrom(currentText(path_), section);
 }
 
 void Profile::writeInteger(const QString& section, const QString& key, qint64 value) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 // The settings files "zelkova.ini" and "zelkova95" live in $XDG_CONFIG_HOME/zelkova/
 // (~/.config/zelkova/ by default). An absolute name is used as it is.
@@ -46,6 +48,10 @@ public:
     // Decimal text, or "0x"/"0X" hexadecimal when longer than two characters; `def` for any
     // other text and for an absent key. 64-bit.
     qint64 readInteger(const QString& section, const QString& key, qint64 def) const;
+    // Every readable key of the section with its value (as readString gives it), in file
+    // order, from one read of the file. A key that occurs twice is listed twice; reads by
+    // key see the first.
+    QList<std::pair<QString, QString>> readSection(const QString& section) const;
     // Both throw ProfileWriteError when the file cannot be written, and also for a section,
     // key or value that the format cannot hold (a line break or other control character, a
     // key with "=" or an empty key): writing it would corrupt the file.

@@ -61,7 +61,7 @@ public:
                const QModelIndex& index) const override {
         switch (list_->style_) {
         case TSelectedStyle::psStandard:
-            QStyledItemDelegate::paint(p, option, index);
+            paintStandard(p, option, index);
             return;
         case TSelectedStyle::psOwnerDraw:
             if (list_->OnDrawItem)
@@ -93,25 +93,7 @@ public:
             font.setBold(selected);
         }
         p->setFont(font);
-        const QString text = index.data(Qt::DisplayRole).toString();
-        const QFontMetrics fm(font);
-        // Tab stops count from the list's left edge, measured in the list's own font.
-        const int avg = list_->fontMetrics().averageCharWidth();
-        const QRect line(textLeft, T, r.right() - textLeft, H);
-        if (!list_->useTabStops_) {
-            p->drawText(line, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        } else {
-            const std::vector<int> tabs = tabPixels(list_->stops_, avg);
-            int x = textLeft;
-            const QStringList parts = text.split(u'\t');
-            for (qsizetype i = 0; i < parts.size(); ++i) {
-                if (i > 0)
-                    x = L + nextTabPosition(x - L, tabs, avg);
-                p->drawText(QRect(x, T, std::max(0, r.right() - x), H),
-                            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[i]);
-                x += fm.horizontalAdvance(parts[i]);
-            }
-        }
+        drawText(p, r, textLeft, index.data(Qt::DisplayRole).toString());
         if (option.state & QStyle::State_HasFocus && index.row() == list_->currentRow()) {
             QStyleOptionFocusRect focus;
             focus.rect = r;
@@ -119,6 +101,52 @@ public:
             focus.backgroundColor = option.palette.color(QPalette::Base);
             list_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, p, list_);
         }
+        p->restore();
+    }
+
+    // The text from x = textLeft, each tab moving on to the next tab position.
+    void drawText(QPainter* p, const QRect& r, int textLeft, const QString& text) const {
+        const int L = r.left(), T = r.top(), H = r.height();
+        const QFontMetrics fm(p->font());
+        // Tab stops count from the list's left edge, measured in the list's own font.
+        const int avg = list_->fontMetrics().averageCharWidth();
+        if (!list_->useTabStops_) {
+            p->drawText(QRect(textLeft, T, std::max(0, r.right() - textLeft), H),
+                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+            return;
+        }
+        const std::vector<int> tabs = tabPixels(list_->stops_, avg);
+        int x = textLeft;
+        const QStringList parts = text.split(u'\t');
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            if (i > 0)
+                x = L + nextTabPosition(x - L, tabs, avg);
+            p->drawText(QRect(x, T, std::max(0, r.right() - x), H),
+                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, parts[i]);
+            x += fm.horizontalAdvance(parts[i]);
+        }
+    }
+
+    // The platform's item drawing (its highlight bar and focus frame), with the text laid out
+    // at the list's tab stops when it uses them.
+    void paintStandard(QPainter* p, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const {
+        if (!list_->useTabStops_ || list_->stops_.isEmpty()) {
+            QStyledItemDelegate::paint(p, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* w = opt.widget;
+        QStyle* style = w ? w->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, p, w);
+        p->save();
+        const bool selected = opt.state & QStyle::State_Selected;
+        p->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        p->setFont(opt.font);
+        drawText(p, opt.rect, opt.rect.left() + 3, text);
         p->restore();
     }
 
