@@ -144,16 +144,17 @@ TEST_F(CleanWindowTest, SizesPastTwoGigabytesSortByTheirNumbers) {
     tree.file("two.tmp", 2LL << 30);
     tree.file("five.tmp", 5LL << 30);
     tree.file("million.tmp", 1000000LL * 1024);
+    tree.file("nines.tmp", 999999LL * 1024);
     for (int i = 0; i < 60; ++i)
         tree.file(QByteArray("many/f") + QByteArray::number(i) + ".bak", 1);
     open();
     w->btScanClick();
     // Every row is written, none past the grid's end.
-    ASSERT_EQ(w->rowCounter, 64);
-    EXPECT_EQ(w->grid->rowCount(), 65);
-    EXPECT_FALSE(w->grid->cell(4, 64).isEmpty());
-    EXPECT_EQ(rowPaths().mid(0, 4),
-              (QStringList{p("five.tmp"), p("two.tmp"), p("million.tmp"), p("small.tmp")}));
+    ASSERT_EQ(w->rowCounter, 65);
+    EXPECT_EQ(w->grid->rowCount(), 66);
+    EXPECT_FALSE(w->grid->cell(4, 65).isEmpty());
+    EXPECT_EQ(rowPaths().mid(0, 5), (QStringList{p("five.tmp"), p("two.tmp"), p("million.tmp"),
+                                                 p("nines.tmp"), p("small.tmp")}));
     EXPECT_EQ(w->grid->cell(0, 1).trimmed(), "5242880 K");
     w->Sortbysize1Click(w->menu.Name1);
     EXPECT_EQ(rowPaths().last(), p("two.tmp"));
