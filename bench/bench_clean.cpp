@@ -9,6 +9,7 @@
 //   beside other sections. Budget: under 50 ms.
 #include "clean/clean_window.h"
 #include "clean/temp_extensions.h"
+#include "common/locations.h"
 #include "controls/pick_list.h"
 #include "platform/drives.h"
 #include "support/finder_bench.h"

@@ -340,6 +340,7 @@ void TfrmClean::scan(const QStringList& selected) {
     if (end == ScanSession::End::Closed)
         return;
     if (rowCounter == 0) {
+        session_->setStatus(QString());
         infoBox(QStringLiteral("No files found."));
         return;
     }

@@ -146,10 +146,10 @@ QStringList ReadInFromDisk(const QString& iniName) {
 }
 
 void WriteOutToDisk(const QStringList& entries, const QString& iniName) {
-    Profile(iniName).update([&](ProfileUpdate& file) {
-        file.writeInteger(kSection, QStringLiteral("Number"), entries.size());
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            file.writeString(kSection, QStringLiteral("File") + QString::number(i + 1),
-                             entryPattern(entries[i]));
-    });
+    QList<std::pair<QString, QString>> keys;
+    keys.reserve(entries.size() + 1);
+    keys.append({QStringLiteral("Number"), QString::number(entries.size())});
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        keys.append({QStringLiteral("File") + QString::number(i + 1), entryPattern(entries[i])});
+    Profile(iniName).update([&](ProfileUpdate& file) { file.writeStrings(kSection, keys); });
 }

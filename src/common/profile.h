@@ -76,6 +76,9 @@ public:
     // Throws ProfileWriteError for text the format cannot hold, as Profile's writes do.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, qint64 value);
+    // Several keys of one section at once, in one pass over the file's text (each as
+    // writeString would write it); nothing is written when any of them is refused.
+    void writeStrings(const QString& section, const QList<std::pair<QString, QString>>& entries);
 
 private:
     friend class Profile;

@@ -1,8 +1,5 @@
 #include "controls/pick_list.h"
 
-#include <QAccessible>
-#include <QImage>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -72,33 +69,6 @@ TEST(PickList, SelectionIsTheCheckedStateAndSortedInsertIgnoresCase) {
     // The platform's drawing shows no box of its own.
     list.setSelectedStyle(TSelectedStyle::psStandard);
     EXPECT_FALSE(list.item(1)->data(Qt::CheckStateRole).isValid());
-}
-
-TEST(PickList, CheckboxStyleDrawsACrossAndNoHighlightBar) {
-    TPickList list;
-    list.setMultiSelect(true);
-    list.resize(200, 100);
-    list.add("a");
-    list.add("b");
-    list.item(0)->setSelected(true);
-    list.show();
-    const QImage shot = list.grab().toImage();
-    const QColor highlight = list.palette().color(QPalette::Highlight);
-    const QRect sel = list.visualItemRect(list.item(0));
-    const QRect unsel = list.visualItemRect(list.item(1));
-    const QPoint vp = list.viewport()->mapTo(&list, QPoint(0, 0));
-    int highlighted = 0, inkSel = 0, inkUnsel = 0;
-    const QColor base = list.palette().color(QPalette::Base);
-    // Inside each box, away from its outline: the selected one holds the cross.
-    for (int d = 3; d < sel.height() - 4; ++d) {
-        inkSel += shot.pixelColor(vp + sel.topLeft() + QPoint(2 + d, 1 + d)) != base;
-        inkUnsel += shot.pixelColor(vp + unsel.topLeft() + QPoint(2 + d, 1 + d)) != base;
-    }
-    for (int x = sel.left(); x < sel.right(); ++x)
-        highlighted += shot.pixelColor(vp + QPoint(x, sel.center().y())) == highlight;
-    EXPECT_GT(inkSel, 0);
-    EXPECT_EQ(inkUnsel, 0);
-    EXPECT_EQ(highlighted, 0);
 }
 
 TEST(PickList, ChangeOnlyWhenTheClickMovesTheCurrentItem) {
