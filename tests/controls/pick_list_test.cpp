@@ -1,5 +1,6 @@
 #include "controls/pick_list.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -66,6 +67,13 @@ TEST(PickList, SelectionIsTheCheckedStateAndSortedInsertIgnoresCase) {
         EXPECT_EQ(list.item(i)->data(Qt::CheckStateRole).toInt(),
                   list.item(i)->isSelected() ? Qt::Checked : Qt::Unchecked)
             << i;
+    // What a screen reader is told about each item.
+    list.show();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&list);
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->childCount(), 4);
+    EXPECT_TRUE(a->child(1)->state().checked);
+    EXPECT_FALSE(a->child(2)->state().checked);
     // The platform's drawing shows no box of its own.
     list.setSelectedStyle(TSelectedStyle::psStandard);
     EXPECT_FALSE(list.item(1)->data(Qt::CheckStateRole).isValid());
