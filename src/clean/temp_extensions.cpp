@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <cstring>
+#include <limits>
 
 namespace {
 const QString kSection = QStringLiteral("TempFiles");
