@@ -256,20 +256,12 @@ void TfrmClean::resizeEvent(QResizeEvent* event) {
 void TfrmClean::FormResize() {
     // The described widths scaled to the grid's font, each wide enough for its texts; the
     // type takes the rest of the client width.
-    const QFontMetrics fm = grid->fontMetrics();
-    const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K")};
+    const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
+                            formatSizeK(0, 100) + QStringLiteral(" K")};
     const QStringList dates = sampleDateTexts();
-    const QStringList times = sampleTimeTexts();
-    const std::vector<std::pair<int, QStringList>> columns{
-        {54, sizes}, {64, dates}, {64, times}, {64, dates}, {296, {}}};
-    int used = 0;
-    for (int c = 0; c < int(columns.size()); ++c) {
-        const int w =
-            columnWidth(columns[c].first, fm, columns[c].second + QStringList{grid->cell(c, 0)});
-        grid->setColWidth(c, w);
-        used += w;
-    }
-    grid->setColWidth(5, std::max(columnWidth(0, fm, {grid->cell(5, 0)}), width() - used - 25));
+    layoutResultColumns(*grid,
+                        {{54, sizes}, {64, dates}, {64, sampleTimeTexts()}, {64, dates}, {296, {}}},
+                        width());
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 8), pnlDrives->y());
 }
 

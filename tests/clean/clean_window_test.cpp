@@ -102,7 +102,10 @@ TEST_F(CleanWindowTest, ScanMarkAndDeleteForGood) {
     w->grid->setCurrentRow(3);
     w->btMark->click();
     EXPECT_EQ(w->pnlSel->text(), "2 files 3,100 bytes");
+    // A marked file that goes before the deletion is reported; the other one still goes.
+    ASSERT_EQ(::unlink(tree.abs("a.tmp").constData()), 0);
     confirmDelete(false);
+    EXPECT_EQ(ui.messageTexts(), QStringList{"Couldn't delete file - " + p("a.tmp")});
     EXPECT_EQ(w->result(), QDialog::Accepted);
     EXPECT_FALSE(tree.exists("sub/B.TMP"));
     EXPECT_FALSE(tree.exists("a.tmp"));
