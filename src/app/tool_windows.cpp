@@ -1,6 +1,7 @@
 #include "app/tool_windows.h"
 
 #include "app/main_window.h"
+#include "clean/clean_window.h"
 #include "finders/dirhog_window.h"
 #include "finders/dup_window.h"
 #include "finders/file_openers.h"
@@ -24,5 +25,6 @@ void plugInToolWindows(TfrmMain& main) {
     main.setModalTool<TfrmDup>(ToolButton::FileHog);
     main.setModalTool<TfrmMods>(ToolButton::Files);
     main.setModalTool<TfrmDirHog>(ToolButton::DirHogs);
+    main.setModalTool<TfrmClean>(ToolButton::Clean);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
 }

@@ -5,6 +5,8 @@
 #include "platform/whole_file.h"
 
 #include <QDir>
+#include <QHash>
+#include <QSet>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -221,17 +223,40 @@ bool holdsControlCharacters(const QString& s) {
     return false;
 }
 
+// A value cut to the longest string a read returns.
+QString limitedValue(const QString& v) {
+    qsizetype len = qMin(v.size(), kMaxStringLength);
+    // Never cut a character in half.
+    if (len < v.size() && len > 0 && v.at(len - 1).isHighSurrogate() && v.at(len).isLowSurrogate())
+        --len;
+    return v.left(len);
+}
+
 QString readStringFrom(QByteArrayView text, const QString& section, const QString& key,
                        const QString& def) {
     const std::optional<QString> v = lookUp(text, section, key);
-    if (!v)
-        return def;
-    qsizetype len = qMin(v->size(), kMaxStringLength);
-    // Never cut a character in half.
-    if (len < v->size() && len > 0 && v->at(len - 1).isHighSurrogate() &&
-        v->at(len).isLowSurrogate())
-        --len;
-    return v->left(len);
+    return v ? limitedValue(*v) : def;
+}
+
+// Every readable key of the first section `section`, in file order.
+QList<std::pair<QString, QString>> sectionFrom(QByteArrayView data, const QString& section) {
+    const QString s = section.trimmed();
+    enum { Before, Inside, After } where = Before;
+    QList<std::pair<QString, QString>> keys;
+    forEachReadableLine(data, [&](const ProfileLine& l) {
+        if (l.kind == ProfileLine::Section) {
+            if (where == Inside)
+                where = After;
+            else if (where == Before && sameName(l.name, s))
+                where = Inside;
+            return where != After;
+        }
+        if (where == Inside && l.kind == ProfileLine::Key)
+            keys.append({fromNative(l.name.data(), l.name.size()).trimmed(),
+                         limitedValue(fromNative(l.value.data(), l.value.size()))});
+        return true;
+    });
+    return keys;
 }
 
 qint64 readIntegerFrom(QByteArrayView text, const QString& section, const QString& key,
@@ -242,20 +267,27 @@ qint64 readIntegerFrom(QByteArrayView text, const QString& section, const QStrin
     return parseInteger(*v).value_or(def);
 }
 
-// `data` with key `key` of section `section` set to `value`: an existing key is changed in
-// place, a new one follows the section's last key, a new section goes at the end. Lines that
+// `data` with the keys of section `section` set to their values, in one pass: a key already
+// there is changed in place (its first occurrence, keeping its spelling), the others follow
+// the section's last key in the order given, and a new section goes at the end. Lines that
 // cannot be read are left out.
-QByteArray withEntry(QByteArrayView data, const QString& section, const QString& key,
-                     const QString& value) {
+QByteArray withEntries(QByteArrayView data, const QString& section,
+                       const QList<std::pair<QString, QString>>& entries) {
     std::vector<ProfileLine> lines;
     forEachReadableLine(data, [&](const ProfileLine& l) {
         lines.push_back(l);
         return true;
     });
 
-    // The line after the first section `section`'s header (-1: no such section), the index of
-    // key `key` in it, and the line after the section's last key.
-    qsizetype sectionAt = -1, keyAt = -1, afterLastKey = -1;
+    // Each key, folded, to its entry (the last of a key given twice).
+    QHash<QString, qsizetype> wanted;
+    for (qsizetype e = 0; e < entries.size(); ++e)
+        wanted.insert(entries[e].first.toCaseFolded(), e);
+    // The line after the first section `section`'s header (-1: no such section), the line
+    // after the section's last key, and per line the entry it takes (-1: kept as it is).
+    qsizetype sectionAt = -1, afterLastKey = -1;
+    std::vector<qsizetype> replacedBy(lines.size(), -1);
+    QSet<qsizetype> placed;
     for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
         const ProfileLine& l = lines[size_t(i)];
         if (l.kind == ProfileLine::Section) {
@@ -265,30 +297,38 @@ QByteArray withEntry(QByteArrayView data, const QString& section, const QString&
                 sectionAt = afterLastKey = i + 1;
         } else if (sectionAt >= 0 && l.kind == ProfileLine::Key) {
             afterLastKey = i + 1;
-            if (keyAt < 0 && sameName(l.name, key))
-                keyAt = i;
+            const QString name = fromNative(l.name.data(), l.name.size()).trimmed().toCaseFolded();
+            const auto it = wanted.constFind(name);
+            if (it != wanted.constEnd() && !placed.contains(*it)) {
+                replacedBy[size_t(i)] = *it;
+                placed.insert(*it);
+            }
         }
     }
 
-    const QByteArray entry = toNative(key) + '=' + toNative(value);
+    QByteArray added;
+    for (qsizetype e = 0; e < entries.size(); ++e)
+        if (!placed.contains(e) && wanted.value(entries[e].first.toCaseFolded()) == e)
+            added += toNative(entries[e].first) + '=' + toNative(entries[e].second) + '\n';
     QByteArray out;
-    out.reserve(data.size() + entry.size() + toNative(section).size() + 8);
+    out.reserve(data.size() + added.size() + toNative(section).size() + 8);
     for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
         const ProfileLine& l = lines[size_t(i)];
-        if (i == afterLastKey && keyAt < 0)
-            out += entry + '\n';
-        if (i == keyAt) // the key keeps its spelling as the file has it
-            out += l.name.toByteArray() + '=' + toNative(value);
+        if (i == afterLastKey)
+            out += added;
+        const qsizetype e = replacedBy[size_t(i)];
+        if (e >= 0) // the key keeps its spelling as the file has it
+            out += l.name.toByteArray() + '=' + toNative(entries[e].second);
         else
             out += l.raw;
         out += '\n';
     }
-    if (afterLastKey == qsizetype(lines.size()) && keyAt < 0)
-        out += entry + '\n';
+    if (afterLastKey == qsizetype(lines.size()))
+        out += added;
     if (sectionAt < 0) {
         if (!lines.empty() && !trimBlanks(lines.back().raw).isEmpty())
             out += '\n';
-        out += '[' + toNative(section) + "]\n" + entry + '\n';
+        out += '[' + toNative(section) + "]\n" + added;
     }
     return out;
 }
@@ -328,6 +368,10 @@ QString Profile::readString(const QString& section, const QString& key, const QS
 
 qint64 Profile::readInteger(const QString& section, const QString& key, qint64 def) const {
     return readIntegerFrom(currentText(path_), section, key, def);
+}
+
+QList<std::pair<QString, QString>> Profile::readSection(const QString& section) const {
+    return sectionFrom(currentText(path_), section);
 }
 
 void Profile::writeInteger(const QString& section, const QString& key, qint64 value) {
@@ -377,12 +421,24 @@ void ProfileUpdate::writeInteger(const QString& section, const QString& key, qin
 }
 
 void ProfileUpdate::writeString(const QString& section, const QString& key, const QString& value) {
+    writeStrings(section, {{key, value}});
+}
+
+void ProfileUpdate::writeStrings(const QString& section,
+                                 const QList<std::pair<QString, QString>>& entries) {
     const QString s = section.trimmed();
-    const QString k = key.trimmed();
     // Text that would break the file's lines, or read back as another key, is refused.
-    if (holdsControlCharacters(s) || holdsControlCharacters(k) || holdsControlCharacters(value) ||
-        k.isEmpty() || k.contains(u'=') || k.startsWith(u'[') || k.startsWith(u';'))
+    if (holdsControlCharacters(s))
         throw writeRefused(fileName_);
-    text_ = withEntry(text_, s, k, value);
+    QList<std::pair<QString, QString>> trimmed;
+    trimmed.reserve(entries.size());
+    for (const auto& [key, value] : entries) {
+        const QString k = key.trimmed();
+        if (holdsControlCharacters(k) || holdsControlCharacters(value) || k.isEmpty() ||
+            k.contains(u'=') || k.startsWith(u'[') || k.startsWith(u';'))
+            throw writeRefused(fileName_);
+        trimmed.append({k, value});
+    }
+    text_ = withEntries(text_, s, trimmed);
     changed_ = true;
 }

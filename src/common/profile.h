@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 // The settings files "zelkova.ini" and "zelkova95" live in $XDG_CONFIG_HOME/zelkova/
 // (~/.config/zelkova/ by default). An absolute name is used as it is.
@@ -46,6 +48,10 @@ public:
     // Decimal text, or "0x"/"0X" hexadecimal when longer than two characters; `def` for any
     // other text and for an absent key. 64-bit.
     qint64 readInteger(const QString& section, const QString& key, qint64 def) const;
+    // Every readable key of the section with its value (as readString gives it), in file
+    // order, from one read of the file. A key that occurs twice is listed twice; reads by
+    // key see the first.
+    QList<std::pair<QString, QString>> readSection(const QString& section) const;
     // Both throw ProfileWriteError when the file cannot be written, and also for a section,
     // key or value that the format cannot hold (a line break or other control character, a
     // key with "=" or an empty key): writing it would corrupt the file.
@@ -70,6 +76,9 @@ public:
     // Throws ProfileWriteError for text the format cannot hold, as Profile's writes do.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, qint64 value);
+    // Several keys of one section at once, in one pass over the file's text (each as
+    // writeString would write it); nothing is written when any of them is refused.
+    void writeStrings(const QString& section, const QList<std::pair<QString, QString>>& entries);
 
 private:
     friend class Profile;

@@ -348,30 +348,23 @@ void TfrmDup::FormResize() {
     // The described widths scaled to the grid's font, each at least as wide as the texts its
     // column holds whole; the last column (the type) takes what is left of the client width
     // less the 25 pixels the described layout leaves free, and at least its heading.
-    const QFontMetrics fm = grid->fontMetrics();
     const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
                             formatSizeK(0, 100) + QStringLiteral(" K")};
     const QStringList dates = sampleDateTexts();
     const QStringList times = sampleTimeTexts();
-    struct Column {
-        int described;
-        QStringList samples;
-    };
-    const std::vector<Column> columns =
-        duplicates_
-            ? std::vector<Column>{{93, {}},    {54, sizes}, {64, dates},
-                                  {70, times}, {70, dates}, {184, {}}}
-            : std::vector<Column>{{54, sizes}, {64, dates}, {64, times}, {64, dates}, {296, {}}};
-    int used = 0;
-    for (int c = 0; c < int(columns.size()); ++c) {
-        const int w = columnWidth(columns[c].described, fm,
-                                  columns[c].samples + QStringList{grid->cell(c, 0)});
-        grid->setColWidth(c, w);
-        used += w;
-    }
-    const int last = int(columns.size());
-    grid->setColWidth(last,
-                      std::max(columnWidth(0, fm, {grid->cell(last, 0)}), width() - used - 25));
+    layoutResultColumns(*grid,
+                        duplicates_ ? std::vector<ColumnPlan>{{93, {}},
+                                                              {54, sizes},
+                                                              {64, dates},
+                                                              {70, times},
+                                                              {70, dates},
+                                                              {184, {}}}
+                                    : std::vector<ColumnPlan>{{54, sizes},
+                                                              {64, dates},
+                                                              {64, times},
+                                                              {64, dates},
+                                                              {296, {}}},
+                        width());
     const int client = width();
     pnlDrives->move(std::max(0, client - pnlDrives->width() - 8), pnlDrives->y());
 }

@@ -43,6 +43,8 @@ void ScanEngine::setPattern(const QString& pattern) {
 }
 
 bool ScanEngine::matches(const char* name, int length) const {
+    if (nameFilter_)
+        return nameFilter_(name, length);
     return matchAll_ || wildcardMatch(pattern_, fromNative(name, length));
 }
 

@@ -82,6 +82,11 @@ public:
     void setSink(ScanSink* sink) { sink_ = sink; }
     // The file-match pattern ("*.*" lists every name, also names without a dot).
     void setPattern(const QString& pattern);
+    // A test of each file's bare name (the kernel's bytes, valid during the call), made before
+    // the file is looked at further. When set it takes the place of the file-match pattern.
+    void setNameFilter(std::function<bool(const char* name, int length)> filter) {
+        nameFilter_ = std::move(filter);
+    }
     // The attribute mask of the file search (kFileMask unless set).
     void setFileMask(unsigned mask) { fileMask_ = mask; }
     // Receives the folder being searched whenever the pump runs.
@@ -113,6 +118,7 @@ private:
     ScanSink* sink_ = nullptr;
     QString pattern_ = QStringLiteral("*.*");
     bool matchAll_ = true;
+    std::function<bool(const char*, int)> nameFilter_;
     unsigned fileMask_ = kFileMask;
     std::function<void(const QString&)> status_;
     DirWalk walk_;

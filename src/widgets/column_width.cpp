@@ -1,5 +1,7 @@
 #include "widgets/column_width.h"
 
+#include "widgets/string_grid.h"
+
 #include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
@@ -19,4 +21,19 @@ int columnWidth(int described, const QFontMetrics& metrics, const QStringList& s
     for (const QString& text : samples)
         width = std::max(width, metrics.horizontalAdvance(text) + 2 * inset);
     return width;
+}
+
+void layoutResultColumns(StringGrid& grid, const std::vector<ColumnPlan>& columns,
+                         int clientWidth) {
+    const QFontMetrics fm = grid.fontMetrics();
+    int used = 0;
+    for (int c = 0; c < int(columns.size()); ++c) {
+        const int w = columnWidth(columns[c].described, fm,
+                                  columns[c].samples + QStringList{grid.cell(c, 0)});
+        grid.setColWidth(c, w);
+        used += w;
+    }
+    const int last = int(columns.size());
+    grid.setColWidth(last,
+                     std::max(columnWidth(0, fm, {grid.cell(last, 0)}), clientWidth - used - 25));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <vector>
 
 class QFontMetrics;
 
@@ -18,3 +19,16 @@ double averageLetterWidth(const QFontMetrics& metrics);
 // room on either side.
 int columnWidth(int described, const QFontMetrics& metrics, const QStringList& samples = {},
                 int inset = 2);
+
+class StringGrid;
+
+// One column of a result grid: its described width and the texts it must show whole.
+struct ColumnPlan {
+    int described;
+    QStringList samples;
+};
+// Lays out a result grid: each planned column at its described width scaled to the grid's
+// font and wide enough for its samples and its heading; the column after them takes the
+// rest of `clientWidth` less the 25 pixels the described layouts leave free, and at least
+// its heading.
+void layoutResultColumns(StringGrid& grid, const std::vector<ColumnPlan>& columns, int clientWidth);

@@ -166,6 +166,32 @@ TEST(Profile, WritesKeepOtherLinesAndTheirOrder) {
     EXPECT_EQ(p.readInteger(odd, QStringLiteral("frmView"), -1), 5);
 }
 
+TEST(Profile, ABatchOfKeysIsWrittenInOnePassOrNotAtAll) {
+    TempTree t;
+    const QString path = t.path() + QStringLiteral("/batch.ini");
+    spit(path, "[TempFiles]\nfile2=old\nNumber=9\nFile2=shadowed\n[Other]\nx=1\n");
+    Profile p(path);
+    p.update([](ProfileUpdate& f) {
+        f.writeStrings(
+            QStringLiteral("tempfiles"),
+            {{"Number", "3"}, {"File1", "a"}, {"File2", "b"}, {"File3", "first"}, {"File3", "c"}});
+        f.writeStrings(QStringLiteral("New"), {{"k", "v"}, {"j", "w"}});
+    });
+    // Existing keys change in place (the first of a pair), new ones follow the last key.
+    EXPECT_EQ(slurp(path), QByteArray("[TempFiles]\nfile2=b\nNumber=3\nFile2=shadowed\n"
+                                      "File1=a\nFile3=c\n[Other]\nx=1\n\n[New]\nk=v\nj=w\n"));
+    const auto keys = p.readSection(QStringLiteral("TEMPFILES"));
+    ASSERT_EQ(keys.size(), 5);
+    EXPECT_EQ(keys[2], std::make_pair(QStringLiteral("File2"), QStringLiteral("shadowed")));
+
+    const QByteArray before = slurp(path);
+    EXPECT_THROW(p.update([](ProfileUpdate& f) {
+        f.writeStrings(QStringLiteral("TempFiles"), {{"File1", "z"}, {"File2", "a\nb"}});
+    }),
+                 ProfileWriteError);
+    EXPECT_EQ(slurp(path), before);
+}
+
 TEST(Profile, TwoProfilesWritingInTurnSeeEachOthersKeys) {
     TempTree t;
     const QString path = t.path() + QStringLiteral("/shared.ini");

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class TPickList;
+
+// The editor of the temporary extension list: Add (through the extension choice window),
+// Delete, Clear all and Defaults. It loads the list from the settings file when shown and
+// saves it there whenever it closes, however it closes.
+class TfrmTempFiles : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmTempFiles(QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    TPickList* PickList1 = nullptr;
+    QPushButton* btAdd = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btClear = nullptr;
+    QPushButton* btDefaults = nullptr;
+    QPushButton* btClose = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+
+    // The settings file the list lives in.
+    QString IniFileName = QStringLiteral("zelkova.ini");
+
+    void FormShow();
+    void btAddClick();
+    void btDeleteClick();
+    void btClearClick();
+    void btDefaultsClick();
+    // Saves the list; a refused write is reported once and the file keeps its old list.
+    void WriteOutToDisk();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void addEntry(const QString& entry);
+    bool shown_ = false;
+};
