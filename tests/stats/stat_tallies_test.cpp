@@ -104,6 +104,7 @@ TEST(StatTallies, AgeBucketsFollowTheirRowLabels) {
         {at(-31), 3},
         {at(-60), 3},
         {at(-61), 4}, // "61-120 days", not a bucket ending at 90
+        {at(-91), 4},
         {at(-120), 4},
         {at(-121), 5},
         {at(-365), 5},
@@ -111,6 +112,7 @@ TEST(StatTallies, AgeBucketsFollowTheirRowLabels) {
         {at(-730), 6},
         {at(-1095), 7},
         {at(-1096), 8},
+        {at(-1200), 8},
         {at(-1460), 8},
         {at(-1461), 9},
         {at(8), 2},
