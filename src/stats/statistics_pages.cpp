@@ -139,10 +139,7 @@ QWidget* TfrmStatistics::buildDiskPage() {
     cbDrive->setToolTip(QStringLiteral("The drive selected for statistics"));
     cbDrive->setAccessibleName(QStringLiteral("Drive"));
     Label24->setBuddy(cbDrive);
-    const std::vector<Drive> drives = driveList();
-    for (const Drive& d : drives)
-        cbDrive->addItem(d.root);
-    cbDrive->setCurrentIndex(std::max(0, currentDriveIndex(drives)));
+    fillDriveList();
     lblDriveName = label(page, QStringLiteral("lblDriveName"));
     lblTotal = numberLabel(page, QStringLiteral("lblTotal"));
     lblFreeC = label(page, QStringLiteral("lblFreeC"));
@@ -173,6 +170,21 @@ QWidget* TfrmStatistics::buildDiskPage() {
     grid->setColumnStretch(3, 1);
     connect(cbDrive, &QComboBox::activated, this, &TfrmStatistics::cbDriveClick);
     return page;
+}
+
+// The drives mounted now; the chosen one stays chosen while it is mounted, else the drive
+// of the home folder is.
+void TfrmStatistics::fillDriveList() {
+    const QString chosen = cbDrive->currentText();
+    const std::vector<Drive> drives = driveList();
+    cbDrive->clear();
+    int current = std::max(0, currentDriveIndex(drives));
+    for (size_t i = 0; i < drives.size(); ++i) {
+        cbDrive->addItem(drives[i].root);
+        if (drives[i].root == chosen)
+            current = int(i);
+    }
+    cbDrive->setCurrentIndex(current);
 }
 
 void TfrmStatistics::cbDriveClick() {

@@ -155,6 +155,7 @@ void TfrmStatistics::showEvent(QShowEvent* event) {
 void TfrmStatistics::FormShow() {
     if (!collecting_)
         ProgressBar1->hide();
+    fillDriveList();
     cbDriveClick();
     showNotYet();
 }

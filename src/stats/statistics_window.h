@@ -161,6 +161,7 @@ private:
     QWidget* buildAgePage(int set);
     QWidget* buildAttributesPage();
     void FormShow();
+    void fillDriveList();
     void placeNotYet();
     void showNotYet();
 
