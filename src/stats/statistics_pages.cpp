@@ -10,6 +10,7 @@
 #include "platform/drives.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
+#include "widgets/column_width.h"
 #include "widgets/gauge.h"
 #include "widgets/push_button.h"
 #include "widgets/result_list.h"
@@ -304,12 +305,11 @@ QWidget* TfrmStatistics::buildTypesPage() {
     const QStringList header{QStringLiteral("Extension"), QStringLiteral("Type"),
                              QStringLiteral("# Files"),   QStringLiteral("Top Ten #"),
                              QStringLiteral("Size"),      QStringLiteral("Top Ten Size")};
-    const int widths[] = {80, 216, 54, 68, 76, 80};
     for (int c = 0; c < 6; ++c) {
         gridTypes->setCell(c, 0, header[c]);
-        gridTypes->setColWidth(c, widths[c]);
         gridTypes->setRightAligned(c, c >= 2);
     }
+    fitTypeColumns();
     gridTypes->setTextInset(3);
     gridTypes->setRowSource([this](quint32 entry, int col) { return typeCell(entry, col); });
     layout->addWidget(gridTypes, 1);
@@ -365,6 +365,26 @@ QString TfrmStatistics::typeCell(quint32 i, int col) const {
     }
 }
 
+// The described widths, scaled to the font and widened to the heading and the widest figure.
+void TfrmStatistics::fitTypeColumns() {
+    static const int described[] = {80, 216, 54, 68, 76, 80};
+    qint64 mostFiles = 0, mostBytes = 0;
+    for (const auto& e : tallies_.types()) {
+        mostFiles = std::max(mostFiles, e.tally.count);
+        mostBytes = std::max(mostBytes, e.tally.bytes);
+    }
+    const QString widest[] = {QString(),
+                              QString(),
+                              formatThousands(mostFiles),
+                              QStringLiteral("10"),
+                              formatThousands(mostBytes),
+                              QStringLiteral("10")};
+    const QFontMetrics fm = gridTypes->fontMetrics();
+    for (int c = 0; c < 6; ++c)
+        gridTypes->setColWidth(c, columnWidth(described[c], fm, {gridTypes->cell(c, 0), widest[c]},
+                                              gridTypes->textInset()));
+}
+
 void TfrmStatistics::doFileTypes() {
     const std::vector<StatTallies::TypeEntry>& types = tallies_.types();
     std::vector<qint64> counts, bytes;
@@ -382,6 +402,7 @@ void TfrmStatistics::doFileTypes() {
     std::iota(keys.begin(), keys.end(), 0u);
     gridTypes->setKeyedRows(1, keys);
     gridTypes->setRowCount(int(types.size()) + 1);
+    fitTypeColumns();
 }
 
 void TfrmStatistics::SortbyExtensionClick(QAction* item) {

@@ -74,6 +74,8 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
     setModal(false);
     buildFrame();
     buildPages();
+    // Wide enough for all nine tabs side by side.
+    resize(std::max(640, OvcNotebook1->tabBar()->sizeHint().width() + 40), 520);
 
     ScanSession::Parts parts;
     parts.window = this;

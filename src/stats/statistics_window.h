@@ -162,6 +162,7 @@ private:
     QWidget* buildAttributesPage();
     void FormShow();
     void fillDriveList();
+    void fitTypeColumns();
     void placeNotYet();
     void showNotYet();
 
