@@ -9,6 +9,7 @@
 #include "inspect/browse_window.h"
 #include "inspect/details_window.h"
 #include "inspect/view_window.h"
+#include "stats/statistics_window.h"
 
 void plugInToolWindows(TfrmMain& main) {
     // The finders' rows reach the inspection windows, which sit beside them, through these.
@@ -27,4 +28,19 @@ void plugInToolWindows(TfrmMain& main) {
     main.setModalTool<TfrmDirHog>(ToolButton::DirHogs);
     main.setModalTool<TfrmClean>(ToolButton::Clean);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
+
+    // The statistics window is made once and lives as long as the main window; it is
+    // modeless, so its figures stay on show between openings.
+    auto* statistics = new TfrmStatistics(&main);
+    main.setToolOpener(ToolButton::Statistic, [statistics] {
+        statistics->show();
+        statistics->raise();
+        statistics->activateWindow();
+    });
+    // A collection walks on the user-interface thread and keeps the screen live, so while it
+    // runs the other tools stay closed: their walks would run inside it. Ending the program
+    // stops the collection first, so nothing is torn down under the walk.
+    QObject::connect(statistics, &TfrmStatistics::collectingChanged, &main,
+                     [&main](bool collecting) { main.setToolsEnabled(!collecting); });
+    QObject::connect(&main, &TfrmMain::closed, statistics, &TfrmStatistics::abortCollection);
 }

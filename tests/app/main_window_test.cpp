@@ -6,7 +6,10 @@
 #include "controls/animated.h"
 #include "controls/gradient_back.h"
 #include "finders/dup_window.h"
+#include "finders/scan_engine.h"
+#include "platform/drives.h"
 #include "platform/program_path.h"
+#include "stats/statistics_window.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 
@@ -389,4 +392,44 @@ TEST(SearchPath, TheMainWindowRefillsTheListFromPath) {
     EXPECT_TRUE(isOnSearchPath("/opt/zelkova/bin"));
     EXPECT_FALSE(isOnSearchPath("/stale"));
     searchPathList() = saved;
+}
+
+TEST_F(MainWindowTest, StatisticsWindowIsMadeOnceAndHoldsTheToolsWhileItCollects) {
+    TempTree tree;
+    for (int f = 0; f < 20; ++f)
+        tree.file("f" + QByteArray::number(f), 1);
+    setDriveListSeam([&] {
+        return std::vector<Drive>{
+            Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
+    });
+    TfrmMain w;
+    plugInToolWindows(w);
+    auto* stats = w.findChild<TfrmStatistics*>();
+    ASSERT_NE(stats, nullptr);
+    w.btStatistic->click();
+    EXPECT_TRUE(stats->isVisible());
+    stats->close();
+    w.btStatistic->click();
+    EXPECT_EQ(w.findChildren<TfrmStatistics*>().size(), 1);
+
+    // During the walk every tool button is disabled; closing the main window stops the walk.
+    std::vector<bool> enabledDuringWalk;
+    int pumps = 0;
+    setPumpInterval(0);
+    setPumpHook([&] {
+        if (++pumps == 3) {
+            for (ToolButton t : tools)
+                enabledDuringWalk.push_back(w.toolButton(t)->isEnabled());
+            w.close();
+        }
+    });
+    stats->collect(tree.path());
+    setPumpHook(nullptr);
+    setPumpInterval(20);
+    setDriveListSeam(nullptr);
+    EXPECT_EQ(enabledDuringWalk, std::vector<bool>(7, false));
+    EXPECT_LT(stats->tallies().filesProcessed, 20);
+    EXPECT_TRUE(stats->windowTitle().endsWith("incomplete ... aborted."));
+    EXPECT_TRUE(w.btStatistic->isEnabled());
+    EXPECT_TRUE(w.btDuplicate->isEnabled());
 }

@@ -1,0 +1,259 @@
+#include "stats/statistics_window.h"
+
+#include "common/number_text.h"
+#include "common/profile.h"
+#include "common/which_drive.h"
+#include "finders/scan_engine.h"
+#include "platform/date_text.h"
+#include "platform/drives.h"
+#include "platform/file_time.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+#include "widgets/gauge.h"
+#include "widgets/string_grid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The statistics window over a test "drive": the temporary tree is the only drive.
+class StatisticsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
+        setDriveListSeam([this] { return drives; });
+        ui.onModal = [](QDialog& d) {
+            if (auto* w = dynamic_cast<TfrmWhichDrive*>(&d))
+                return int(w->cbDrive->count() > 0 ? QDialog::Accepted : QDialog::Rejected);
+            return int(QDialog::Rejected);
+        };
+    }
+    void TearDown() override {
+        setDriveListSeam(nullptr);
+        setPumpHook(nullptr);
+        setPumpInterval(20);
+    }
+    // The type grid's rows as "extension:count:count rank:size rank", top to bottom.
+    static QStringList typeRows(const TfrmStatistics& w) {
+        QStringList rows;
+        for (int r = 1; r < w.gridTypes->rowCount(); ++r)
+            rows << w.gridTypes->cell(0, r) + ':' + w.gridTypes->cell(2, r) + ':' +
+                        w.gridTypes->cell(3, r) + ':' + w.gridTypes->cell(5, r);
+        return rows;
+    }
+
+    TempTree tree;
+    std::vector<Drive> drives;
+    ScriptedUi ui;
+};
+
+TEST_F(StatisticsWindowTest, CollectsEveryFileOfTheDriveIntoThePages) {
+    tree.file("a.txt", 1);
+    tree.file(".profile", 0); // hidden files count
+    tree.file("sub/b.TXT", 16385);
+    tree.file("sub/big.img", qint64(1) << 40); // sparse
+    tree.file("sub/deeper/README", 4096);
+    tree.file("name.", 10);
+    tree.file("sub/x.config", 3); // too long an extension for the table, counted elsewhere
+    TfrmStatistics w;
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "File Statistics Not Yet Collected");
+    w.OvcNotebook1->setCurrentIndex(TfrmStatistics::Types);
+    EXPECT_TRUE(w.pnlNotYet->isVisible());
+
+    w.btOK->click();
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{"Drive \"" + tree.path() +
+                          "\" will be scanned.  The analysis may take some time.  You may quit "
+                          "at any time by clicking CANCEL or pressing ESC."});
+    EXPECT_EQ(w.windowTitle(), "Statistics for drive " + tree.path() + " completed.");
+    EXPECT_EQ(w.lblStatus->text(), "Finished - 7 files processed");
+    EXPECT_FALSE(w.pnlNotYet->isVisible());
+    EXPECT_FALSE(w.ProgressBar1->isVisible());
+    EXPECT_TRUE(w.btOK->isEnabled());
+
+    // Sorted by extension after the collection; ranks by the numbers.
+    // README is met first (folders below before files): of the equal counts it alone is
+    // ranked, with the largest rank number among them.
+    EXPECT_EQ(typeRows(w), (QStringList{":1:4:3", ".:1::4", ".IMG:1::1", ".TXT:2:1:2"}));
+    w.SortbyExtensionClick(w.SortbySize1);
+    EXPECT_EQ(w.gridTypes->cell(0, 1), ".IMG");
+    EXPECT_TRUE(w.SortbySize1->isChecked());
+
+    EXPECT_EQ(w.sizeRows[1].count->text(), "5");
+    EXPECT_EQ(w.sizeRows[2].count->text(), "1");
+    EXPECT_EQ(w.sizeRows[9].bytes->text(), formatThousands(qint64(1) << 40));
+    EXPECT_EQ(w.sizeRows[9].bytesGauge->progress(), 99);
+    EXPECT_EQ(w.lblNumFiles->text(), "Number of files scanned: 7");
+    EXPECT_EQ(w.lblSize->text(),
+              formatThousands(((qint64(1) << 40) + 16385 + 4096 + 14) >> 20) + " Mb");
+    EXPECT_TRUE(
+        w.lblCluster->text().startsWith("Since drive " + tree.path() + " is partitioned into "));
+    // Regular files count as archive; ".profile" is hidden and archive, so under neither.
+    EXPECT_EQ(w.attrRows[0].count->text(), "0");
+    EXPECT_EQ(w.attrRows[3].count->text(), "6");
+    EXPECT_EQ(w.ageRows[StatTallies::Modified][1].count->text(), "7");
+}
+
+TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
+    for (int d = 0; d < 5; ++d)
+        for (int f = 0; f < 10; ++f)
+            tree.file(
+                QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f) + ".dat", 5);
+    TfrmStatistics w;
+    w.show();
+    setPumpInterval(0);
+    int pumps = 0;
+    setPumpHook([&] {
+        if (++pumps == 20)
+            w.btCancel->click(); // Cancel while collecting stops the walk
+    });
+    w.collect(tree.path());
+    const qint64 n = w.tallies().filesProcessed;
+    EXPECT_GT(n, 0);
+    EXPECT_LT(n, 50);
+    EXPECT_EQ(w.windowTitle(),
+              "File Statistics for drive " + tree.path() + " incomplete ... aborted.");
+    EXPECT_EQ(w.lblStatus->text(),
+              "Finished - " + QString::number(n) + " files processed INCOMPLETE ... ABORTED");
+    EXPECT_EQ(w.lblNumFiles->text(), "Number of files scanned: " + QString::number(n));
+    EXPECT_EQ(w.sizeRows[1].count->text(), QString::number(n));
+    EXPECT_TRUE(w.collected());
+    EXPECT_TRUE(w.isVisible()); // Cancel stopped the walk; it did not close the window
+
+    // The next collection starts afresh and completes.
+    setPumpHook(nullptr);
+    w.collect(tree.path());
+    EXPECT_EQ(w.tallies().filesProcessed, 50);
+    EXPECT_EQ(w.lblStatus->text(), "Finished - 50 files processed");
+}
+
+TEST_F(StatisticsWindowTest, ClosingDuringACollectionStopsItFirst) {
+    for (int f = 0; f < 30; ++f)
+        tree.file("f" + QByteArray::number(f), 1);
+    TfrmStatistics w;
+    w.show();
+    setPumpInterval(0);
+    setPumpHook([&] { w.close(); });
+    w.collect(tree.path());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_LT(w.tallies().filesProcessed, 30);
+    EXPECT_FALSE(w.collecting());
+}
+
+TEST_F(StatisticsWindowTest, ADriveGoneBetweenCollectionsKeepsTheEarlierFigures) {
+    tree.file("a.txt", 100);
+    TfrmStatistics w;
+    w.show();
+    w.collect(tree.path());
+    const QString title = w.windowTitle();
+    drives.clear(); // unmounted
+    ui.clear();
+    w.collect(tree.path());
+    EXPECT_EQ(ui.messageTexts(), QStringList{"There is no disk in drive " + tree.path()});
+    EXPECT_EQ(w.tallies().filesProcessed, 1);
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_EQ(w.sizeRows[1].bytes->text(), "100");
+    EXPECT_FALSE(w.ProgressBar1->isVisible());
+}
+
+TEST_F(StatisticsWindowTest, AnEmptyDriveLeavesTheBarsAlone) {
+    TfrmStatistics w;
+    w.show();
+    w.sizeRows[3].countGauge->setProgress(42);
+    w.gaOver[1]->setProgress(7);
+    w.collect(tree.path());
+    EXPECT_EQ(w.lblStatus->text(), "Finished - 0 files processed");
+    EXPECT_EQ(w.sizeRows[3].countGauge->progress(), 42);
+    EXPECT_EQ(w.gaOver[1]->progress(), 7);
+    EXPECT_EQ(w.gridTypes->rowCount(), 1);
+    w.SortbyExtensionClick(w.SortbySize1); // nothing to sort
+    EXPECT_TRUE(w.SortbyExtension1->isChecked());
+}
+
+TEST_F(StatisticsWindowTest, DeletedPageReadsTheTotalsAndResetsThem) {
+    struct Case {
+        QByteArray ini;
+        QString files, bytes, recycled, recycledBytes, since;
+    };
+    const QString day = shortDateText(QDate(2026, 1, 2));
+    const Case cases[] = {
+        {"", "n/a", "n/a", "n/a", "n/a", ""},
+        {"Ndelete=0\nNWaste=3\nSizeWaste=4096\nDelDate=-1\n", "n/a", "n/a", "3 files",
+         formatThousands(4096) + " bytes", ""},
+        // Corrupt figures read as absent.
+        {"Ndelete=12abc\nSizeDelete=5\nNWaste=2\nSizeWaste=x\nDelDate=zz\n", "n/a", "n/a",
+         "2 files", "n/a", ""},
+        {"Ndelete=2\nSizeDelete=3000000000\nDelDate=" +
+             QByteArray::number(dayNumber(QDate(2026, 1, 2))) + "\n",
+         "2 files", formatThousands(3000000000) + " bytes", "n/a", "n/a", "Since " + day},
+    };
+    TfrmStatistics w;
+    w.show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini.constData());
+        const QString ini = settingsFilePath(QStringLiteral("zelkova.ini"));
+        QDir().mkpath(QFileInfo(ini).path());
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("[Zelkova]\n") + c.ini);
+        f.close();
+        w.OvcNotebook1->setCurrentIndex(TfrmStatistics::DiskSpace);
+        w.OvcNotebook1->setCurrentIndex(TfrmStatistics::Deleted);
+        EXPECT_EQ(w.edNdelete->text(), c.files);
+        EXPECT_EQ(w.edSzDelete->text(), c.bytes);
+        EXPECT_EQ(w.edNWaste->text(), c.recycled);
+        EXPECT_EQ(w.edSzWaste->text(), c.recycledBytes);
+        EXPECT_EQ(w.lblSince1->text(), c.since);
+    }
+    ui.answers = {Answer::No};
+    w.Button1->click();
+    EXPECT_EQ(w.edNdelete->text(), "2 files");
+    ui.answers = {Answer::Yes};
+    w.Button1->click();
+    EXPECT_EQ(ui.questions.last(), "Reset cumulative totals?");
+    EXPECT_EQ(w.edNdelete->text(), "n/a");
+    EXPECT_EQ(w.lblSince1->text(), "");
+    EXPECT_EQ(Profile(QStringLiteral("zelkova.ini")).readInteger("Zelkova", "Ndelete", 0), -1);
+}
+
+TEST_F(StatisticsWindowTest, DiskPageShowsTheDrivesOwnFigures) {
+    TfrmStatistics w;
+    w.show();
+    const DiskGeometry g = *diskGeometry(tree.path());
+    EXPECT_EQ(w.lblDriveName->text(), "Disk drive: " + tree.path());
+    EXPECT_EQ(w.lblTotal->text(), formatThousands(g.totalBytes()));
+    EXPECT_EQ(w.lblFreeC->text(), "Free Space on Drive " + tree.path() + ": ");
+    const int pct = int(g.freeBytes() * 100 / g.totalBytes());
+    EXPECT_EQ(w.Gauge1->progress(), 100 - pct);
+}
+
+TEST_F(StatisticsWindowTest, PrintsTheTypeGridAsAReportAndOtherPagesAsPictures) {
+    tree.file("a.txt", 1);
+    TfrmStatistics w;
+    w.show();
+    w.collect(tree.path());
+    for (int page : {int(TfrmStatistics::Types), int(TfrmStatistics::Sizes)}) {
+        SCOPED_TRACE(page);
+        ui.pdfPath = tree.path() + "/page" + QString::number(page) + ".pdf";
+        w.OvcNotebook1->setCurrentIndex(page);
+        w.btPrint->click();
+        EXPECT_GT(QFile(ui.pdfPath).size(), 500);
+    }
+    ui.printAccepted = false;
+    ui.pdfPath = tree.path() + "/cancelled.pdf";
+    w.btPrint->click();
+    EXPECT_FALSE(QFile::exists(ui.pdfPath));
+}
+
+} // namespace
