@@ -5,6 +5,7 @@
 #include "common/reports.h"
 #include "common/ui.h"
 #include "common/which_drive.h"
+#include "controls/dig_marquee.h"
 #include "finders/scan_session.h"
 #include "platform/clock.h"
 #include "platform/drives.h"
@@ -144,6 +145,12 @@ void TfrmStatistics::buildFrame() {
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setAccessibleDescription(QStringLiteral("Status"));
     StatusBar1->addWidget(lblStatus, 1);
+    DigMarquee1 = new TDigMarquee(StatusBar1);
+    DigMarquee1->setObjectName(QStringLiteral("DigMarquee1"));
+    DigMarquee1->setFixedSize(264, 21);
+    DigMarquee1->hide();
+    connect(DigMarquee1, &TDigMarquee::OnFinishScrolling, DigMarquee1, &QWidget::hide);
+    StatusBar1->addPermanentWidget(DigMarquee1);
     layout->addWidget(StatusBar1);
 }
 
@@ -241,11 +248,20 @@ void TfrmStatistics::collect(const QString& drive) {
     pnlNotYet->setText(QStringLiteral("Collecting statistics ... standby.  Press CANCEL to stop."));
     collecting_ = true;
     Q_EMIT collectingChanged(true);
+    DigMarquee1->setLoops(0);
+    DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") + drive +
+                            QStringLiteral(" ~3 PRESS ESC TO STOP "));
+    DigMarquee1->show();
     scan();
     collected_ = true;
     collecting_ = false;
     Q_EMIT collectingChanged(false);
     const bool aborted = engine_.aborted();
+    DigMarquee1->setLoops(1);
+    DigMarquee1->setCaption(aborted ? QStringLiteral("~2F ABORTED ~F5 PARTIAL FIGURES SHOWN ")
+                                    : QStringLiteral("~1 COMPLETED: ") +
+                                          QString::number(tallies_.filesProcessed) +
+                                          QStringLiteral(" FILES "));
     setWindowTitle(aborted ? QStringLiteral("File Statistics for drive ") + drive +
                                  QStringLiteral(" incomplete ... aborted.")
                            : QStringLiteral("Statistics for drive ") + drive +

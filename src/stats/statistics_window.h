@@ -20,6 +20,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class TDigMarquee;
 class QTabWidget;
 class QWidget;
 class ScanSession;
@@ -86,6 +87,9 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* lblStatus = nullptr; // the status bar's text
+    // An LED sign at the status bar's right: it scrolls while a collection runs, then tells
+    // once how it ended and hides.
+    TDigMarquee* DigMarquee1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* SortbyExtension1 = nullptr;
     QAction* SortbyType1 = nullptr;

@@ -1,5 +1,7 @@
 #include "stats/statistics_window.h"
 
+#include "controls/dig_marquee.h"
+
 #include "common/number_text.h"
 #include "common/profile.h"
 #include "common/which_drive.h"
@@ -114,11 +116,15 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
     w.show();
     setPumpInterval(0);
     int pumps = 0;
+    bool signShown = false;
     setPumpHook([&] {
+        signShown = signShown || w.DigMarquee1->isVisible();
         if (++pumps == 20)
             w.btCancel->click(); // Cancel while collecting stops the walk
     });
     w.collect(tree.path());
+    EXPECT_TRUE(signShown);
+    EXPECT_TRUE(w.DigMarquee1->caption().contains(QStringLiteral("ABORTED")));
     const qint64 n = w.tallies().filesProcessed;
     EXPECT_GT(n, 0);
     EXPECT_LT(n, 50);
@@ -136,6 +142,11 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
     w.collect(tree.path());
     EXPECT_EQ(w.tallies().filesProcessed, 50);
     EXPECT_EQ(w.lblStatus->text(), "Finished - 50 files processed");
+    // The sign tells the end once and then steps aside.
+    EXPECT_TRUE(w.DigMarquee1->caption().contains(QStringLiteral("COMPLETED: 50 FILES")));
+    for (int t = 0; t < 10000 && w.DigMarquee1->isVisible(); ++t)
+        w.DigMarquee1->tick();
+    EXPECT_FALSE(w.DigMarquee1->isVisible());
 }
 
 TEST_F(StatisticsWindowTest, ClosingDuringACollectionStopsItFirst) {
