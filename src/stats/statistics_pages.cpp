@@ -300,6 +300,7 @@ QWidget* TfrmStatistics::buildTypesPage() {
     layout->addWidget(Label22);
     gridTypes = new StringGrid(page);
     gridTypes->setObjectName(QStringLiteral("gridTypes"));
+    gridTypes->viewport()->installEventFilter(this); // the columns follow its width
     gridTypes->setAccessibleName(QStringLiteral("File types"));
     gridTypes->setColCount(6);
     const QStringList header{QStringLiteral("Extension"), QStringLiteral("Type"),
@@ -380,9 +381,20 @@ void TfrmStatistics::fitTypeColumns() {
                               formatThousands(mostBytes),
                               QStringLiteral("10")};
     const QFontMetrics fm = gridTypes->fontMetrics();
+    int widths[6];
+    int used = 0;
+    for (int c = 0; c < 6; ++c) {
+        widths[c] = columnWidth(described[c], fm, {gridTypes->cell(c, 0), widest[c]},
+                                gridTypes->textInset());
+        used += widths[c];
+    }
+    // The type names give up width, down to half their described width, before the figures
+    // on the right are pushed out of sight.
+    const int room = gridTypes->viewport()->width();
+    if (room > 0 && used > room)
+        widths[1] = std::max(columnWidth(described[1] / 2, fm), widths[1] - (used - room));
     for (int c = 0; c < 6; ++c)
-        gridTypes->setColWidth(c, columnWidth(described[c], fm, {gridTypes->cell(c, 0), widest[c]},
-                                              gridTypes->textInset()));
+        gridTypes->setColWidth(c, widths[c]);
 }
 
 void TfrmStatistics::doFileTypes() {

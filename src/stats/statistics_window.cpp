@@ -172,6 +172,8 @@ void TfrmStatistics::FormShow() {
 bool TfrmStatistics::eventFilter(QObject* watched, QEvent* event) {
     if (watched == OvcNotebook1 && event->type() == QEvent::Resize)
         placeNotYet();
+    else if (gridTypes && watched == gridTypes->viewport() && event->type() == QEvent::Resize)
+        fitTypeColumns();
     return QDialog::eventFilter(watched, event);
 }
 
