@@ -1,7 +1,7 @@
 // Start-up to the main window shown: constructing TfrmMain with its tool windows, showing it
 // and processing events until its last control has painted, against a bare window of the same
-// size shown the same way. The very first showing in the process (application object and fonts included) is
-// measured once, cold, and checked against the half-second budget.
+// size shown the same way. The very first showing in the process (application object and
+// fonts included) is measured once, cold, and checked against the half-second budget.
 #include "app/main_window.h"
 #include "app/tool_windows.h"
 #include "common/resources_init.h"
