@@ -507,7 +507,9 @@ QWidget* TfrmStatistics::buildOverhangPage() {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setFrameStyle(QFrame::NoFrame);
-    Memo1->setPlainText(QStringList{
+    // The lines were broken for a memo of one fixed width: one that ends in a blank runs on into
+    // the next, so the memo wraps them as one paragraph at its own width.
+    const QStringList lines{
         QStringLiteral("This page is an illustration of the amount of disk space wasted due to "
                        "'cluster overhang.'  This is the smallest amount of space a "),
         QStringLiteral("file will actually use.   The arrow points to your actual cluster size, "
@@ -517,10 +519,15 @@ QWidget* TfrmStatistics::buildOverhangPage() {
                        "into clusters.  Files are stored in clusters. A file of one "),
         QStringLiteral("byte will take an entire cluster and a file that's one byte larger than "
                        "a cluster will take two clusters.  The larger the partition, the "),
-        QStringLiteral("more overhang or waste is involved."), QString(),
+        QStringLiteral("more overhang or waste is involved."),
+        QString(),
         QStringLiteral("Solutions are to either repartition your hard disk or use disk "
-                       "compression.")}
-                            .join(QLatin1Char('\n')));
+                       "compression.")};
+    QString text;
+    for (const QString& line : lines)
+        text += line.endsWith(u' ') ? line : line + u'\n';
+    text.chop(1);
+    Memo1->setPlainText(text);
     layout->addWidget(Memo1, 1);
     return page;
 }
