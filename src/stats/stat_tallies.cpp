@@ -80,8 +80,14 @@ QString StatTallies::extensionOfName(const char* name, int length) {
     QString ext = fromNative(name + dot, length - dot);
     // One character at a time: a whole-string upper-casing may turn one letter into two
     // ("ß" into "SS") and so change the length that decides whether the type is tallied.
-    for (QChar& c : ext)
-        c = c.toUpper();
+    // A letter takes its capital only when that capital's small letter is the letter itself:
+    // the dotless i, the long s and the final sigma have the capitals of i, s and sigma, and
+    // would otherwise share their rows.
+    for (QChar& c : ext) {
+        const QChar upper = c.toUpper();
+        if (upper.toLower() == c)
+            c = upper;
+    }
     return ext;
 }
 

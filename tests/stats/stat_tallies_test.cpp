@@ -166,6 +166,14 @@ TEST(StatTallies, Extensions) {
          "e.\xc3\x9f",
          QString::fromUtf8(".\xc3\x9f")}, // one letter stays one
         {"bad.\xff", QString(QChar(0x2e)) + QChar(0xdcff)},
+        // A letter whose capital is another letter's keeps itself: the dotless i, the long s
+        // and the final sigma are not the i, s and sigma.
+        {"x.\xc4\xb1", QString::fromUtf8(".\xc4\xb1")},
+        {"x.i", ".I"},
+        {"x.\xc5\xbf", QString::fromUtf8(".\xc5\xbf")},
+        {"x.\xcf\x82", QString::fromUtf8(".\xcf\x82")},
+        {"x.\xcf\x83", QString::fromUtf8(".\xce\xa3")},
+        {"x.\xc3\xa9", QString::fromUtf8(".\xc3\x89")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StatTallies::extensionOfName(c.name, int(strlen(c.name))), c.extension) << c.name;
