@@ -195,8 +195,10 @@ void TfrmStatistics::cbDriveClick() {
 
 void TfrmStatistics::doDiskSize() {
     const QString root = cbDrive->currentText();
-    if (root.isEmpty() || !driveReady(root))
-        return; // a drive that cannot be read leaves the page as it was
+    // A drive that cannot be read, or that has been unmounted since the list was built (its
+    // folder then belongs to another file system), leaves the page as it was.
+    if (root.isEmpty() || !isDriveReadyNow(root))
+        return;
     const std::optional<DiskGeometry> g = diskGeometry(root);
     if (!g)
         return;

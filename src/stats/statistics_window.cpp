@@ -28,15 +28,6 @@
 
 namespace {
 const QString kNotCollectedCaption = QStringLiteral("File Statistics Not Yet Collected");
-
-// Whether the drive can be read now; a drive that has left the drive list is not ready.
-bool driveIsReady(const QString& root) {
-    try {
-        return isDriveReady(root);
-    } catch (const InvalidDriveId&) {
-        return false;
-    }
-}
 } // namespace
 
 // Hands each file of the walk to the tallies. The status and the progress bar are brought up
@@ -101,6 +92,14 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
 }
 
 TfrmStatistics::~TfrmStatistics() = default;
+
+bool TfrmStatistics::isDriveReadyNow(const QString& root) {
+    try {
+        return isDriveReady(root);
+    } catch (const InvalidDriveId&) {
+        return false;
+    }
+}
 
 void TfrmStatistics::buildFrame() {
     auto* layout = new QVBoxLayout(this);
@@ -220,7 +219,7 @@ void TfrmStatistics::btOKClick() {
 void TfrmStatistics::collect(const QString& drive) {
     engine_.clearAbort();
     lblCluster->clear();
-    if (!driveIsReady(drive)) {
+    if (!isDriveReadyNow(drive)) {
         // The earlier figures stay as they were.
         errorBox(QStringLiteral("There is no disk in drive ") + drive);
         ProgressBar1->hide();
