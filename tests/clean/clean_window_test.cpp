@@ -114,6 +114,52 @@ TEST_F(CleanWindowTest, ScanMarkAndDeleteForGood) {
         EXPECT_TRUE(tree.exists(kept)) << kept;
 }
 
+// Names that line-based texts and shells treat specially, and swaps made between the scan and
+// the deletion: each marked file goes exactly, its neighbours stay, and nothing outside the
+// tree is reached.
+TEST_F(CleanWindowTest, OddNamesGoExactlyAndSwapsSinceTheScanReachNothingOutside) {
+    TempTree outside;
+    outside.file("f.tmp", 7);
+    outside.file("keep.tmp", 7);
+    const std::vector<QByteArray> marked = {"line\nbreak.tmp", "tab\there.TMP", "-rf.tmp",
+                                            "bad\xff.tmp",     "swap/f.tmp",    "lnk.tmp"};
+    const std::vector<QByteArray> unmarked = {"bad\xfe.tmp", "-rf.TMP", "swap/g.tmp"};
+    for (const auto* names : {&marked, &unmarked})
+        for (const QByteArray& n : *names)
+            tree.file(n, 10);
+    open();
+    w->btScanClick();
+    ASSERT_EQ(w->rowCounter, int(marked.size() + unmarked.size()));
+    QStringList wanted;
+    for (const QByteArray& n : marked)
+        wanted << fromNative(tree.abs(n));
+    for (int r = 1; r <= w->rowCounter; ++r) {
+        if (!wanted.contains(w->records().path(w->grid->rowKey(r))))
+            continue;
+        w->grid->setCurrentRow(r);
+        w->btMark->click();
+    }
+    QStringList listed = w->lbDeleted();
+    listed.sort();
+    wanted.sort();
+    EXPECT_EQ(listed, wanted);
+
+    // The folder becomes a link to the outside tree, the file a link to an outside file.
+    ASSERT_EQ(::rename(tree.abs("swap").constData(), tree.abs("swap.old").constData()), 0);
+    tree.symlink("swap", outside.nativePath());
+    ASSERT_EQ(::unlink(tree.abs("lnk.tmp").constData()), 0);
+    tree.symlink("lnk.tmp", outside.abs("keep.tmp"));
+    confirmDelete(false);
+
+    for (const char* gone : {"line\nbreak.tmp", "tab\there.TMP", "-rf.tmp", "bad\xff.tmp"})
+        EXPECT_FALSE(tree.exists(gone)) << gone;
+    for (const char* kept : {"bad\xfe.tmp", "-rf.TMP", "swap.old/f.tmp", "swap.old/g.tmp"})
+        EXPECT_TRUE(tree.exists(kept)) << kept;
+    EXPECT_TRUE(outside.exists("f.tmp"));
+    EXPECT_TRUE(outside.exists("keep.tmp"));
+    EXPECT_EQ(ui.messageTexts(), QStringList{"Couldn't delete file - " + p("swap/f.tmp")});
+}
+
 TEST_F(CleanWindowTest, TheSelectionAtScanIsTheOneInForce) {
     tree.file("a.tmp");
     tree.file("b.bak");
