@@ -6,6 +6,7 @@
 #include "common/ui.h"
 #include "common/which_drive.h"
 #include "controls/dig_marquee.h"
+#include "controls/marquee_state.h"
 #include "finders/scan_session.h"
 #include "platform/clock.h"
 #include "platform/drives.h"
@@ -250,8 +251,8 @@ void TfrmStatistics::collect(const QString& drive) {
     collecting_ = true;
     Q_EMIT collectingChanged(true);
     DigMarquee1->setLoops(0);
-    DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") + drive +
-                            QStringLiteral(" ~3 PRESS ESC TO STOP "));
+    DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") +
+                            marquee::literalText(drive) + QStringLiteral(" ~3 PRESS ESC TO STOP "));
     DigMarquee1->show();
     scan();
     collected_ = true;
