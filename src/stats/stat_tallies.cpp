@@ -6,9 +6,20 @@
 #include <unordered_map>
 
 namespace {
-// Seconds since the epoch of local midnight starting `day`.
+// Seconds since the epoch of the first moment of `day` in local time. Where the clocks go back
+// from 01:00 to 00:00, midnight comes twice and the day starts at the first one, so the moment
+// is searched for rather than taken from the clock reading 00:00.
 qint64 localMidnight(const QDate& day) {
-    return QDateTime(day, QTime(0, 0)).toSecsSinceEpoch();
+    qint64 hi = day.startOfDay().toSecsSinceEpoch(); // on `day`
+    qint64 lo = hi - 6 * 3600;                       // before it on any clock
+    while (hi - lo > 1) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        if (QDateTime::fromSecsSinceEpoch(mid).date() < day)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return hi;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "stats/stat_tallies.h"
 
 #include <QTimeZone>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -136,6 +137,33 @@ TEST(StatTallies, QuickAgeBucketsAgreeWithDayCountsAcrossTheYears) {
             const qint64 s = at(d, time);
             ASSERT_EQ(t.ageBucketOf(s), StatTallies::ageToIndex(t.daysAgo(s))) << d;
         }
+}
+
+TEST(StatTallies, QuickAgeBucketsAgreeWhereMidnightComesTwiceOrNever) {
+    // Havana put its clocks back from 01:00 to 00:00 on 6 November 2016; Sao Paulo put them
+    // forward from 00:00 on 16 October 2016. Every "today" around both, every half hour of
+    // the days where the one-week bound falls.
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    const QByteArray zone = qgetenv("TZ");
+    for (const char* tz : {"America/Havana", "America/Sao_Paulo"}) {
+        qputenv("TZ", tz);
+        ::tzset();
+        for (QDate today(2016, 10, 15); today <= QDate(2016, 11, 20); today = today.addDays(1)) {
+            StatTallies t;
+            t.clearVariables(QDateTime(today, QTime(12, 0)));
+            const qint64 noon = QDateTime(today, QTime(12, 0)).toSecsSinceEpoch();
+            for (const qint64 from : {noon - 9 * 86400, noon + 6 * 86400})
+                for (qint64 s = from; s < from + 3 * 86400; s += 1800)
+                    ASSERT_EQ(t.ageBucketOf(s), StatTallies::ageToIndex(t.daysAgo(s)))
+                        << tz << " " << today.toString(Qt::ISODate).toStdString() << " "
+                        << QDateTime::fromSecsSinceEpoch(s).toString(Qt::ISODate).toStdString();
+        }
+    }
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    ::tzset();
 }
 
 TEST(StatTallies, ThreeStampsGoToTheirOwnSets) {
