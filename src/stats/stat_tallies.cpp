@@ -21,6 +21,15 @@ qint64 localMidnight(const QDate& day) {
     }
     return hi;
 }
+
+// The characters of a text: a character outside the basic plane is two UTF-16 units.
+qsizetype characterCount(const QString& text) {
+    qsizetype n = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+            --n;
+    return n;
+}
 } // namespace
 
 void StatTallies::clearVariables(const QDateTime& now) {
@@ -114,7 +123,7 @@ void StatTallies::collectFileAttr(unsigned attributes, qint64 size) {
 }
 
 void StatTallies::insertType(const QString& extension, qint64 size) {
-    if (extension.size() > kMaxExtensionLength)
+    if (extension.size() > kMaxExtensionLength && characterCount(extension) > kMaxExtensionLength)
         return;
     const auto found = typeIndex_.constFind(extension);
     if (found != typeIndex_.constEnd()) {

@@ -32,7 +32,8 @@ public:
     static constexpr std::array<qint64, 5> kClusterSizes{4096, 8192, 16384, 32768, 65536};
     // The type table holds at most this many extensions.
     static constexpr int kMaxTypes = 500;
-    // Extensions longer than this (the dot included) are not put in the type table.
+    // Extensions longer than this many characters (the dot included) are not put in the type
+    // table.
     static constexpr int kMaxExtensionLength = 5;
 
     enum AgeSet { Accessed = 0, Created = 1, Modified = 2 };

@@ -210,12 +210,17 @@ TEST(StatTallies, Extensions) {
 TEST(StatTallies, TypeTableKeepsFirstMetOrderAndItsLimit) {
     StatTallies t;
     t.clearVariables(kNow);
-    for (const char* name : {"b.txt", "README", "c.TXT", "x.config", "a.", "d.Jpg", "e", "f.html"})
+    // The length counts characters: three faces are four with the dot, five CJK letters six.
+    for (const char* name : {"b.txt", "README", "c.TXT", "x.config", "a.", "d.Jpg", "e", "f.html",
+                             "g.\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80",
+                             "h.\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe8\xaa\x9e\xe8\xaa\x9e"})
         t.crunchNumbers(fileOf(name, 10));
     QStringList got;
     for (const auto& e : t.types())
         got << e.extension + QLatin1Char(':') + QString::number(e.tally.count);
-    EXPECT_EQ(got, (QStringList{".TXT:2", ":2", ".:1", ".JPG:1", ".HTML:1"}));
+    EXPECT_EQ(got, (QStringList{
+                       ".TXT:2", ":2", ".:1", ".JPG:1", ".HTML:1",
+                       QString::fromUtf8(".\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80:1")}));
 
     // 10,000 distinct extensions: the table stops at 500, every other tally counts them all.
     t.clearVariables(kNow);
