@@ -144,7 +144,7 @@ void StatTallies::crunchNumbers(const File& file) {
     ages[Modified][size_t(ageBucketOf(file.writeTime))].add(size);
     insertType(extensionOfName(file.name, file.nameLength), size);
     sizes[size_t(sizeBucket(size))].add(size);
-    totalBytes += size;
+    totalBytes = addSize(totalBytes, size);
     for (size_t i = 0; i < kClusterSizes.size(); ++i) {
         const qint64 rest = size % kClusterSizes[i];
         if (rest != 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/size_sum.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -8,13 +10,13 @@
 #include <vector>
 
 // One tally: how many files and how many bytes they hold. 64-bit, so drives and files over
-// 2 GB give right figures.
+// 2 GB give right figures; the bytes stop at the largest 64-bit value (common/size_sum.h).
 struct Tally {
     qint64 count = 0;
     qint64 bytes = 0;
     void add(qint64 size) {
         ++count;
-        bytes += size;
+        bytes = addSize(bytes, size);
     }
 };
 
