@@ -53,11 +53,11 @@ QString entryFor(const QString& pattern) {
 }
 
 QString matchKey(const QString& entry) {
-    return entryPattern(entry).mid(1).toLower();
+    return changeCase(entryPattern(entry).mid(1), LetterCase::Lower);
 }
 
 QString nameExtension(const QString& name) {
-    return extensionOf(name).toLower();
+    return changeCase(extensionOf(name), LetterCase::Lower);
 }
 
 bool isThisFileTemporary(const QString& name, const QStringList& entries) {
@@ -108,7 +108,7 @@ bool TempMatcher::matches(const char* name, int length) const {
                 return true;
         return false;
     }
-    return keys_.contains(fromNative(ext, n).toLower());
+    return keys_.contains(changeCase(fromNative(ext, n), LetterCase::Lower));
 }
 
 QStringList builtInTempEntries() {

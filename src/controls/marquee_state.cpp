@@ -71,6 +71,10 @@ QString captionText(const QString& caption) {
     return text;
 }
 
+QString literalText(QString text) {
+    return text.replace(QChar(escapeChar), u' ');
+}
+
 } // namespace marquee
 
 void MarqueeState::setCaption(const QString& caption, int width) {

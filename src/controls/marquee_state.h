@@ -36,6 +36,10 @@ std::vector<Glyph> renderCaption(const QString& caption);
 
 // The characters of a caption that are drawn, as written: what the sign reads out.
 QString captionText(const QString& caption);
+
+// A text to be shown as it is inside a caption (a drive's name, say): its tildes, which have
+// no glyph and would start escape codes, become blanks.
+QString literalText(QString text);
 } // namespace marquee
 
 // The scrolling state of the marquee, without any widget: the glyph run, the strip's left

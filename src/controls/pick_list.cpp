@@ -34,11 +34,14 @@ TabStopParse parseTabStops(const QString& text) {
 }
 
 std::vector<int> tabPixels(const QStringList& stops, int averageCharWidth) {
+    // A stop far past any screen is kept there, at a position that text can still be drawn
+    // at and moved on from without overflowing.
+    constexpr qint64 kFarthest = 1 << 20;
     std::vector<int> px;
     for (const QString& s : stops) {
-        const int n = s.toInt();
+        const qint64 n = s.toInt();
         if (n > 0)
-            px.push_back(n * averageCharWidth);
+            px.push_back(int(std::min(n * averageCharWidth, kFarthest)));
     }
     std::sort(px.begin(), px.end());
     return px;

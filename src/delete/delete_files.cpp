@@ -1,6 +1,7 @@
 #include "delete/delete_files.h"
 #include "platform/unique_fd.h"
 
+#include "common/size_sum.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
@@ -77,7 +78,7 @@ FileRunResult deleteFilesForGood(const QStringList& paths, const RunProgress& pr
         qint64 size = 0;
         if (deleteOneFile(paths[i], &size)) {
             ++result.files;
-            result.bytes += size;
+            result.bytes = addSize(result.bytes, size);
         } else if (failed) {
             failed(paths[i]);
         }
@@ -96,7 +97,7 @@ FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& prog
             break;
         }
         ++result.files;
-        result.bytes += size;
+        result.bytes = addSize(result.bytes, size);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #include "delete/deletion_totals.h"
 
 #include "common/profile.h"
+#include "common/size_sum.h"
 #include "platform/clock.h"
 #include "platform/file_time.h"
 
@@ -37,7 +38,7 @@ void addToDeletionTotals(qint64 deletedFiles, qint64 deletedBytes, qint64 recycl
                 continue; // a stored total stays; "no total" (-1 or 0) stays "no total"
             counted = counted || amount > 0;
             const qint64 stored = ini.readInteger(kSection, kCounters[i], -1);
-            ini.writeInteger(kSection, kCounters[i], stored > 0 ? stored + amount : amount);
+            ini.writeInteger(kSection, kCounters[i], stored > 0 ? addSize(stored, amount) : amount);
         }
         if (counted && ini.readInteger(kSection, kDelDate, -1) < 0)
             ini.writeInteger(kSection, kDelDate, dayNumber(currentDateTime().date()));

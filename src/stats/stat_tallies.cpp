@@ -6,9 +6,29 @@
 #include <unordered_map>
 
 namespace {
-// Seconds since the epoch of local midnight starting `day`.
+// Seconds since the epoch of the first moment of `day` in local time. Where the clocks go back
+// from 01:00 to 00:00, midnight comes twice and the day starts at the first one, so the moment
+// is searched for rather than taken from the clock reading 00:00.
 qint64 localMidnight(const QDate& day) {
-    return QDateTime(day, QTime(0, 0)).toSecsSinceEpoch();
+    qint64 hi = day.startOfDay().toSecsSinceEpoch(); // on `day`
+    qint64 lo = hi - 6 * 3600;                       // before it on any clock
+    while (hi - lo > 1) {
+        const qint64 mid = lo + (hi - lo) / 2;
+        if (QDateTime::fromSecsSinceEpoch(mid).date() < day)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return hi;
+}
+
+// The characters of a text: a character outside the basic plane is two UTF-16 units.
+qsizetype characterCount(const QString& text) {
+    qsizetype n = text.size();
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (text[i].isLowSurrogate() && text[i - 1].isHighSurrogate())
+            --n;
+    return n;
 }
 } // namespace
 
@@ -80,8 +100,14 @@ QString StatTallies::extensionOfName(const char* name, int length) {
     QString ext = fromNative(name + dot, length - dot);
     // One character at a time: a whole-string upper-casing may turn one letter into two
     // ("ß" into "SS") and so change the length that decides whether the type is tallied.
-    for (QChar& c : ext)
-        c = c.toUpper();
+    // A letter takes its capital only when that capital's small letter is the letter itself:
+    // the dotless i, the long s and the final sigma have the capitals of i, s and sigma, and
+    // would otherwise share their rows.
+    for (QChar& c : ext) {
+        const QChar upper = c.toUpper();
+        if (upper.toLower() == c)
+            c = upper;
+    }
     return ext;
 }
 
@@ -97,7 +123,7 @@ void StatTallies::collectFileAttr(unsigned attributes, qint64 size) {
 }
 
 void StatTallies::insertType(const QString& extension, qint64 size) {
-    if (extension.size() > kMaxExtensionLength)
+    if (extension.size() > kMaxExtensionLength && characterCount(extension) > kMaxExtensionLength)
         return;
     const auto found = typeIndex_.constFind(extension);
     if (found != typeIndex_.constEnd()) {
@@ -118,7 +144,7 @@ void StatTallies::crunchNumbers(const File& file) {
     ages[Modified][size_t(ageBucketOf(file.writeTime))].add(size);
     insertType(extensionOfName(file.name, file.nameLength), size);
     sizes[size_t(sizeBucket(size))].add(size);
-    totalBytes += size;
+    totalBytes = addSize(totalBytes, size);
     for (size_t i = 0; i < kClusterSizes.size(); ++i) {
         const qint64 rest = size % kClusterSizes[i];
         if (rest != 0)

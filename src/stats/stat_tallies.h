@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/size_sum.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
@@ -8,13 +10,13 @@
 #include <vector>
 
 // One tally: how many files and how many bytes they hold. 64-bit, so drives and files over
-// 2 GB give right figures.
+// 2 GB give right figures; the bytes stop at the largest 64-bit value (common/size_sum.h).
 struct Tally {
     qint64 count = 0;
     qint64 bytes = 0;
     void add(qint64 size) {
         ++count;
-        bytes += size;
+        bytes = addSize(bytes, size);
     }
 };
 
@@ -32,7 +34,8 @@ public:
     static constexpr std::array<qint64, 5> kClusterSizes{4096, 8192, 16384, 32768, 65536};
     // The type table holds at most this many extensions.
     static constexpr int kMaxTypes = 500;
-    // Extensions longer than this (the dot included) are not put in the type table.
+    // Extensions longer than this many characters (the dot included) are not put in the type
+    // table.
     static constexpr int kMaxExtensionLength = 5;
 
     enum AgeSet { Accessed = 0, Created = 1, Modified = 2 };

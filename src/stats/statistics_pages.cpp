@@ -97,7 +97,7 @@ void fillRows(std::array<TallyRow, N>& rows, const std::array<Tally, N>& tallies
     qint64 bytes = 0;
     for (size_t i = first; i < N; ++i) {
         counts += tallies[i].count;
-        bytes += tallies[i].bytes;
+        bytes = addSize(bytes, tallies[i].bytes);
     }
     for (size_t i = first; i < N; ++i) {
         rows[i].count->setText(formatThousands(tallies[i].count));
@@ -195,8 +195,10 @@ void TfrmStatistics::cbDriveClick() {
 
 void TfrmStatistics::doDiskSize() {
     const QString root = cbDrive->currentText();
-    if (root.isEmpty() || !driveReady(root))
-        return; // a drive that cannot be read leaves the page as it was
+    // A drive that cannot be read, or that has been unmounted since the list was built (its
+    // folder then belongs to another file system), leaves the page as it was.
+    if (root.isEmpty() || !isDriveReadyNow(root))
+        return;
     const std::optional<DiskGeometry> g = diskGeometry(root);
     if (!g)
         return;
@@ -552,7 +554,7 @@ void TfrmStatistics::doOverHang() {
     qint64 total = 0;
     for (int n = 1; n <= 9; ++n) {
         sizeRows[size_t(n)].bytes->setText(formatThousands(tallies_.sizes[size_t(n)].bytes));
-        total += tallies_.sizes[size_t(n)].bytes;
+        total = addSize(total, tallies_.sizes[size_t(n)].bytes);
     }
     for (int n = 1; n <= 5; ++n)
         lblOver[size_t(n)]->setText(formatThousands(tallies_.overhang[size_t(n - 1)]));
@@ -562,12 +564,13 @@ void TfrmStatistics::doOverHang() {
     lblNumFiles->setText(QStringLiteral("Number of files scanned: ") +
                          formatThousands(tallies_.filesProcessed));
     if (const int row = clusterRow(clusterSize_))
-        lblLbl->setText(QStringLiteral("Actual space used  ") +
-                        formatThousands((total + tallies_.overhang[size_t(row - 1)]) / 1048576) +
-                        QStringLiteral(" Mb"));
+        lblLbl->setText(
+            QStringLiteral("Actual space used  ") +
+            formatThousands(addSize(total, tallies_.overhang[size_t(row - 1)]) / 1048576) +
+            QStringLiteral(" Mb"));
     for (int n = 1; n <= 5; ++n) {
         const qint64 waste = tallies_.overhang[size_t(n - 1)];
-        if (const auto pct = gaugePercent(waste, waste + total))
+        if (const auto pct = gaugePercent(waste, addSize(waste, total)))
             gaOver[size_t(n)]->setProgress(*pct);
     }
 }

@@ -6,6 +6,7 @@
 #include "common/ui.h"
 #include "common/which_drive.h"
 #include "controls/dig_marquee.h"
+#include "controls/marquee_state.h"
 #include "finders/scan_session.h"
 #include "platform/clock.h"
 #include "platform/drives.h"
@@ -28,15 +29,6 @@
 
 namespace {
 const QString kNotCollectedCaption = QStringLiteral("File Statistics Not Yet Collected");
-
-// Whether the drive can be read now; a drive that has left the drive list is not ready.
-bool driveIsReady(const QString& root) {
-    try {
-        return isDriveReady(root);
-    } catch (const InvalidDriveId&) {
-        return false;
-    }
-}
 } // namespace
 
 // Hands each file of the walk to the tallies. The status and the progress bar are brought up
@@ -101,6 +93,14 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
 }
 
 TfrmStatistics::~TfrmStatistics() = default;
+
+bool TfrmStatistics::isDriveReadyNow(const QString& root) {
+    try {
+        return isDriveReady(root);
+    } catch (const InvalidDriveId&) {
+        return false;
+    }
+}
 
 void TfrmStatistics::buildFrame() {
     auto* layout = new QVBoxLayout(this);
@@ -220,7 +220,7 @@ void TfrmStatistics::btOKClick() {
 void TfrmStatistics::collect(const QString& drive) {
     engine_.clearAbort();
     lblCluster->clear();
-    if (!driveIsReady(drive)) {
+    if (!isDriveReadyNow(drive)) {
         // The earlier figures stay as they were.
         errorBox(QStringLiteral("There is no disk in drive ") + drive);
         ProgressBar1->hide();
@@ -251,8 +251,8 @@ void TfrmStatistics::collect(const QString& drive) {
     collecting_ = true;
     Q_EMIT collectingChanged(true);
     DigMarquee1->setLoops(0);
-    DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") + drive +
-                            QStringLiteral(" ~3 PRESS ESC TO STOP "));
+    DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") +
+                            marquee::literalText(drive) + QStringLiteral(" ~3 PRESS ESC TO STOP "));
     DigMarquee1->show();
     scan();
     collected_ = true;

@@ -170,6 +170,9 @@ private:
     void placeNotYet();
     void showNotYet();
 
+    // Whether the drive is in the drive list as it is now and can be read; a drive that has
+    // been unmounted is not ready.
+    static bool isDriveReadyNow(const QString& root);
     void scan();
     void doDiskSize();
     void showFilesDeleted();

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <algorithm>
+#include <limits>
 
 QString stripSearchPathMarker(const QString& text) {
     QString out = text;
@@ -68,8 +69,9 @@ void ResultList::setDeleteButton(QWidget* button) {
 }
 
 QString ResultList::statusText() const {
-    return prefix_ +
-           QStringLiteral("%1 files %2 bytes").arg(markedCount_).arg(formatThousands(markedTotal_));
+    return prefix_ + QStringLiteral("%1 files %2 bytes")
+                         .arg(markedCount_)
+                         .arg(formatThousands(markedTotal()));
 }
 
 void ResultList::showStatus() {
@@ -81,6 +83,10 @@ QString ResultList::pathOf(int row) const {
     if (row < 1 || row >= grid_.rowCount() || (rowLimit_ && row > rowLimit_()) || !pathOfRow_)
         return QString();
     return pathOfRow_(row);
+}
+
+qint64 ResultList::markedTotal() const {
+    return qint64(std::clamp<__int128>(markedTotal_, 0, std::numeric_limits<qint64>::max()));
 }
 
 void ResultList::deleteOneFile(int row) {

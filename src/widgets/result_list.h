@@ -58,7 +58,8 @@ public:
     // The marked list, count and total.
     QStringList lbDeleted;
     qint64 markedCount() const { return markedCount_; }
-    qint64 markedTotal() const { return markedTotal_; }
+    // At most the largest 64-bit value: sparse files of exabytes can pass it.
+    qint64 markedTotal() const;
     // "%d files %s bytes" with the current count and total (thousands separators).
     QString statusText() const;
 
@@ -92,7 +93,9 @@ private:
     QString prefix_;
     QWidget* deleteButton_ = nullptr;
     qint64 markedCount_ = 0;
-    qint64 markedTotal_ = 0;
+    // Wider than any sum of 64-bit sizes, so that unmarking takes off exactly what marking
+    // added even past the 64-bit range.
+    __int128 markedTotal_ = 0;
     // The size each counted path was counted with, so an unmark takes off what the mark added.
     QMultiHash<QString, qint64> counted_;
     bool quiet_ = false;

@@ -18,7 +18,7 @@ QStringList patterns(const QStringList& entries) {
 QStringList entries(const std::vector<const char*>& pats) {
     QStringList out;
     for (const char* p : pats)
-        out << entryFor(QString::fromUtf8(p));
+        out << entryFor(fromNative(QByteArray(p)));
     return out;
 }
 } // namespace
@@ -48,6 +48,12 @@ TEST(TempExtensions, MatchRule) {
         {"x.$$$", {"*.$$$"}, true},
         {"Bild.ÄBC", {"*.äbc"}, true},
         {"weird.t\xc3mp", {"*.tmp"}, false},
+        // Bytes that are not UTF-8 keep their own value when the letters beside them change
+        // case: another byte is another extension.
+        {"x.\xc3\x89\xfe", {"*.\xc3\x89\xff"}, false},
+        {"x.\xc3\x89\xff", {"*.\xc3\xa9\xff"}, true},
+        {"x.A\xfe", {"*.a\xff"}, false},
+        {"x.A\xff", {"*.a\xff"}, true},
     };
     for (const Case& c : cases) {
         const QStringList sel = entries(c.selected);
@@ -114,6 +120,28 @@ TEST(TempExtensions, SavedListsComeBackWithTheirTypes) {
     EXPECT_EQ(ReadInFromDisk(ini), list.mid(0, 2));
     WriteOutToDisk({}, ini);
     EXPECT_EQ(ReadInFromDisk(ini), QStringList());
+}
+
+// Patterns with characters the settings format gives a meaning to, or that are not UTF-8, come
+// back exactly as they were saved.
+TEST(TempExtensions, OddPatternsComeBackExactly) {
+    TempTree t;
+    const QString ini = t.path() + QStringLiteral("/z.ini");
+    const QStringList pats = {"*.a;b",
+                              QString::fromUtf8("*.\xc3\xa9"),
+                              "*.$$$",
+                              "*.",
+                              "*.a=b",
+                              "*.[x]",
+                              "*.x y",
+                              ";*.c",
+                              "*." + QString(250, u'a'),
+                              fromNative(QByteArray("*.\xff\xfe"))};
+    QStringList list;
+    for (const QString& pat : pats)
+        list << entryFor(pat);
+    WriteOutToDisk(list, ini);
+    EXPECT_EQ(ReadInFromDisk(ini), list);
 }
 
 TEST(TempExtensions, ARefusedSaveLeavesTheOldListWhole) {

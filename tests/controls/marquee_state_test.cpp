@@ -63,6 +63,9 @@ TEST(MarqueeGlyphs, EscapeCodesSetColourAndBlinkingAndAreNotDrawn) {
         // One glyph per character, whatever its capital form.
         {"\u00df!", " 1|!1", "\u00df!"},
         {"x\U0001F600y", "X1| 1|Y1", "x\U0001F600y"},
+        // Text from outside (a mount point, say) shows every character and sets nothing.
+        {"~3 " + marquee::literalText("/m/~Fx~1") + " A", "/3|M3|/3| 3|F3|X3| 3|13| 3|A3",
+         "/m/ Fx 1 A"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(describe(marquee::renderCaption(c.caption)), c.glyphs) << c.caption.toStdString();

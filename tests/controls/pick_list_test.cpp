@@ -51,6 +51,16 @@ TEST(PickList, TabPositionsCountFromTheLeftEdge) {
     };
     for (const Case c : {Case{0, 28}, Case{28, 112}, Case{50, 112}, Case{112, 168}, Case{170, 224}})
         EXPECT_EQ(nextTabPosition(c.x, tabs, 7), c.next) << c.x;
+
+    // A stop far past any screen stays a position a drawn text can still be placed at.
+    for (const char* stop : {"2147483647", "999999999", "306783379"}) {
+        const std::vector<int> far = tabPixels({stop, "4"}, 7);
+        ASSERT_EQ(far.size(), 2u) << stop;
+        EXPECT_EQ(far[0], 28) << stop;
+        EXPECT_GT(far[1], 28) << stop;
+        EXPECT_LT(far[1], 1 << 24) << stop;
+        EXPECT_EQ(nextTabPosition(far[1], far, 7) % 56, 0) << stop;
+    }
 }
 
 TEST(PickList, SelectionIsTheCheckedStateAndSortedInsertIgnoresCase) {

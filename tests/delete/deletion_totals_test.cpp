@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -67,6 +68,16 @@ TEST_F(DeletionTotals, ZeroNegativeOrMalformedTotalsStartAgain) {
     EXPECT_EQ(stored("NWaste"), 2);
     EXPECT_EQ(stored("SizeWaste"), 27);
     EXPECT_EQ(stored("DelDate"), 40000);
+
+    // Totals at the top of the 64-bit range (a hand edit, or sparse files of exabytes) stay
+    // there rather than wrapping round to a negative "no total".
+    constexpr qint64 top = std::numeric_limits<qint64>::max();
+    ini.writeInteger(kSection, QStringLiteral("SizeDelete"), top - 10);
+    ini.writeInteger(kSection, QStringLiteral("NWaste"), top);
+    addToDeletionTotals(1, 400, 1, 20);
+    EXPECT_EQ(stored("SizeDelete"), top);
+    EXPECT_EQ(stored("NWaste"), top);
+    EXPECT_EQ(stored("SizeWaste"), 47);
 }
 
 TEST_F(DeletionTotals, ARunThatRemovedNothingRecordsNoDate) {

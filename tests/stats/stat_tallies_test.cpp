@@ -1,7 +1,9 @@
 #include "stats/stat_tallies.h"
 
 #include <QTimeZone>
+#include <ctime>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -62,6 +64,18 @@ TEST(StatTallies, SumsPassTheThirtyTwoBitRange) {
     EXPECT_EQ(t.overhang[0], 3 * 4095);
     ASSERT_EQ(t.types().size(), 1u);
     EXPECT_EQ(t.types()[0].tally.bytes, t.totalBytes);
+
+    // Sparse files of 4 EiB each, as a memory file system allows: the sums stop at the top
+    // of the 64-bit range instead of wrapping round.
+    constexpr qint64 top = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < 3; ++i)
+        t.crunchNumbers(fileOf("huge.iso", qint64(1) << 62));
+    EXPECT_EQ(t.totalBytes, top);
+    EXPECT_EQ(t.types()[0].tally.bytes, top);
+    EXPECT_EQ(t.sizes[9].bytes, top);
+    EXPECT_EQ(t.archive.bytes, top);
+    EXPECT_EQ(t.ages[StatTallies::Modified][1].bytes, top);
+    EXPECT_EQ(t.sizes[9].count, 6);
 }
 
 TEST(StatTallies, AttributesCountOnlyWhenAlone) {
@@ -138,6 +152,33 @@ TEST(StatTallies, QuickAgeBucketsAgreeWithDayCountsAcrossTheYears) {
         }
 }
 
+TEST(StatTallies, QuickAgeBucketsAgreeWhereMidnightComesTwiceOrNever) {
+    // Havana put its clocks back from 01:00 to 00:00 on 6 November 2016; Sao Paulo put them
+    // forward from 00:00 on 16 October 2016. Every "today" around both, every half hour of
+    // the days where the one-week bound falls.
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    const QByteArray zone = qgetenv("TZ");
+    for (const char* tz : {"America/Havana", "America/Sao_Paulo"}) {
+        qputenv("TZ", tz);
+        ::tzset();
+        for (QDate today(2016, 10, 15); today <= QDate(2016, 11, 20); today = today.addDays(1)) {
+            StatTallies t;
+            t.clearVariables(QDateTime(today, QTime(12, 0)));
+            const qint64 noon = QDateTime(today, QTime(12, 0)).toSecsSinceEpoch();
+            for (const qint64 from : {noon - 9 * 86400, noon + 6 * 86400})
+                for (qint64 s = from; s < from + 3 * 86400; s += 1800)
+                    ASSERT_EQ(t.ageBucketOf(s), StatTallies::ageToIndex(t.daysAgo(s)))
+                        << tz << " " << today.toString(Qt::ISODate).toStdString() << " "
+                        << QDateTime::fromSecsSinceEpoch(s).toString(Qt::ISODate).toStdString();
+        }
+    }
+    if (hadZone)
+        qputenv("TZ", zone);
+    else
+        qunsetenv("TZ");
+    ::tzset();
+}
+
 TEST(StatTallies, ThreeStampsGoToTheirOwnSets) {
     StatTallies t;
     t.clearVariables(kNow);
@@ -166,6 +207,14 @@ TEST(StatTallies, Extensions) {
          "e.\xc3\x9f",
          QString::fromUtf8(".\xc3\x9f")}, // one letter stays one
         {"bad.\xff", QString(QChar(0x2e)) + QChar(0xdcff)},
+        // A letter whose capital is another letter's keeps itself: the dotless i, the long s
+        // and the final sigma are not the i, s and sigma.
+        {"x.\xc4\xb1", QString::fromUtf8(".\xc4\xb1")},
+        {"x.i", ".I"},
+        {"x.\xc5\xbf", QString::fromUtf8(".\xc5\xbf")},
+        {"x.\xcf\x82", QString::fromUtf8(".\xcf\x82")},
+        {"x.\xcf\x83", QString::fromUtf8(".\xce\xa3")},
+        {"x.\xc3\xa9", QString::fromUtf8(".\xc3\x89")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StatTallies::extensionOfName(c.name, int(strlen(c.name))), c.extension) << c.name;
@@ -174,12 +223,17 @@ TEST(StatTallies, Extensions) {
 TEST(StatTallies, TypeTableKeepsFirstMetOrderAndItsLimit) {
     StatTallies t;
     t.clearVariables(kNow);
-    for (const char* name : {"b.txt", "README", "c.TXT", "x.config", "a.", "d.Jpg", "e", "f.html"})
+    // The length counts characters: three faces are four with the dot, five CJK letters six.
+    for (const char* name : {"b.txt", "README", "c.TXT", "x.config", "a.", "d.Jpg", "e", "f.html",
+                             "g.\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80",
+                             "h.\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe8\xaa\x9e\xe8\xaa\x9e"})
         t.crunchNumbers(fileOf(name, 10));
     QStringList got;
     for (const auto& e : t.types())
         got << e.extension + QLatin1Char(':') + QString::number(e.tally.count);
-    EXPECT_EQ(got, (QStringList{".TXT:2", ":2", ".:1", ".JPG:1", ".HTML:1"}));
+    EXPECT_EQ(got, (QStringList{
+                       ".TXT:2", ":2", ".:1", ".JPG:1", ".HTML:1",
+                       QString::fromUtf8(".\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80:1")}));
 
     // 10,000 distinct extensions: the table stops at 500, every other tally counts them all.
     t.clearVariables(kNow);

@@ -205,6 +205,12 @@ TEST_F(StatisticsWindowTest, DeletedPageReadsTheTotalsAndResetsThem) {
         // Corrupt figures read as absent.
         {"Ndelete=12abc\nSizeDelete=5\nNWaste=2\nSizeWaste=x\nDelDate=zz\n", "n/a", "n/a",
          "2 files", "n/a", ""},
+        // Figures past any real count, or past 64 bits.
+        {"Ndelete=9223372036854775807\nSizeDelete=-5\nNWaste=99999999999999999999\n"
+         "SizeWaste=1\nDelDate=9223372036854775807\n",
+         formatThousands(9223372036854775807LL) + " files", "n/a", "n/a", "n/a", ""},
+        {"Ndelete=1\nSizeDelete=0x7fffffffffffffff\nDelDate=-9223372036854775807\n", "1 files",
+         formatThousands(9223372036854775807LL) + " bytes", "n/a", "n/a", ""},
         {"Ndelete=2\nSizeDelete=3000000000\nDelDate=" +
              QByteArray::number(dayNumber(QDate(2026, 1, 2))) + "\n",
          "2 files", formatThousands(3000000000) + " bytes", "n/a", "n/a", "Since " + day},
@@ -247,6 +253,13 @@ TEST_F(StatisticsWindowTest, DiskPageShowsTheDrivesOwnFigures) {
     EXPECT_EQ(w.lblFreeC->text(), "Free Space on Drive " + tree.path() + ": ");
     const int pct = int(g.freeBytes() * 100 / g.totalBytes());
     EXPECT_EQ(w.Gauge1->progress(), 100 - pct);
+
+    // Unmounted since the list was built: its folder now belongs to another file system,
+    // whose figures are not this drive's.
+    w.lblTotal->setText(QStringLiteral("kept"));
+    drives.clear();
+    w.cbDriveClick();
+    EXPECT_EQ(w.lblTotal->text(), "kept");
 }
 
 TEST_F(StatisticsWindowTest, PrintsTheTypeGridAsAReportAndOtherPagesAsPictures) {
