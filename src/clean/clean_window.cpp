@@ -13,6 +13,7 @@
 #include "widgets/push_button.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
+#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QLabel>
@@ -30,22 +31,13 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 28;
 } // namespace
 
-TfrmClean::TfrmClean(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
+TfrmClean::TfrmClean(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     setObjectName(QStringLiteral("frmClean"));
     setWindowTitle(QStringLiteral("Find and delete temporary files"));
-    setSizeGripEnabled(true);
     resize(636, 440);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kPanelHeight);
-    layout->addWidget(Panel1);
+    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
+    QVBoxLayout* layout = frame.layout;
+    Panel1 = frame.Panel1;
 
     Label2 = new QLabel(QStringLiteral("Temporary file types to search and clean."), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));

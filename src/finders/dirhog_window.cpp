@@ -14,6 +14,7 @@
 #include "widgets/result_list.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
+#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QLabel>
@@ -42,22 +43,13 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
 }
 } // namespace
 
-TfrmDirHog::TfrmDirHog(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
+TfrmDirHog::TfrmDirHog(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
-    setSizeGripEnabled(true);
     resize(638, 414);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kPanelHeight);
-    layout->addWidget(Panel1);
+    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
+    QVBoxLayout* layout = frame.layout;
+    Panel1 = frame.Panel1;
 
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
     Label2 = makeLabel(Panel1, "Label2",

@@ -12,6 +12,7 @@
 #include "widgets/number_field.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
+#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -54,22 +55,13 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
 } // namespace
 
 TfrmDup::TfrmDup(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      duplicates_(duplicatesMode), records_(duplicatesMode) {
+    : QDialog(owner, kToolWindowFlags), duplicates_(duplicatesMode), records_(duplicatesMode) {
     setObjectName(QStringLiteral("frmDup"));
-    setSizeGripEnabled(true);
     resize(640, 406);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
     // The top panel: size filter, file match, drives and the button row.
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kPanelHeight);
-    layout->addWidget(Panel1);
+    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
+    QVBoxLayout* layout = frame.layout;
+    Panel1 = frame.Panel1;
 
     rbLarger = new QRadioButton(QStringLiteral("Larger or equal to"), Panel1);
     rbLarger->setObjectName(QStringLiteral("rbLarger"));

@@ -14,6 +14,7 @@
 #include "widgets/push_button.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
+#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -73,23 +74,13 @@ QString today() {
 }
 } // namespace
 
-TfrmMods::TfrmMods(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      noAtimeTest(mountedNoAtime) {
+TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTest(mountedNoAtime) {
     setObjectName(QStringLiteral("frmMods"));
     setWindowTitle(QStringLiteral("Files in a range of dates"));
-    setSizeGripEnabled(true);
     resize(636, 420);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kPanelHeight);
-    layout->addWidget(Panel1);
+    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
+    QVBoxLayout* layout = frame.layout;
+    Panel1 = frame.Panel1;
 
     rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
     rgWhat->setObjectName(QStringLiteral("rgWhat"));

@@ -23,6 +23,7 @@
 #include "widgets/result_list.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
+#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -81,9 +82,7 @@ bool isRegularFile(const DirEntry& e) {
 
 } // namespace
 
-TfrmBrowse::TfrmBrowse(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
+TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     setObjectName(QStringLiteral("frmBrowse"));
     setWindowTitle(QStringLiteral("Browse through folders"));
     setSizeGripEnabled(true);
