@@ -328,30 +328,9 @@ void TfrmMods::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmMods::FormResize() {
-    const QFontMetrics fm = grid->fontMetrics();
     const QStringList dates = sampleDateTexts();
-    const int described[5] = {120, 68, 68, 68, 189};
-    int widths[5];
-    int used = 0;
-    for (int c = 0; c < 5; ++c) {
-        const QStringList samples =
-            (c >= 1 && c <= 3) ? dates + QStringList{grid->cell(c, 0)} : QStringList{};
-        widths[c] = columnWidth(described[c], fm, samples);
-        used += widths[c];
-    }
-    // The folder column gives up width, down to its heading, before the type column is pushed
-    // out of sight: a font wider than the described one would otherwise hide it.
-    const int typeWidth = columnWidth(described[4] / 2, fm, {grid->cell(5, 0)});
-    const int excess = used + typeWidth + 25 - width();
-    if (excess > 0) {
-        const int folderWidth =
-            std::max(columnWidth(0, fm, {grid->cell(4, 0)}), widths[4] - excess);
-        used -= widths[4] - folderWidth;
-        widths[4] = folderWidth;
-    }
-    for (int c = 0; c < 5; ++c)
-        grid->setColWidth(c, widths[c]);
-    grid->setColWidth(5, std::max(typeWidth, width() - used - 25));
+    layoutResultColumns(*grid, {{120, {}}, {68, dates}, {68, dates}, {68, dates}, {189, {}}},
+                        width());
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
 }
 

@@ -30,5 +30,7 @@ struct ColumnPlan {
 // Lays out a result grid: each planned column at its described width scaled to the grid's
 // font and wide enough for its samples and its heading; the column after them takes the
 // rest of `clientWidth` less the 25 pixels the described layouts leave free, and at least
-// its heading.
+// kLastColumnLeast (scaled) and its heading. Where that does not fit, the widest planned
+// column narrows, down to its heading, so the last column stays in sight.
+inline constexpr int kLastColumnLeast = 80;
 void layoutResultColumns(StringGrid& grid, const std::vector<ColumnPlan>& columns, int clientWidth);
