@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <numeric>
 
@@ -224,17 +223,11 @@ void TfrmClean::FormShow() {
 
     // Scan, Close, then Mark (Abort in its place while scanning), Delete, Print, Clipboard
     // and Browse, each 3 pixels right of the one before.
-    int left = 3;
-    for (QPushButton* b : {btScan, btClose, btMark, btDelete, btPrint, btClip, btBrowse}) {
-        b->move(left, kButtonTop);
-        left += b->width() + 3;
-    }
+    placeButtonRow({btScan, btClose, btMark, btDelete, btPrint, btClip, btBrowse}, 3, kButtonTop);
     btAbort->move(btMark->pos());
     btScan->setFocus();
 
-    const QScreen* s = screen();
-    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), logicalDpiX(),
-                                     s ? s->availableGeometry().width() : 1 << 20));
+    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();

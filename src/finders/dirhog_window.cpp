@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <numeric>
@@ -207,23 +206,14 @@ void TfrmDirHog::FormShow() {
 
     // Main folders, All Folders, Close, then Abort and Delete sharing one place (never visible
     // together), Print, Clipboard and Browse.
-    int left = 3;
-    for (QPushButton* b : {btTop, btAll, btClose}) {
-        b->move(left, kButtonTop);
-        left += b->width() + 3;
-    }
+    int left = placeButtonRow({btTop, btAll, btClose}, 3, kButtonTop);
     btAbort->move(left, kButtonTop);
     btDelete->move(left, kButtonTop);
     left += std::max(btAbort->width(), btDelete->width()) + 3;
-    for (QPushButton* b : {btPrint, btClip, btBrowse}) {
-        b->move(left, kButtonTop);
-        left += b->width() + 3;
-    }
+    placeButtonRow({btPrint, btClip, btBrowse}, left, kButtonTop);
     btTop->setFocus();
 
-    const QScreen* s = screen();
-    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), logicalDpiX(),
-                                     s ? s->availableGeometry().width() : 1 << 20));
+    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();

@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 bool duplicatesMode = false;
@@ -314,10 +313,7 @@ void TfrmDup::FormShow() {
     }
     btScan->setFocus();
 
-    const double dpi = logicalDpiX();
-    const QScreen* s = screen();
-    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), dpi,
-                                     s ? s->availableGeometry().width() : 1 << 20));
+    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
     centreOnScreen(this);
     FormResize();
 

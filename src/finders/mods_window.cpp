@@ -27,7 +27,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -161,11 +160,7 @@ TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTe
     btDelete->setEnabled(false);
     btDelete->hide();
     btAbort->hide();
-    int left = 4;
-    for (QPushButton* b : {btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}) {
-        b->move(left, kButtonTop);
-        left += b->width() + 3;
-    }
+    placeButtonRow({btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}, 4, kButtonTop);
 
     grid = new StringGrid(this);
     grid->setObjectName(QStringLiteral("grid"));
@@ -311,9 +306,7 @@ void TfrmMods::FormShow() {
     btAbort->move(btMark->pos());
     ClearGrid();
 
-    const QScreen* s = screen();
-    setMinimumSize(minimumWindowSize(QRect(0, 0, kPanelWidth, kPanelHeight), logicalDpiX(),
-                                     s ? s->availableGeometry().width() : 1 << 20));
+    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
     centreOnScreen(this);
     FormResize();
     fillPatternCombo(cbWildCard);

@@ -12,3 +12,11 @@ QPushButton* makePushButton(QWidget* parent, const char* name, const QString& ca
     b->resize(std::max(width, b->sizeHint().width()), height);
     return b;
 }
+
+int placeButtonRow(std::initializer_list<QPushButton*> buttons, int left, int top) {
+    for (QPushButton* b : buttons) {
+        b->move(left, top);
+        left += b->width() + 3;
+    }
+    return left;
+}

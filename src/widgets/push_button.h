@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 class QPushButton;
 class QWidget;
@@ -11,3 +12,7 @@ class QWidget;
 // focus; a window that wants a default button sets one.
 QPushButton* makePushButton(QWidget* parent, const char* name, const QString& caption,
                             const QString& hint = {}, int width = 75, int height = 25);
+
+// Places the buttons in a row at `top`, the first at `left` and each 3 pixels right of the one
+// before; returns where a next button would go.
+int placeButtonRow(std::initializer_list<QPushButton*> buttons, int left, int top);

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <algorithm>
 #include <limits>
@@ -254,6 +255,13 @@ QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth) {
         width = screenWidth - 10;
     const int height = int((topPanel.y() + topPanel.height()) * 2 * dpi / 96.0);
     return QSize(width, height);
+}
+
+void setFinderMinimumSize(QWidget& window, int panelWidth, int panelHeight) {
+    const QScreen* screen = window.screen();
+    window.setMinimumSize(
+        minimumWindowSize(QRect(0, 0, panelWidth, panelHeight), window.logicalDpiX(),
+                          screen ? screen->availableGeometry().width() : 1 << 20));
 }
 
 // ---- printing, clipboard ------------------------------------------------------------------

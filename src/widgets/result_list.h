@@ -155,6 +155,9 @@ private:
 // width (left + width + 3) scaled by dpi / 96, the screen width - 10 when the screen is
 // narrower; height (top + height) x 2 scaled by dpi / 96.
 QSize minimumWindowSize(const QRect& topPanel, double dpi, int screenWidth);
+// Gives `window` that smallest size for a top panel of `panelWidth` by `panelHeight` at the
+// origin, at the window's own pixels per inch and on its screen.
+void setFinderMinimumSize(QWidget& window, int panelWidth, int panelHeight);
 
 // Shows the print dialog on the program's printer and, when confirmed, prints the grid under
 // `title`. False when cancelled or when printing failed (that failure is reported).
