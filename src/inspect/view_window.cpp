@@ -215,6 +215,10 @@ bool TfrmView::openFile(const QString& path) {
     const QString error = Viewer1->open();
     if (!error.isEmpty())
         errorBox(error);
+    else if (Viewer1->shownInPart())
+        infoBox(QStringLiteral("Only the first %1 MB of this file are shown: it has no size "
+                               "ahead of reading, and holds more.")
+                    .arg(FileViewModel::kSizelessFileLimit >> 20));
     File1Click();
     Search1Click();
     Clipboard1Click();

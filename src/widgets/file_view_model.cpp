@@ -1,13 +1,13 @@
 #include "widgets/file_view_model.h"
 
 #include "platform/native_path.h"
+#include "platform/regular_file.h"
 #include "widgets/file_search.h"
 #include "widgets/line_text.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -44,26 +44,35 @@ void FileViewModel::close() {
         ::close(fd_);
     fd_ = -1;
     size_ = 0;
+    cut_ = false;
     cache_.reset(-1);
     index_.reset(-1, 0);
 }
 
 QString FileViewModel::open(const QString& path) {
     close();
-    const QByteArray native = toNative(path);
-    // O_NONBLOCK: a FIFO must not stall the window; only a regular file is shown.
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return viewerOpenError(errno);
+    // Only a regular file is shown: anything else is refused before it is opened, as a file
+    // the viewer may not read.
+    const RegularFileOpen opened = openRegularFile(toNative(path));
+    if (opened.error == RegularFileError::NotRegular)
+        return viewerOpenError(EACCES);
+    if (opened.error != RegularFileError::None)
+        return viewerOpenError(opened.errorNumber);
+    int fd = opened.fd;
+    // A file that gives more or less than its size says (proc, sysfs) is shown as read once.
+    const FileCopy copy = copyOfSizelessFile(fd, kSizelessFileLimit);
+    if (copy.fd >= 0) {
+        ::close(fd);
+        fd = copy.fd;
+    }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        // A folder, FIFO, socket or device is not for viewing: refused like a file the
-        // viewer may not read.
-        const int error = st.st_mode == 0 ? errno : EACCES; // 0: fstat itself failed
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
         ::close(fd);
         return viewerOpenError(error);
     }
     fd_ = fd;
+    cut_ = copy.cut;
     size_ = st.st_size;
     mtime_ = st.st_mtim;
     cache_.reset(fd_);

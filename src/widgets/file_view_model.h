@@ -20,12 +20,18 @@ public:
     FileViewModel(const FileViewModel&) = delete;
     FileViewModel& operator=(const FileViewModel&) = delete;
 
+    // The most read of a file whose size cannot be trusted (proc, sysfs), which is shown as
+    // read once rather than read where it lies.
+    static constexpr std::int64_t kSizelessFileLimit = 16 << 20;
+
     // Closes any open file and opens `path` read-only. Returns an empty text, or the error
-    // to show ("Viewer: file not found", ...) with no file open.
+    // to show ("Viewer: file not found", ...) with no file open. Only a regular file opens.
     QString open(const QString& path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     std::int64_t fileSize() const { return size_; }
+    // The file was read once and held more than kSizelessFileLimit bytes: only those show.
+    bool shownInPart() const { return cut_; }
 
     bool hexMode() const { return hexMode_; }
     void setHexMode(bool on) { hexMode_ = on; }
@@ -98,6 +104,7 @@ private:
 
     int fd_ = -1;
     std::int64_t size_ = 0;
+    bool cut_ = false;
     struct timespec mtime_ {};
     bool hexMode_ = false;
     bool expandTabs_ = true;

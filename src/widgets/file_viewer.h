@@ -32,6 +32,9 @@ public:
     QString open();
     void close();
     bool isOpen() const;
+    // Only the first FileViewModel::kSizelessFileLimit bytes of the file show: it has no size
+    // ahead of reading (proc, sysfs) and held more.
+    bool shownInPart() const { return model_.shownInPart(); }
 
     bool inHexMode() const;
     void setInHexMode(bool on); // keeps the file open; the caret goes to the first line

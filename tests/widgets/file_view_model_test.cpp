@@ -4,9 +4,12 @@
 #include "widgets/line_index.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -253,21 +256,68 @@ TEST(FileViewModel, FileCutShortAndGrownWhileShown) {
     EXPECT_EQ(view.lineText(5000), "last");
 }
 
-TEST(FileViewModel, OpenErrors) {
+// What is not a regular file is refused without being opened: opening a FIFO wakes its
+// writer, and opening a device can change a serial line or arm a watchdog.
+TEST(FileViewModel, OpenErrorsAndNothingButRegularFilesIsOpened) {
     TempTree tree;
     tree.dir("folder");
-    FileViewModel view;
-    EXPECT_EQ(view.open(tree.path() + "/missing"), "Viewer: file not found");
-    EXPECT_EQ(view.open(tree.path() + "/missing/x"), "Viewer: file not found");
     tree.write("plain", "x");
-    EXPECT_EQ(view.open(tree.path() + "/plain/x"), "Viewer: path not found or invalid file name");
-    EXPECT_EQ(view.open(tree.path() + "/folder"), "Viewer: file access denied");
-    // A FIFO is refused at once instead of waiting for a writer.
     ASSERT_EQ(::mkfifo(tree.abs("fifo").constData(), 0600), 0);
-    EXPECT_EQ(view.open(tree.path() + "/fifo"), "Viewer: file access denied");
-    EXPECT_FALSE(view.isOpen());
-    EXPECT_EQ(view.lineCount(), 0);
-    EXPECT_TRUE(view.lineText(0).isEmpty());
+    tree.symlink("fifo link", "fifo");
+    // A device of our own where the system lets us make one (the null device).
+    const bool device = ::mknod(tree.abs("null").constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, tree.nativePath().constData(), IN_OPEN), 0);
+    const char* denied = "Viewer: file access denied";
+    const struct {
+        const char* rel;
+        const char* error;
+    } cases[] = {
+        {"missing", "Viewer: file not found"},
+        {"missing/x", "Viewer: file not found"},
+        {"plain/x", "Viewer: path not found or invalid file name"},
+        {"folder", denied},
+        {"fifo", denied},
+        {"fifo link", denied},
+        {device ? "null" : "fifo", denied},
+    };
+    FileViewModel view;
+    for (const auto& c : cases) {
+        EXPECT_EQ(view.open(tree.path() + u'/' + QString::fromUtf8(c.rel)), c.error) << c.rel;
+        EXPECT_FALSE(view.isOpen());
+        EXPECT_EQ(view.lineCount(), 0);
+        EXPECT_TRUE(view.lineText(0).isEmpty());
+    }
+    char events[4096];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "something refused was opened";
+    ::close(watch);
+}
+
+// A proc or sysfs file shows what reading it gives, not what its size says (0, or a page).
+TEST(FileViewModel, PseudoFilesShowWhatReadingGives) {
+    const struct {
+        const char* path;
+        bool steady; // reads the same each time
+    } cases[] = {{"/proc/self/status", false}, {"/sys/devices/system/cpu/online", true}};
+    for (const auto& c : cases) {
+        QFile file(QString::fromUtf8(c.path));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            continue; // a system without it
+        const QByteArray bytes = file.readAll();
+        const QList<QByteArray> lines = bytes.split('\n');
+        FileViewModel view;
+        ASSERT_TRUE(view.open(QString::fromUtf8(c.path)).isEmpty()) << c.path;
+        view.countAll();
+        // The first line up to its tab: /proc/self/status tells of the reader, which differs.
+        EXPECT_TRUE(view.lineText(0).startsWith(QString::fromUtf8(lines[0].split('\t')[0])))
+            << c.path;
+        EXPECT_EQ(view.lineCount(), lines.size() - 1) << c.path;
+        if (c.steady) {
+            EXPECT_EQ(view.fileSize(), bytes.size()) << c.path;
+        }
+        EXPECT_FALSE(view.shownInPart());
+    }
 }
 
 // A name with a newline and a byte that is not UTF-8 opens the very file, which still shows
