@@ -12,6 +12,7 @@
 #include "inspect/strings_window.h"
 #include "widgets/file_viewer.h"
 #include "widgets/push_button.h"
+#include "widgets/status_strip.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -67,7 +68,7 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
 
     // The status line: a strip of five sections (caret, total, top line, bytes, a spare one).
     headerModel_ = new QStandardItemModel(0, kStatusSections, this);
-    Header1 = new QHeaderView(Qt::Horizontal, this);
+    Header1 = new StatusStrip(this);
     Header1->setObjectName(QStringLiteral("Header1"));
     Header1->setAccessibleName(QStringLiteral("Status"));
     Header1->setModel(headerModel_);

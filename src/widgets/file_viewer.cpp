@@ -1,6 +1,7 @@
 #include "widgets/file_viewer.h"
 
 #include "common/message_boxes.h"
+#include "widgets/file_viewer_accessible.h"
 #include "widgets/line_scroll.h"
 #include "widgets/line_text.h"
 
@@ -24,6 +25,8 @@ constexpr int kWheelLines = 3;
 } // namespace
 
 FileViewer::FileViewer(QWidget* parent) : QAbstractScrollArea(parent) {
+    // Before anything that makes Qt look up the control's interface, which it keeps.
+    FileViewerAccessible::install();
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(9);
     setFont(fixed);
@@ -37,6 +40,7 @@ FileViewer::FileViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(&countTimer_, &QTimer::timeout, this, &FileViewer::countTick);
     followTimer_.setInterval(kFollowMs);
     connect(&followTimer_, &QTimer::timeout, this, &FileViewer::followFile);
+    connect(this, &FileViewer::showStatus, this, [this] { FileViewerAccessible::notify(this); });
 }
 
 FileViewer::~FileViewer() = default;
@@ -534,4 +538,27 @@ void FileViewer::wheelEvent(QWheelEvent* event) {
     if (steps.x() != 0)
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() - steps.x() * kWheelLines);
     event->accept();
+}
+
+// ---- for assistive technology
+
+QStringList FileViewer::knownLines(std::int64_t first, std::int64_t last) {
+    QStringList lines;
+    model_.forEachLine(first, last, [&](std::int64_t, const QString& text) { lines << text; });
+    return lines;
+}
+
+int FileViewer::rowsShown() const {
+    return (viewport()->height() + lineHeight() - 1) / lineHeight();
+}
+
+QRect FileViewer::cellRect(Position p) const {
+    const qreal x = kMargin + (p.column - leftColumn_) * charWidth();
+    return QRectF(x, static_cast<qreal>(p.line - top_) * lineHeight(), charWidth(), lineHeight())
+        .toAlignedRect();
+}
+
+void FileViewer::select(Position anchor, Position to) {
+    anchor_ = clamped(anchor);
+    moveCaret(to, true);
 }

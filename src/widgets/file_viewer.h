@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <cstdint>
 
@@ -90,6 +91,19 @@ public:
     // first line, one beyond the last the last. Nothing happens while there are no lines.
     void goTo(std::int64_t line, int column);
 
+    // For assistive technology (widgets/file_viewer_accessible.h).
+    // Lines `first` to `last` as shown, as far as their starts are known now: nothing waits
+    // for counting.
+    QStringList knownLines(std::int64_t first, std::int64_t last);
+    // Lines on screen, a partly shown last one included.
+    int rowsShown() const;
+    // The cell of `p` in the viewport.
+    QRect cellRect(Position p) const;
+    // The position nearest `point` of the viewport.
+    Position positionAt(const QPoint& point);
+    // Selects from `anchor` to `to`, where the caret goes, and scrolls the caret into view.
+    void select(Position anchor, Position to);
+
 Q_SIGNALS:
     // The caret, the top line or the content changed.
     void showStatus();
@@ -121,7 +135,6 @@ private:
     void moveCaret(Position to, bool extend);
     void scrollToCaret();
     Position clamped(Position p);
-    Position positionAt(const QPoint& point);
     void countTick();
     void followFile();
 

@@ -7,11 +7,13 @@
 #include "support/temp_tree.h"
 #include "widgets/file_viewer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -91,6 +93,19 @@ TEST_F(ViewWindowTest, StatusLineAndMenusFollowTheFile) {
     EXPECT_EQ(w->statusSection(0), QStringLiteral("12:4    "));
     EXPECT_EQ(w->statusSection(1), QStringLiteral("Total: 40,000"));
     EXPECT_EQ(w->statusSection(3), QStringLiteral("Bytes: 1,640,000"));
+    // Screen readers read the status line as a bar of labels, the blank spare one left out.
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(w->Header1);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->role(), QAccessible::StatusBar);
+    QStringList read;
+    for (int i = 0; i < bar->childCount(); ++i) {
+        EXPECT_EQ(bar->child(i)->role(), QAccessible::StaticText);
+        EXPECT_EQ(bar->indexOfChild(bar->child(i)), i);
+        read << bar->child(i)->text(QAccessible::Name);
+    }
+    EXPECT_EQ(read, QStringList({"12:4", "Total: 40,000",
+                                 "Top: " + QString::number(w->Viewer1->topLine() + 1),
+                                 "Bytes: 1,640,000"}));
 }
 
 TEST_F(ViewWindowTest, AFileThatCannotBeOpenedIsReportedAndNothingIsShown) {
