@@ -247,8 +247,14 @@ int FileViewer::lineHeight() const {
     return std::max(1, fontMetrics().height());
 }
 
-int FileViewer::charWidth() const {
-    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+qreal FileViewer::charWidth() const {
+    // The font's own advance, often a fraction of a pixel: a whole-pixel cell would drift
+    // from the glyphs as a line goes on.
+    return std::max<qreal>(1, QFontMetricsF(font()).horizontalAdvance(QLatin1Char('0')));
+}
+
+int FileViewer::columnsShown() const {
+    return std::max(1, static_cast<int>(viewport()->width() / charWidth()));
 }
 
 int FileViewer::fullRows() const {
@@ -283,7 +289,7 @@ void FileViewer::updateScrollBars() {
     verticalScrollBar()->setRange(0, lineScrollMaximum(top));
     verticalScrollBar()->setPageStep(fullRows());
     verticalScrollBar()->setValue(lineScrollValue(top_, top));
-    const int columns = std::max(1, viewport()->width() / charWidth());
+    const int columns = columnsShown();
     horizontalScrollBar()->setRange(0, std::max(0, widestLine() - columns));
     horizontalScrollBar()->setPageStep(columns);
     horizontalScrollBar()->setValue(leftColumn_);
@@ -339,7 +345,7 @@ void FileViewer::scrollToCaret() {
         top = caret_.line;
     else if (caret_.line >= top + fullRows())
         top = caret_.line - fullRows() + 1;
-    const int columns = std::max(1, viewport()->width() / charWidth());
+    const int columns = columnsShown();
     if (caret_.column < leftColumn_)
         leftColumn_ = caret_.column;
     else if (caret_.column >= leftColumn_ + columns)
@@ -398,9 +404,9 @@ void FileViewer::paintEvent(QPaintEvent*) {
     if (!isOpen())
         return;
     const int height = lineHeight();
-    const int width = charWidth();
+    const qreal width = charWidth();
     const int ascent = fontMetrics().ascent();
-    const int columns = viewport()->width() / width + 2;
+    const int columns = columnsShown() + 2;
     const int rows = viewport()->height() / height + 1;
     const auto sel = selection();
     const bool selected = hasSelection();
@@ -415,23 +421,29 @@ void FileViewer::paintEvent(QPaintEvent*) {
             to = line == sel.end.line ? sel.end.column : static_cast<int>(text.size()) + 1;
         }
         const QString shown = text.mid(leftColumn_, columns);
+        const QPointF origin(xOf(leftColumn_), y + ascent);
         painter.setPen(pal.color(QPalette::Text));
-        painter.drawText(xOf(leftColumn_), y + ascent, shown);
+        painter.drawText(origin, shown);
         if (to > from) {
             const int a = std::max(from, leftColumn_);
             const int b = std::min(to, leftColumn_ + columns);
             if (b > a) {
-                painter.fillRect(xOf(a), y, (b - a) * width, height,
-                                 pal.color(QPalette::Highlight));
+                // The selected cells are painted over with the same run of text, clipped to
+                // them, so every glyph stays where the unselected text put it.
+                const QRectF cells(xOf(a), y, (b - a) * width, height);
+                painter.fillRect(cells, pal.color(QPalette::Highlight));
+                painter.save();
+                painter.setClipRect(cells);
                 painter.setPen(pal.color(QPalette::HighlightedText));
-                painter.drawText(xOf(a), y + ascent, text.mid(a, b - a));
+                painter.drawText(origin, shown);
+                painter.restore();
             }
         }
     });
 
     if (caret_.line >= top_ && caret_.line < top_ + rows) {
         const int y = static_cast<int>(caret_.line - top_) * height;
-        painter.fillRect(xOf(caret_.column), y, 2, height, pal.color(QPalette::Text));
+        painter.fillRect(QRectF(xOf(caret_.column), y, 2, height), pal.color(QPalette::Text));
     }
 }
 
@@ -501,7 +513,7 @@ void FileViewer::keyPressEvent(QKeyEvent* event) {
 FileViewer::Position FileViewer::positionAt(const QPoint& point) {
     const std::int64_t line = top_ + std::max(point.y(), 0) / lineHeight();
     const int column =
-        leftColumn_ + std::max(point.x() - kMargin + charWidth() / 2, 0) / charWidth();
+        leftColumn_ + static_cast<int>(std::max((point.x() - kMargin) / charWidth() + 0.5, 0.0));
     return clamped({line, column});
 }
 

@@ -123,7 +123,8 @@ private:
     std::int64_t reachableLines() const;
     int lineLength(std::int64_t line);
     int lineHeight() const;
-    int charWidth() const;
+    qreal charWidth() const;
+    int columnsShown() const; // whole columns
     int fullRows() const;
     int widestLine() const;
     std::int64_t maxTop() const;

@@ -243,3 +243,68 @@ TEST(FileViewer, MouseSetsCaretAndDragSelects) {
     QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, QPoint(2 + 50 * w, h / 2));
     EXPECT_EQ(v.selection().end, (Pos{0, 10}));
 }
+
+// Selected text shows where it stood unselected: its ink lies within the highlight, no
+// unselected ink shows through the highlight, and a selected character shows whole, however
+// far along the line, in both modes.
+TEST(FileViewer, SelectionHighlightCoversTheGlyphsItSelects) {
+    TempTree tree;
+    // "Z" at bytes 0, 37 and 41; in hex, at columns 59 of line 0 and 64 of line 2.
+    Shown shown(tree.write("f", "Zabcdefghijklmnopqrstuvwxyz0123456789Z...Z and on\n"));
+    FileViewer& v = shown.viewer;
+    v.resize(700, 100);
+    QPalette pal = v.palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::Highlight, Qt::blue);
+    pal.setColor(QPalette::HighlightedText, Qt::red);
+    v.setPalette(pal);
+    const struct {
+        bool hex;
+        Pos from, to;
+        bool oneZ; // selects one "Z"
+    } cases[] = {
+        {false, {0, 0}, {0, 1}, true},   {false, {0, 37}, {0, 38}, true},
+        {false, {0, 41}, {0, 42}, true}, {false, {0, 26}, {0, 45}, false},
+        {true, {0, 59}, {0, 60}, true},  {true, {2, 64}, {2, 65}, true},
+        {true, {2, 61}, {2, 65}, false}, {true, {1, 0}, {2, 0}, false},
+    };
+    int oneZInk = -1;
+    for (const auto& c : cases) {
+        v.setInHexMode(c.hex);
+        v.select(c.from, c.to);
+        const QImage image = v.viewport()->grab().toImage();
+        const int h = v.fontMetrics().height();
+        const int top = static_cast<int>(c.from.line - v.topLine()) * h;
+        // The highlight's span, from the line's top row, above the glyphs.
+        int left = image.width(), right = -1;
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, top) == Qt::blue) {
+                left = std::min(left, x);
+                right = x;
+            }
+        }
+        int red = 0, blackInBlue = 0, redOutsideBlue = 0;
+        for (int y = top; y < top + h; ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                if (p.red() > 200 && p.green() < 60 && p.blue() < 60) {
+                    ++red;
+                    redOutsideBlue += x < left || x > right;
+                }
+                // The caret stands at an edge.
+                blackInBlue += x > left + 3 && x < right - 3 && p.red() < 60 && p.green() < 60 &&
+                               p.blue() < 60;
+            }
+        }
+        EXPECT_GT(red, 0) << text(c.from);
+        EXPECT_EQ(redOutsideBlue, 0) << text(c.from);
+        EXPECT_EQ(blackInBlue, 0) << text(c.from);
+        // The same glyph, give or take the edge pixels of where it falls within a pixel.
+        if (c.oneZ && oneZInk < 0) {
+            oneZInk = red;
+        } else if (c.oneZ) {
+            EXPECT_NEAR(red, oneZInk, oneZInk / 4) << text(c.from);
+        }
+    }
+}
