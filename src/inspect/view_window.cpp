@@ -217,8 +217,8 @@ bool TfrmView::openFile(const QString& path) {
     if (!error.isEmpty())
         errorBox(error);
     else if (Viewer1->shownInPart())
-        infoBox(QStringLiteral("Only the first %1 MB of this file are shown: it has no size "
-                               "ahead of reading, and holds more.")
+        infoBox(QStringLiteral("Only the first %1 MB of this file are shown: the system gives no "
+                               "size for it, so it is read into memory when opened.")
                     .arg(FileViewModel::kSizelessFileLimit >> 20));
     File1Click();
     Search1Click();
