@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include "platform/regular_file.h"
 #include "platform/unique_fd.h"
 
 #include <cerrno>
@@ -44,12 +45,16 @@ bool writeAll(int fd, QByteArrayView bytes) {
 }
 
 std::optional<QByteArray> readWholeFile(const QByteArray& path) {
-    // O_NONBLOCK: a FIFO in the file's place must not stall the program.
-    const UniqueFd file(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.fd < 0)
-        return errno == ENOENT ? std::optional(QByteArray()) : std::nullopt;
+    // Only a regular file is opened: a FIFO or device put in the file's place is never
+    // opened, so it can neither stall the program nor be woken by it.
+    const RegularFileOpen opened = openRegularFile(path);
+    if (opened.error == RegularFileError::Missing && opened.errorNumber == ENOENT)
+        return QByteArray();
+    const UniqueFd file(opened.fd);
+    if (opened.error != RegularFileError::None)
+        return std::nullopt;
     struct stat st;
-    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(file.fd, &st) != 0)
         return std::nullopt;
     QByteArray data;
     data.reserve(qsizetype(st.st_size));
