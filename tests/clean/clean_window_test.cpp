@@ -6,6 +6,8 @@
 #include "common/select_extension.h"
 #include "controls/pick_list.h"
 #include "delete/really_delete.h"
+#include "finders/file_records.h"
+#include "finders/scan_session.h"
 #include "platform/drives.h"
 #include "platform/file_types.h"
 #include "platform/native_path.h"
@@ -203,6 +205,18 @@ TEST_F(CleanWindowTest, ExabyteFilesKeepTheirSums) {
     if (r.skipped)
         GTEST_SKIP() << "no mount namespace";
     EXPECT_EQ(r.problems, "");
+}
+
+TEST_F(CleanWindowTest, TheRecordLimitWarnsWithItsReasonAndKeepsThePartialList) {
+    for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "d.tmp"})
+        tree.file(name);
+    open();
+    FileRecords::setLimit(2);
+    w->btScanClick();
+    FileRecords::setLimit(FileRecords::DefaultLimit);
+    EXPECT_EQ(ui.messageTexts(), QStringList{ScanSession::kLimitText});
+    EXPECT_EQ(w->rowCounter, 2);
+    EXPECT_EQ(w->pnlSel->text(), "2 tempfiles found");
 }
 
 TEST_F(CleanWindowTest, TheSelectionAtScanIsTheOneInForce) {
