@@ -111,7 +111,8 @@ TEST_F(CleanWindowTest, ScanMarkAndDeleteForGood) {
     // A marked file that goes before the deletion is reported; the other one still goes.
     ASSERT_EQ(::unlink(tree.abs("a.tmp").constData()), 0);
     confirmDelete(false);
-    EXPECT_EQ(ui.messageTexts(), QStringList{"Couldn't delete file - " + p("a.tmp")});
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList{"Couldn't delete file - " + p("a.tmp") + " (No such file or directory)"});
     EXPECT_EQ(w->result(), QDialog::Accepted);
     EXPECT_FALSE(tree.exists("sub/B.TMP"));
     EXPECT_FALSE(tree.exists("a.tmp"));
@@ -163,7 +164,8 @@ TEST_F(CleanWindowTest, OddNamesGoExactlyAndSwapsSinceTheScanReachNothingOutside
         EXPECT_TRUE(tree.exists(kept)) << kept;
     EXPECT_TRUE(outside.exists("f.tmp"));
     EXPECT_TRUE(outside.exists("keep.tmp"));
-    EXPECT_EQ(ui.messageTexts(), QStringList{"Couldn't delete file - " + p("swap/f.tmp")});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.lastMessage().startsWith("Couldn't delete file - " + p("swap/f.tmp") + " ("));
 }
 
 // A memory file system holds sparse files of exabytes: the marked total and the deletion's
