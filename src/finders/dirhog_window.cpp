@@ -393,4 +393,6 @@ void TfrmDirHog::btDeleteClick() {
     const QString report = folderDeletionReport(d, recycle);
     if (!report.isEmpty())
         infoBox(report);
+    if (!d.totalsError.isEmpty())
+        errorBox(d.totalsError);
 }
