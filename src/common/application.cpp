@@ -3,12 +3,15 @@
 #include "common/message_boxes.h"
 #include "common/profile.h"
 
-void reportError(const std::exception& error) {
+QString errorText(const std::exception& error) {
     // A settings error carries its text losslessly (a path need not be UTF-8).
     if (const auto* profile = dynamic_cast<const ProfileWriteError*>(&error))
-        errorBox(profile->message());
-    else
-        errorBox(QString::fromUtf8(error.what()));
+        return profile->message();
+    return QString::fromUtf8(error.what());
+}
+
+void reportError(const std::exception& error) {
+    errorBox(errorText(error));
 }
 
 ZelkovaApplication::ZelkovaApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -6,6 +6,8 @@
 // The application's general error report: an error that stopped an operation (for example
 // a refused settings write) is shown to the person in the error box.
 void reportError(const std::exception& error);
+// The text that report shows.
+QString errorText(const std::exception& error);
 
 // Runs `work`; a std::exception escaping it is shown through the general error report and
 // `work` counts as not done (false). Only the operation that failed stops.

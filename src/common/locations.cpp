@@ -240,5 +240,11 @@ void fillPatternCombo(QComboBox* combo) {
 QString patternDescription(const QString& pattern) {
     if (pattern == QLatin1String("*.*"))
         return QStringLiteral("All files");
-    return extensionToType(pattern.mid(1));
+    // "*.log", ".log" and "log" all name the extension ".log".
+    QStringView ext(pattern);
+    if (ext.startsWith(u'*'))
+        ext = ext.mid(1);
+    if (ext.startsWith(u'.'))
+        ext = ext.mid(1);
+    return ext.isEmpty() ? QString() : extensionToType(u'.' + ext.toString());
 }

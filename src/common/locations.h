@@ -90,7 +90,8 @@ QStringList searchPathFromEnvironment(const QByteArray& pathValue);
 bool isOnSearchPath(const QString& folder);
 
 // The description shown beside a file-match pattern: "All files" for "*.*", otherwise the
-// type of the pattern without its first character ("*.txt" gives the type of ".txt").
+// type of the extension it names, without a leading "*" and "." ("*.txt", ".txt" and "txt"
+// all give the type of ".txt"); "" for "*" and a blank pattern.
 QString patternDescription(const QString& pattern);
 
 // Fills a file-match combo's list with the known extensions ("*.*" first) and keeps the text

@@ -26,9 +26,11 @@ struct ProfileText {
 
 ProfileText decode(QByteArray bytes) {
     ProfileText t;
+    const qsizetype markLength = qsizetype(std::strlen(kByteOrderMark));
     if (bytes.startsWith(kByteOrderMark)) {
         t.byteOrderMark = true;
-        bytes.remove(0, qsizetype(std::strlen(kByteOrderMark)));
+        while (bytes.startsWith(kByteOrderMark))
+            bytes.remove(0, markLength);
     }
     if (bytes.contains('\r')) {
         const qsizetype lf = bytes.indexOf('\n');
@@ -39,6 +41,11 @@ ProfileText decode(QByteArray bytes) {
         bytes.replace("\r\n", "\n");
         bytes.replace('\r', '\n');
     }
+    // Two files joined end to end put the second one's byte-order mark at the start of a line;
+    // there it is nothing, so the section or key after it reads as usual.
+    const QByteArray lineMark = QByteArray("\n") + kByteOrderMark;
+    while (bytes.contains(lineMark))
+        bytes.replace(lineMark, "\n");
     t.text = bytes;
     return t;
 }

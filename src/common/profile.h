@@ -34,7 +34,8 @@ class ProfileUpdate;
 // as NUL, keys before any section or under a broken section line) read as absent, and the
 // next write leaves them out. Blank lines and ";" comments are kept. The file's bytes are
 // decoded losslessly, so a section named by a path that is not UTF-8 still matches.
-// A UTF-8 byte-order mark at the start is skipped, and kept when the file is written. LF,
+// A UTF-8 byte-order mark at the start is skipped, and kept when the file is written; one at
+// the start of any other line (two files joined) is nothing and is left out. LF,
 // CR LF and a lone CR all end a line; a write keeps the file's style: CR LF when its first
 // LF follows a CR, CR when it holds no LF but a CR, otherwise (and for a new file) LF.
 class Profile {

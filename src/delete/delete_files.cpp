@@ -2,6 +2,7 @@
 #include "platform/unique_fd.h"
 
 #include "common/size_sum.h"
+#include "platform/error_text.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
@@ -50,27 +51,36 @@ bool deleteOneFile(const QString& path, qint64* size) {
     return true;
 }
 
-bool sendToRecycleBin(const QString& path, qint64* size) {
+bool sendToRecycleBin(const QString& path, qint64* size, QString* error) {
     if (size)
         *size = 0;
+    const auto failed = [error](int code) {
+        if (error)
+            *error = systemErrorText(code);
+        return false;
+    };
     const QByteArray native = toNative(path);
     QByteArray name;
     const UniqueFd dir(openParentLinkFree(native, name));
     if (dir.fd < 0)
-        return false;
+        return failed(errno);
     EntryInfo seen;
-    if (!statAt(dir.fd, name.constData(), seen) || seen.isFolder())
-        return false;
+    if (!statAt(dir.fd, name.constData(), seen))
+        return failed(errno);
+    if (seen.isFolder())
+        return failed(EISDIR);
     TrashBin bin;
-    if (!bin.open(dir.fd, true) || !bin.take(dir.fd, name, tidyAbsolutePath(native), &seen))
+    if (!bin.open(dir.fd, true, error) ||
+        !bin.take(dir.fd, name, tidyAbsolutePath(native), &seen, error))
         return false;
     if (size)
         *size = seen.size;
     return true;
 }
 
-FileRunResult deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
-                                 const std::function<void(const QString& path)>& failed) {
+FileRunResult
+deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
+                   const std::function<void(const QString& path, const QString& reason)>& failed) {
     FileRunResult result;
     for (int i = 0; i < paths.size(); ++i) {
         if (progress)
@@ -80,7 +90,7 @@ FileRunResult deleteFilesForGood(const QStringList& paths, const RunProgress& pr
             ++result.files;
             result.bytes = addSize(result.bytes, size);
         } else if (failed) {
-            failed(paths[i]);
+            failed(paths[i], systemErrorText(errno));
         }
     }
     return result;
@@ -92,7 +102,7 @@ FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& prog
         if (progress)
             progress(i);
         qint64 size = 0;
-        if (!sendToRecycleBin(paths[i], &size)) {
+        if (!sendToRecycleBin(paths[i], &size, &result.stopReason)) {
             result.stoppedAt = i;
             break;
         }

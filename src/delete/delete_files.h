@@ -15,13 +15,13 @@ QStringList sortedForDeletion(QStringList paths);
 // path (platform/link_free_path.h) and the entry is removed relative to it, so a listed link is
 // removed as a link, a folder swapped for a link since the listing is refused, and the path may
 // be of any length. A folder is not removed. `size` receives the entry's own size (lstat)
-// taken just before the removal.
+// taken just before the removal. False, with errno set, when the file stays.
 bool deleteOneFile(const QString& path, qint64* size = nullptr);
 
 // Moves one file to the trash (platform/trash.h), its folder opened as for deleteOneFile; on
 // failure it stays where it is and is never deleted for good instead. A folder is not sent.
-// `size` receives its lstat size taken just before the attempt.
-bool sendToRecycleBin(const QString& path, qint64* size = nullptr);
+// `size` receives its lstat size taken just before the attempt; `error` says why it failed.
+bool sendToRecycleBin(const QString& path, qint64* size = nullptr, QString* error = nullptr);
 
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();
@@ -31,15 +31,17 @@ struct FileRunResult {
     qint64 files = 0;
     qint64 bytes = 0;
     int stoppedAt = -1; // index of the file at which a trash run stopped; -1 when it did not
+    QString stopReason; // why that file could not be sent
 };
 
 // Called with the index of each file before it is attempted.
 using RunProgress = std::function<void(int index)>;
 
 // Deletes every path for good, in the given order. A file that cannot be deleted is passed to
-// `failed` and the run goes on.
-FileRunResult deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
-                                 const std::function<void(const QString& path)>& failed);
+// `failed` with the system's reason ("Permission denied") and the run goes on.
+FileRunResult
+deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
+                   const std::function<void(const QString& path, const QString& reason)>& failed);
 
 // Sends the paths to the trash one by one, in the given order, and stops at the first that
 // cannot be sent; that one and all after it stay where they are.

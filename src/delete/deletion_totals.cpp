@@ -34,9 +34,11 @@ void addToDeletionTotals(qint64 deletedFiles, qint64 deletedBytes, qint64 recycl
         bool counted = false;
         for (size_t i = 0; i < kCounters.size(); ++i) {
             const qint64 amount = amounts[i];
-            if (amount == 0)
-                continue; // a stored total stays; "no total" (-1 or 0) stays "no total"
-            counted = counted || amount > 0;
+            // Nothing to add leaves the stored total (or "no total") as it is; a negative
+            // amount is a wrapped-round sum, never something deleted, and is refused.
+            if (amount <= 0)
+                continue;
+            counted = true;
             const qint64 stored = ini.readInteger(kSection, kCounters[i], -1);
             ini.writeInteger(kSection, kCounters[i], stored > 0 ? addSize(stored, amount) : amount);
         }

@@ -1,9 +1,11 @@
 #include "delete/folder_delete.h"
 
 #include "common/message_boxes.h"
+#include "common/size_sum.h"
 #include "common/ui.h"
 #include "platform/dir_walk.h"
 #include "platform/drives.h"
+#include "platform/error_text.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
@@ -11,7 +13,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -37,13 +38,23 @@ std::vector<QByteArray> homeFolders() {
     return homes;
 }
 
-// What stayed behind, for the report at the end of a run.
+// What stayed behind, for the report at the end of a run, with the reason the first entry
+// stayed.
 QString leftoverText(const FolderDeletion& run, const QString& path) {
-    return QStringLiteral("Not everything in %1 could be %2: %3 files and %4 folders remain.")
+    return QStringLiteral("Not everything in %1 could be %2: %3 files and %4 folders remain%5.")
         .arg(path,
              run.recycle ? QStringLiteral("sent to the recycle bin") : QStringLiteral("deleted"))
         .arg(run.filesLeft)
-        .arg(run.foldersLeft);
+        .arg(run.foldersLeft)
+        .arg(run.firstFailure.isEmpty() ? QString()
+                                        : QStringLiteral(" (") + run.firstFailure + u')');
+}
+
+// Counts an entry left behind, keeping the reason of the first one.
+void leftBehind(qint64& counter, FolderDeletion& run, const QString& reason) {
+    ++counter;
+    if (run.firstFailure.isEmpty())
+        run.firstFailure = reason;
 }
 
 } // namespace
@@ -120,16 +131,20 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
     if (run.progress)
         run.progress();
     bool gone = false;
+    QString reason;
     EntryInfo now;
-    if (run.recycle)
-        gone = run.bin && run.bin->take(dirFd, name, path(), &seen);
-    else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder())
+    if (run.recycle) {
+        gone = run.bin && run.bin->take(dirFd, name, path(), &seen, &reason);
+    } else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder()) {
         gone = ::unlinkat(dirFd, name, 0) == 0;
+        if (!gone)
+            reason = systemErrorText(errno);
+    }
     if (gone) {
         ++run.files;
-        run.bytes += seen.size;
+        run.bytes = addSize(run.bytes, seen.size);
     } else {
-        ++run.filesLeft;
+        leftBehind(run.filesLeft, run, reason);
     }
 }
 
@@ -150,8 +165,10 @@ void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
             continue;
         }
         // A folder that cannot be entered, or lies on another mount, is left alone.
-        if (walk.enter(entry.name, &info) != DirWalk::Entered) {
-            ++run.foldersLeft;
+        const DirWalk::EnterResult entered = walk.enter(entry.name, &info);
+        if (entered != DirWalk::Entered) {
+            leftBehind(run.foldersLeft, run,
+                       entered == DirWalk::NotOpened ? systemErrorText(errno) : QString());
             continue;
         }
         deleteFolderFiles(walk, run);
@@ -164,7 +181,7 @@ void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
             return; // the folders that hold the kept file stay
         // Fails when something in it remained; then it stays and the walk goes on.
         if (::unlinkat(walk.fd(), entry.name, AT_REMOVEDIR) != 0)
-            ++run.foldersLeft;
+            leftBehind(run.foldersLeft, run, systemErrorText(errno));
     }
 }
 
@@ -186,7 +203,7 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
         // Gone, or reached only through a link: nothing is touched, and the person is told.
         run.refused = true;
         errorBox(QStringLiteral("The folder %1 cannot be reached (%2). Nothing was deleted.")
-                     .arg(fromNative(native), QString::fromLocal8Bit(std::strerror(errno))));
+                     .arg(fromNative(native), systemErrorText(errno)));
         return run;
     }
 
@@ -211,13 +228,15 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
     } else {
         // The walk must start in the very folder that was looked at through its parent.
         DirWalk walk;
-        if (!walk.openRoot(native) || !walk.folderInfo().sameFile(top)) {
+        if (!walk.openRoot(native)) {
+            leftBehind(run.foldersLeft, run, systemErrorText(errno));
+        } else if (!walk.folderInfo().sameFile(top)) {
             ++run.foldersLeft;
         } else {
             deleteFolderFiles(walk, run);
             walk.close();
             if (!deleteFolderStopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
-                ++run.foldersLeft;
+                leftBehind(run.foldersLeft, run, systemErrorText(errno));
         }
     }
     run.bin = nullptr;

@@ -31,6 +31,7 @@ struct FolderDeletion {
     qint64 bytes = 0;       // their sizes (lstat, taken just before each attempt)
     qint64 filesLeft = 0;   // files that could not be deleted or trashed
     qint64 foldersLeft = 0; // folders still standing: not opened, not emptied, or skipped
+    QString firstFailure;   // why the first entry left behind stayed ("Permission denied")
     bool recycle = false;
     bool refused = false;           // a protected folder, or no usable trash: nothing was touched
     quint64 device = 0;             // the file system the tree lives on
@@ -42,9 +43,9 @@ struct FolderDeletion {
 // Deletes the folder `path` (a full path; a trailing "/" is ignored) with everything in it and
 // says what happened. In recycle mode the files go to the trash one by one and the emptied
 // folders are removed for good; the trash folder itself is skipped when it lies in the tree.
-// Whatever stays behind (not stopped by the person) is reported in an error box, and so are a
-// folder that cannot be reached without following a link and a trash that cannot take the
-// tree's files (then nothing is touched).
+// Whatever stays behind (not stopped by the person) is reported in an error box with the
+// reason the first entry stayed, and so are a folder that cannot be reached without following
+// a link and a trash that cannot take the tree's files (then nothing is touched).
 FolderDeletion deleteFolderTree(const QString& path, bool recycle,
                                 const std::function<void()>& progress = {});
 

@@ -23,6 +23,11 @@
 
 namespace {
 
+// The system's reason for a failure, put after a message: " (Permission denied)".
+QString withReason(const QString& reason) {
+    return reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + u')';
+}
+
 QPushButton* makeButton(const QString& text, const QString& hint, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setToolTip(hint);
@@ -167,10 +172,10 @@ void TfrmReallyDelete::btDeleteAllClick() {
                 bar->setValue(i);
                 bar->repaint();
             },
-            [](const QString& path) {
+            [](const QString& path, const QString& reason) {
                 // The message box is not shown under the hourglass.
                 ui().setBusy(false);
-                errorBox(QStringLiteral("Couldn't delete file - ") + path);
+                errorBox(QStringLiteral("Couldn't delete file - ") + path + withReason(reason));
                 ui().setBusy(true);
             });
     }
@@ -193,7 +198,8 @@ void TfrmReallyDelete::btRecycleClick() {
     }
     if (result.stoppedAt >= 0)
         errorBox(QStringLiteral(
-            "An error occurred sending files to the recycle bin.  The bin may be full."));
+                     "An error occurred sending files to the recycle bin.  The bin may be full.") +
+                 withReason(result.stopReason));
     finishRun(0, 0, result.files, result.bytes);
 }
 

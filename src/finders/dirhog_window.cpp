@@ -24,9 +24,6 @@
 #include <algorithm>
 #include <numeric>
 
-const QString TfrmDirHog::kResourceText =
-    QStringLiteral("Resource limit reached ... cannot process any more files.");
-
 namespace {
 constexpr int kPanelHeight = 169;
 constexpr int kPanelWidth = 632;
@@ -116,7 +113,6 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     parts.lockWhileScanning = {btTop, btAll, btClose, pnlDrives};
     parts.hideWhenScanning = {btDelete, btPrint, btClip, btBrowse};
     session_ = new ScanSession(engine_, parts, this);
-    session_->setLimitText(kResourceText);
     // Each drive's size is taken before it is walked, for the shares of its folders.
     session_->setDriveWalk([this](const QString& root) {
         const std::optional<DiskGeometry> g = diskGeometry(root);
@@ -349,10 +345,11 @@ void TfrmDirHog::btPrintClick() {
 QStringList TfrmDirHog::lbLines() const {
     QStringList lines;
     lines.reserve(qsizetype(lb.size()) + 1);
-    for (quint32 rec : lb)
-        lines << records_.line(rec);
+    // A list cut short says so before its first line.
     if (incomplete)
         lines << ScanSession::kAbortText;
+    for (quint32 rec : lb)
+        lines << records_.line(rec);
     return lines;
 }
 
@@ -396,4 +393,6 @@ void TfrmDirHog::btDeleteClick() {
     const QString report = folderDeletionReport(d, recycle);
     if (!report.isEmpty())
         infoBox(report);
+    if (!d.totalsError.isEmpty())
+        errorBox(d.totalsError);
 }

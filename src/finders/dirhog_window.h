@@ -32,8 +32,6 @@ class TWinPlace;
 class TfrmDirHog : public QDialog {
     Q_OBJECT
 public:
-    static const QString kResourceText;
-
     explicit TfrmDirHog(QWidget* owner = nullptr);
     ~TfrmDirHog() override;
 
@@ -50,7 +48,7 @@ public:
     std::vector<quint32> lb;
     // The last scan was stopped by the person: the copied list says it is incomplete.
     bool incomplete = false;
-    // The folder lines of the last scan, then the incomplete note when it was aborted.
+    // The folder lines of the last scan, after the incomplete note when it was aborted.
     QStringList lbLines() const;
     // Rows written to the grid since the last ClearGrid.
     int rowCounter = 0;

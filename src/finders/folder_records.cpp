@@ -1,6 +1,7 @@
 #include "finders/folder_records.h"
 
 #include "common/number_text.h"
+#include "common/size_sum.h"
 #include "platform/native_path.h"
 
 #include <QLocale>
@@ -73,7 +74,7 @@ void FolderRecords::file(const ScanFile& file) {
     Tally* t = counting();
     if (!t)
         return;
-    t->bytes += file.size;
+    t->bytes = addSize(t->bytes, file.size);
     ++t->files;
     t->latest = std::max(t->latest, stamps_.stamp(file.accessTime));
 }

@@ -1,5 +1,6 @@
 #include "finders/folder_row_delete.h"
 
+#include "common/application.h"
 #include "common/number_text.h"
 #include "delete/deletion_totals.h"
 #include "delete/folder_delete.h"
@@ -50,9 +51,15 @@ FolderRowDeletion deleteListedFolder(const QString& path, bool recycle) {
         d.state = recycle ? FolderRowState::Recycled : FolderRowState::Deleted;
     else if (d.files > 0)
         d.state = recycle ? FolderRowState::PartlyRecycled : FolderRowState::PartlyDeleted;
-    if (d.files > 0)
-        addToDeletionTotals(recycle ? 0 : d.files, recycle ? 0 : d.bytes, recycle ? d.files : 0,
-                            recycle ? d.bytes : 0);
+    if (d.files > 0) {
+        try {
+            addToDeletionTotals(recycle ? 0 : d.files, recycle ? 0 : d.bytes, recycle ? d.files : 0,
+                                recycle ? d.bytes : 0);
+        } catch (const std::exception& e) {
+            // The files are gone whatever the settings file says.
+            d.totalsError = errorText(e);
+        }
+    }
     return d;
 }
 

@@ -30,13 +30,15 @@ struct FolderRowDeletion {
     qint64 bytes = 0;          // and their bytes
     bool stopped = false;      // the person stopped it at a question
     bool emptyRemoved = false; // the folder was empty and was simply removed
+    QString totalsError;       // why the deletion totals could not be updated; "" when they were
 };
 
 // Deletes the folder at its exact `path` (for good, or its files into the trash): an empty
 // folder is simply removed; otherwise the whole tree goes through the delete layer, which asks
 // about read-only, hidden and system files and reports what stayed behind. The row state says
 // "gone" only when nothing is left at the path afterwards. The deletion totals grow by what was
-// really removed.
+// really removed; when the settings file refuses that, the outcome still says what was removed
+// and `totalsError` says why the totals stayed behind.
 FolderRowDeletion deleteListedFolder(const QString& path, bool recycle);
 
 // The information text after a deletion that removed files ("Deleted 1,234 files for a savings

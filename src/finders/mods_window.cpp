@@ -199,7 +199,9 @@ TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTe
     parts.abortButton = btAbort;
     parts.status = pnlScan;
     parts.busyArea = grid->viewport();
-    parts.lockWhileScanning = {btOK, btClose, pnlDrives, dtStart, dtEnd, popStartDate, popEndDate};
+    // The pattern is read once when the scan starts, so it is locked with the dates.
+    parts.lockWhileScanning = {btOK,  btClose,      pnlDrives,  dtStart,
+                               dtEnd, popStartDate, popEndDate, cbWildCard};
     parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip, btBrowse};
     session_ = new ScanSession(engine_, parts, this);
     records_.onRefused = [this] { session_->stopAtLimit(); };
@@ -231,8 +233,10 @@ TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTe
                        menu.ModificationDate1, menu.Folder1, menu.Type1})
         connect(a, &QAction::triggered, this, [this, a] { Sortbyname1Click(a); });
 
+    // The date window keeps its placement in a file of its own: under the program's section
+    // of "zelkova.ini" the key "frmMods" is the cleaner's.
     WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
+    WinPlace1->IniFileName = QStringLiteral("zelkova95");
     WinPlace1->Identifier = QStringLiteral("frmMods");
 }
 
@@ -390,8 +394,8 @@ void TfrmMods::scan() {
     });
     if (end == ScanSession::End::Closed)
         return;
-    if (!session_->stopped())
-        session_->setStatus(QStringLiteral("Found : ") + formatThousands(rowCounter));
+    // Every search ends with its count, a stopped one too.
+    session_->setStatus(QStringLiteral("Found : ") + formatThousands(rowCounter));
     if (rowCounter == 0) {
         infoBox(QStringLiteral("No files found."));
         return;

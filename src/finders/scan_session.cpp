@@ -13,6 +13,8 @@
 #include <new>
 
 const QString ScanSession::kAbortText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
+const QString ScanSession::kLimitText =
+    QStringLiteral("Resource limit reached ... cannot process any more files.");
 
 ScanSession::ScanSession(ScanEngine& engine, Parts parts, QObject* parent)
     : QObject(parent), engine_(engine), parts_(std::move(parts)),

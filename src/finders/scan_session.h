@@ -58,7 +58,7 @@ public:
     // outlive every walk the session runs.
     ScanSession(ScanEngine& engine, Parts parts, QObject* parent = nullptr);
 
-    // The warning of the record limit (and of memory exhaustion).
+    // The warning of the record limit (and of memory exhaustion); kLimitText unless set.
     void setLimitText(const QString& text) { limitText_ = text; }
     // Reports an abort by the person; the default shows the warning box with kAbortText, an
     // empty function reports nothing.
@@ -91,6 +91,7 @@ public:
     void setStatus(const QString& text);
 
     static const QString kAbortText;
+    static const QString kLimitText;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,7 +102,7 @@ private:
 
     ScanEngine& engine_;
     Parts parts_;
-    QString limitText_;
+    QString limitText_ = kLimitText;
     std::function<void()> reportAbort_;
     std::function<bool(const QString&)> walkDrive_;
     std::function<QStringList()> roots_;

@@ -1,6 +1,7 @@
 #include "inspect/folder_files.h"
 
 #include "common/number_text.h"
+#include "common/size_sum.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
@@ -44,7 +45,7 @@ bool FolderFiles::read(const QString& folder, const QString& mask) {
     sorted.reserve(entries_.size());
     for (const auto& k : keys) {
         sorted.push_back(std::move(entries_[std::size_t(k.second)]));
-        total_ += sorted.back().size;
+        total_ = addSize(total_, sorted.back().size);
     }
     entries_ = std::move(sorted);
     return ok;

@@ -1,10 +1,13 @@
 #include "platform/whole_file.h"
 
+#include "platform/folder_entries.h"
 #include "platform/regular_file.h"
 #include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +30,53 @@ std::optional<QByteArray> followLinks(QByteArray path) {
         path = next;
     }
     return std::nullopt;
+}
+
+// The new file that process `pid` writes for the file `name` before renaming it over it.
+QByteArray newFileName(const QByteArray& name, pid_t pid) {
+    return '.' + name + '.' + QByteArray::number(pid) + ".new";
+}
+
+// The process number in a new file's name for `name` (see newFileName), or 0 when `entry` is no
+// such name.
+pid_t writerOf(const char* entry, const QByteArray& name) {
+    const QByteArrayView e(entry);
+    const QByteArray prefix = '.' + name + '.';
+    constexpr QByteArrayView kSuffix(".new");
+    if (e.size() <= prefix.size() + kSuffix.size() || !e.startsWith(prefix) || !e.endsWith(kSuffix))
+        return 0;
+    const QByteArrayView digits =
+        e.sliced(prefix.size(), e.size() - prefix.size() - kSuffix.size());
+    // Process numbers are below 2^22; nine digits cannot overflow.
+    if (digits.size() > 9 || digits.startsWith('0'))
+        return 0;
+    pid_t pid = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+// Removes from the open folder `dir` the new files that writers of `name` left behind when
+// they were killed mid-write: regular files named as newFileName gives for a process that no
+// longer runs. A running process's file is never touched, nor is any other entry.
+void removeLeftoverNewFiles(int dir, const QByteArray& name) {
+    const UniqueFd list(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FolderEntries entries;
+    if (list.fd < 0 || !entries.read(list.fd))
+        return;
+    const pid_t self = ::getpid();
+    for (const FolderEntry entry : entries) {
+        const pid_t pid = writerOf(entry.name, name);
+        if (pid <= 0 || pid == self || entry.type != DT_REG)
+            continue;
+        // Only a process that is not there at all (ESRCH); one we may not signal still runs.
+        if (::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        ::unlinkat(dir, entry.name, 0);
+    }
 }
 
 } // namespace
@@ -99,8 +149,10 @@ bool replaceWholeFile(const QByteArray& path, QByteArrayView bytes) {
         return false;
 
     // The process number keeps two writers' new files apart; a leftover of a crashed
-    // process of the same number is overwritten.
-    const QByteArray temp = '.' + name + '.' + QByteArray::number(::getpid()) + ".new";
+    // process of the same number is overwritten, and those of other crashed writers go first
+    // (on a full disk they may hold the room this write needs).
+    removeLeftoverNewFiles(dir.fd, name);
+    const QByteArray temp = newFileName(name, ::getpid());
     int out = ::openat(dir.fd, temp.constData(),
                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (out < 0)

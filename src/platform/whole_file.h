@@ -19,8 +19,10 @@ bool writeAll(int fd, QByteArrayView bytes);
 bool makeFolders(const QByteArray& folder);
 
 // Replaces the file's contents so that readers, and the disk after a crash or power cut, see
-// either the old bytes or all of the new ones: the bytes go to a new file beside it, which is
-// flushed to the disk and then renamed over the old one. A symbolic link stays a link and the
-// file it leads to is replaced; the file keeps its permission bits. False, with the old file
-// untouched, when any step fails (a full disk included).
+// either the old bytes or all of the new ones: the bytes go to a new file beside it
+// (".<name>.<process number>.new"), which is flushed to the disk and then renamed over the old
+// one. New files of that form left by writers that no longer run (killed mid-write) are
+// removed first. A symbolic link stays a link and the file it leads to is replaced; the file
+// keeps its permission bits. False, with the old file untouched, when any step fails (a full
+// disk included).
 bool replaceWholeFile(const QByteArray& path, QByteArrayView bytes);

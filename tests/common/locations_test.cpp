@@ -283,6 +283,11 @@ TEST(PatternDescription, AllFilesOrTheTypeOfTheExtension) {
     EXPECT_EQ(text, extensionToType(".txt"));
     EXPECT_NE(text, "All files");
     EXPECT_EQ(patternDescription("*.zqxw"), "ZQXW File");
+    // Only a leading "*" and "." are dropped, never a letter of the extension.
+    for (const char* typed : {"log", ".log", "*.log"})
+        EXPECT_EQ(patternDescription(QString::fromLatin1(typed)), extensionToType(".log")) << typed;
+    EXPECT_EQ(patternDescription("zqxw"), "ZQXW File");
+    EXPECT_EQ(patternDescription("*"), "");
 }
 
 TEST(ExtensionChoice, TypedExtensionsBecomePatterns) {

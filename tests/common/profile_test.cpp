@@ -357,6 +357,10 @@ TEST(Profile, ByteOrderMarkAndEveryLineEndStyleAreReadAndKept) {
         {"cr", "[S]\rk=1\r[T]\rx=3\r", "[S]\rk=1\rnew=2\r[T]\rx=3\r"},
         {"crlf", "[S]\r\nk=1\r\n", "[S]\r\nk=1\r\nnew=2\r\n"},
         {"mark, crlf, no last line end", bom + "[S]\r\nk=1", bom + "[S]\r\nk=1\r\nnew=2\r\n"},
+        // Two files joined end to end: the second one's marks are nothing, [S] stays [S].
+        {"joined", "[A]\na=1\n" + bom + "[S]\nk=1\n", "[A]\na=1\n[S]\nk=1\nnew=2\n"},
+        {"joined, crlf", bom + "[A]\r\n" + bom + bom + "[S]\r\n" + bom + "k=1\r\n",
+         bom + "[A]\r\n[S]\r\nk=1\r\nnew=2\r\n"},
     };
     TempTree t;
     const QString path = t.path() + QStringLiteral("/ends.ini");
@@ -443,6 +447,21 @@ TEST(Profile, AWriterKilledInsideAnUpdateLeavesTheFileAndNoLockBehind) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(slurp(path), QByteArray("[S]\nk=1\n"));
+
+    // New files that writers killed mid-write left beside the file: the next write removes
+    // those of processes that no longer run, and nothing else.
+    const QByteArray dead = QByteArray::number(child);
+    const QByteArray live = QByteArray::number(getppid());
+    const QByteArray gone = ".killed.ini." + dead + ".new";
+    const QByteArray kept[] = {".killed.ini." + live + ".new",  ".killed.ini." + dead + ".new.1",
+                               ".other.ini." + dead + ".new",   "killed.ini." + dead + ".new",
+                               ".killed.ini.x" + dead + ".new", ".killed.ini..new"};
+    t.file(gone, 5);
+    for (const QByteArray& name : kept)
+        t.file(name, 5);
     Profile(path).writeInteger(QStringLiteral("S"), QStringLiteral("j"), 3);
     EXPECT_EQ(slurp(path), QByteArray("[S]\nk=1\nj=3\n"));
+    EXPECT_FALSE(t.exists(gone));
+    for (const QByteArray& name : kept)
+        EXPECT_TRUE(t.exists(name)) << name.constData();
 }

@@ -78,6 +78,15 @@ TEST_F(DeletionTotals, ZeroNegativeOrMalformedTotalsStartAgain) {
     EXPECT_EQ(stored("SizeDelete"), top);
     EXPECT_EQ(stored("NWaste"), top);
     EXPECT_EQ(stored("SizeWaste"), 47);
+
+    // A negative amount (a sum that wrapped round) is refused: no total shrinks or turns
+    // negative, and "no total" stays "no total".
+    ini.writeInteger(kSection, QStringLiteral("Ndelete"), -1);
+    addToDeletionTotals(-3, -6'917'529'027'641'081'856LL, 1, -1);
+    EXPECT_EQ(stored("Ndelete"), -1);
+    EXPECT_EQ(stored("SizeDelete"), top);
+    EXPECT_EQ(stored("NWaste"), top);
+    EXPECT_EQ(stored("SizeWaste"), 47);
 }
 
 TEST_F(DeletionTotals, ARunThatRemovedNothingRecordsNoDate) {

@@ -107,8 +107,11 @@ TEST_F(ReallyDelete, DeletesInListOrderReportsFailuresAndCountsOnlyWhatWent) {
     dlg.savings = 999999;
     dlg.btDelete->click();
 
-    EXPECT_EQ(ui.messageTexts(), QStringList({QStringLiteral("Couldn't delete file - ") + gone2,
-                                              QStringLiteral("Couldn't delete file - ") + gone1}));
+    // Each failure names the file and gives the system's reason.
+    const QString reason = QStringLiteral(" (No such file or directory)");
+    EXPECT_EQ(ui.messageTexts(),
+              QStringList({QStringLiteral("Couldn't delete file - ") + gone2 + reason,
+                           QStringLiteral("Couldn't delete file - ") + gone1 + reason}));
     EXPECT_FALSE(present(big));
     EXPECT_FALSE(present(small));
     EXPECT_FALSE(present(link));
@@ -152,8 +155,8 @@ TEST_F(ReallyDelete, TrashRunStopsAtTheFirstFailureAndCountsTheFilesThatWent) {
     dlg.btRecycle->click();
 
     EXPECT_EQ(ui.messageTexts(),
-              QStringList{QStringLiteral(
-                  "An error occurred sending files to the recycle bin.  The bin may be full.")});
+              QStringList{QStringLiteral("An error occurred sending files to the recycle bin.  "
+                                         "The bin may be full. (No such file or directory)")});
     for (const QByteArray& sent : {f1, f2}) {
         EXPECT_FALSE(present(sent));
         const QByteArray inTrash = trashedAs(sent);
@@ -190,9 +193,10 @@ TEST_F(ReallyDelete, TrashThatCannotBeWrittenLeavesTheFilesInPlace) {
     if (hadTrash)
         ::rename(aside.constData(), trash.constData());
 
-    EXPECT_EQ(shown,
-              QStringList{QStringLiteral(
-                  "An error occurred sending files to the recycle bin.  The bin may be full.")});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(QStringLiteral(
+        "An error occurred sending files to the recycle bin.  The bin may be full. (")))
+        << shown[0].toStdString();
     EXPECT_TRUE(present(a));
     EXPECT_TRUE(present(b));
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -238,13 +242,14 @@ TEST_F(ReallyDelete, FilesTheUserMayNotRemoveAreReportedAndTheRunGoesOn) {
 
     const ChildResult r = runAsNobody([&] {
         QStringList failed;
-        const FileRunResult run = deleteFilesForGood({native(locked), native(open)}, {},
-                                                     [&](const QString& p) { failed << p; });
+        const FileRunResult run =
+            deleteFilesForGood({native(locked), native(open)}, {},
+                               [&](const QString& p, const QString& why) { failed << p + why; });
         QString problems;
         if (run.files != 1 || run.bytes != 20)
             problems +=
                 QStringLiteral("counted %1 files, %2 bytes; ").arg(run.files).arg(run.bytes);
-        if (failed != QStringList{native(locked)})
+        if (failed != QStringList{native(locked) + QStringLiteral("Permission denied")})
             problems +=
                 QStringLiteral("failures: ") + failed.join(QLatin1Char(',')) + QStringLiteral("; ");
         return problems;
@@ -280,9 +285,10 @@ TEST(ListedFiles, AFolderSwappedForALinkAfterListingIsNeverFollowed) {
         };
         QStringList failed;
         const FileRunResult run =
-            toTrash ? sendFilesToTrash({native(listed)}, swap)
-                    : deleteFilesForGood({native(listed)}, swap,
-                                         [&](const QString& path) { failed << path; });
+            toTrash
+                ? sendFilesToTrash({native(listed)}, swap)
+                : deleteFilesForGood({native(listed)}, swap,
+                                     [&](const QString& path, const QString&) { failed << path; });
         EXPECT_TRUE(present(outside)) << toTrash;
         EXPECT_TRUE(trashedAs(outside).isEmpty());
         EXPECT_TRUE(present(tree.abs("list.moved/sub/victim")));

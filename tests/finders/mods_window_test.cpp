@@ -1,9 +1,11 @@
 #include "finders/mods_window.h"
 
+#include "common/profile.h"
 #include "finders/pick_date.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
+#include "platform/program_path.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/string_grid.h"
@@ -201,6 +203,52 @@ TEST_F(ModsWindowTest, NoatimeDriveIsToldOnceBelowTheGrid) {
     w->noAtimeTest = [](const QString&) { return false; };
     w->btOKClick();
     EXPECT_FALSE(w->lblNotice->isVisible());
+}
+
+TEST_F(ModsWindowTest, StoppedScansEndWithTheirCountAndThePatternIsLockedMeanwhile) {
+    for (int d = 0; d < 4; ++d)
+        for (int f = 0; f < 4; ++f)
+            tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f));
+    range(w->rbAfter, QDate(1990, 1, 1));
+    bool patternLocked = false;
+    setPumpInterval(0);
+    setPumpHook([&] {
+        patternLocked = !w->cbWildCard->isEnabled();
+        w->session().abort();
+    });
+    w->btOKClick();
+    setPumpHook(nullptr);
+    setPumpInterval(20);
+    EXPECT_TRUE(patternLocked);
+    EXPECT_TRUE(w->cbWildCard->isEnabled());
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.front().text, ScanSession::kAbortText);
+    EXPECT_LT(w->rowCounter, 16);
+    EXPECT_EQ(w->pnlScan->text(), "Found : " + QString::number(w->rowCounter));
+
+    // The record limit says what happened, and the count still follows.
+    ui.clear();
+    FileRecords::setLimit(2);
+    w->btOKClick();
+    FileRecords::setLimit(FileRecords::DefaultLimit);
+    EXPECT_EQ(ui.messageTexts(), QStringList{ScanSession::kLimitText});
+    EXPECT_EQ(ui.messages.front().kind, MessageKind::Warning);
+    EXPECT_EQ(w->pnlScan->text(), "Found : 2");
+}
+
+TEST_F(ModsWindowTest, PlacementIsKeptApartFromTheCleanersSlot) {
+    Profile ini(QStringLiteral("zelkova.ini"));
+    const QString cleaners = QStringLiteral("0 1 -1 -1 -1 -1 10 20 610 420");
+    ini.writeString(programFilePath(), QStringLiteral("frmMods"), cleaners);
+    w->setGeometry(100, 120, 700, 450);
+    w.reset();
+    EXPECT_EQ(ini.readString(programFilePath(), QStringLiteral("frmMods"), {}), cleaners);
+    EXPECT_FALSE(Profile(QStringLiteral("zelkova95"))
+                     .readString(programFilePath(), QStringLiteral("frmMods"), {})
+                     .isEmpty());
+    w = std::make_unique<TfrmMods>();
+    w->show();
+    EXPECT_EQ(w->geometry(), QRect(100, 120, 700, 450));
 }
 
 } // namespace

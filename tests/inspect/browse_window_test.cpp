@@ -4,9 +4,11 @@
 #include "common/wild_card.h"
 #include "delete/del_directory.h"
 #include "delete/really_delete.h"
+#include "inspect/folder_files.h"
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
+#include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/folder_tree_model.h"
@@ -20,7 +22,9 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -345,4 +349,26 @@ TEST_F(BrowseWindowTest, OpenerAndMaskChooseTheListedFiles) {
     EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("c.doc"));
     EXPECT_EQ(w->marks().markedCount(), 0);
     EXPECT_EQ(w->pnlWild->text(), QStringLiteral("Wildcard : *.doc"));
+}
+
+// A memory file system holds sparse files of exabytes: two of 5 EiB total the top of the
+// 64-bit range, not a wrapped-round sum.
+TEST(FolderFiles, ExabyteFilesSumToTheTopOfTheRange) {
+    TempTree tree;
+    tree.dir("mem");
+    const ChildResult r = runInMountNamespace([&]() -> QString {
+        if (::mount("tmpfs", tree.abs("mem").constData(), "tmpfs", 0, "size=1m") != 0)
+            return kChildSkip;
+        for (const char* name : {"mem/a", "mem/b"})
+            tree.file(name, qint64(5) << 60);
+        FolderFiles files;
+        if (!files.read(fromNative(tree.abs("mem")), QStringLiteral("*.*")))
+            return QStringLiteral("unreadable");
+        return files.totalSize() == std::numeric_limits<qint64>::max()
+                   ? QString()
+                   : QString::number(files.totalSize());
+    });
+    if (r.skipped)
+        GTEST_SKIP() << "no mount namespace";
+    EXPECT_EQ(r.problems, "");
 }

@@ -6,6 +6,7 @@
 #include "common/profile.h"
 #include "common/which_drive.h"
 #include "finders/scan_engine.h"
+#include "finders/scan_session.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "platform/file_time.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
+#include <new>
 
 namespace {
 
@@ -147,6 +149,23 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
     for (int t = 0; t < 10000 && w.DigMarquee1->isVisible(); ++t)
         w.DigMarquee1->tick();
     EXPECT_FALSE(w.DigMarquee1->isVisible());
+}
+
+TEST_F(StatisticsWindowTest, RunningOutOfMemoryStopsWithAWarningThatSaysWhy) {
+    for (int f = 0; f < 30; ++f)
+        tree.file("f" + QByteArray::number(f), 1);
+    TfrmStatistics w;
+    w.show();
+    setPumpInterval(0);
+    setPumpHook([pumps = 0]() mutable {
+        if (++pumps == 10)
+            throw std::bad_alloc();
+    });
+    w.collect(tree.path());
+    EXPECT_EQ(ui.lastMessage(), ScanSession::kLimitText);
+    EXPECT_EQ(ui.messages.back().kind, MessageKind::Warning);
+    EXPECT_TRUE(w.lblStatus->text().endsWith(QStringLiteral("INCOMPLETE ... ABORTED")));
+    EXPECT_FALSE(w.collecting());
 }
 
 TEST_F(StatisticsWindowTest, ClosingDuringACollectionStopsItFirst) {

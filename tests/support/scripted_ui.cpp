@@ -2,6 +2,16 @@
 
 #include <QDialog>
 #include <QPrinter>
+#include <gtest/gtest.h>
+
+namespace {
+// A box or question that says nothing is a fault wherever it comes from, so every test that
+// runs the program's windows checks for one.
+void expectWords(const char* what, const QString& text) {
+    if (text.trimmed().isEmpty())
+        ADD_FAILURE() << "an empty " << what << " was shown";
+}
+} // namespace
 
 ScriptedUi::ScriptedUi() {
     setUi(this);
@@ -29,6 +39,7 @@ void ScriptedUi::clear() {
 }
 
 void ScriptedUi::message(MessageKind kind, const QString& title, const QString& text) {
+    expectWords("message box", text);
     messages.push_back({kind, title, text});
     if (onMessage)
         onMessage(messages.back());
@@ -43,12 +54,14 @@ Answer ScriptedUi::nextAnswer() {
 }
 
 Answer ScriptedUi::askYesNo(const QString& text) {
+    expectWords("question", text);
     questions << text;
     const Answer a = nextAnswer();
     return a == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 Answer ScriptedUi::askYesNoCancel(const QString& text) {
+    expectWords("question", text);
     questions << text;
     return nextAnswer();
 }

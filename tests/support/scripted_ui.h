@@ -10,7 +10,8 @@
 
 // A UI seam for tests: records every message, question and sound, answers questions from a
 // queue (Yes when the queue is empty), and hands modal windows to a handler that the test
-// sets, so a whole tool runs headless without timers.
+// sets, so a whole tool runs headless without timers. A message box or question without text
+// fails the running test.
 class ScriptedUi : public Ui {
 public:
     using Ui::fontDialog;
