@@ -217,8 +217,9 @@ void TfrmStatistics::doDiskSize() {
     lblUsed->setText(formatThousands(total - free));
     lblPct2->setText(QStringLiteral("bytes (") + QString::number(100 - pct) +
                      QStringLiteral(" %) "));
-    // Little room left shows in red.
-    const QString colour = pct <= 5 ? QStringLiteral("color: red") : QStringLiteral("color: black");
+    // Little room left shows in red; otherwise the palette's text colour (black on a light
+    // window, light on a dark one), like the figures beside it.
+    const QString colour = pct <= 5 ? QStringLiteral("color: red") : QString();
     lblFree->setStyleSheet(colour);
     lblPct->setStyleSheet(colour);
 }
