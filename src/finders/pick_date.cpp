@@ -88,6 +88,11 @@ TfrmPickDate::TfrmPickDate(QWidget* parent)
     setObjectName(QStringLiteral("frmPickDate"));
     setWindowTitle(QStringLiteral("Calendar"));
     setFixedSize(285, 202);
+    // Six weeks and the day names fill the calendar's fixed 158 pixels at this size; the
+    // desktop's own font may be larger and would cut the last week off.
+    QFont small = font();
+    small.setPixelSize(12);
+    setFont(small);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
