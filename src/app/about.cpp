@@ -2,6 +2,7 @@
 #include "common/screen_centre.h"
 
 #include "app/main_window.h"
+#include "common/face_colours.h"
 #include "common/fit_text.h"
 #include "common/resources_init.h"
 #include "controls/animated.h"
@@ -57,6 +58,8 @@ TfrmAbout::TfrmAbout(QWidget* owner)
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(2);
     Panel1->setAutoFillBackground(true);
+    // The main window's grey under any desktop palette, so the navy line reads on it too.
+    setGreyFace(Panel1);
     Panel1->setGeometry(panelLeft, panelTop, panelWidth, panelHeight);
 
     QFont bold = font();

@@ -3,6 +3,7 @@
 
 #include "app/about.h"
 #include "app/help_window.h"
+#include "common/face_colours.h"
 #include "common/fit_text.h"
 #include "common/locations.h"
 #include "common/resources_init.h"
@@ -100,9 +101,9 @@ TfrmMain::TfrmMain(QWidget* parent)
     setWindowTitle(QStringLiteral("Zelkova '95 Version 2.5 from ") + makerName());
     setFixedSize(clientWidth, clientHeight);
 
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(grey);
+    // The panels are this grey under any desktop palette, so their labels take a text colour
+    // that reads on it rather than the palette's (light grey under a dark theme).
+    setGreyFace(this);
     QFont bold = font();
     bold.setPixelSize(13);
     bold.setBold(true);

@@ -16,6 +16,12 @@
 
 namespace {
 
+QString recycleText() {
+    return QStringLiteral("All files sent to the Windows 95 recycle bin which can be emptied "
+                          "later. Files may be recovered.  Hard disk space is not freed up until "
+                          "recycle bin is emptied..");
+}
+
 QPushButton* makeButton(const QString& text, const QString& hint, QStyle::StandardPixmap icon,
                         QWidget* parent) {
     auto* button = new QPushButton(text, parent);
@@ -79,11 +85,7 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* owner) : QDialog(owner) {
             "Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered."),
         QStyle::SP_TrashIcon, this);
     btRecycle->setObjectName(QStringLiteral("btRecycle"));
-    Label3 = makeLabel(
-        QStringLiteral("All files sent to the Windows 95 recycle bin which can be emptied later. "
-                       "Files may be recovered.  Hard disk space is not freed up until recycle "
-                       "bin is emptied.."),
-        this);
+    Label3 = makeLabel(recycleText(), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     BitBtn3 = makeButton(QStringLiteral("Cancel"), QStringLiteral("Cancel. Do not delete."),
                          QStyle::SP_DialogCancelButton, this);
@@ -121,8 +123,12 @@ QString TfrmDelDirectory::directory() const {
 
 void TfrmDelDirectory::showEvent(QShowEvent* event) {
     recycle = false;
-    // Where the folder's file system has no usable trash, only deletion for good is offered.
-    btRecycle->setEnabled(trashUsable(directory()));
+    // Where the folder's file system has no usable trash, only deletion for good is offered,
+    // and the trash's row says why.
+    QString why;
+    const bool usable = trashUsable(directory(), &why);
+    btRecycle->setEnabled(usable);
+    Label3->setText(usable ? recycleText() : noTrashText(why));
     centreOnScreen(this);
     QDialog::showEvent(event);
 }

@@ -30,6 +30,10 @@ QString recycleBinQuestion() {
                           "Send to the recycle bin anyway?");
 }
 
+QString noTrashText(const QString& why) {
+    return why + QStringLiteral(". Files there can only be deleted for good.");
+}
+
 bool deleteOneFile(const QString& path, qint64* size) {
     if (size)
         *size = 0;

@@ -26,6 +26,10 @@ bool sendToRecycleBin(const QString& path, qint64* size = nullptr, QString* erro
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();
 
+// What the deletion windows say in place of the trash when it is refused; `why` is the
+// platform's reason (platform/trash.h).
+QString noTrashText(const QString& why);
+
 // What a run really did: the files removed (or trashed) and the sum of their sizes.
 struct FileRunResult {
     qint64 files = 0;

@@ -8,6 +8,7 @@
 #include "delete/delete_files.h"
 #include "delete/deletion_totals.h"
 #include "platform/native_path.h"
+#include "platform/trash.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -75,6 +76,11 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     btRecycle->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
     btRecycle->setAutoDefault(false);
 
+    lblNoTrash = new QLabel(Panel2);
+    lblNoTrash->setObjectName(QStringLiteral("lblNoTrash"));
+    lblNoTrash->setWordWrap(true);
+    lblNoTrash->hide();
+
     Label2 = new QLabel(
         QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
                        "applications.  Zelkova cannot determine if they are needed for proper "
@@ -112,6 +118,7 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     auto* actionRow = new QHBoxLayout;
     actionRow->addWidget(btDelete);
     actionRow->addWidget(btRecycle);
+    actionRow->addWidget(lblNoTrash, 1);
     actionRow->addStretch();
     auto* panelLayout = new QVBoxLayout(Panel2);
     panelLayout->addWidget(lblDelete);
@@ -139,6 +146,12 @@ void TfrmReallyDelete::setFiles(const QStringList& paths) {
     for (const QString& path : paths_)
         lb1->addItem(escapeForLine(path));
     UpdateHeaders();
+    // A trash that the desktop would not show could not give the files back: where any
+    // listed file has none, only deletion for good is offered, and the window says why.
+    const QString refused = trashRefusal(paths_);
+    btRecycle->setEnabled(refused.isEmpty());
+    lblNoTrash->setText(refused.isEmpty() ? QString() : noTrashText(refused));
+    lblNoTrash->setVisible(!refused.isEmpty());
 }
 
 void TfrmReallyDelete::UpdateHeaders() {

@@ -40,6 +40,8 @@ public:
     QListWidget* lb1;
     QPushButton* btDelete;
     QPushButton* btRecycle;
+    // Why the trash is not offered, beside the buttons; hidden while it is.
+    QLabel* lblNoTrash;
     QLabel* Label2;
     QProgressBar* bar;
     QPushButton* btClose;

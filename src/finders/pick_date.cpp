@@ -1,11 +1,14 @@
 #include "finders/pick_date.h"
 
+#include "common/face_colours.h"
 #include "platform/clock.h"
 
 #include <QCalendarWidget>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -25,7 +28,8 @@ QDate shiftPickDate(const QDate& date, int months) {
 
 namespace {
 // The month calendar with its own day cells: the displayed month's days as buttons (the
-// selected one pressed in), the neighbouring months' days as teal cells with navy numbers.
+// selected one pressed in), the neighbouring months' days as teal cells outlined in navy. The
+// numbers are black, and white on a button face too dark for black (a dark desktop palette).
 class PickCalendar : public QCalendarWidget {
 public:
     using QCalendarWidget::QCalendarWidget;
@@ -46,24 +50,28 @@ protected:
                            (date == selectedDate() ? QStyle::State_Sunken | QStyle::State_HasFocus
                                                    : QStyle::State_Raised);
             style()->drawControl(QStyle::CE_PushButtonBevel, &button, painter, this);
-            painter->setPen(Qt::black);
+            painter->setPen(textColourOn(palette().color(QPalette::Button)));
         } else {
             painter->setPen(QColor(Qt::darkBlue));
             painter->setBrush(QColor(Qt::darkCyan));
             painter->drawRect(cell.adjusted(0, 0, -1, -1));
+            painter->setPen(Qt::black);
         }
         painter->drawText(cell, Qt::AlignCenter, QString::number(date.day()));
         painter->restore();
     }
 };
 
+// One arrow of a spinner: the spinner's hint as its tooltip, and a name of its own for screen
+// readers, which cannot tell the arrows apart by the hint they share.
 QToolButton* makeSpin(QWidget* parent, const char* name, Qt::ArrowType arrow, const QString& hint,
-                      const QRect& r) {
+                      const QString& accessibleName, const QRect& r) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setArrowType(arrow);
     b->setToolTip(hint);
-    b->setAccessibleName(hint);
+    b->setAccessibleName(accessibleName);
+    b->setAccessibleDescription(hint);
     b->setAutoRepeat(true);
     b->setFocusPolicy(Qt::NoFocus); // the focus stays on the calendar
     b->setGeometry(r);
@@ -80,6 +88,11 @@ TfrmPickDate::TfrmPickDate(QWidget* parent)
     setObjectName(QStringLiteral("frmPickDate"));
     setWindowTitle(QStringLiteral("Calendar"));
     setFixedSize(285, 202);
+    // Six weeks and the day names fill the calendar's fixed 158 pixels at this size; the
+    // desktop's own font may be larger and would cut the last week off.
+    QFont small = font();
+    small.setPixelSize(12);
+    setFont(small);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -90,17 +103,32 @@ TfrmPickDate::TfrmPickDate(QWidget* parent)
     Calendar = new PickCalendar(Panel1);
     Calendar->setObjectName(QStringLiteral("Calendar"));
     Calendar->setGeometry(6, 6, 240, 158);
-    Calendar->setNavigationBarVisible(true);
+    // The spinners move the month and the year; the label between the month arrows shows
+    // which month is on view.
+    Calendar->setNavigationBarVisible(false);
     Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     Calendar->setDateRange(QDate(kFirstPickYear, 1, 1), QDate(kLastPickYear, 12, 31));
     Calendar->setAccessibleName(QStringLiteral("Calendar"));
 
     const QString month = QStringLiteral("Change the displayed month");
     const QString year = QStringLiteral("Change the displayed year");
-    MonthDown = makeSpin(Panel1, "MonthDown", Qt::LeftArrow, month, QRect(6, 170, 90, 24));
-    MonthUp = makeSpin(Panel1, "MonthUp", Qt::RightArrow, month, QRect(96, 170, 90, 24));
-    YearUp = makeSpin(Panel1, "YearUp", Qt::UpArrow, year, QRect(250, 6, 28, 94));
-    YearDown = makeSpin(Panel1, "YearDown", Qt::DownArrow, year, QRect(250, 100, 28, 94));
+    MonthDown = makeSpin(Panel1, "MonthDown", Qt::LeftArrow, month,
+                         QStringLiteral("Previous month"), QRect(6, 170, 26, 24));
+    MonthUp = makeSpin(Panel1, "MonthUp", Qt::RightArrow, month, QStringLiteral("Next month"),
+                       QRect(160, 170, 26, 24));
+    YearUp = makeSpin(Panel1, "YearUp", Qt::UpArrow, year, QStringLiteral("Next year"),
+                      QRect(250, 6, 28, 94));
+    YearDown = makeSpin(Panel1, "YearDown", Qt::DownArrow, year, QStringLiteral("Previous year"),
+                        QRect(250, 100, 28, 94));
+    lblMonth = new QLabel(Panel1);
+    lblMonth->setObjectName(QStringLiteral("lblMonth"));
+    lblMonth->setAlignment(Qt::AlignCenter);
+    lblMonth->setGeometry(32, 170, 128, 24);
+    const auto showMonth = [this](int year, int month) {
+        lblMonth->setText(QLocale().standaloneMonthName(month) + u' ' + QString::number(year));
+    };
+    connect(Calendar, &QCalendarWidget::currentPageChanged, this, showMonth);
+    showMonth(Calendar->yearShown(), Calendar->monthShown());
 
     btnOk = new QToolButton(Panel1);
     btnOk->setObjectName(QStringLiteral("btnOk"));

@@ -5,6 +5,7 @@
 
 class QCalendarWidget;
 class QFrame;
+class QLabel;
 class QToolButton;
 
 // The years the picker offers: every date of them is written and read back with a
@@ -33,6 +34,7 @@ public:
     QCalendarWidget* Calendar = nullptr;
     QToolButton* MonthDown = nullptr; // the month spinner's left and right arrows
     QToolButton* MonthUp = nullptr;
+    QLabel* lblMonth = nullptr;    // the month and year on view, between the month arrows
     QToolButton* YearUp = nullptr; // the year spinner's up and down arrows
     QToolButton* YearDown = nullptr;
     QToolButton* btnOk = nullptr;

@@ -157,6 +157,7 @@ std::vector<Drive> parseMountInfo(const QByteArray& text) {
         if (dash < 0 || dash + 2 >= fields.size())
             continue;
         Drive d;
+        d.fsRoot = fromNative(unescape(fields[3]));
         d.root = fromNative(unescape(fields[4]));
         d.fsType = fromNative(unescape(fields[dash + 1]));
         d.device = fromNative(unescape(fields[dash + 2]));

@@ -14,6 +14,9 @@ struct Drive {
     QString device;      // mount source, e.g. "/dev/sda1"
     QString fsType;      // e.g. "ext4"
     quint64 mountId = 0; // the mount's id (as statx's stx_mnt_id gives it)
+    // The folder of its file system that the mount shows: "/" for a whole file system, a
+    // sub-folder for a bind mount of one.
+    QString fsRoot = QStringLiteral("/");
 };
 
 // The drive list: the system's, or the test seam's when one is installed. All drives are

@@ -7,6 +7,7 @@
 #include "platform/whole_file.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -107,11 +108,11 @@ bool makePath(const QByteArray& path) {
     return true;
 }
 
-// The mount point of the mount with id `mountId`, when that mount may have a trash.
-std::optional<QByteArray> trashableMountTop(quint64 mountId) {
+// The mount with id `mountId`.
+std::optional<Drive> mountWithId(quint64 mountId) {
     for (const Drive& mount : mountedFileSystems())
         if (mount.mountId == mountId)
-            return holdsUserFiles(mount) ? std::optional(toNative(mount.root)) : std::nullopt;
+            return mount;
     return std::nullopt;
 }
 
@@ -164,6 +165,28 @@ QByteArray infoText(const QByteArray& recordedPath) {
 
 } // namespace
 
+QString topTrashRefusal(const Drive& mount) {
+    // Mount points that the desktop counts as the system's own.
+    static const QStringList systemFolders = {
+        "/",          "/bin",   "/boot",      "/dev",     "/etc",      "/home",   "/lib",
+        "/lib32",     "/lib64", "/libx32",    "/media",   "/mnt",      "/opt",    "/proc",
+        "/root",      "/run",   "/sbin",      "/srv",     "/sys",      "/tmp",    "/usr",
+        "/usr/local", "/var",   "/var/local", "/var/log", "/var/mail", "/var/tmp"};
+    QString why;
+    if (mount.fsType == u"tmpfs")
+        why = QStringLiteral("it is a memory file system");
+    else if (mount.fsType == u"overlay")
+        why = QStringLiteral("it is an overlay file system");
+    else if (mount.fsRoot != u"/")
+        why = QStringLiteral("it is a bind mount of a folder of another file system");
+    else if (systemFolders.contains(mount.root))
+        why = QStringLiteral("it is a system mount");
+    else
+        return {};
+    return QStringLiteral("The desktop's trash does not take files from ") + mount.root +
+           QStringLiteral(": ") + why;
+}
+
 TrashBin::~TrashBin() {
     close();
 }
@@ -206,12 +229,18 @@ bool TrashBin::open(int dirFd, bool create, QString* error) {
             ::close(trash);
             trash = -1;
         }
-    } else if (const std::optional<QByteArray> top = trashableMountTop(mountId_)) {
+    } else if (const std::optional<Drive> mount = mountWithId(mountId_);
+               mount && holdsUserFiles(*mount)) {
+        // A trash the desktop would never show could not be restored from: none at all.
+        const QString refused = topTrashRefusal(*mount);
+        if (!refused.isEmpty())
+            return fail(error, refused);
         // The mount's own top folder, reached without links and checked to be that mount.
-        const UniqueFd topFd(openFolderLinkFree(*top));
+        const QByteArray top = toNative(mount->root);
+        const UniqueFd topFd(openFolderLinkFree(top));
         if (topFd.fd >= 0 && lookAt(topFd.fd, "", sx) && sx.stx_mnt_id == mountId_) {
             trash = topTrashFolder(topFd.fd, create);
-            top_ = *top;
+            top_ = top;
         }
     } else {
         return fail(error, QStringLiteral("This file system has no trash"));
@@ -314,7 +343,7 @@ bool moveToTrash(const QString& path, QString* error) {
     return bin.open(parent.fd, true, error) && bin.take(parent.fd, name, native, nullptr, error);
 }
 
-bool trashUsable(const QString& path) {
+bool trashUsable(const QString& path, QString* why) {
     const QByteArray native = tidyAbsolutePath(toNative(path));
     int fd = openFolderLinkFree(native);
     if (fd < 0 && errno == ENOTDIR) {
@@ -325,5 +354,30 @@ bool trashUsable(const QString& path) {
     if (folder.fd < 0)
         return false;
     TrashBin bin;
-    return bin.open(folder.fd, false);
+    return bin.open(folder.fd, false, why);
+}
+
+QString trashRefusal(const QStringList& paths) {
+    QSet<QByteArray> folders;
+    QSet<quint64> mounts;
+    for (const QString& path : paths) {
+        QByteArray name;
+        const QByteArray native = tidyAbsolutePath(toNative(path));
+        const QByteArray folder = native.left(native.lastIndexOf('/') + 1);
+        if (folders.contains(folder))
+            continue;
+        folders.insert(folder);
+        const UniqueFd parent(openParentLinkFree(native, name));
+        struct statx sx;
+        if (parent.fd < 0 || !lookAt(parent.fd, "", sx) || !(sx.stx_mask & STATX_MNT_ID))
+            continue;
+        if (mounts.contains(sx.stx_mnt_id))
+            continue;
+        mounts.insert(sx.stx_mnt_id);
+        TrashBin bin;
+        QString why;
+        if (!bin.open(parent.fd, false, &why))
+            return why;
+    }
+    return {};
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include "platform/entry_info.h"
@@ -19,9 +20,19 @@
 //   "$top/.Trash" is a real folder (not a link) with the sticky bit, else "$top/.Trash-$uid"
 //   (made with mode 0700); the path is recorded relative to $top. Only mounts that hold user
 //   files get one (holdsUserFiles of platform/drives.h: no pseudo file systems, no run-time
-//   memory file systems under /run or /dev, nothing under /proc or /sys).
+//   memory file systems under /run or /dev, nothing under /proc or /sys) and that the desktop's
+//   trash can shows: see topTrashRefusal.
 // - a read-only file system has no trash.
 // Trash folders are real folders owned by the user; a link in their place is not used.
+
+struct Drive;
+
+// Why the desktop's trash can would never show a top-directory trash on `mount`, as a sentence
+// for the person; empty when it would. The desktop refuses to trash on, and does not list, a
+// memory (tmpfs) or overlay file system, a bind mount of a sub-folder (one that shows a folder
+// other than its file system's root), and a file system mounted on a system folder ("/",
+// "/home", "/var", "/mnt", ...; deeper mount points such as "/mnt/disk" are fine).
+QString topTrashRefusal(const Drive& mount);
 
 // One trash, opened for the entries of one mount.
 class TrashBin {
@@ -63,5 +74,11 @@ private:
 bool moveToTrash(const QString& path, QString* error = nullptr);
 
 // Whether entries of the folder `path` (of a file's folder when `path` is a file) can go to
-// the trash: the same choice of trash as moveToTrash, without making anything.
-bool trashUsable(const QString& path);
+// the trash: the same choice of trash as moveToTrash, without making anything. When not,
+// `why` (when given) says why, as a sentence for the person.
+bool trashUsable(const QString& path, QString* why = nullptr);
+
+// Why the trash cannot take every one of the files `paths`: the first refusal met, as
+// trashUsable words it; empty when it can. Each folder and each mount is asked once. A file
+// whose folder cannot be reached is left to the run, which reports it.
+QString trashRefusal(const QStringList& paths);

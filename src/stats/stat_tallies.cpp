@@ -113,7 +113,7 @@ QString StatTallies::extensionOfName(const char* name, int length) {
 
 void StatTallies::collectFileAttr(unsigned attributes, qint64 size) {
     const auto countUnder = [&](unsigned bit, Tally& tally) {
-        if (attributes == 0 || attributes == bit)
+        if (attributes & bit)
             tally.add(size);
     };
     countUnder(0x01, readOnly);

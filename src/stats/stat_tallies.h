@@ -65,9 +65,9 @@ public:
     void crunchNumbers(const File& file);
 
     // The single classifiers, also used by crunchNumbers.
-    // Counts the file under each of read-only, hidden, system and archive that is its only
-    // attribute; a file without attributes counts under all four, one with two or more under
-    // none.
+    // Counts the file under each of read-only, hidden, system and archive that it carries,
+    // whatever else it carries: a hidden archive file counts under both, a file without
+    // attributes under none.
     void collectFileAttr(unsigned attributes, qint64 size);
     // Tallies the extension (upper case, with its dot) in the type table.
     void insertType(const QString& extension, qint64 size);

@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <numeric>
+#include <optional>
 
 namespace {
 const QColor kNavy(0, 0, 128);
@@ -89,22 +90,24 @@ TallyRow tallyRow(QWidget* page, QGridLayout* grid, int gridRow, const QString& 
     return r;
 }
 
-// Fills rows with their tallies: each bar shows its value as a share of its column's sum; a
-// column whose sum is 0 leaves its bars as they were.
+// Fills rows with their tallies: each bar shows its value as a share of `whole`, by default
+// its column's sum; a whole of 0 leaves its bars as they were.
 template <size_t N>
-void fillRows(std::array<TallyRow, N>& rows, const std::array<Tally, N>& tallies, size_t first) {
-    qint64 counts = 0;
-    qint64 bytes = 0;
-    for (size_t i = first; i < N; ++i) {
-        counts += tallies[i].count;
-        bytes = addSize(bytes, tallies[i].bytes);
+void fillRows(std::array<TallyRow, N>& rows, const std::array<Tally, N>& tallies, size_t first,
+              std::optional<Tally> whole = std::nullopt) {
+    if (!whole) {
+        whole = Tally{};
+        for (size_t i = first; i < N; ++i) {
+            whole->count += tallies[i].count;
+            whole->bytes = addSize(whole->bytes, tallies[i].bytes);
+        }
     }
     for (size_t i = first; i < N; ++i) {
         rows[i].count->setText(formatThousands(tallies[i].count));
         rows[i].bytes->setText(formatThousands(tallies[i].bytes));
-        if (const auto pct = gaugePercent(tallies[i].count, counts))
+        if (const auto pct = gaugePercent(tallies[i].count, whole->count))
             rows[i].countGauge->setProgress(*pct);
-        if (const auto pct = gaugePercent(tallies[i].bytes, bytes))
+        if (const auto pct = gaugePercent(tallies[i].bytes, whole->bytes))
             rows[i].bytesGauge->setProgress(*pct);
     }
 }
@@ -214,8 +217,9 @@ void TfrmStatistics::doDiskSize() {
     lblUsed->setText(formatThousands(total - free));
     lblPct2->setText(QStringLiteral("bytes (") + QString::number(100 - pct) +
                      QStringLiteral(" %) "));
-    // Little room left shows in red.
-    const QString colour = pct <= 5 ? QStringLiteral("color: red") : QStringLiteral("color: black");
+    // Little room left shows in red; otherwise the palette's text colour (black on a light
+    // window, light on a dark one), like the figures beside it.
+    const QString colour = pct <= 5 ? QStringLiteral("color: red") : QString();
     lblFree->setStyleSheet(colour);
     lblPct->setStyleSheet(colour);
 }
@@ -650,5 +654,8 @@ QWidget* TfrmStatistics::buildAttributesPage() {
 
 void TfrmStatistics::doFileAttrs() {
     const StatTallies& t = tallies_;
-    fillRows(attrRows, std::array<Tally, 4>{t.hidden, t.readOnly, t.system, t.archive}, 0);
+    // A file counts under every attribute it carries, so the rows overlap: their bars are
+    // shares of all the files and bytes processed, not of the rows' sum.
+    fillRows(attrRows, std::array<Tally, 4>{t.hidden, t.readOnly, t.system, t.archive}, 0,
+             Tally{t.filesProcessed, t.totalBytes});
 }

@@ -1,5 +1,7 @@
 #include "widgets/gauge.h"
 
+#include "common/face_colours.h"
+
 #include <QAccessible>
 #include <QPainter>
 #include <algorithm>
@@ -37,13 +39,12 @@ void TGauge::paintEvent(QPaintEvent*) {
     p.fillRect(bar, fore_);
     p.setPen(Qt::gray);
     p.drawRect(frame);
-    // The percentage in the bar's colour over the empty part and in the background's over the
-    // filled part, so it reads wherever it falls.
+    // The percentage in black or white, whichever reads on the colour under each part of it.
     const QString text = QString::number(progress_) + QLatin1Char('%');
-    p.setPen(fore_);
+    p.setPen(textColourOn(back_));
     p.setClipRect(QRect(bar.right() + 1, 0, width(), height()));
     p.drawText(rect(), Qt::AlignCenter, text);
-    p.setPen(back_);
+    p.setPen(textColourOn(fore_));
     p.setClipRect(bar);
     p.drawText(rect(), Qt::AlignCenter, text);
 }

@@ -197,6 +197,28 @@ TEST_F(MainWindowTest, ShowingTurnsOnAquaHintsWithASecondsDelayAndNamesTheHelpFi
     EXPECT_EQ(QApplication::style(), style);
 }
 
+TEST_F(MainWindowTest, TextsReadOnTheirGreyPanelsUnderLightAndDarkPalettes) {
+    const QPalette original = QApplication::palette();
+    QPalette dark(QColor(53, 53, 53), QColor(42, 42, 42));
+    dark.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    for (const QPalette& palette : {original, dark}) {
+        QApplication::setPalette(palette);
+        TfrmMain main;
+        TfrmAbout about(&main);
+        QList<QLabel*> labels = about.Panel1->findChildren<QLabel*>();
+        for (ToolButton t : tools)
+            labels << main.toolLabel(t);
+        for (const QLabel* label : labels) {
+            SCOPED_TRACE(label->objectName().toStdString());
+            const QPalette& p = label->palette();
+            EXPECT_GT(std::abs(qGray(p.color(QPalette::WindowText).rgb()) -
+                               qGray(p.color(QPalette::Window).rgb())),
+                      100);
+        }
+    }
+    QApplication::setPalette(original);
+}
+
 TEST(HelpFileName, SitsBesideTheProgramWithOneSlash) {
     EXPECT_EQ(helpFileBeside(QStringLiteral("/opt/zelkova/bin/zelkova")),
               QStringLiteral("/opt/zelkova/bin/zelkova.hlp"));

@@ -1,6 +1,7 @@
 #include "delete/del_directory.h"
 #include "delete/delete_files.h"
 #include "delete/folder_delete.h"
+#include "delete/really_delete.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 #include "support/child_process.h"
@@ -8,6 +9,7 @@
 #include "support/temp_tree.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -284,24 +286,32 @@ TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
         const char* folder;
         const char* trashedAs;
     };
+    // The desktop's trash can lists none of a tmpfs, nor of a bind mount of a sub-folder, so
+    // those get no trash; a bind mount of a whole file system does.
     const Case cases[] = {
         {"ro", ""},                            // read-only
         {"rw", "rw/.Trash-0/files/f"},         // a mount of its own: its top trash
-        {"bind", "bind/.Trash-0/files/f"},     // a bind mount of the home trash's file system
+        {"mem", ""},                           // a memory file system
+        {"bind", ""},                          // a bind mount of a sub-folder
+        {"whole", "whole/.Trash-0/files/f"},   // a bind mount of a whole file system
         {"sticky", "sticky/.Trash/0/files/f"}, // a shared sticky trash
         {"linked", "linked/.Trash-0/files/f"}, // ".Trash" is a link: not used
     };
     for (const Case& c : cases)
         tree.dir(c.folder);
+    tree.dir("whole-src");
     tree.file("src/f", 1);
     const ChildResult r = runInMountNamespace([&]() -> QString {
-        for (const char* m : {"ro", "rw", "sticky", "linked"})
-            if (::mount("tmpfs", tree.abs(m).constData(), "tmpfs", 0, "size=1m") != 0)
+        for (const char* m : {"ro", "rw", "sticky", "linked", "whole-src"})
+            if (::mount("ramfs", tree.abs(m).constData(), "ramfs", 0, nullptr) != 0)
                 return kChildSkip;
-        if (::mount(tree.abs("src").constData(), tree.abs("bind").constData(), nullptr, MS_BIND,
-                    nullptr) != 0)
+        if (::mount("tmpfs", tree.abs("mem").constData(), "tmpfs", 0, "size=1m") != 0)
             return kChildSkip;
-        for (const char* m : {"ro", "rw", "sticky", "linked"})
+        for (const auto& [from, to] : {std::pair{"src", "bind"}, std::pair{"whole-src", "whole"}})
+            if (::mount(tree.abs(from).constData(), tree.abs(to).constData(), nullptr, MS_BIND,
+                        nullptr) != 0)
+                return kChildSkip;
+        for (const char* m : {"ro", "rw", "mem", "sticky", "linked", "whole"})
             tree.file(QByteArray(m) + "/f", 1);
         tree.file("ro/sub/g", 1);
         tree.dir("sticky/.Trash");
@@ -334,6 +344,24 @@ TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
         QFile info(QString::fromUtf8(tree.abs("rw/.Trash-0/info/f.trashinfo")));
         if (!info.open(QIODevice::ReadOnly) || !info.readAll().contains("\nPath=f\n"))
             problems += u"no relative path recorded; ";
+
+        // The refusal names the mount and says why; a list is refused by any one of its files.
+        const QString refused = trashRefusal(
+            {native(tree.abs("rw/f2")), native(tree.abs("mem/f")), native(tree.abs("bind/f"))});
+        if (!refused.contains(native(tree.abs("mem"))) || !refused.contains(u"memory"))
+            problems += QStringLiteral("tmpfs refused as: ") + refused + QStringLiteral("; ");
+        if (!trashRefusal({native(tree.abs("rw/f2")), native(tree.abs("whole/g"))}).isEmpty())
+            problems += u"a list that can go to the trash was refused; ";
+        // Both deletion windows offer deletion for good only, and say why.
+        TfrmReallyDelete files;
+        files.setFiles({native(tree.abs("rw/f2")), native(tree.abs("mem/f"))});
+        TfrmDelDirectory folder;
+        folder.setDirectory(native(tree.abs("bind")));
+        folder.show();
+        if (files.btRecycle->isEnabled() || files.lblNoTrash->isHidden() ||
+            files.lblNoTrash->text() != noTrashText(trashRefusal({native(tree.abs("mem/f"))})) ||
+            folder.btRecycle->isEnabled() || !folder.Label3->text().contains(u"bind mount"))
+            problems += u"a window offered a refused trash; ";
 
         // A folder deletion that cannot use a trash says so and touches nothing.
         ScriptedUi ui;

@@ -173,6 +173,13 @@ TEST_F(ReallyDelete, TrashRunStopsAtTheFirstFailureAndCountsTheFilesThatWent) {
 }
 
 TEST_F(ReallyDelete, TrashThatCannotBeWrittenLeavesTheFilesInPlace) {
+    const QByteArray a = tree.file("a", 5);
+    const QByteArray b = tree.file("b", 6);
+    TfrmReallyDelete dlg;
+    dlg.setFiles({native(a), native(b)});
+    ASSERT_TRUE(dlg.btRecycle->isEnabled());
+
+    // The trash breaks after the files were listed.
     const QByteArray trash = trashFolder();
     const QByteArray aside = trash + ".aside";
     const bool hadTrash = present(trash);
@@ -181,17 +188,18 @@ TEST_F(ReallyDelete, TrashThatCannotBeWrittenLeavesTheFilesInPlace) {
     }
     tree.file("blocker", 0);
     ASSERT_EQ(::rename(tree.abs("blocker").constData(), trash.constData()), 0);
-
-    const QByteArray a = tree.file("a", 5);
-    const QByteArray b = tree.file("b", 6);
-    TfrmReallyDelete dlg;
-    dlg.setFiles({native(a), native(b)});
     dlg.btRecycle->click();
     const QStringList shown = ui.messageTexts();
+    // Listed now, the files are offered deletion for good only.
+    TfrmReallyDelete later;
+    later.setFiles({native(a)});
+    const bool offeredLater = later.btRecycle->isEnabled();
 
     ::unlink(trash.constData());
     if (hadTrash)
         ::rename(aside.constData(), trash.constData());
+
+    EXPECT_FALSE(offeredLater);
 
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].startsWith(QStringLiteral(

@@ -5,7 +5,11 @@
 
 #include <QCalendarWidget>
 #include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QSet>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,6 +98,25 @@ TEST(PickDate, KeysAndWindowKind) {
     QTest::keyClick(picker.Calendar, Qt::Key_Return);
     EXPECT_EQ(picker.result(), QDialog::Accepted);
     setClock(nullptr);
+}
+
+TEST(PickDate, SpinnersNavigateAndScreenReadersTellTheirArrowsApart) {
+    TfrmPickDate picker;
+    picker.setPickedDate(QDate(2024, 3, 31));
+    picker.show();
+    EXPECT_FALSE(picker.Calendar->isNavigationBarVisible());
+    const auto onView = [](int month, int year) {
+        return QLocale().standaloneMonthName(month) + u' ' + QString::number(year);
+    };
+    EXPECT_EQ(picker.lblMonth->text(), onView(3, 2024));
+    picker.MonthDown->click();
+    picker.YearUp->click();
+    EXPECT_EQ(picker.lblMonth->text(), onView(2, 2025));
+    QSet<QString> names;
+    for (const QToolButton* arrow :
+         {picker.MonthDown, picker.MonthUp, picker.YearUp, picker.YearDown})
+        names.insert(arrow->accessibleName());
+    EXPECT_EQ(names.size(), 4);
 }
 
 } // namespace

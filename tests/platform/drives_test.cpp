@@ -60,6 +60,7 @@ TEST(Drives, ParsesMountInfoWithEscapes) {
     EXPECT_EQ(mounts[4].device, "/dev/vda1");
     EXPECT_EQ(mounts[4].fsType, "ext4");
     EXPECT_EQ(mounts[4].mountId, 27u);
+    EXPECT_EQ(mounts[4].fsRoot, "/");
     EXPECT_EQ(mounts[8].root, "/media/My Disk\tx");
     EXPECT_EQ(mounts[8].device, "/dev/sdb 1");
     EXPECT_EQ(mounts[9].root, "/mnt/back\\slash");

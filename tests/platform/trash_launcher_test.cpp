@@ -1,3 +1,4 @@
+#include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
@@ -153,6 +154,33 @@ TEST(Trash, TrashesALinkNotItsTarget) {
     struct stat st;
     ASSERT_EQ(::lstat((trashFolder() + "/files/" + trashed.at(link)).constData(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST(Trash, NoTopTrashWhereTheDesktopsTrashCanNeverShowsIt) {
+    struct Case {
+        const char* mountInfo;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"40 1 0:40 / /mnt/tmp rw - tmpfs tmpfs rw", true},
+        {"41 1 0:41 / /mnt/ram rw - ramfs ramfs rw", false},
+        {"42 1 0:42 / /mnt/ovl rw - overlay overlay rw", true},
+        {"43 1 8:1 /data/sub /srv/data rw - ext4 /dev/sda1 rw", true}, // a sub-folder's bind
+        {"44 1 8:1 / /srv/data rw - ext4 /dev/sda1 rw", false},
+        {"45 1 8:2 / /mnt rw - ext4 /dev/sdb1 rw", true},
+        {"46 1 8:2 / /mnt/disk rw - ext4 /dev/sdb1 rw", false},
+        {"47 1 8:3 / / rw - ext4 /dev/sdc1 rw", true},
+        {"48 1 8:4 / /var rw - xfs /dev/sdd1 rw", true},
+        {"49 1 8:5 / /media/usb\\040stick rw - vfat /dev/sde1 rw", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mountInfo);
+        const std::vector<Drive> mounts = parseMountInfo(c.mountInfo);
+        ASSERT_EQ(mounts.size(), 1u);
+        const QString why = topTrashRefusal(mounts[0]);
+        EXPECT_EQ(!why.isEmpty(), c.refused);
+        EXPECT_TRUE(why.isEmpty() || why.contains(mounts[0].root));
+    }
 }
 
 TEST(Trash, FailureLeavesTheFileInPlace) {

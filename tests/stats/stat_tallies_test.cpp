@@ -78,14 +78,15 @@ TEST(StatTallies, SumsPassTheThirtyTwoBitRange) {
     EXPECT_EQ(t.sizes[9].count, 6);
 }
 
-TEST(StatTallies, AttributesCountOnlyWhenAlone) {
+TEST(StatTallies, AttributesCountEachOneAFileCarries) {
     struct Case {
         unsigned attributes;
         int readOnly, hidden, system, archive;
     };
     const Case cases[] = {
-        {0x00, 1, 1, 1, 1}, {0x20, 0, 0, 0, 1}, {0x01, 1, 0, 0, 0}, {0x02, 0, 1, 0, 0},
-        {0x04, 0, 0, 1, 0}, {0x21, 0, 0, 0, 0}, {0x22, 0, 0, 0, 0}, {0x06, 0, 0, 0, 0},
+        {0x00, 0, 0, 0, 0}, {0x20, 0, 0, 0, 1}, {0x01, 1, 0, 0, 0},
+        {0x02, 0, 1, 0, 0}, {0x04, 0, 0, 1, 0}, {0x21, 1, 0, 0, 1},
+        {0x22, 0, 1, 0, 1}, {0x23, 1, 1, 0, 1}, {0x06, 0, 1, 1, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.attributes);

@@ -103,9 +103,11 @@ TEST_F(StatisticsWindowTest, CollectsEveryFileOfTheDriveIntoThePages) {
               formatThousands(((qint64(1) << 40) + 16385 + 4096 + 14) >> 20) + " Mb");
     EXPECT_TRUE(
         w.lblCluster->text().startsWith("Since drive " + tree.path() + " is partitioned into "));
-    // Regular files count as archive; ".profile" is hidden and archive, so under neither.
-    EXPECT_EQ(w.attrRows[0].count->text(), "0");
-    EXPECT_EQ(w.attrRows[3].count->text(), "6");
+    // Regular files count as archive; ".profile" is hidden and archive, so under both.
+    EXPECT_EQ(w.attrRows[0].count->text(), "1");
+    EXPECT_EQ(w.attrRows[3].count->text(), "7");
+    EXPECT_EQ(w.attrRows[0].countGauge->progress(), 14); // 1 of 7 files
+    EXPECT_EQ(w.attrRows[3].countGauge->progress(), 100);
     EXPECT_EQ(w.ageRows[StatTallies::Modified][1].count->text(), "7");
 }
 
