@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
-export CXXFLAGS LDFLAGS
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELKOVA_TESTS=OFF >/dev/null
-cmake --build build-package -j "${ZELKOVA_JOBS:-$(nproc)}"
+# Debian's hardening flags, every one of them (bind-now included).
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELKOVA_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+cmake --build build-package
 rm -f build-package/zelkova_*.deb
-(cd build-package && cpack -G DEB >/dev/null)
+(cd build-package && cpack -G DEB)
 ls build-package/zelkova_*.deb
