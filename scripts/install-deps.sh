@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   hyperfine clang-format ccache
+  dpkg-dev file desktop-file-utils appstream lintian
 )
 screenshots=false
 if [ "${1:-}" = "--with-screenshots" ]; then

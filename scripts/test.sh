@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zelkova with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test headless.
+# UndefinedBehaviorSanitizer, and runs every test headless; then builds the .deb and checks it
+# (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,3 +12,6 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-test --output-on-failure -j "$(nproc)" "$@"
+# The package: built optimised in its own folder, unpacked and started, validated.
+scripts/package.sh
+scripts/check-package.sh

@@ -9,6 +9,8 @@
 #include "common/resources_init.h"
 #include "controls/gradient_back.h"
 #include "finders/dup_window.h"
+#include "platform/entry_info.h"
+#include "platform/native_path.h"
 #include "platform/program_path.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QStyleFactory>
 #include <QToolTip>
+#include <fcntl.h>
 
 TfrmMain* frmMain = nullptr;
 
@@ -32,6 +35,18 @@ QString helpFileBeside(const QString& programFile) {
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder + QStringLiteral("zelkova.hlp");
+}
+
+QString findHelpFile(const QString& programFile) {
+    const auto isFile = [](const QString& path) {
+        EntryInfo info;
+        return statAt(AT_FDCWD, toNative(path).constData(), info) && info.isRegular();
+    };
+    const QString beside = helpFileBeside(programFile);
+    const QString folder = programFile.left(std::max<qsizetype>(programFile.lastIndexOf(u'/'), 0));
+    const QString installed = folder.left(std::max<qsizetype>(folder.lastIndexOf(u'/'), 0)) +
+                              QStringLiteral("/share/zelkova/zelkova.hlp");
+    return !isFile(beside) && isFile(installed) ? installed : beside;
 }
 
 namespace {
@@ -252,7 +267,7 @@ void TfrmMain::btReachClick() {
 }
 
 void TfrmMain::btHelpClick() {
-    setHelpFile(helpFileBeside(programFilePath()));
+    setHelpFile(findHelpFile(programFilePath()));
     showHelp(this, 1);
 }
 
@@ -268,7 +283,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::FormShow() {
     applyHintSettings();
-    setHelpFile(helpFileBeside(programFilePath()));
+    setHelpFile(findHelpFile(programFilePath()));
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,10 @@ QString makerName();
 // The help document that the program names: "zelkova.hlp" beside the program file
 // `programFile` (the folder keeps exactly one "/" before the name).
 QString helpFileBeside(const QString& programFile);
+// The help document the program opens: the one beside the program file (the build tree)
+// when it is there, else "../share/zelkova/zelkova.hlp" from the program's folder (an
+// installed tree, wherever it was moved) when that one is; else the one beside.
+QString findHelpFile(const QString& programFile);
 
 // The seven tool buttons of the main window, top to bottom.
 enum class ToolButton { Duplicate, FileHog, Files, DirHogs, Clean, Statistic, Browse };

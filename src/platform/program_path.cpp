@@ -23,3 +23,10 @@ QString programFolder() {
         return QString();
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
+
+QString currentFolder() {
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer))
+        return QString();
+    return fromNative(QByteArray(buffer));
+}

@@ -6,3 +6,5 @@
 QString programFilePath();
 // The folder that holds the program file (no trailing "/" except at "/").
 QString programFolder();
+// The process's current folder, its bytes kept exactly; "" when it cannot be read (removed).
+QString currentFolder();

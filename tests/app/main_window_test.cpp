@@ -226,6 +226,32 @@ TEST(HelpFileName, SitsBesideTheProgramWithOneSlash) {
     EXPECT_EQ(helpFileBeside(QStringLiteral("zelkova")), QStringLiteral("/zelkova.hlp"));
 }
 
+TEST(HelpFileName, IsFoundBesideTheProgramFirstThenInTheInstalledShareFolder) {
+    struct Case {
+        QByteArray beside;    // what lies at bin/zelkova.hlp: "file", "folder" or nothing
+        bool installed;       // a file at share/zelkova/zelkova.hlp
+        const char* expected; // relative to the tree
+    };
+    const Case cases[] = {
+        {"file", true, "/bin/zelkova.hlp"},       {"file", false, "/bin/zelkova.hlp"},
+        {"", true, "/share/zelkova/zelkova.hlp"}, {"folder", true, "/share/zelkova/zelkova.hlp"},
+        {"", false, "/bin/zelkova.hlp"},
+    };
+    for (const Case& c : cases) {
+        TempTree tree;
+        tree.file("bin/zelkova");
+        if (c.beside == "file")
+            tree.file("bin/zelkova.hlp");
+        else if (c.beside == "folder")
+            tree.dir("bin/zelkova.hlp");
+        if (c.installed)
+            tree.file("share/zelkova/zelkova.hlp");
+        EXPECT_EQ(findHelpFile(tree.path() + QStringLiteral("/bin/zelkova")),
+                  tree.path() + QString::fromUtf8(c.expected))
+            << c.beside.constData() << " " << c.installed;
+    }
+}
+
 TEST_F(MainWindowTest, AboutIsModalOwnedAndShowsTheContactTexts) {
     TfrmMain w;
     bool seen = false;
