@@ -414,8 +414,9 @@ void TfrmBrowse::showTreeFolder() {
     QScrollBar* sideways = view->horizontalScrollBar();
     sideways->setValue(0);
     const int start = view->visualRect(index).left();
-    if (start > view->viewport()->width() / 2)
-        sideways->setValue(start - view->indentation());
+    const int half = view->viewport()->width() / 2;
+    if (start > half)
+        sideways->setValue(start - half);
 }
 
 void TfrmBrowse::DirectoryListBox1Change() {
