@@ -34,6 +34,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -74,10 +75,6 @@ QLabel* makeStatusPanel(QWidget* parent, const char* name) {
 QString parentFolder(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-bool isRegularFile(const DirEntry& e) {
-    return !(e.attributes & (faDirectory | faSysFile));
 }
 
 } // namespace
@@ -406,9 +403,20 @@ void TfrmBrowse::showTreeFolder() {
     const QModelIndex index = tree_->indexOf(folder_);
     if (!index.isValid())
         return;
-    DirectoryListBox1->expand(index);
-    DirectoryListBox1->setCurrentIndex(index);
-    DirectoryListBox1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    QTreeView* view = DirectoryListBox1;
+    view->expand(index);
+    view->setCurrentIndex(index);
+    // The folder comes into view in the middle, the view scrolled as far left as lets its
+    // name begin in the left half, so the starts of the folder names show. Centring alone
+    // would scroll sideways to the middle of the widest name.
+    view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    view->resizeColumnToContents(0); // the header would size it only later
+    QScrollBar* sideways = view->horizontalScrollBar();
+    sideways->setValue(0);
+    const int start = view->visualRect(index).left();
+    const int half = view->viewport()->width() / 2;
+    if (start > half)
+        sideways->setValue(start - half);
 }
 
 void TfrmBrowse::DirectoryListBox1Change() {
@@ -556,12 +564,24 @@ void TfrmBrowse::btDeleteDirectoryClick() {
 
 // ---- acting on one file
 
-QString TfrmBrowse::currentRegularFile() const {
-    const QString path = pathOfRow(grid->currentRow());
+std::optional<DirEntry> TfrmBrowse::currentEntry(QString& path) const {
+    path = pathOfRow(grid->currentRow());
     if (path.isEmpty())
+        return std::nullopt;
+    return statPathLinkFree(path);
+}
+
+QString TfrmBrowse::currentRegularFile() {
+    QString path;
+    const std::optional<DirEntry> now = currentEntry(path);
+    if (!now || (now->attributes & (faDirectory | faSysFile))) {
+        // A link is never followed: running or viewing it would open what it leads to.
+        if (now && now->link)
+            infoBox(QStringLiteral("%1 is a symbolic link to %2. Links are not followed.")
+                        .arg(escapeForLine(now->name), escapeForLine(now->linkTarget)));
         return QString();
-    const std::optional<DirEntry> now = statPathLinkFree(path);
-    return now && isRegularFile(*now) ? path : QString();
+    }
+    return path;
 }
 
 void TfrmBrowse::btLaunchClick() {
@@ -580,8 +600,11 @@ void TfrmBrowse::btViewClick() {
 }
 
 void TfrmBrowse::Details1Click() {
-    const QString path = currentRegularFile();
-    if (!path.isEmpty())
+    // The details describe the entry itself, whatever its kind, and never open a link, FIFO
+    // or device.
+    QString path;
+    const std::optional<DirEntry> now = currentEntry(path);
+    if (now && !(now->attributes & faDirectory))
         showDetails(path, this);
 }
 

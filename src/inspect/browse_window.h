@@ -124,8 +124,11 @@ private:
     void buildMenu();
     bool FormCloseQuery();
     void showTreeFolder();
-    // The exact path of the current row when a regular file is there now; empty otherwise.
-    QString currentRegularFile() const;
+    // The current row's exact path and what is there now (nullopt: nothing, or no listed row).
+    std::optional<DirEntry> currentEntry(QString& path) const;
+    // The exact path of the current row when a regular file is there now; empty otherwise,
+    // after a word to the user when a link is there.
+    QString currentRegularFile();
     QString driveRoot() const;
 
     QString folder_;

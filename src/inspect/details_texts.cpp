@@ -13,6 +13,7 @@
 #include "platform/unique_fd.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace {
 // Day of the week counted 1 for Sunday to 7 for Saturday.
@@ -134,7 +135,10 @@ std::optional<FileDetails> readFileDetails(const QString& fileName, const QDate&
     FileDetails d;
     if (info.isRegular())
         readVersionInfoAt(folder.fd, name.constData(), d.version);
-    d.fileType = extensionToType(extensionOf(fromNative(name)));
+    d.regular = info.isRegular();
+    d.fileType = S_ISLNK(info.mode)
+                     ? linkTypeText(linkTargetAt(folder.fd, name.constData()).value_or(QString()))
+                     : extensionToType(extensionOf(fromNative(name)));
     d.fileName = fileName;
     d.sizeBytes = formatThousands(info.size) + QStringLiteral(" bytes");
     // The cluster size of the file system the entry itself lies on, which for a mount point

@@ -36,13 +36,14 @@ struct FileDetails {
     QString access;
     QString attributes;
     QStringList version;
+    bool regular = false; // a regular file, which Run and View may open
 };
 
 // Looks up the entry `fileName` names (a listed path, platform/native_path.h) without
 // following a symbolic link, so the details describe the entry that was listed: a link shows
-// its own size, dates and the System attribute. Only a regular file is read, for its version
-// information; a FIFO, socket or device is only looked at. Nothing when the entry cannot be
-// found.
+// its own size, dates, the System attribute and "link to" its target as its type. Only a
+// regular file is read, for its version information; a FIFO, socket or device is only looked
+// at. Nothing when the entry cannot be found.
 std::optional<FileDetails> readFileDetails(const QString& fileName, const QDate& today);
 
 // The lines of the printed details report; a tab or line break in the name shows as an escape.

@@ -15,7 +15,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextDocument>
+#include <algorithm>
 
 namespace {
 constexpr int clientWidth = 558;
@@ -50,6 +50,34 @@ QLabel* makeLabel(QFrame* panel, const char* object, const QString& text, int li
     else
         label->setGeometry(valueLeft, top, valueWidth, lineHeight);
     return label;
+}
+
+// Shows `text` in `label`, cut in the middle with "..." when it is too wide for it; the hint and
+// the accessible name hold it whole, so a screen reader reads all of it.
+void showWhole(QLabel* label, const QString& text) {
+    label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width()));
+    label->setToolTip(text);
+    label->setAccessibleName(text);
+}
+
+// The version lines as Memo1 shows them: each label's run of tabs (the copyright label has
+// two) as one tab, so that one tab stop, just past the widest label, lines up every value.
+// Returns that stop's distance from the left.
+int alignVersionLines(const QStringList& lines, const QFontMetrics& fm, QStringList& shown) {
+    int widest = 0;
+    for (const QString& line : lines) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            shown << line;
+            continue;
+        }
+        qsizetype value = tab;
+        while (value < line.size() && line[value] == QLatin1Char('\t'))
+            ++value;
+        widest = std::max(widest, fm.horizontalAdvance(line.left(tab)));
+        shown << line.left(tab) + QLatin1Char('\t') + line.mid(value);
+    }
+    return widest + fm.horizontalAdvance(QStringLiteral("  "));
 }
 
 QPushButton* makeButton(QWidget* parent, const char* object, const QString& caption,
@@ -102,9 +130,6 @@ TfrmDetails::TfrmDetails(QWidget* owner)
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Two tab stops hold the longest version label, so the values line up (the copyright label
-    // brings its second tab for that).
-    Memo1->setTabStopDistance(12 * Memo1->fontMetrics().averageCharWidth());
     QPalette face = Memo1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     Memo1->setPalette(face);
@@ -144,7 +169,10 @@ void TfrmDetails::FormShow() {
 }
 
 void TfrmDetails::fill(const FileDetails& d) {
-    Memo1->setPlainText(d.version.join(QLatin1Char('\n')));
+    version_ = d.version;
+    QStringList shown;
+    Memo1->setTabStopDistance(alignVersionLines(d.version, Memo1->fontMetrics(), shown));
+    Memo1->setPlainText(shown.join(QLatin1Char('\n')));
     if (d.version.isEmpty()) {
         Memo1->hide();
         const int buttonsTop = Panel4->geometry().bottom() + 1 + gapBelow;
@@ -152,23 +180,19 @@ void TfrmDetails::fill(const FileDetails& d) {
             button->move(button->x(), buttonsTop);
         setFixedSize(clientWidth, buttonsTop + buttonHeight + gapBelow);
     }
-    lblFileType->setText(d.fileType);
-    // A long path is cut in the middle on screen; its hint and the printed report hold it whole.
-    lblFileName->setText(
-        lblFileName->fontMetrics().elidedText(d.fileName, Qt::ElideMiddle, lblFileName->width()));
-    lblFileName->setToolTip(d.fileName);
+    // A long path or link target is cut on screen; the printed report holds it whole.
+    showWhole(lblFileType, d.fileType);
+    showWhole(lblFileName, escapeForLine(d.fileName));
+    // Run and View would open what a link leads to, or block on a FIFO or device: they are
+    // for regular files only.
+    btLaunch->setEnabled(d.regular);
+    btView->setEnabled(d.regular);
     lblSizeBytes->setText(d.sizeBytes);
     lblSizeK->setText(d.sizeK);
     lblAccess->setText(d.access);
     lblCreate->setText(d.create);
     lblModify->setText(d.modify);
     lblAttributes->setText(d.attributes);
-}
-
-QStringList TfrmDetails::memoLines() const {
-    if (Memo1->document()->isEmpty())
-        return {};
-    return Memo1->toPlainText().split(QLatin1Char('\n'));
 }
 
 void TfrmDetails::btLaunchClick() {
@@ -192,7 +216,7 @@ void TfrmDetails::btPrintClick() {
     shown.modify = lblModify->text();
     shown.access = lblAccess->text();
     shown.attributes = lblAttributes->text();
-    shown.version = memoLines();
+    shown.version = version_;
     lb = detailsReportLines(shown);
     printListBox(lb, QStringLiteral("File details of ") + escapeForLine(fileName));
 }

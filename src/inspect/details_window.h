@@ -53,14 +53,15 @@ public:
     void btViewClick();
     void btPrintClick();
 
-    // The version lines Memo1 holds.
-    QStringList memoLines() const;
+    // The version lines, as read and printed; Memo1 shows them with their values lined up.
+    const QStringList& memoLines() const { return version_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void fill(const FileDetails& details);
+    QStringList version_;
     bool filled_ = false;
 };
 

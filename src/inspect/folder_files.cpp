@@ -62,7 +62,9 @@ QString FolderFiles::path(int i) const {
     return joinFolderAndName(folder_, entry(i).name);
 }
 
-const QString& FolderFiles::typeOf(int i) const {
+QString FolderFiles::typeOf(int i) const {
+    if (entry(i).link)
+        return linkTypeText(entry(i).linkTarget);
     const QString ext = extensionOf(entry(i).name);
     auto it = types_.find(ext);
     if (it == types_.end())
@@ -106,7 +108,7 @@ double FolderFiles::typeKey(int i) const {
         std::vector<std::pair<QString, QString>> types; // sort key, text
         QHash<QString, bool> seen;
         for (int r = 0; r < count(); ++r) {
-            const QString& t = typeOf(r);
+            const QString t = typeOf(r);
             if (!seen.contains(t)) {
                 seen.insert(t, true);
                 types.emplace_back(textSortKey(t), t);

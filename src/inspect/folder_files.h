@@ -8,10 +8,11 @@
 
 // The files of one folder as the browser lists them: every entry that matches the file mask
 // and is not a folder, hidden names (those beginning with ".") left out as in every walk of
-// the program. A symbolic link is an entry of its own (never followed), and so are FIFOs,
-// sockets and devices. Entries are in name order: the name upper-cased in the letters a to z,
-// as the grid's text sort compares it, then the exact name. Each entry keeps the folder it
-// was read from and its exact name, so every action works on the entry that was listed.
+// the program. A symbolic link is an entry of its own, never followed: its own size, and
+// "link to" its target as its type. FIFOs, sockets and devices are entries too. Entries are
+// in name order: the name upper-cased in the letters a to z, as the grid's text sort compares
+// it, then the exact name. Each entry keeps the folder it was read from and its exact name, so
+// every action works on the entry that was listed.
 class FolderFiles {
 public:
     // The grid's columns.
@@ -35,7 +36,7 @@ public:
     // The text of a cell: the modification date and time, the access date (dates in the
     // short form, empty when the time has no date; the time "12:00:00" when it cannot be
     // converted), the size with thousands separators, the name (a tab or line break in it
-    // escaped), the type of its extension.
+    // escaped), the type of its extension (of a link: "link to" its target).
     QString cell(int i, int column) const;
 
     // Sort keys, larger sorting later in ascending order: the local date (not the time) of the
@@ -48,7 +49,7 @@ public:
     double typeKey(int i) const;
 
 private:
-    const QString& typeOf(int i) const;
+    QString typeOf(int i) const;
 
     QString folder_;
     std::vector<DirEntry> entries_;

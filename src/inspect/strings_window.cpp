@@ -7,17 +7,103 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace {
 constexpr int kPanelHeight = 41;
 // How often the listing lets the window handle its events.
 constexpr qint64 kPumpMilliseconds = 20;
+
+// The length of the first line of `rest` when a line holds `columns` characters. The line
+// ends after its last blank; a blank just past the last column still ends it, as blanks at
+// the end of a line take no room.
+size_t firstLineLength(std::string_view rest, size_t columns) {
+    if (rest.size() <= columns)
+        return rest.size();
+    const size_t blank = rest.substr(0, columns + 1).rfind(' ');
+    return blank != std::string_view::npos && blank > 0 ? blank + 1 : columns;
+}
+
+// The widest character a string can hold (letters, digits and the blank), so that a line of
+// `columns` characters fits even where the font is not of fixed pitch.
+int widestStringCharacter(const QFontMetrics& fm) {
+    int widest = fm.horizontalAdvance(QLatin1Char(' '));
+    for (const char* range : {"AZ", "az", "09"})
+        for (char c = range[0]; c <= range[1]; ++c)
+            widest = std::max(widest, fm.horizontalAdvance(QLatin1Char(c)));
+    return widest;
+}
 } // namespace
+
+QString wrappedString(std::string_view text, int columns, QChar separator) {
+    const size_t width = size_t(std::max(columns, 1));
+    QString out;
+    out.reserve(qsizetype(text.size() + text.size() / width));
+    while (!text.empty()) {
+        const size_t n = firstLineLength(text, width);
+        if (!out.isEmpty())
+            out += separator;
+        out += QLatin1String(text.data(), qsizetype(n));
+        text.remove_prefix(n);
+    }
+    return out;
+}
+
+int wrappedLineCount(std::string_view text, int columns) {
+    const size_t width = size_t(std::max(columns, 1));
+    int lines = 0;
+    do {
+        text.remove_prefix(firstLineLength(text, width));
+        ++lines;
+    } while (!text.empty());
+    return lines;
+}
+
+// Draws a row's string in lines of the view's columns. The height of a row of n lines is
+// measured by the style once, for the first row of that many lines, and taken for every other.
+class WrappedStringDelegate : public QStyledItemDelegate {
+public:
+    WrappedStringDelegate(const StringListModel* model, QObject* parent)
+        : QStyledItemDelegate(parent), model_(model) {}
+
+    void setColumns(int columns, int characterWidth) {
+        columns_ = columns;
+        characterWidth_ = characterWidth;
+    }
+    void forgetHeights() { heights_.clear(); }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const std::string_view text = model_->bytes(index.row());
+        const size_t lines = size_t(wrappedLineCount(text, columns_));
+        if (heights_.size() <= lines)
+            heights_.resize(lines + 1, -1);
+        if (heights_[lines] < 0)
+            heights_[lines] = QStyledItemDelegate::sizeHint(option, index).height();
+        const int shown = int(std::min(text.size(), size_t(columns_)));
+        return {shown * characterWidth_, heights_[lines]};
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The style draws a line separator as a line break, and never a line feed.
+        option->text = wrappedString(model_->bytes(index.row()), columns_, QChar::LineSeparator);
+    }
+
+private:
+    const StringListModel* model_;
+    int columns_ = 1;
+    int characterWidth_ = 1;
+    mutable std::vector<int> heights_; // by number of lines; -1 until measured
+};
 
 int StringListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shown_;
@@ -34,6 +120,8 @@ void StringListModel::showAdded() {
     const int count = int(qMin<size_t>(list_.count(), size_t(INT_MAX)));
     if (count <= shown_)
         return;
+    for (int row = shown_; row < count; ++row)
+        longest_ = std::max(longest_, bytes(row).size());
     beginInsertRows({}, shown_, count - 1);
     shown_ = count;
     endInsertRows();
@@ -42,7 +130,51 @@ void StringListModel::showAdded() {
 void StringListModel::showNone() {
     beginResetModel();
     shown_ = 0;
+    longest_ = 0;
     endResetModel();
+}
+
+StringsView::StringsView(StringListModel* model, QWidget* parent)
+    : QListView(parent), model_(model), delegate_(new WrappedStringDelegate(model, this)) {
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setModel(model);
+    setItemDelegate(delegate_);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    fitRows();
+}
+
+int StringsView::columns() const {
+    // The style keeps a margin on either side of an item's text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int room = viewport()->width() - 2 * margin - 1;
+    return std::max(1, room / widestStringCharacter(fontMetrics()));
+}
+
+void StringsView::fitRows() {
+    const int n = columns();
+    // One height for all rows while no string needs a second line.
+    const bool uniform = model_->longest() <= size_t(n);
+    if (n == columns_ && uniform == uniformItemSizes())
+        return; // the rows as they are laid out still fit
+    columns_ = n;
+    delegate_->setColumns(n, widestStringCharacter(fontMetrics()));
+    setUniformItemSizes(uniform);
+    scheduleDelayedItemsLayout();
+}
+
+void StringsView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    fitRows();
+}
+
+void StringsView::changeEvent(QEvent* event) {
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        delegate_->forgetHeights();
+        columns_ = 0;
+        fitRows();
+    }
 }
 
 TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
@@ -52,15 +184,11 @@ TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
     resize(455, 328);
 
     model_ = new StringListModel(list_, this);
-    Memo1 = new QListView(this);
+    Memo1 = new StringsView(model_, this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setAccessibleName(QStringLiteral("Strings"));
-    Memo1->setModel(model_);
     Memo1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Memo1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // Every row is one line of at most 101 characters: equal heights keep millions fast.
-    Memo1->setUniformItemSizes(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     Panel1 = new QFrame(this);
     Panel1->setFixedHeight(kPanelHeight);
@@ -121,8 +249,10 @@ void TfrmStrings::listStrings() {
     QElapsedTimer sincePump;
     const auto goOn = [&] {
         if (!sincePump.isValid() || sincePump.elapsed() >= kPumpMilliseconds) {
-            if (list_.count() >= 2 * size_t(model_->rowCount()))
+            if (list_.count() >= 2 * size_t(model_->rowCount())) {
                 model_->showAdded();
+                Memo1->fitRows();
+            }
             lblCount->setText(QString::number(list_.count()));
             QCoreApplication::processEvents();
             sincePump.start();
@@ -134,6 +264,7 @@ void TfrmStrings::listStrings() {
     if (result == ExtractResult::CouldNotOpen)
         errorBox(couldNotOpenText(fileName));
     model_->showAdded();
+    Memo1->fitRows();
     lblCount->setText(QString::number(list_.count()));
 }
 

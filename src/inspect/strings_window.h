@@ -4,13 +4,22 @@
 
 #include <QAbstractListModel>
 #include <QDialog>
+#include <QListView>
 #include <QString>
+#include <string_view>
 
 class QFrame;
 class QLabel;
-class QListView;
 class QPushButton;
 class TWinPlace;
+class WrappedStringDelegate;
+
+// A string as lines that hold `columns` characters (at least 1), joined by `separator`: each
+// line ends after the last blank that fits on it (blanks at the end of a line take no room),
+// or after `columns` characters when none does. No character is left out.
+QString wrappedString(std::string_view text, int columns, QChar separator = u'\n');
+// The number of lines wrappedString() makes.
+int wrappedLineCount(std::string_view text, int columns);
 
 // A read-only list view over a StringList: the rows are the strings the window has shown so
 // far, their texts made only when drawn, so a list of millions costs its bytes and no more.
@@ -26,10 +35,36 @@ public:
     void showAdded();
     // Shows none (before the list is cleared and filled again).
     void showNone();
+    // The bytes of a shown row, and the length of the longest shown string.
+    std::string_view bytes(int row) const { return list_.bytes(size_t(row)); }
+    size_t longest() const { return longest_; }
 
 private:
     const StringList& list_;
     int shown_ = 0;
+    size_t longest_ = 0;
+};
+
+// The list of strings: every string shown whole, its lines wrapped at the view's width in a
+// fixed-pitch font. While every string fits on one line the rows share one height, which
+// keeps lists of millions fast; once one does not, each row is as tall as its lines.
+class StringsView : public QListView {
+    Q_OBJECT
+public:
+    explicit StringsView(StringListModel* model, QWidget* parent = nullptr);
+    // The characters a line holds at the view's present width.
+    int columns() const;
+    // Fits the rows to the strings shown and to the width; called after strings are shown.
+    void fitRows();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    StringListModel* model_;
+    WrappedStringDelegate* delegate_;
+    int columns_ = 0; // the columns the rows were last laid out for
 };
 
 // The strings window: the printable strings of a file, one a line, with their count. It is
@@ -46,7 +81,7 @@ public:
     const StringList& strings() const { return list_; }
     bool extracting() const { return extracting_; }
 
-    QListView* Memo1 = nullptr;
+    StringsView* Memo1 = nullptr;
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* lblCount = nullptr;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 constexpr unsigned kMaskedAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
@@ -30,10 +32,15 @@ QString lastComponent(const char* path) {
     return fromNative(path + start, end - start);
 }
 
-DirEntry toDirEntry(QString name, const EntryInfo& info) {
+// The entry `name` of the folder `dirFd` as `info` describes it, shown under `shownName`.
+DirEntry toDirEntry(int dirFd, const char* name, QString shownName, const EntryInfo& info) {
     DirEntry e;
-    e.name = std::move(name);
+    e.name = std::move(shownName);
     e.attributes = info.attributes;
+    if (S_ISLNK(info.mode)) {
+        e.link = true;
+        e.linkTarget = linkTargetAt(dirFd, name).value_or(QString());
+    }
     // A folder's own size is file-system bookkeeping, not content: folders count 0 bytes,
     // as in the classic directory search.
     e.size = info.isFolder() ? 0 : info.size;
@@ -100,7 +107,7 @@ std::optional<DirEntry> statEntry(int dirFd, const char* name) {
     EntryInfo info;
     if (!*name || !statAt(dirFd, name, info))
         return std::nullopt;
-    return toDirEntry(lastComponent(name), info);
+    return toDirEntry(dirFd, name, lastComponent(name), info);
 }
 
 std::optional<DirEntry> statPath(const QString& path) {
@@ -108,6 +115,19 @@ std::optional<DirEntry> statPath(const QString& path) {
     if (native.isEmpty())
         return std::nullopt;
     return statEntry(AT_FDCWD, native.constData());
+}
+
+std::optional<QString> linkTargetAt(int dirFd, const char* name) {
+    // A target longer than the buffer fills it: try again with a larger one.
+    for (std::size_t size = 256; size <= (1u << 20); size *= 8) {
+        std::vector<char> buffer(size);
+        const ssize_t n = ::readlinkat(dirFd, name, buffer.data(), buffer.size());
+        if (n < 0)
+            return std::nullopt;
+        if (std::size_t(n) < buffer.size())
+            return fromNative(buffer.data(), qsizetype(n));
+    }
+    return std::nullopt;
 }
 
 bool wildcardMatch(const QString& pattern, const QString& name) {
@@ -138,7 +158,7 @@ std::vector<DirEntry> listFolder(const QString& folder, const QString& pattern, 
         EntryInfo info;
         if (!statAt(walk.fd(), e.name, info) || !searchIncludes(info.attributes, mask))
             continue; // gone since it was read, or filtered out
-        out.push_back(toDirEntry(std::move(name), info));
+        out.push_back(toDirEntry(walk.fd(), e.name, std::move(name), info));
     }
     return out;
 }

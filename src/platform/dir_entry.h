@@ -34,6 +34,8 @@ struct DirEntry {
     qint64 writeTime = 0;    // mtime
     qint64 accessTime = 0;   // atime
     qint64 creationTime = 0; // birth time where recorded, else ctime
+    bool link = false;       // a symbolic link (never followed)
+    QString linkTarget;      // a link's target as the link holds it; empty when unreadable
 };
 
 // The attributes of an entry from its name, its mode bits and whether it carries the
@@ -46,6 +48,9 @@ unsigned mapAttributes(const char* name, unsigned mode, bool noDump);
 std::optional<DirEntry> statEntry(int dirFd, const char* name);
 // The same by absolute path.
 std::optional<DirEntry> statPath(const QString& path);
+// The target of the symbolic link `name` in the open folder `dirFd` (or a path with
+// AT_FDCWD), as the link holds it, lossless; nullopt when it is not a link or cannot be read.
+std::optional<QString> linkTargetAt(int dirFd, const char* name);
 
 // The file-match test of a directory search: "*" (any run) and "?" (one character)
 // wildcards, without regard to case. "*.*" matches every name, also names without a dot, and

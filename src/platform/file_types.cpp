@@ -171,6 +171,11 @@ QString lookUp(const QString& extension) {
 }
 } // namespace
 
+QString linkTypeText(const QString& target) {
+    return target.isEmpty() ? QStringLiteral("link")
+                            : QStringLiteral("link to ") + escapeForLine(target);
+}
+
 QString extensionOf(const QString& fileName) {
     const qsizetype dot = fileName.lastIndexOf(u'.');
     if (dot < 0 || fileName.indexOf(u'/', dot) >= 0)

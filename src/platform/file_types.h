@@ -15,6 +15,9 @@ QString extensionOf(const QString& fileName);
 // name; for an extension the database does not know, the extension without its dot in upper
 // case followed by " File" (".xyz" gives "XYZ File"); for "" or a text holding "*", "".
 QString extensionToType(const QString& extension);
+// The type shown for a symbolic link: "link to " and its target, a control character or an
+// undecodable byte in it escaped (platform/native_path.h); "link" when the target is unknown.
+QString linkTypeText(const QString& target);
 // "*.*", then "*" + every known extension of one to four characters after the dot, each once,
 // sorted without regard to case.
 QStringList listKnownExtensions();

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <gtest/gtest.h>
 #include <limits>
@@ -290,34 +291,77 @@ TEST_F(BrowseWindowTest, FoldersThatGoOrCannotBeRead) {
     }
 }
 
-TEST_F(BrowseWindowTest, SpecialEntriesAreListedButNeverOpened) {
+TEST_F(BrowseWindowTest, LinksAndSpecialEntriesAreDescribedButNeverFollowed) {
     tree.dir("s/folder");
     tree.file("s/plain.txt", 4);
     ASSERT_EQ(::mkfifo(tree.abs("s/pipe").constData(), 0600), 0);
-    tree.symlink("s/to-file", tree.abs("s/plain.txt"));
-    tree.symlink("s/to-folder", tree.abs("s/folder"));
+    const QByteArray toFile = tree.abs("s/plain.txt");
+    tree.symlink("s/to-file", toFile);
+    tree.symlink("s/to-folder", "folder");
+    tree.symlink("s/dangling", "gone\xff\tname"); // an undecodable byte and a tab
     open("s");
+    const struct {
+        const char* name;
+        QString type; // checked for links only
+        qint64 size;
+        QStringList opened; // by View, Details and Run, in that order
+    } cases[] = {
+        {"plain.txt", {}, 4, {"TfrmView", "TfrmDetails", "run"}},
+        {"pipe", {}, 0, {"TfrmDetails"}},
+        {"to-file", "link to " + fromNative(toFile), toFile.size(), {"TfrmDetails"}},
+        {"to-folder", "link to folder", 6, {"TfrmDetails"}},
+        {"dangling", "link to gone\\xff\\tname", 10, {"TfrmDetails"}},
+    };
     answerModals(QDialog::Rejected);
-    for (const char* name : {"pipe", "to-file", "to-folder"}) {
-        ASSERT_GT(rowOf(QString::fromLatin1(name)), 0) << name;
-        w->grid->setCurrentRow(rowOf(QString::fromLatin1(name)));
+    for (const auto& c : cases) {
+        const int row = rowOf(QString::fromLatin1(c.name));
+        ASSERT_GT(row, 0) << c.name;
+        const bool link = !c.type.isEmpty();
+        if (link) {
+            EXPECT_EQ(w->grid->cell(5, row), c.type) << c.name;
+        }
+        EXPECT_EQ(w->grid->cell(3, row), formatThousands(c.size)) << c.name;
+        w->grid->setCurrentRow(row);
+        modals.clear();
+        ui.clear();
+        launched = 0;
         w->btViewClick();
         w->Details1Click();
         w->btLaunchClick();
+        if (launched)
+            modals << "run";
+        EXPECT_EQ(modals, c.opened) << c.name;
+        // View and Run each say why a link is not opened.
+        EXPECT_EQ(ui.messages.size(), link ? 2u : 0u) << c.name;
     }
-    EXPECT_TRUE(modals.isEmpty());
-    EXPECT_EQ(launched, 0);
-
-    w->grid->setCurrentRow(rowOf(QStringLiteral("plain.txt")));
-    w->btViewClick();
-    w->Details1Click();
-    w->btLaunchClick();
-    EXPECT_EQ(modals, QStringList({"TfrmView", "TfrmDetails"}));
-    EXPECT_EQ(launched, 1);
+    EXPECT_TRUE(tree.exists("s/folder")) << "nothing was deleted through a link";
 
     setLauncherSeam([](const QString&) { return false; });
+    w->grid->setCurrentRow(rowOf(QStringLiteral("plain.txt")));
     w->btLaunchClick();
     EXPECT_EQ(ui.lastMessage(), QStringLiteral("Couldn't run plain.txt"));
+}
+
+TEST_F(BrowseWindowTest, TheFolderTreeShowsTheStartOfTheCurrentFoldersName) {
+    // A sibling name far wider than the tree, and a folder nested deeper than it is wide.
+    tree.dir("t/" + QByteArray(200, 'w'));
+    tree.dir("t/a/b");
+    tree.dir("t/" + QByteArray("d/d/d/d/d/d/d/d/d/d/d/d/d/d/d"));
+    for (const QByteArray& rel :
+         {QByteArray("t/a/b"), QByteArray("t/d/d/d/d/d/d/d/d/d/d/d/d/d/d/d")}) {
+        open(rel);
+        QTreeView* view = w->DirectoryListBox1;
+        const QModelIndex current = view->currentIndex();
+        ASSERT_EQ(static_cast<FolderTreeModel*>(view->model())->pathOf(current), at(rel));
+        const int left = view->visualRect(current).left();
+        EXPECT_GE(left, 0) << rel.constData();
+        EXPECT_LE(left, view->viewport()->width() / 2) << rel.constData();
+        if (rel == "t/a/b") {
+            EXPECT_EQ(view->horizontalScrollBar()->value(), 0);
+        }
+        const QRect r = view->visualRect(current);
+        EXPECT_TRUE(r.top() >= 0 && r.bottom() < view->viewport()->height()) << rel.constData();
+    }
 }
 
 TEST_F(BrowseWindowTest, OpenerAndMaskChooseTheListedFiles) {

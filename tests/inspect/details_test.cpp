@@ -7,10 +7,15 @@
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -130,6 +135,7 @@ TEST_F(DetailsFixture, EntriesAreDescribedAsListedWithoutFollowingLinks) {
     }
     // The link's own size (its target text), not the size of the file it leads to.
     EXPECT_EQ(readFileDetails(path("link.exe"), kToday)->sizeBytes, "9 bytes");
+    EXPECT_EQ(readFileDetails(path("link.exe"), kToday)->fileType, "link to plain.txt");
     EXPECT_FALSE(readFileDetails(path("missing"), kToday));
 }
 
@@ -161,6 +167,60 @@ TEST_F(DetailsFixture, WindowShrinksWithoutVersionLinesAndShowsElevenForAProgram
             EXPECT_EQ(window.lblFileType->text(), "");
             EXPECT_EQ(window.lblSizeBytes->text(), thousands("1,234 bytes"));
         }
+    }
+}
+
+TEST_F(DetailsFixture, VersionValuesLineUpWhateverTheirLabels) {
+    const StringTable table{"040904B0",
+                            {{"CompanyName", "Zelkova Works"},
+                             {"FileDescription", "A tool"},
+                             {"LegalCopyright", "(c) 1995"},
+                             {"SpecialBuild", "none"}}};
+    writeFile("tool.exe", buildPe(false, versionBlock({table}, {0x04B00409})).bytes);
+    TfrmDetails window;
+    window.fileName = path("tool.exe");
+    window.FormShow();
+    // Where each line's value begins: just past its label's tabs.
+    QList<qreal> starts;
+    const QTextDocument* doc = window.Memo1->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        doc->documentLayout()->blockBoundingRect(b); // lays the line out
+        const QString text = b.text();
+        const qsizetype value = text.lastIndexOf(QLatin1Char('\t')) + 1;
+        ASSERT_GT(value, 0) << text.toStdString();
+        starts << b.layout()->lineAt(0).cursorToX(int(value));
+    }
+    ASSERT_EQ(starts.size(), 11);
+    for (const qreal x : starts)
+        EXPECT_EQ(x, starts[0]);
+}
+
+TEST_F(DetailsFixture, LabelsCutOnScreenReadWholeAndLinksAreNotOpened) {
+    const QByteArray deep = "a_rather_long_folder_name_that_is_wider_than_the_label_itself/";
+    tree.file(deep + deep + "longpath.txt", 1);
+    tree.symlink("link", deep + deep + "longpath.txt");
+    const struct {
+        QByteArray rel;
+        QString type;
+        bool opens;
+    } cases[] = {
+        {deep + deep + "longpath.txt", {}, true},
+        {"link", "link to " + QString::fromUtf8(deep + deep) + "longpath.txt", false},
+    };
+    for (const auto& c : cases) {
+        TfrmDetails window;
+        window.fileName = path(c.rel);
+        window.FormShow();
+        const auto name = [](QLabel* l) {
+            return QAccessible::queryAccessibleInterface(l)->text(QAccessible::Name);
+        };
+        EXPECT_EQ(name(window.lblFileName), window.fileName);
+        if (!c.type.isEmpty()) {
+            EXPECT_EQ(name(window.lblFileType), c.type);
+            EXPECT_NE(window.lblFileType->text(), c.type) << "cut on screen";
+        }
+        EXPECT_EQ(window.btLaunch->isEnabled(), c.opens) << c.rel.constData();
+        EXPECT_EQ(window.btView->isEnabled(), c.opens) << c.rel.constData();
     }
 }
 
