@@ -20,6 +20,7 @@
 #include <QDropEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +37,23 @@ const QString kUriList = QStringLiteral("text/uri-list");
 const QString kOpenFilter = QStringLiteral("All Files (*)");
 constexpr int kPanelHeight = 33;
 constexpr int kStatusSections = 5;
+
+void searchNotFound(const QString& text) {
+    infoBox(QStringLiteral("Search string '") + text + QStringLiteral("' not found"));
+}
+
+// The status line's last section: the work the viewer does in the background, if any.
+QString workText(const FileViewer& viewer) {
+    switch (viewer.work()) {
+    case FileViewer::Work::Counting:
+        return QStringLiteral("Counting lines: %1 % (Esc stops)").arg(viewer.workPercent());
+    case FileViewer::Work::Searching:
+        return QStringLiteral("Searching: %1 % (Esc stops)").arg(viewer.workPercent());
+    case FileViewer::Work::None:
+        break;
+    }
+    return QStringLiteral(" ");
+}
 
 } // namespace
 
@@ -95,6 +113,10 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Header1);
 
     connect(Viewer1, &FileViewer::showStatus, this, &TfrmView::Viewer1ShowStatus);
+    connect(Viewer1, &FileViewer::searchDone, this, [](const QString& text, bool found) {
+        if (!found)
+            searchNotFound(text);
+    });
     connect(rbAscii, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             setHexMode(false);
@@ -192,6 +214,13 @@ void TfrmView::FormShow() {
     WinPlace1->restorePlacement();
 }
 
+void TfrmView::keyPressEvent(QKeyEvent* event) {
+    // Esc stops the viewer's work first (wherever the focus is), and closes the window after.
+    if (event->key() == Qt::Key_Escape && Viewer1->stopWork())
+        return;
+    QDialog::keyPressEvent(event);
+}
+
 void TfrmView::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
@@ -233,15 +262,16 @@ QString TfrmView::statusSection(int i) const {
 void TfrmView::Viewer1ShowStatus() {
     const FileViewer::Position caret = Viewer1->caret();
     const std::int64_t count = Viewer1->lineCount();
-    const QString texts[4] = {
+    const QString texts[kStatusSections] = {
         (QString::number(caret.line + 1) + u':' + QString::number(caret.column + 1))
             .leftJustified(8, u' '),
         QStringLiteral("Total: ") +
             (count == FileViewer::kUncounted ? QStringLiteral("?") : formatThousands(count)),
         QStringLiteral("Top: ") + QString::number(Viewer1->topLine() + 1).leftJustified(5, u' '),
         QStringLiteral("Bytes: ") + formatThousands(Viewer1->fileSize()),
+        workText(*Viewer1),
     };
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kStatusSections; ++i)
         headerModel_->setHeaderData(i, Qt::Horizontal, texts[i]);
     Clipboard1Click();
 }
@@ -322,8 +352,9 @@ void TfrmView::search(bool global) {
     options.backward = dialog.RadioButton2->isChecked();
     options.matchCase = dialog.CheckBox1->isChecked();
     options.global = global && dialog.CheckBox2->isChecked();
-    if (!Viewer1->search(text, options))
-        infoBox(QStringLiteral("Search string '") + text + QStringLiteral("' not found"));
+    // A search that goes on in the background says "not found" when it ends.
+    if (Viewer1->search(text, options) == FileViewer::SearchResult::NotFound)
+        searchNotFound(text);
 }
 
 void TfrmView::Find1Click() {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -86,6 +88,13 @@ void FileViewModel::setTabSize(int size) {
         tabSize_ = size;
 }
 
+bool FileViewModel::changedOnDisk() const {
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 &&
+           (st.st_size != size_ || st.st_mtim.tv_sec != mtime_.tv_sec ||
+            st.st_mtim.tv_nsec != mtime_.tv_nsec);
+}
+
 bool FileViewModel::refresh() {
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0)
@@ -107,12 +116,11 @@ std::optional<std::int64_t> FileViewModel::lineCount() const {
     if (fd_ < 0)
         return 0;
     if (hexMode_)
-        return (size_ + kHexLineBytes - 1) / kHexLineBytes;
+        return size_ / kHexLineBytes + (size_ % kHexLineBytes != 0); // size_ + 15 may overflow
     return index_.lineCount();
 }
 
 bool FileViewModel::countStep(std::int64_t budget) {
-    refresh();
     return index_.step(budget);
 }
 
@@ -135,8 +143,7 @@ std::int64_t FileViewModel::knownLines() const {
 }
 
 void FileViewModel::countAll() {
-    while (!countStep(kCountChunk)) {
-    }
+    index_.step(std::numeric_limits<std::int64_t>::max());
 }
 
 std::optional<std::int64_t> FileViewModel::lineOffset(std::int64_t n) {
@@ -152,8 +159,6 @@ std::optional<std::int64_t> FileViewModel::lineOf(std::int64_t offset) {
         return std::nullopt;
     if (hexMode_)
         return offset / kHexLineBytes;
-    while (!index_.counted() && index_.countedBytes() <= offset)
-        index_.step(kCountChunk);
     return index_.lineOf(offset, cache_);
 }
 
@@ -206,19 +211,49 @@ std::optional<std::int64_t> FileViewModel::offsetOf(std::int64_t line, int colum
         return *start + std::clamp(byte, 0, count);
     }
     char bytes[kTextLineBytes];
-    const auto got = textLineBytes(*start, bytes);
-    return *start + textByteAtColumn(reinterpret_cast<const unsigned char*>(bytes), got, column,
-                                     expandTabs_, tabSize_);
+    const auto read = textLineBytes(*start, bytes);
+    const auto* shown = reinterpret_cast<const unsigned char*>(bytes);
+    const bool cut = !read.ended || textByteAtColumn(shown, read.length, kTextLineMax, expandTabs_,
+                                                     tabSize_) < read.length;
+    if (cut && column >= textColumn(shown, read.length, expandTabs_, tabSize_))
+        return textLineEnd(line);
+    return *start + textByteAtColumn(shown, read.length, column, expandTabs_, tabSize_);
 }
 
-std::int64_t FileViewModel::textLineBytes(std::int64_t start, char* out) {
-    auto got = cache_.read(start, kTextLineBytes, out);
-    if (const void* lf = std::memchr(out, '\n', static_cast<size_t>(got))) {
-        got = static_cast<const char*>(lf) - out;
-        if (got > 0 && out[got - 1] == '\r')
-            --got; // CR LF ends a line as LF does
+std::optional<std::int64_t> FileViewModel::textLineEnd(std::int64_t n) {
+    const auto start = lineOffset(n);
+    if (!start)
+        return std::nullopt;
+    const auto next = index_.nextLineStart(n, cache_);
+    if (!next)
+        return std::max(*start, index_.countedBytes()); // no LF counted yet: as far as counted
+    std::int64_t end = *next - 1;
+    char cr = 0;
+    if (end > *start && cache_.read(end - 1, 1, &cr) == 1 && cr == '\r')
+        --end; // CR LF ends a line as LF does
+    return end;
+}
+
+FileViewModel::LineBytes FileViewModel::textLineBytes(std::int64_t start, char* out) {
+    LineBytes line;
+    line.length = cache_.read(start, kTextLineBytes, out);
+    line.ended = line.length < kTextLineBytes;
+    if (const void* lf = std::memchr(out, '\n', static_cast<size_t>(line.length))) {
+        line.length = static_cast<const char*>(lf) - out;
+        line.next = start + line.length + 1;
+        line.ended = true;
+        if (line.length > 0 && out[line.length - 1] == '\r')
+            --line.length; // CR LF ends a line as LF does
     }
-    return got;
+    return line;
+}
+
+QString FileViewModel::copiedText(std::int64_t from, std::int64_t to) {
+    from = std::clamp<std::int64_t>(from, 0, size_);
+    to = std::clamp<std::int64_t>(to, from, size_);
+    QByteArray bytes(static_cast<qsizetype>(to - from), Qt::Uninitialized);
+    const auto got = cache_.read(from, to - from, bytes.data());
+    return ::copiedText(reinterpret_cast<const unsigned char*>(bytes.constData()), got);
 }
 
 void FileViewModel::forEachLine(std::int64_t first, std::int64_t last,
@@ -237,23 +272,16 @@ void FileViewModel::forEachLine(std::int64_t first, std::int64_t last,
         return;
     char bytes[kTextLineBytes];
     for (std::int64_t n = first;; ++n) {
-        const auto shown = textLineBytes(*at, bytes);
-        take(n, textLineText(reinterpret_cast<const unsigned char*>(bytes), shown, expandTabs_,
-                             tabSize_));
+        const auto line = textLineBytes(*at, bytes);
+        take(n, textLineText(reinterpret_cast<const unsigned char*>(bytes), line.length,
+                             expandTabs_, tabSize_));
         if (n == last)
             return;
-        // The next line starts after the LF that ends the shown bytes, further on for a line
-        // longer than the cut.
-        for (std::int64_t from = *at + shown;;) {
-            const auto got = cache_.read(from, kTextLineBytes, bytes);
-            if (got <= 0)
-                return; // the file was cut short since it was counted
-            if (const void* lf = std::memchr(bytes, '\n', static_cast<size_t>(got))) {
-                *at = from + (static_cast<const char*>(lf) - bytes) + 1;
-                break;
-            }
-            from += got;
-        }
+        // The next line starts after the LF read with this one; the index finds it beyond a
+        // line longer than that, without reading the line through.
+        at = line.next >= 0 ? line.next : index_.nextLineStart(n, cache_);
+        if (!at)
+            return; // the file was cut short since it was counted
     }
 }
 
@@ -267,8 +295,9 @@ QString FileViewModel::lineText(std::int64_t n) {
         return got > 0 ? hexLineText(*start, bytes, static_cast<int>(got)) : QString();
     }
     char bytes[kTextLineBytes];
-    const auto got = textLineBytes(*start, bytes);
-    return textLineText(reinterpret_cast<const unsigned char*>(bytes), got, expandTabs_, tabSize_);
+    const auto line = textLineBytes(*start, bytes);
+    return textLineText(reinterpret_cast<const unsigned char*>(bytes), line.length, expandTabs_,
+                        tabSize_);
 }
 
 std::optional<std::int64_t> FileViewModel::find(const QString& text, std::int64_t from,
@@ -276,4 +305,9 @@ std::optional<std::int64_t> FileViewModel::find(const QString& text, std::int64_
     if (fd_ < 0)
         return std::nullopt;
     return findInFile(fd_, size_, text.toUtf8(), from, backward, matchCase);
+}
+
+FileSearch FileViewModel::search(const QString& text, std::int64_t from, bool backward,
+                                 bool matchCase) const {
+    return FileSearch(fd_, fd_ < 0 ? 0 : size_, text.toUtf8(), from, backward, matchCase);
 }

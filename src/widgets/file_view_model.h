@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/file_search.h"
 #include "widgets/line_index.h"
 #include "widgets/page_cache.h"
 
@@ -42,9 +43,17 @@ public:
 
     // Lines in the current mode; 0 with no file. In text mode nothing while still counting.
     std::optional<std::int64_t> lineCount() const;
+    // The text lines are all counted (whatever the mode).
+    bool linesCounted() const { return index_.counted(); }
     // Counts up to `budget` more bytes of text lines; true when all are counted.
     bool countStep(std::int64_t budget);
     void countAll();
+    // A counter that goes on from where the text lines' count stands, to count on another
+    // thread; its results come back by takeCount (see LineIndex::take).
+    LineCounter counter() const { return index_.counter(); }
+    void takeCount(const std::vector<LineMark>& marks, const CountState& state, bool cutShort) {
+        index_.take(marks, state, cutShort);
+    }
     // Counts until line `n` is known or the file ends; false when there is no such line.
     bool countToLine(std::int64_t n);
     // Bytes counted from the start (the whole file in hex mode).
@@ -58,7 +67,8 @@ public:
     QString lineText(std::int64_t n);
     // Byte offset where line `n` starts in the current mode, once its start is counted.
     std::optional<std::int64_t> lineOffset(std::int64_t n);
-    // The line (current mode) that holds byte `offset`; counts text lines up to it.
+    // The line (current mode) that holds byte `offset`; nothing for a text line not counted
+    // yet.
     std::optional<std::int64_t> lineOf(std::int64_t offset);
 
     // The line and shown column of byte `offset` in the current mode (in hex mode, the column
@@ -78,8 +88,11 @@ public:
     std::optional<Span> spanOf(std::int64_t offset, std::int64_t length);
     // The inverse of positionOf for a caret: the offset of the byte the caret at `column` of
     // `line` stands before. A column inside a byte's hex digits or a tab's cells stands
-    // before the next byte; one past the line's end stands at its end (before its line end).
+    // before the next byte; one past the line's end stands at its end (before its line end),
+    // also for a text line cut at kTextLineMax, whose end may lie far beyond what it shows.
     std::optional<std::int64_t> offsetOf(std::int64_t line, int column);
+    // The text that copying bytes [from, to) puts on the clipboard (see copiedText).
+    QString copiedText(std::int64_t from, std::int64_t to);
 
     // Hands lines `first` to `last` (inclusive), as lineText shows them, to `take` in order,
     // reading on through the file instead of looking each line up; stops after the last
@@ -90,15 +103,26 @@ public:
     // Finds `text` (as UTF-8) from byte `from`: forward at or after it, backward before it.
     std::optional<std::int64_t> find(const QString& text, std::int64_t from, bool backward,
                                      bool matchCase) const;
+    // The same search, to be run in steps (on another thread too, while the file stays open).
+    FileSearch search(const QString& text, std::int64_t from, bool backward, bool matchCase) const;
 
+    // The file's size or time differs from what is shown.
+    bool changedOnDisk() const;
     // Looks at the file again: a changed size or time drops the cached pages, and the line
     // index follows a file that was cut short or grew. True when the file changed.
     bool refresh();
 
 private:
     // The bytes of the text line starting at `start`, without its line end, at most what a
-    // shown line needs; into `out`, which holds kTextLineBytes.
-    std::int64_t textLineBytes(std::int64_t start, char* out);
+    // shown line needs (kTextLineBytes), into `out`.
+    struct LineBytes {
+        std::int64_t length = 0; // bytes of the line in `out`
+        std::int64_t next = -1;  // where the next line starts, when its LF was read
+        bool ended = false;      // the line ends within the bytes read (LF or end of file)
+    };
+    LineBytes textLineBytes(std::int64_t start, char* out);
+    // Where text line `n` ends (its LF, or CR LF), or where what is counted of it ends.
+    std::optional<std::int64_t> textLineEnd(std::int64_t n);
     // The column where byte `offset` shows on the text line starting at `start`.
     int textColumnAt(std::int64_t start, std::int64_t offset);
 

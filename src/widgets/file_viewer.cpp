@@ -14,10 +14,17 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 
 namespace {
-// Bytes counted per tick of the counting timer: a few milliseconds from the page cache.
-constexpr std::int64_t kCountTickBytes = 16 << 20;
+using Clock = std::chrono::steady_clock;
+// What the worker threads do between looks at their stop flag: a few milliseconds.
+constexpr std::int64_t kSliceBytes = 4 << 20;
+// How often a worker hands over its progress.
+constexpr auto kDeliverEvery = std::chrono::milliseconds(40);
+// Searched at once before a search goes to the background, and counted at once after the
+// file changed: a few milliseconds from the page cache.
+constexpr std::int64_t kAtOnceBytes = 4 << 20;
 // How often a shown file is looked at again, for another program writing it.
 constexpr int kFollowMs = 1000;
 constexpr int kMargin = 2;
@@ -36,14 +43,16 @@ FileViewer::FileViewer(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    countTimer_.setInterval(0);
-    connect(&countTimer_, &QTimer::timeout, this, &FileViewer::countTick);
     followTimer_.setInterval(kFollowMs);
     connect(&followTimer_, &QTimer::timeout, this, &FileViewer::followFile);
     connect(this, &FileViewer::showStatus, this, [this] { FileViewerAccessible::notify(this); });
 }
 
-FileViewer::~FileViewer() = default;
+FileViewer::~FileViewer() {
+    // The workers read the model's file: they stop before it closes.
+    counter_.stop();
+    searcher_.stop();
+}
 
 QString FileViewer::copyTooLargeText() {
     return QStringLiteral("The selection is too large to copy: the clipboard takes at most %1 MB.")
@@ -51,7 +60,10 @@ QString FileViewer::copyTooLargeText() {
 }
 
 QString FileViewer::open() {
+    stopWork();
+    counter_.stop();
     const QString error = model_.open(fileName_);
+    match_ = {};
     caret_ = anchor_ = {};
     top_ = 0;
     leftColumn_ = 0;
@@ -62,11 +74,15 @@ QString FileViewer::open() {
     else
         followTimer_.stop();
     contentChanged();
+    startCounting();
     return error;
 }
 
 void FileViewer::close() {
+    stopWork();
+    counter_.stop();
     model_.close();
+    match_ = {};
     caret_ = anchor_ = {};
     top_ = 0;
     leftColumn_ = 0;
@@ -86,6 +102,7 @@ bool FileViewer::inHexMode() const {
 void FileViewer::setInHexMode(bool on) {
     if (on == inHexMode())
         return;
+    stopWork(); // a move waiting for a line counts lines of the other mode
     // The caret stays on the byte it stood before when that line is known without counting
     // far; otherwise it goes to the first line.
     auto offset = model_.offsetOf(caret_.line, caret_.column);
@@ -132,18 +149,29 @@ std::int64_t FileViewer::lineCount() const {
 }
 
 void FileViewer::countAllLines() {
-    if (!model_.lineCount())
-        model_.countAll();
-    countTick();
+    if (model_.linesCounted())
+        return;
+    counter_.stop();
+    model_.countAll();
+    countMoved(false);
 }
 
 QString FileViewer::lineText(std::int64_t line) {
-    model_.countToLine(line);
+    if (!inHexMode() && !model_.linesCounted() && line >= model_.knownLines()) {
+        counter_.stop();
+        model_.countToLine(line);
+        countMoved(false);
+        startCounting();
+    }
     return model_.lineText(line);
 }
 
 bool FileViewer::hasSelection() const {
-    return !(caret_ == anchor_);
+    return !(caret_ == anchor_) || matchSelected();
+}
+
+bool FileViewer::matchSelected() const {
+    return match_.offset >= 0 && caret_ == match_.caret && anchor_ == match_.anchor;
 }
 
 FileViewer::Selection FileViewer::selection() const {
@@ -153,7 +181,12 @@ FileViewer::Selection FileViewer::selection() const {
 }
 
 void FileViewer::selectAll() {
-    countAllLines();
+    stopWork();
+    if (!model_.lineCount()) {
+        pending_ = Pending(Pending::SelectAll);
+        showProgress();
+        return;
+    }
     const auto count = lineCount();
     if (count <= 0)
         return;
@@ -174,10 +207,20 @@ FileViewer::CopyResult FileViewer::copy() {
         return CopyResult::NothingSelected;
     const auto s = selection();
     // Decided by the bytes the selection spans, before any text is made.
-    const auto from = model_.offsetOf(s.start.line, s.start.column);
-    const auto to = model_.offsetOf(s.end.line, s.end.column);
+    auto from = model_.offsetOf(s.start.line, s.start.column);
+    auto to = model_.offsetOf(s.end.line, s.end.column);
+    if (matchSelected()) {
+        from = match_.offset;
+        to = match_.offset + match_.length;
+    }
     if (from && to && *to - *from > kCopyLimit)
         return CopyResult::TooLarge;
+    if (!inHexMode()) {
+        if (!from || !to)
+            return CopyResult::NothingSelected;
+        QGuiApplication::clipboard()->setText(model_.copiedText(*from, *to));
+        return CopyResult::Copied;
+    }
     QString text;
     model_.forEachLine(s.start.line, s.end.line, [&](std::int64_t line, const QString& shown) {
         QString part = shown;
@@ -193,30 +236,126 @@ FileViewer::CopyResult FileViewer::copy() {
     return CopyResult::Copied;
 }
 
-bool FileViewer::search(const QString& text, SearchOptions options) {
+FileViewer::SearchResult FileViewer::search(const QString& text, SearchOptions options) {
     if (text.isEmpty() || !isOpen())
-        return false;
+        return SearchResult::NotFound;
+    stopWork();
     std::int64_t from = options.backward ? model_.fileSize() : 0;
     if (!options.global) {
-        // Forward from the caret, which a forward match leaves at its end; backward from
-        // before it, which a backward match leaves at its start: never the same match again.
-        if (const auto at = model_.offsetOf(caret_.line, caret_.column))
+        // On from the match selected last, in the file's bytes: its columns may all be the
+        // cut of a long line. Else from the caret, which a forward match leaves at its end and
+        // a backward one at its start: never the same match again.
+        if (matchSelected())
+            from = options.backward ? match_.offset : match_.offset + match_.length;
+        else if (const auto at = model_.offsetOf(caret_.line, caret_.column))
             from = *at;
     }
-    const auto found = model_.find(text, from, options.backward, options.matchCase);
-    if (!found)
+    FileSearch search = model_.search(text, from, options.backward, options.matchCase);
+    const std::int64_t length = text.toUtf8().size();
+    const bool backward = options.backward;
+    const auto found = search.step(kAtOnceBytes);
+    if (found)
+        return selectMatch(*found, length, backward, text) ? SearchResult::Found
+                                                           : SearchResult::Searching;
+    if (search.done())
+        return SearchResult::NotFound;
+    searchPassed_ = search.passed();
+    searchTotal_ = search.total();
+    searcher_.start([this, search, length, backward, text]() mutable {
+        auto delivered = Clock::now();
+        while (!searcher_.stopping()) {
+            const auto found = search.step(kSliceBytes);
+            if (found || search.done()) {
+                searcher_.deliver([this, found, length, backward,
+                                   text] { searchEnded(text, found, length, backward); },
+                                  true);
+                return;
+            }
+            if (Clock::now() - delivered >= kDeliverEvery) {
+                delivered = Clock::now();
+                searcher_.deliver([this, passed = search.passed()] {
+                    searchPassed_ = passed;
+                    showProgress();
+                });
+            }
+        }
+    });
+    showProgress();
+    return SearchResult::Searching;
+}
+
+void FileViewer::searchEnded(const QString& text, std::optional<std::int64_t> found,
+                             std::int64_t length, bool backward) {
+    if (found && !selectMatch(*found, length, backward, text))
+        return;
+    showProgress();
+    Q_EMIT searchDone(text, found.has_value());
+}
+
+bool FileViewer::selectMatch(std::int64_t offset, std::int64_t length, bool backward,
+                             const QString& text) {
+    if (!model_.linesCounted() && model_.countedBytes() < offset + length) {
+        // Its line is not known yet.
+        pending_ = Pending(Pending::Match);
+        pending_.offset = offset;
+        pending_.length = length;
+        pending_.backward = backward;
+        pending_.text = text;
+        showProgress();
         return false;
-    const auto span = model_.spanOf(*found, text.toUtf8().size());
+    }
+    const auto span = model_.spanOf(offset, length);
     if (!span)
-        return false;
+        return true; // the file was cut short before the match: nothing to select
     const Position start{span->start.line, span->start.column};
     const Position end{span->end.line, span->end.column};
-    anchor_ = options.backward ? end : start;
-    caret_ = options.backward ? start : end;
+    anchor_ = backward ? end : start;
+    caret_ = backward ? start : end;
+    match_ = {offset, length, anchor_, caret_};
     scrollToCaret();
     viewport()->update();
     Q_EMIT showStatus();
     return true;
+}
+
+FileViewer::Work FileViewer::work() const {
+    if (searcher_.busy())
+        return Work::Searching;
+    return pending_.kind == Pending::None ? Work::None : Work::Counting;
+}
+
+int FileViewer::workPercent() const {
+    const auto percent = [](std::int64_t part, std::int64_t whole) {
+        return whole > 0 ? static_cast<int>(100.0 * static_cast<double>(part) /
+                                            static_cast<double>(whole))
+                         : 0;
+    };
+    switch (work()) {
+    case Work::Searching:
+        return percent(searchPassed_, searchTotal_);
+    case Work::Counting:
+        return percent(model_.countedBytes(), model_.fileSize());
+    case Work::None:
+        break;
+    }
+    return 0;
+}
+
+bool FileViewer::stopWork() {
+    const bool busy = work() != Work::None;
+    searcher_.stop();
+    pending_ = Pending();
+    if (busy)
+        showProgress();
+    return busy;
+}
+
+void FileViewer::showProgress() {
+    const int shown = work() == Work::None ? -1 : workPercent();
+    if (shown == progressShown_)
+        return;
+    progressShown_ = shown;
+    Q_EMIT showStatus();
 }
 
 std::int64_t FileViewer::fileSize() const {
@@ -226,11 +365,21 @@ std::int64_t FileViewer::fileSize() const {
 void FileViewer::goTo(std::int64_t line, int column) {
     if (lineCount() == 0)
         return;
+    stopWork();
     line = std::max<std::int64_t>(line, 0);
-    if (!model_.countToLine(line))
-        line = lineCount() - 1;
-    updateScrollBars(); // counting on may have made the line reachable
-    moveCaret({line, column}, false);
+    if (line >= reachableLines() && !model_.lineCount()) {
+        pending_ = Pending(Pending::GoTo);
+        pending_.to = {line, column};
+        showProgress();
+        return;
+    }
+    moveCaret({line, column}, false); // a line beyond the last is the last
+}
+
+void FileViewer::goToEnd(bool extend) {
+    Position to{reachableLines() - 1, 0};
+    to.column = lineLength(to.line);
+    moveCaret(to, extend);
 }
 
 // ---- geometry and scrolling
@@ -273,8 +422,6 @@ std::int64_t FileViewer::maxTop() const {
 }
 
 void FileViewer::contentChanged() {
-    if (isOpen() && !model_.lineCount())
-        countTimer_.start();
     caret_ = clamped(caret_);
     anchor_ = clamped(anchor_);
     top_ = std::min(top_, maxTop());
@@ -365,33 +512,100 @@ void FileViewer::moveCaret(Position to, bool extend) {
 
 // ---- counting and following the file
 
-void FileViewer::countTick() {
-    const auto known = reachableLines();
-    model_.countStep(kCountTickBytes);
-    // Lines on screen that were not known before are painted now.
-    if (known < top_ + fullRows() + 1)
-        viewport()->update();
-    const bool counted = model_.lineCount().has_value();
-    if (counted)
-        countTimer_.stop();
-    if (model_.fileSize() != shownSize_) {
-        followFile();
+void FileViewer::startCounting() {
+    counter_.stop();
+    if (!isOpen() || model_.linesCounted())
         return;
-    }
+    const std::int64_t end = model_.fileSize();
+    counter_.start([this, counter = model_.counter(), end]() mutable {
+        std::vector<LineMark> marks;
+        auto delivered = Clock::now();
+        while (!counter_.stopping()) {
+            const bool whole = counter.count(end, kSliceBytes, marks);
+            const bool done = !whole || counter.state().scanned >= end;
+            if (done || Clock::now() - delivered >= kDeliverEvery) {
+                delivered = Clock::now();
+                counter_.deliver(
+                    [this, marks = std::move(marks), state = counter.state(), whole] {
+                        const bool wasCounted = model_.linesCounted();
+                        model_.takeCount(marks, state, !whole);
+                        countMoved(wasCounted);
+                        if (!whole)
+                            followFile(); // the file is shorter than it was
+                    },
+                    done);
+                marks.clear();
+                if (done)
+                    return;
+            }
+        }
+    });
+}
+
+void FileViewer::countMoved(bool wasCounted) {
+    // Lines on screen that were not known before are painted now.
+    viewport()->update();
     updateScrollBars();
-    if (counted)
-        Q_EMIT showStatus();
+    resolvePending();
+    if (!wasCounted && model_.linesCounted())
+        Q_EMIT showStatus(); // the total is known
+    showProgress();
+}
+
+void FileViewer::resolvePending() {
+    const Pending p = pending_;
+    const bool counted = model_.linesCounted();
+    switch (p.kind) {
+    case Pending::None:
+        return;
+    case Pending::GoTo:
+        if (!counted && p.to.line >= reachableLines())
+            return;
+        break;
+    case Pending::End:
+    case Pending::SelectAll:
+        if (!counted)
+            return;
+        break;
+    case Pending::Match:
+        if (!counted && model_.countedBytes() < p.offset + p.length)
+            return;
+        break;
+    }
+    pending_ = Pending();
+    switch (p.kind) {
+    case Pending::GoTo:
+        moveCaret(p.to, false);
+        break;
+    case Pending::End:
+        goToEnd(p.extend);
+        break;
+    case Pending::SelectAll:
+        selectAll();
+        break;
+    case Pending::Match:
+        selectMatch(p.offset, p.length, p.backward, p.text);
+        Q_EMIT searchDone(p.text, true);
+        break;
+    case Pending::None:
+        break;
+    }
+    showProgress();
 }
 
 void FileViewer::followFile() {
-    const bool changed = model_.refresh();
-    if (!changed && model_.fileSize() == shownSize_)
+    if (!model_.changedOnDisk() && model_.fileSize() == shownSize_)
         return;
+    counter_.stop(); // it counts by what the file was
+    model_.refresh();
     shownSize_ = model_.fileSize();
+    match_ = {};
     // Count what is cheap now, so the caret is not pulled back only because the index
     // stepped back to recount a file that was cut short.
-    model_.countStep(kCountTickBytes);
+    model_.countStep(kAtOnceBytes);
     contentChanged();
+    startCounting();
+    resolvePending();
 }
 
 // ---- painting
@@ -458,6 +672,8 @@ void FileViewer::keyPressEvent(QKeyEvent* event) {
             warningBox(copyTooLargeText());
         return;
     }
+    if (event->key() == Qt::Key_Escape && stopWork())
+        return;
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const auto lines = reachableLines();
@@ -497,16 +713,20 @@ void FileViewer::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_End:
         if (ctrl) {
-            countAllLines(); // the end of the file is its last line, so count them all
-            to = {reachableLines() - 1, 0};
-            to.column = lineLength(to.line);
-        } else {
-            to.column = lineLength(to.line);
+            // The end of the file is its last line: once the lines are counted.
+            stopWork();
+            if (model_.lineCount())
+                return goToEnd(extend);
+            pending_ = Pending(Pending::End);
+            pending_.extend = extend;
+            return showProgress();
         }
+        to.column = lineLength(to.line);
         break;
     default:
         return QAbstractScrollArea::keyPressEvent(event);
     }
+    stopWork(); // the user moves on: a move or search still under way would pull the caret away
     moveCaret(to, extend);
 }
 
@@ -520,6 +740,7 @@ FileViewer::Position FileViewer::positionAt(const QPoint& point) {
 void FileViewer::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
+    stopWork();
     selecting_ = true;
     moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
 }

@@ -3,24 +3,46 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+// Big reads keep the system calls few; 1 MiB still fits the caches while it is counted.
 constexpr std::int64_t kReadSize = 1 << 20;
-// Counting runs over small blocks with a plain loop the compiler vectorises; only the block
-// holding a kept line start is walked LF by LF.
+// Blocks are counted whole; only a block where a start is kept is walked LF by LF.
 constexpr std::int64_t kCountBlock = 4096;
 
 std::int64_t countLineFeeds(const char* p, std::int64_t n) {
     std::int64_t count = 0;
-    // A byte-wide sum over at most 255 bytes cannot overflow and vectorises to byte compares.
-    for (std::int64_t i = 0; i < n; i += 255) {
-        const std::int64_t end = std::min(n, i + 255);
-        unsigned char part = 0;
-        for (std::int64_t j = i; j < end; ++j)
-            part += p[j] == '\n';
-        count += part;
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    // Byte-wide tallies in four registers: at most 255 rounds of 64 bytes before they are
+    // summed, so no tally overflows.
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    const auto load = [&](std::int64_t at) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at)), lf);
+    };
+    while (n - i >= 64) {
+        __m128i a = zero, b = zero, c = zero, d = zero;
+        for (std::int64_t rounds = std::min<std::int64_t>((n - i) / 64, 255); rounds > 0;
+             --rounds, i += 64) {
+            a = _mm_sub_epi8(a, load(i));
+            b = _mm_sub_epi8(b, load(i + 16));
+            c = _mm_sub_epi8(c, load(i + 32));
+            d = _mm_sub_epi8(d, load(i + 48));
+        }
+        const __m128i sum =
+            _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(a, zero), _mm_sad_epu8(b, zero)),
+                          _mm_add_epi64(_mm_sad_epu8(c, zero), _mm_sad_epu8(d, zero)));
+        count += _mm_cvtsi128_si64(sum) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sum, sum));
     }
+#endif
+    for (; i < n; ++i)
+        count += p[i] == '\n';
     return count;
 }
 
@@ -51,111 +73,175 @@ std::optional<std::int64_t> skipLines(std::int64_t from, std::int64_t skip, Page
 }
 } // namespace
 
-void LineIndex::reset(int fd, std::int64_t size) {
-    fd_ = fd;
-    size_ = size;
-    scanned_ = 0;
-    lineFeeds_ = 0;
-    endsWithLineFeed_ = true;
-    starts_.assign(1, 0);
-    lastLine_ = -1;
+LineCounter::LineCounter(int fd, const CountState& state, std::int64_t stride,
+                         std::int64_t keepBytes)
+    : fd_(fd), state_(state), stride_(stride), keepBytes_(keepBytes) {}
+
+bool LineCounter::count(std::int64_t end, std::int64_t budget, std::vector<LineMark>& marks) {
+    while (state_.scanned < end) {
+        const std::int64_t at = state_.scanned;
+        // A hole reads as NUL bytes, so it holds no LF: step over it. A file system that
+        // cannot tell holes from data says every byte is data.
+        const off_t data = ::lseek(fd_, at, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) {
+            // No data from here on: the rest is a hole, or the file now ends before `at`.
+            struct stat st {};
+            const std::int64_t fileEnd = ::fstat(fd_, &st) == 0 ? st.st_size : end;
+            const std::int64_t to = std::clamp<std::int64_t>(fileEnd, at, end);
+            if (to > at) {
+                state_.scanned = to;
+                state_.endsWithLineFeed = false;
+            }
+            if (to < end)
+                return false;
+            continue;
+        }
+        if (data > at) {
+            state_.scanned = std::min<std::int64_t>(data, end);
+            state_.endsWithLineFeed = false;
+            continue;
+        }
+        if (budget <= 0)
+            break;
+        const std::int64_t want = std::min({kReadSize, budget, end - at});
+        if (static_cast<std::int64_t>(buffer_.size()) < want)
+            buffer_.resize(static_cast<size_t>(want));
+        const ssize_t got = ::pread(fd_, buffer_.data(), static_cast<size_t>(want), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false; // the file ends sooner than it said
+        countBlock(buffer_.data(), got, marks);
+        state_.scanned += got;
+        budget -= got;
+    }
+    return true;
 }
 
-void LineIndex::resize(std::int64_t size) {
-    size_ = size;
-    lastLine_ = -1;
-    if (size >= scanned_)
-        return;
-    // Go back to the last kept start inside the file: everything before it is unchanged.
-    while (starts_.size() > 1 && starts_.back() > size)
-        starts_.pop_back();
-    scanned_ = starts_.back();
-    lineFeeds_ = static_cast<std::int64_t>(starts_.size() - 1) * stride_;
-    endsWithLineFeed_ = true;
-}
-
-void LineIndex::countBlock(const char* p, std::int64_t n) {
+void LineCounter::countBlock(const char* p, std::int64_t n, std::vector<LineMark>& marks) {
+    const std::int64_t base = state_.scanned;
     for (std::int64_t i = 0; i < n; i += kCountBlock) {
         const char* block = p + i;
         const std::int64_t len = std::min(kCountBlock, n - i);
-        const std::int64_t nextKept = static_cast<std::int64_t>(starts_.size()) * stride_;
         const std::int64_t feeds = countLineFeeds(block, len);
-        if (lineFeeds_ + feeds < nextKept) {
-            lineFeeds_ += feeds;
+        // No start in this block can be kept: too few lines and bytes since the last kept one.
+        if (feeds == 0 || (state_.lineFeeds + feeds - state_.lastKept.line < stride_ &&
+                           base + i + len - state_.lastKept.offset < keepBytes_)) {
+            state_.lineFeeds += feeds;
             continue;
         }
         const char* q = block;
         const char* end = block + len;
         while (const void* lf = std::memchr(q, '\n', static_cast<size_t>(end - q))) {
             q = static_cast<const char*>(lf) + 1;
-            if (++lineFeeds_ % stride_ == 0)
-                starts_.push_back(scanned_ + (q - p));
+            const LineMark start{++state_.lineFeeds, base + (q - p)};
+            if (start.line - state_.lastKept.line >= stride_ ||
+                start.offset - state_.lastKept.offset >= keepBytes_) {
+                marks.push_back(start);
+                state_.lastKept = start;
+            }
         }
     }
     if (n > 0)
-        endsWithLineFeed_ = p[n - 1] == '\n';
+        state_.endsWithLineFeed = p[n - 1] == '\n';
+}
+
+void LineIndex::reset(int fd, std::int64_t size) {
+    fd_ = fd;
+    size_ = size;
+    state_ = {};
+    marks_.assign(1, LineMark{});
+    lastFeed_ = -1;
+}
+
+void LineIndex::resize(std::int64_t size) {
+    size_ = size;
+    lastFeed_ = -1;
+    if (size >= state_.scanned)
+        return;
+    // Go back to the last kept start inside the file: everything before it is unchanged.
+    while (marks_.size() > 1 && marks_.back().offset > size)
+        marks_.pop_back();
+    const LineMark last = marks_.back();
+    state_ = {last.offset, last.line, true, last};
 }
 
 bool LineIndex::step(std::int64_t budget) {
-    if (buffer_.empty())
-        buffer_.resize(kReadSize);
-    while (budget > 0 && scanned_ < size_) {
-        const std::int64_t want = std::min({kReadSize, budget, size_ - scanned_});
-        const ssize_t got = ::pread(fd_, buffer_.data(), static_cast<size_t>(want), scanned_);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            size_ = scanned_; // the file ends sooner than it said: count what is there
-            break;
-        }
-        countBlock(buffer_.data(), got);
-        scanned_ += got;
-        budget -= got;
-    }
+    LineCounter counter = this->counter();
+    const bool whole = counter.count(size_, budget, marks_);
+    take({}, counter.state(), !whole);
     return counted();
+}
+
+LineCounter LineIndex::counter() const {
+    return LineCounter(fd_, state_, stride_, keepBytes_);
+}
+
+void LineIndex::take(const std::vector<LineMark>& marks, const CountState& state, bool cutShort) {
+    marks_.insert(marks_.end(), marks.begin(), marks.end());
+    state_ = state;
+    if (cutShort)
+        size_ = state_.scanned; // count what is there; a refresh follows the file
 }
 
 std::optional<std::int64_t> LineIndex::lineCount() const {
     if (!counted())
         return std::nullopt;
-    return lineFeeds_ + (size_ > 0 && !endsWithLineFeed_ ? 1 : 0);
+    return state_.lineFeeds + (size_ > 0 && !state_.endsWithLineFeed ? 1 : 0);
 }
 
 std::int64_t LineIndex::knownLines() const {
     if (counted())
         return *lineCount();
-    return lineFeeds_; // line lineFeeds_ starts after the last LF but may go on
+    return state_.lineFeeds; // line lineFeeds starts after the last LF but may go on
 }
 
-std::optional<std::int64_t> LineIndex::lineStart(std::int64_t n, PageCache& cache) const {
-    if (n < 0 || n > lineFeeds_ || (counted() && n >= *lineCount()))
-        return std::nullopt;
-    std::int64_t from = starts_[static_cast<std::size_t>(n / stride_)];
-    std::int64_t skip = n % stride_;
+std::optional<std::int64_t> LineIndex::afterLineFeed(std::int64_t k, PageCache& cache) const {
+    const auto it = std::upper_bound(marks_.begin(), marks_.end(), k,
+                                     [](std::int64_t v, const LineMark& m) { return v < m.line; });
+    const LineMark& kept = *std::prev(it);
+    std::int64_t from = kept.offset;
+    std::int64_t skip = k - kept.line;
     // Lines asked in order (painting, printing) go on from the last one instead of the kept
     // start before it.
-    if (lastLine_ >= 0 && lastLine_ <= n && n - lastLine_ < skip) {
+    if (lastFeed_ >= kept.line && lastFeed_ <= k && k - lastFeed_ < skip) {
         from = lastStart_;
-        skip = n - lastLine_;
+        skip = k - lastFeed_;
     }
     const auto start = skipLines(from, skip, cache);
     if (start) {
-        lastLine_ = n;
+        lastFeed_ = k;
         lastStart_ = *start;
     }
     return start;
 }
 
-std::optional<std::int64_t> LineIndex::lineOf(std::int64_t offset, PageCache& cache) const {
-    if (offset < 0 || offset > scanned_)
+std::optional<std::int64_t> LineIndex::lineStart(std::int64_t n, PageCache& cache) const {
+    if (n < 0 || n > state_.lineFeeds || (counted() && n >= *lineCount()))
         return std::nullopt;
-    const auto it = std::upper_bound(starts_.begin(), starts_.end(), offset);
-    const auto kept = static_cast<std::int64_t>(it - starts_.begin()) - 1;
-    std::int64_t line = kept * stride_;
+    return afterLineFeed(n, cache);
+}
+
+std::optional<std::int64_t> LineIndex::nextLineStart(std::int64_t n, PageCache& cache) const {
+    if (n < 0 || n >= state_.lineFeeds)
+        return std::nullopt;
+    return afterLineFeed(n + 1, cache);
+}
+
+std::optional<std::int64_t> LineIndex::lineOf(std::int64_t offset, PageCache& cache) const {
+    if (offset < 0 || offset > state_.scanned)
+        return std::nullopt;
+    const auto it =
+        std::upper_bound(marks_.begin(), marks_.end(), offset,
+                         [](std::int64_t v, const LineMark& m) { return v < m.offset; });
+    const LineMark& kept = *std::prev(it);
+    // Every start up to the next kept one lies less than keepBytes after this one, so the LFs
+    // before `offset` all lie in that stretch.
+    const std::int64_t to = std::min(offset, kept.offset + keepBytes_);
+    std::int64_t line = kept.line;
     char buf[PageCache::kPageSize];
-    for (std::int64_t at = starts_[static_cast<std::size_t>(kept)]; at < offset;) {
-        const std::int64_t got =
-            cache.read(at, std::min<std::int64_t>(sizeof buf, offset - at), buf);
+    for (std::int64_t at = kept.offset; at < to;) {
+        const std::int64_t got = cache.read(at, std::min<std::int64_t>(sizeof buf, to - at), buf);
         if (got <= 0)
             return std::nullopt;
         line += countLineFeeds(buf, got);

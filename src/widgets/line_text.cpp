@@ -45,8 +45,34 @@ struct Walked {
     std::int64_t bytes; // bytes walked
 };
 
-// Walks a text line's bytes as they are shown, handing each shown piece to `emit`, until the
-// bytes end or `stopColumn` (at most kTextLineMax) columns are shown.
+// The character the bytes at `bytes` (`count` of them left) show as, other than a tab, and
+// how many bytes it takes: NUL a blank, a control character, DEL or a byte that does not
+// decode ".", anything else itself.
+char32_t shownChar(const unsigned char* bytes, std::int64_t count, int& length) {
+    const unsigned char b = bytes[0];
+    length = 1;
+    if (b < 0x80) // DEL is a control character too; it would draw as a box
+        return b == 0 ? u' ' : b == 0x7F ? u'.' : shownByte(b).unicode();
+    char32_t cp = 0;
+    const int len = utf8Sequence(bytes, count, cp);
+    if (len == 0)
+        return u'.';
+    length = len;
+    return cp < 0xA0 ? u'.' : cp; // a C1 control character shows as "." too
+}
+
+void append(QString& text, char32_t c) {
+    if (QChar::requiresSurrogates(c)) {
+        text += QChar(QChar::highSurrogate(c));
+        text += QChar(QChar::lowSurrogate(c));
+    } else {
+        text += QChar(static_cast<char16_t>(c));
+    }
+}
+
+// Walks a text line's bytes as they are shown, handing each shown character to `emit` with its
+// repeat count (a tab's blanks), until the bytes end or `stopColumn` (at most kTextLineMax)
+// columns are shown.
 template <typename Emit>
 Walked walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize,
                     int stopColumn, Emit emit) {
@@ -54,29 +80,17 @@ Walked walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandT
     int chars = 0;
     std::int64_t i = 0;
     while (i < count && chars < stopColumn) {
-        const unsigned char b = bytes[i];
-        if (b == '\t' && expandTabs && tabSize > 0) {
+        if (bytes[i] == '\t' && expandTabs && tabSize > 0) {
             const int next = std::min((chars / tabSize + 1) * tabSize, kTextLineMax);
-            emit(QString(next - chars, u' '));
+            emit(u' ', next - chars);
             chars = next;
             ++i;
             continue;
         }
-        if (b < 0x80) {
-            // DEL is a control character too; it would draw as a box.
-            emit(b == 0 ? QChar(u' ') : b == 0x7F ? QChar(u'.') : shownByte(b));
-            ++chars, ++i;
-            continue;
-        }
-        char32_t cp = 0;
-        const int len = utf8Sequence(bytes + i, count - i, cp);
-        if (len == 0 || cp < 0xA0) { // undecodable, or a C1 control character
-            emit(QChar(u'.'));
-            i += len == 0 ? 1 : len;
-        } else {
-            emit(QString::fromUcs4(&cp, 1));
-            i += len;
-        }
+        int length = 1;
+        const char32_t c = shownChar(bytes + i, count - i, length);
+        emit(c, 1);
+        i += length;
         ++chars;
     }
     return {chars, i};
@@ -85,18 +99,39 @@ Walked walkTextLine(const unsigned char* bytes, std::int64_t count, bool expandT
 
 QString textLineText(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize) {
     QString line;
-    walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax,
-                 [&](const auto& piece) { line += piece; });
+    walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax, [&](char32_t c, int repeat) {
+        while (repeat-- > 0)
+            append(line, c);
+    });
     return line;
 }
 
 int textColumn(const unsigned char* bytes, std::int64_t count, bool expandTabs, int tabSize) {
-    return walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax, [](const auto&) {})
+    return walkTextLine(bytes, count, expandTabs, tabSize, kTextLineMax, [](char32_t, int) {})
         .columns;
 }
 
 std::int64_t textByteAtColumn(const unsigned char* bytes, std::int64_t count, int column,
                               bool expandTabs, int tabSize) {
-    return walkTextLine(bytes, count, expandTabs, tabSize, std::max(column, 0), [](const auto&) {})
+    return walkTextLine(bytes, count, expandTabs, tabSize, std::max(column, 0),
+                        [](char32_t, int) {})
         .bytes;
+}
+
+QString copiedText(const unsigned char* bytes, std::int64_t count) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(std::min<std::int64_t>(count, 1 << 26)));
+    for (std::int64_t i = 0; i < count;) {
+        const unsigned char b = bytes[i];
+        if (b == '\n' || b == '\t' || (b == '\r' && i + 1 < count && bytes[i + 1] == '\n')) {
+            if (b != '\r') // CR LF ends a line as LF does
+                text += QChar(b);
+            ++i;
+            continue;
+        }
+        int length = 1;
+        append(text, shownChar(bytes + i, count - i, length));
+        i += length;
+    }
+    return text;
 }

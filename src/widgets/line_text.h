@@ -33,3 +33,7 @@ int textColumn(const unsigned char* bytes, std::int64_t count, bool expandTabs, 
 // the line's end (or its cut) gives the bytes shown.
 std::int64_t textByteAtColumn(const unsigned char* bytes, std::int64_t count, int column,
                               bool expandTabs, int tabSize);
+
+// The text a copy of the bytes puts on the clipboard: characters as textLineText shows them,
+// but whole lines, without the cut, and with tabs and line ends (LF, CR LF) as "\t" and "\n".
+QString copiedText(const unsigned char* bytes, std::int64_t count);

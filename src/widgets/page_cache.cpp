@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <unistd.h>
 
 void PageCache::reset(int fd) {
@@ -35,11 +36,13 @@ const PageCache::Page* PageCache::page(std::int64_t number) {
     slot->number = number;
     slot->lastUse = clock_;
     slot->valid = 0;
-    // Short reads are retried until the end of the file or an error; what was read stays.
-    while (slot->valid < kPageSize) {
-        const ssize_t n =
-            ::pread(fd_, slot->bytes.data() + slot->valid,
-                    static_cast<size_t>(kPageSize - slot->valid), number * kPageSize + slot->valid);
+    // Short reads are retried until the end of the file or an error; what was read stays. The
+    // last page of the largest file ends at the top of the offsets: a read past it fails.
+    const std::int64_t start = number * kPageSize;
+    const std::int64_t size = std::min(kPageSize, std::numeric_limits<std::int64_t>::max() - start);
+    while (slot->valid < size) {
+        const ssize_t n = ::pread(fd_, slot->bytes.data() + slot->valid,
+                                  static_cast<size_t>(size - slot->valid), start + slot->valid);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -18,8 +18,11 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <unistd.h>
 
@@ -282,6 +285,67 @@ TEST_F(ViewWindowTest, TheStringsButtonOpensTheStringsOfTheFileShown) {
     EXPECT_EQ(title, QStringLiteral("ASCII strings for : ") + path);
     EXPECT_EQ(file, path);
     EXPECT_EQ(geometry, w->geometry());
+}
+
+} // namespace
+
+namespace {
+
+// A search through more than the first megabytes goes on in the background: the status line
+// shows it, Esc stops it wherever the focus is (and only then closes the window), and a
+// search that ends without a match says so.
+TEST_F(ViewWindowTest, BackgroundSearchShowsProgressAndStopsWithEsc) {
+    QByteArray text;
+    for (int i = 0; i < 200000; ++i)
+        text += "a line without what is looked for\n";
+    auto w = view(write("big", text));
+    answerFind(QStringLiteral("zebra"), false, false, true);
+    w->Find1Click();
+    EXPECT_TRUE(w->statusSection(4).startsWith(QStringLiteral("Searching: ")));
+    w->btClose->setFocus();
+    QTest::keyClick(w->btClose, Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->statusSection(4), QStringLiteral(" "));
+    QTest::qWait(100);
+    EXPECT_TRUE(ui.messages.empty());
+
+    w->Findnext1Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ui.messages.empty(); }));
+    EXPECT_EQ(ui.lastMessage(), QStringLiteral("Search string 'zebra' not found"));
+    EXPECT_EQ(w->statusSection(4), QStringLiteral(" "));
+    QTest::keyClick(w->btClose, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}
+
+// The largest file there can be, 2^63 - 1 bytes (sparse, on tmpfs), in hex mode: its line
+// count does not overflow, the prompt names it, the view shows its lines to the last, and
+// searches from either end find nothing without running past the top of the range.
+TEST_F(ViewWindowTest, HexModeOfTheLargestFile) {
+    QTemporaryDir shm(QStringLiteral("/dev/shm/zelkova-XXXXXX"));
+    const QByteArray path = QFile::encodeName(shm.path()) + "/largest";
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const bool made = fd >= 0 && ::ftruncate(fd, std::numeric_limits<qint64>::max()) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!shm.isValid() || !made)
+        GTEST_SKIP() << "no tmpfs for a file of 2^63 - 1 bytes";
+    auto w = view(fromNative(path));
+    EXPECT_EQ(w->Viewer1->lineCount(), 1); // one line of NUL bytes, counted without reading
+    w->HexMode1->trigger();
+    ui.inputs.push_back(std::nullopt);
+    w->Gotoline1Click();
+    EXPECT_EQ(ui.questions.last(), QStringLiteral("Enter line number (1 to 576460752303423488)"));
+    EXPECT_TRUE(w->Viewer1->lineText(0).startsWith(QStringLiteral("00000000  00 00")));
+    QTest::keyClick(w->Viewer1, Qt::Key_End, Qt::ControlModifier);
+    const std::int64_t last = (std::int64_t(1) << 59) - 1;
+    EXPECT_EQ(w->Viewer1->caret().line, last);
+    EXPECT_EQ(w->Viewer1->lineText(last).left(23), QStringLiteral("7FFFFFFFFFFFFFF0  00 00"));
+    w->grab();
+    for (const bool backward : {true, false}) {
+        answerFind(QStringLiteral("x"), backward, false, true);
+        w->Find1Click();
+    }
+    EXPECT_EQ(ui.messageTexts(), QStringList(2, QStringLiteral("Search string 'x' not found")));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/native_path.h"
 #include "support/temp_tree.h"
+#include "widgets/file_search.h"
 #include "widgets/file_view_model.h"
 #include "widgets/line_index.h"
 
@@ -77,41 +78,103 @@ TEST(FileViewModel, PositionOfOffset) {
     EXPECT_EQ(view.positionOf(at("z")), (FileViewModel::Position{1, 3}));
 }
 
-// A tiny stride and budget make every kept start and every step edge come up; each line start
-// and each offset's line must match a plain split of the bytes.
+// Tiny strides, keep distances and budgets make every kept start and every step edge come up;
+// each line start and each offset's line must match a plain split of the bytes, with long
+// lines and with the holes of a sparse file.
 TEST(LineIndex, MatchesPlainSplitWhileCountingInSteps) {
-    QByteArray bytes;
+    QByteArray text;
     for (int i = 0; i < 3000; ++i)
-        bytes += QByteArray(i % 7, 'a' + i % 26) + "\n";
-    bytes += "tail";
-    for (const auto& [budget, stride] : {std::pair<std::int64_t, std::int64_t>{7, 3},
-                                         {std::int64_t(1) << 30, 3},
-                                         {std::int64_t(1) << 30, 1024}}) {
+        text += QByteArray(i % 7, 'a' + i % 26) + "\n";
+    text += QByteArray(5000, 'L') + "\n" + QByteArray(300, 'M') + "\n" + QByteArray(70000, 'N');
+    text += "\ntail";
+    QByteArray holes(3 << 20, '\0');
+    holes.replace(0, 3, "a\nb");
+    holes.replace((1 << 20) + 100, 5, "x\n\ny\n");
+    holes.replace(holes.size() - 5, 5, "\nlast");
+    const struct {
+        const QByteArray& bytes;
+        bool sparse;
+        std::int64_t budget, stride, keepBytes;
+    } cases[] = {
+        {text, false, 7, 3, 100},          {text, false, 1 << 30, 3, 1 << 20},
+        {text, false, 1 << 30, 1024, 100}, {text, false, 1 << 30, 1024, 1 << 20},
+        {holes, true, 5000, 2, 64},        {holes, true, 1 << 30, 1024, 1 << 20},
+    };
+    for (const auto& c : cases) {
         TempTree tree;
-        const QByteArray path = tree.write("f", bytes);
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        PageCache cache(fd);
-        LineIndex index(stride);
-        index.reset(fd, bytes.size());
-        while (!index.step(budget))
-            ASSERT_FALSE(index.lineCount().has_value());
-        ASSERT_EQ(index.lineCount(), 3001);
-        std::int64_t start = 0;
-        std::vector<std::int64_t> starts;
-        for (std::int64_t line = 0; line < 3001; ++line) {
-            ASSERT_EQ(index.lineStart(line, cache), start) << line;
-            starts.push_back(start);
-            const std::int64_t next = bytes.indexOf('\n', start);
-            for (std::int64_t at = start; at <= (next < 0 ? bytes.size() - 1 : next); ++at)
-                ASSERT_EQ(index.lineOf(at, cache), line) << at;
-            start = next + 1;
+        const QByteArray path = tree.file("f", c.bytes.size());
+        const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+        // Sparse: only the bytes that are not NUL are written, the rest stays a hole.
+        for (qsizetype i = 0; i < c.bytes.size(); ++i) {
+            if (!c.sparse) {
+                ASSERT_EQ(::pwrite(fd, c.bytes.constData(), c.bytes.size(), 0), c.bytes.size());
+                break;
+            }
+            if (c.bytes[i] != '\0') {
+                ASSERT_EQ(::pwrite(fd, c.bytes.constData() + i, 1, i), 1);
+            }
         }
-        EXPECT_FALSE(index.lineStart(3001, cache).has_value());
+        PageCache cache(fd);
+        LineIndex index(c.stride, c.keepBytes);
+        index.reset(fd, c.bytes.size());
+        while (!index.step(c.budget))
+            ASSERT_FALSE(index.lineCount().has_value());
+        std::vector<std::int64_t> starts{0};
+        for (qsizetype lf = c.bytes.indexOf('\n'); lf >= 0; lf = c.bytes.indexOf('\n', lf + 1))
+            starts.push_back(lf + 1);
+        const auto lines = static_cast<std::int64_t>(starts.size());
+        ASSERT_EQ(index.lineCount(), lines) << c.budget << " " << c.stride;
+        for (std::int64_t line = 0; line < lines; ++line) {
+            const std::int64_t start = starts[line];
+            ASSERT_EQ(index.lineStart(line, cache), start) << line;
+            const std::int64_t last = line + 1 < lines ? starts[line + 1] - 1 : c.bytes.size() - 1;
+            for (const std::int64_t at : {start, (start + last) / 2, last})
+                ASSERT_EQ(index.lineOf(at, cache), line) << at;
+        }
+        EXPECT_FALSE(index.lineStart(lines, cache).has_value());
         // Out of order, a lookup must not go on from a later line looked up before.
-        for (std::int64_t line = 3000; line >= 0; line -= 7)
+        for (std::int64_t line = lines - 1; line >= 0; line -= 7)
             ASSERT_EQ(index.lineStart(line, cache), starts[line]) << line;
         ::close(fd);
     }
+}
+
+// A search from any offset, either way, with and without case, finds what a plain search of
+// the bytes finds: across block edges, in the data between the holes of a sparse file, and
+// in steps as small as one byte.
+TEST(FileSearch, MatchesPlainSearchAcrossBlocksAndHoles) {
+    QByteArray bytes(9 << 20, '\0');
+    const std::int64_t places[] = {
+        5, (1 << 20) - 2, (2 << 20) - 6, (4 << 20) + 4093, (8 << 20) + 17, bytes.size() - 6};
+    for (const std::int64_t at : places)
+        bytes.replace(at, 6, at % 2 ? "NeeDle" : "needle");
+    TempTree tree;
+    const QByteArray path = tree.file("f", bytes.size());
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    for (const std::int64_t at : places)
+        ASSERT_EQ(::pwrite(fd, bytes.constData() + at, 6, at), 6);
+    const QByteArray lower = bytes.toLower();
+    for (const std::int64_t from : {std::int64_t(0), places[1], places[2] + 1, places[3] + 6,
+                                    std::int64_t(7 << 20), std::int64_t(bytes.size())}) {
+        for (const bool backward : {false, true}) {
+            for (const bool matchCase : {false, true}) {
+                const QByteArray& hay = matchCase ? bytes : lower;
+                const qsizetype plain = backward
+                                            ? (from == 0 ? -1 : hay.lastIndexOf("needle", from - 1))
+                                            : hay.indexOf("needle", from);
+                const auto expected = plain < 0 ? std::nullopt : std::optional<std::int64_t>(plain);
+                EXPECT_EQ(findInFile(fd, bytes.size(), "needle", from, backward, matchCase),
+                          expected)
+                    << from << " " << backward << " " << matchCase;
+                FileSearch stepped(fd, bytes.size(), "needle", from, backward, matchCase);
+                std::optional<std::int64_t> found;
+                while (!found && !stepped.done())
+                    found = stepped.step(1);
+                EXPECT_EQ(found, expected) << from << " " << backward << " in steps";
+            }
+        }
+    }
+    ::close(fd);
 }
 
 // A caret's offset and a byte's position are inverses in both modes, across tabs and
@@ -166,8 +229,8 @@ TEST(FileViewModel, HexLines) {
     EXPECT_EQ(view.lineOf(17), 1);
 }
 
-// A 4 GiB sparse file: the first lines show without counting the file through, and offsets
-// past 4 GiB get a ninth digit.
+// A 4 GiB sparse file: its hole holds no LF, so its one line is counted without reading it,
+// and offsets past 4 GiB get a ninth digit.
 TEST(FileViewModel, HugeSparseFile) {
     TempTree tree;
     const qint64 size = (qint64(1) << 32) + 20;
@@ -176,9 +239,9 @@ TEST(FileViewModel, HugeSparseFile) {
     ASSERT_TRUE(view.open(QString::fromUtf8(path)).isEmpty());
     EXPECT_EQ(view.fileSize(), size);
     EXPECT_EQ(view.lineText(0), QString(1023, u' '));
-    EXPECT_TRUE(view.lineText(1).isEmpty()); // not known yet, and not worth reading 4 GiB for
-    EXPECT_FALSE(view.lineCount().has_value());
-    int shown = 0; // only the line being counted; no search for a line end through 4 GiB
+    EXPECT_TRUE(view.lineText(1).isEmpty());
+    EXPECT_EQ(view.lineCount(), 1);
+    int shown = 0;
     view.forEachLine(0, 50, [&](std::int64_t, const QString&) { ++shown; });
     EXPECT_EQ(shown, 1);
     view.setHexMode(true);

@@ -7,11 +7,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
 using Pos = FileViewer::Position;
+constexpr auto Found = FileViewer::SearchResult::Found;
+constexpr auto NotFound = FileViewer::SearchResult::NotFound;
 
 // A control shown offscreen on `path`, sized for a few lines.
 struct Shown {
@@ -56,7 +59,7 @@ TEST(FileViewer, SearchMovesOnFromEachMatch) {
         v.goTo(0, 0);
         std::vector<std::string> found;
         O options = c.options;
-        while (v.search(c.text, options) && found.size() < 5) {
+        while (v.search(c.text, options) == Found && found.size() < 5) {
             const auto s = v.selection();
             found.push_back(text(s.start));
             EXPECT_EQ(v.caret(), options.backward ? s.start : s.end);
@@ -66,11 +69,11 @@ TEST(FileViewer, SearchMovesOnFromEachMatch) {
         EXPECT_EQ(found, c.found) << c.hex << c.options.backward << c.options.matchCase;
         const auto caret = v.caret();
         const auto before = v.selection();
-        EXPECT_FALSE(v.search(c.text, options));
+        EXPECT_EQ(v.search(c.text, options), NotFound);
         EXPECT_EQ(v.caret(), caret);
         EXPECT_EQ(v.selection().start, before.start);
     }
-    EXPECT_FALSE(v.search("", {}));
+    EXPECT_EQ(v.search("", {}), NotFound);
 }
 
 TEST(FileViewer, GoToClampsAndIgnoresEmptyFile) {
@@ -119,10 +122,10 @@ TEST(FileViewer, CopiesSelectionAsShownAndRefusesHugeOnes) {
     QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(v.copy(), FileViewer::CopyResult::Copied);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe      ta\ngam");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe\tta\ngam");
     QGuiApplication::clipboard()->setText("other");
     QTest::keyClick(&v, Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe      ta\ngam");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "pha\nbe\tta\ngam");
 
     QGuiApplication::clipboard()->setText("before");
     Shown huge(tree.file("huge", FileViewer::kCopyLimit + 100));
@@ -307,4 +310,198 @@ TEST(FileViewer, SelectionHighlightCoversTheGlyphsItSelects) {
             EXPECT_NEAR(red, oneZInk, oneZInk / 4) << text(c.from);
         }
     }
+}
+
+// Find and Find next visit every match once, in order, forward and backward, however far
+// beyond a line's cut at 1,023 columns it lies; each match selects its own bytes.
+TEST(FileViewer, FindNextVisitsEveryMatchPastTheCut) {
+    const QByteArray needle = "needle";
+    std::uint64_t seed = 16;
+    const auto next = [&](int n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(n));
+    };
+    TempTree tree;
+    for (int file = 0; file < 12; ++file) {
+        QByteArray bytes = QByteArray(130, '\t') + needle + "\nsecond " + needle + "\n";
+        while (bytes.size() < 6000) {
+            switch (next(6)) {
+            case 0:
+                bytes += QByteArray(next(200), '\t');
+                break;
+            case 1:
+                bytes += QByteArray(next(2000), 'x');
+                break;
+            case 2:
+                bytes += needle;
+                break;
+            case 3:
+                bytes += '\n';
+                break;
+            case 4:
+                bytes += "\xc3\xa9 ab\t";
+                break;
+            default:
+                bytes += QByteArray(next(40), ' ');
+                break;
+            }
+        }
+        const int count = static_cast<int>(bytes.count(needle));
+        Shown shown(tree.write("f" + QByteArray::number(file), bytes));
+        FileViewer& v = shown.viewer;
+        for (const bool backward : {false, true}) {
+            FileViewer::SearchOptions options{backward, true, true};
+            int found = 0;
+            while (found <= count && v.search("needle", options) == Found) {
+                ++found;
+                options.global = false;
+                ASSERT_EQ(v.copy(), FileViewer::CopyResult::Copied);
+                EXPECT_EQ(QGuiApplication::clipboard()->text(), "needle") << file;
+            }
+            EXPECT_EQ(found, count) << "file " << file << (backward ? " backward" : " forward");
+        }
+    }
+}
+
+// Copy takes the selected bytes of the file, not the 1,023 columns a long line shows.
+TEST(FileViewer, CopiesTheSelectedBytesOfLongLines) {
+    TempTree tree;
+    const QByteArray longLine = QByteArray(2000, 'x') + "MID" + QByteArray(3000, 'y');
+    const QByteArray bytes = "head\n" + longLine + "\r\nnext\tline\n";
+    Shown shown(tree.write("f", bytes));
+    FileViewer& v = shown.viewer;
+    const struct {
+        std::function<void()> select;
+        QByteArray copied;
+    } cases[] = {
+        {[&] {
+             v.goTo(0, 2);
+             QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
+             QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
+             QTest::keyClick(&v, Qt::Key_Home, Qt::ShiftModifier);
+         },
+         "ad\n" + longLine + "\n"},
+        {[&] {
+             v.goTo(1, 4);
+             QTest::keyClick(&v, Qt::Key_End, Qt::ShiftModifier);
+         },
+         longLine.mid(4)},
+        {[&] {
+             v.search("mid", {false, false, true});
+         },
+         "MID"},
+        {[&] { v.selectAll(); }, "head\n" + longLine + "\nnext\tline"},
+    };
+    for (const auto& c : cases) {
+        c.select();
+        ASSERT_EQ(v.copy(), FileViewer::CopyResult::Copied);
+        EXPECT_EQ(QGuiApplication::clipboard()->text().toUtf8(), c.copied) << (&c - cases);
+    }
+}
+
+// Moves that need lines not counted yet, and searches through more than the first
+// megabytes, go on in the background: the control answers at once, shows the work, and Esc
+// stops it so that nothing moves afterwards.
+TEST(FileViewer, BackgroundWorkEndsOrStopsWithEsc) {
+    QByteArray bytes;
+    constexpr int kLines = 250000;
+    for (int i = 0; i < kLines; ++i)
+        bytes += "line " + QByteArray::number(i).rightJustified(7, '0') + " of the file\n";
+    bytes += "zebra\n";
+    TempTree tree;
+    const QByteArray path = tree.write("f", bytes);
+    const struct {
+        const char* name;
+        std::function<void(FileViewer&)> start;
+        FileViewer::Work work;
+        Pos caret;
+        Pos anchor;
+    } cases[] = {
+        {"ctrl+end",
+         [](FileViewer& v) { QTest::keyClick(&v, Qt::Key_End, Qt::ControlModifier); },
+         FileViewer::Work::Counting,
+         {kLines, 5},
+         {kLines, 5}},
+        {"go to",
+         [](FileViewer& v) { v.goTo(200000, 3); },
+         FileViewer::Work::Counting,
+         {200000, 3},
+         {200000, 3}},
+        {"select all",
+         [](FileViewer& v) { v.selectAll(); },
+         FileViewer::Work::Counting,
+         {kLines, 5},
+         {0, 0}},
+        {"find",
+         [](FileViewer& v) {
+             v.search("ZEBRA", {false, false, true});
+         },
+         FileViewer::Work::Searching,
+         {kLines, 5},
+         {kLines, 0}},
+    };
+    for (const auto& c : cases) {
+        for (const bool esc : {false, true}) {
+            Shown shown(path);
+            FileViewer& v = shown.viewer;
+            QSignalSpy done(&v, &FileViewer::searchDone);
+            ASSERT_EQ(v.lineCount(), FileViewer::kUncounted);
+            c.start(v);
+            EXPECT_EQ(v.work(), c.work) << c.name;
+            EXPECT_EQ(v.caret(), Pos{}) << c.name;
+            if (esc) {
+                QTest::keyClick(&v, Qt::Key_Escape);
+                EXPECT_EQ(v.work(), FileViewer::Work::None) << c.name;
+                ASSERT_TRUE(QTest::qWaitFor([&] { return v.lineCount() == kLines + 1; }));
+                QTest::qWait(50);
+                EXPECT_EQ(v.caret(), Pos{}) << c.name;
+                EXPECT_FALSE(v.hasSelection()) << c.name;
+                EXPECT_EQ(done.count(), 0) << c.name;
+                continue;
+            }
+            ASSERT_TRUE(QTest::qWaitFor([&] { return v.work() == FileViewer::Work::None; }));
+            EXPECT_EQ(v.caret(), c.caret) << c.name;
+            EXPECT_EQ(v.selection().start, c.anchor) << c.name;
+            EXPECT_EQ(done.count(), c.work == FileViewer::Work::Searching ? 1 : 0) << c.name;
+        }
+    }
+}
+
+// A 5 GiB line of NUL bytes (a sparse file) is counted without reading it, and every key
+// answers without reading it through; its copy is refused as too large.
+TEST(FileViewer, GiantLineMovesWithoutReadingItThrough) {
+    TempTree tree;
+    const std::int64_t size = std::int64_t(5) << 30;
+    const QByteArray path = tree.file("giant", size);
+    {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+        ASSERT_EQ(::pwrite(fd, "\nshort\n", 7, size), 7);
+        ::close(fd);
+    }
+    Shown shown(path);
+    FileViewer& v = shown.viewer;
+    EXPECT_EQ(v.lineCount(), 2);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        Pos to;
+    } keys[] = {
+        {Qt::Key_End, {}, {0, 1023}},
+        {Qt::Key_Down, {}, {1, 5}},
+        {Qt::Key_Up, {}, {0, 5}},
+        {Qt::Key_End, Qt::ControlModifier, {1, 5}},
+        {Qt::Key_Home, Qt::ControlModifier, {0, 0}},
+        {Qt::Key_PageDown, {}, {1, 0}},
+    };
+    for (const auto& k : keys) {
+        QTest::keyClick(&v, k.key, k.modifiers);
+        EXPECT_EQ(v.caret(), k.to) << k.key;
+        v.grab();
+    }
+    EXPECT_EQ(v.lineText(1), "short");
+    v.goTo(0, 0);
+    QTest::keyClick(&v, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(v.copy(), FileViewer::CopyResult::TooLarge);
+    EXPECT_EQ(v.search("short", {true, true, true}), Found);
+    EXPECT_EQ(v.caret(), (Pos{1, 0}));
 }
