@@ -7,6 +7,7 @@
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
+#include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/folder_tree_model.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -345,4 +347,20 @@ TEST_F(BrowseWindowTest, OpenerAndMaskChooseTheListedFiles) {
     EXPECT_EQ(w->grid->cell(4, 1), QStringLiteral("c.doc"));
     EXPECT_EQ(w->marks().markedCount(), 0);
     EXPECT_EQ(w->pnlWild->text(), QStringLiteral("Wildcard : *.doc"));
+}
+
+// At the opening size a short name shows whole and every size whole, however large; a longer
+// name or type is cut with a sign and has its whole text as tooltip; a wider window gives its
+// room to the name.
+TEST_F(BrowseWindowTest, CellsAreNeverCutWithoutASign) {
+    tree.file("f/readonly.txt", 10);
+    tree.file("f/huge.iso", 5LL << 30);
+    tree.file("f/" + QByteArray(150, 'n') + ".txt", 1);
+    open("f");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->grid->shownText(4, rowOf("readonly.txt")), "readonly.txt");
+    EXPECT_GT(expectNoSilentCuts(*w->grid, "opening size"), 0);
+    w->resize(1200, w->height());
+    expectWideningGoesToNamesAndPaths(*w, *w->grid, 300, "browser");
+    expectNoSilentCuts(*w->grid, "wider");
 }
