@@ -172,6 +172,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab and Shift+Tab move to the window's other controls; the arrow keys move in the grid.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

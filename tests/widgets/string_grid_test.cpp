@@ -250,6 +250,47 @@ TEST(StringGrid, ManyKeyedRows) {
     EXPECT_EQ(grid.currentRow(), 299999);
 }
 
+// Tab and Shift+Tab leave the grid for the window's next and previous controls, as in any
+// other control; the arrow keys move between the grid's rows.
+TEST(StringGrid, TabLeavesTheGridArrowsMoveInIt) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* before = new QPushButton(QStringLiteral("Before"), &window);
+    auto* grid = new StringGrid(&window);
+    auto* after = new QPushButton(QStringLiteral("After"), &window);
+    for (QWidget* w : {(QWidget*)before, (QWidget*)grid, (QWidget*)after})
+        layout->addWidget(w);
+    grid->setColCount(3);
+    grid->setRowCount(4);
+    for (int r = 1; r < 4; ++r)
+        grid->setRowCells(r, {QString::number(r), QStringLiteral("b"), QStringLiteral("c")});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* focus;
+        int row; // the grid's current row afterwards
+    } cases[] = {
+        {Qt::Key_Down, {}, grid, 2},
+        {Qt::Key_Tab, {}, after, 1},
+        {Qt::Key_Tab, Qt::ShiftModifier, before, 1},
+        {Qt::Key_Backtab, {}, before, 1},
+        {Qt::Key_Right, {}, grid, 1},
+        {Qt::Key_Up, {}, grid, 1},
+    };
+    for (const auto& c : cases) {
+        grid->setFocus();
+        grid->setCurrentRow(1);
+        QTest::keyClick(grid, c.key, c.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), c.focus) << c.key;
+        if (c.focus == grid)
+            EXPECT_EQ(grid->currentRow(), c.key == Qt::Key_Down ? 2 : 1) << c.key;
+    }
+}
+
 // A cell too narrow for its text shows where it was cut ("…" at the end of a name or a text,
 // in the middle of a path, so paths that differ only inside still read apart) and its tooltip
 // is the whole text; a cell shown whole has no tooltip of its own. A figure column is as wide
