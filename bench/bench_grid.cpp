@@ -2,12 +2,20 @@
 // the same process: filling a plain std::vector<quint32>, and std::sort of a million ints.
 // Every figure is reported as an absolute time and as a ratio to its reference; the budget is
 // under a second for each fill and each sort.
+//
+// Painting a screenful of very long paths (1,000 folder levels of 250-byte names, 250 KB
+// each) against painting the same rows with paths of 250 bytes: a cell is elided before it is
+// shaped, so the ratio stays near 1 however long the paths. The same grid drawn the way cells
+// were drawn before (the whole text handed to the painter, clipped to the cell) is run beside
+// it for comparison.
 #include "platform/date_text.h"
 #include "widgets/grid_sort.h"
 #include "widgets/string_grid.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -225,10 +233,117 @@ void BM_SortDateKey(benchmark::State& state) {
     });
 }
 
+// Measuring the widest figure of a million keyed rows, as a figure column's layout does after
+// a fill, every batch of rows included; against the reference fill.
+void BM_MeasureFigures(benchmark::State& state) {
+    records();
+    const double reference = referenceFill();
+    double total = 0;
+    for (auto _ : state) {
+        StringGrid grid;
+        makeGrid(grid);
+        grid.setColumnPlan(
+            {{ColumnKind::Name, 120}, {ColumnKind::Figure, 60}, {ColumnKind::Fixed, 60}});
+        const auto start = Clock::now();
+        grid.layoutColumns(800);
+        for (int batch = 0; batch * 100'000 < kRows; ++batch) // one batch per turn
+            QCoreApplication::processEvents();
+        const double t = secondsSince(start);
+        state.SetIterationTime(t);
+        total += t;
+    }
+    report(state, total, reference);
+}
+
+// A grid of 40 rows, a size and a path each, 800 by 600 pixels, painted whole.
+constexpr int kPaintRows = 40;
+
+QString longPath(int levels, int row) {
+    QString path;
+    path.reserve(levels * 251);
+    for (int l = 0; l < levels; ++l)
+        path += u'/' + QString(249, QChar(u'a' + (l + row) % 26)) + QString::number(l % 10);
+    return path;
+}
+
+double paintSeconds(StringGrid& grid) {
+    const auto start = Clock::now();
+    const QPixmap image = grid.grab();
+    benchmark::DoNotOptimize(image.cacheKey());
+    return secondsSince(start);
+}
+
+void makePathGrid(StringGrid& grid, int levels, bool planned) {
+    grid.resize(800, 600);
+    grid.setColCount(2);
+    grid.setRowCount(kPaintRows + 1);
+    for (int row = 1; row <= kPaintRows; ++row)
+        grid.setRowCells(row, {QString::number(row * 1024), longPath(levels, row)});
+    if (planned) {
+        grid.setColumnPlan({{ColumnKind::Figure, 60}, {ColumnKind::Path, 300}});
+        grid.layoutColumns(800);
+    } else {
+        grid.setColWidth(0, 80);
+        grid.setColWidth(1, 680);
+    }
+}
+
+// Every cell's whole text handed to the painter, clipped to the cell.
+void drawWhole(const StringGrid& grid, QPainter& painter, const QRect& rect, int col, int row) {
+    painter.setClipRect(rect);
+    painter.fillRect(rect, Qt::white);
+    painter.drawText(QPoint(rect.x() + 2, rect.y() + 2 + painter.fontMetrics().ascent()),
+                     grid.cell(col, row));
+}
+
+enum class Drawing { Whole, Elided, ElidedPath };
+
+void paintBench(benchmark::State& state, Drawing drawing) {
+    StringGrid reference, grid;
+    const bool planned = drawing == Drawing::ElidedPath;
+    makePathGrid(reference, 1, planned);
+    makePathGrid(grid, 1000, planned);
+    if (drawing == Drawing::Whole)
+        for (StringGrid* g : {&reference, &grid})
+            g->setDrawCell([g](QPainter& p, const QRect& r, int col, int row) {
+                drawWhole(*g, p, r, col, row);
+            });
+    paintSeconds(reference); // fonts and glyph caches warm
+    double total = 0, ref = 0;
+    for (auto _ : state) {
+        ref += paintSeconds(reference);
+        const double t = paintSeconds(grid);
+        state.SetIterationTime(t);
+        total += t;
+    }
+    const double n = double(state.iterations());
+    state.counters["ms"] = total / n * 1000.0;
+    state.counters["ref_ms"] = ref / n * 1000.0;
+    state.counters["ratio"] = total / ref;
+}
+
+void BM_PaintLongPathsWhole(benchmark::State& state) {
+    paintBench(state, Drawing::Whole);
+}
+
+// Columns without a plan: the default drawing cuts the text at the end.
+void BM_PaintLongPaths(benchmark::State& state) {
+    paintBench(state, Drawing::Elided);
+}
+
+// A path column of a result grid: "…" in the middle.
+void BM_PaintLongPathsPlanned(benchmark::State& state) {
+    paintBench(state, Drawing::ElidedPath);
+}
+
 } // namespace
 
+BENCHMARK(BM_PaintLongPathsWhole)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PaintLongPaths)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PaintLongPathsPlanned)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FillKeyedRows)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FillRowByRow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MeasureFigures)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SortText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SortNumberText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SortDateText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -239,13 +239,19 @@ void TfrmClean::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmClean::FormResize() {
-    // The described widths scaled to the grid's font, each wide enough for its texts; the
-    // type takes the rest of the client width.
+    // The described widths scaled to the grid's font; sizes, dates and times are never cut, and
+    // the room a wider window gives goes to the path.
     const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
                             formatSizeK(0, 100) + QStringLiteral(" K")};
     const QStringList dates = sampleDateTexts();
+    using K = ColumnKind;
     layoutResultColumns(*grid,
-                        {{54, sizes}, {64, dates}, {64, sampleTimeTexts()}, {64, dates}, {296, {}}},
+                        {{K::Figure, 54, sizes},
+                         {K::Fixed, 64, dates},
+                         {K::Fixed, 64, sampleTimeTexts()},
+                         {K::Fixed, 64, dates},
+                         {K::Path, 296},
+                         {K::Text, 120}},
                         width());
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 8), pnlDrives->y());
 }

@@ -1,5 +1,7 @@
 #include "common/locations.h"
 
+#include "common/fit_text.h"
+
 #include "platform/file_types.h"
 #include "platform/native_path.h"
 
@@ -32,19 +34,6 @@ QString distinctTail(const QStringList& roots, qsizetype self) {
     return tail(names, k);
 }
 
-// `text` shortened to `room` with an ellipsis where `mode` puts it; where not even one letter
-// and the ellipsis fit, the letters that fit, bare.
-QString fitText(const QString& text, Qt::TextElideMode mode, const QFontMetrics& metrics,
-                int room) {
-    const QString elided = metrics.elidedText(text, mode, room);
-    if (!elided.isEmpty() && elided != QString(kEllipsis))
-        return elided;
-    qsizetype fit = 0;
-    while (fit < text.size() && metrics.horizontalAdvance(text.left(fit + 1)) <= room)
-        ++fit;
-    return fit > 0 ? text.left(fit) : elided;
-}
-
 } // namespace
 
 QStringList driveCaptions(const QStringList& roots, const std::vector<int>& rooms,
@@ -55,7 +44,7 @@ QStringList driveCaptions(const QStringList& roots, const std::vector<int>& room
         const bool whole =
             metrics.horizontalAdvance(roots[i]) <= room || roots[i] == QLatin1String("/");
         tails << (whole ? roots[i] : distinctTail(roots, i));
-        captions << (whole ? roots[i] : fitText(tails[i], Qt::ElideMiddle, metrics, room));
+        captions << (whole ? roots[i] : elideText(tails[i], Qt::ElideMiddle, metrics, room));
     }
     // Shortened tails of different roots may still read alike ("backup-2024-disk" and
     // "backup-2025-disk" both as "bac…disk"): such captions show the tail from just before the
@@ -81,7 +70,7 @@ QStringList driveCaptions(const QStringList& roots, const std::vector<int>& room
                metrics.horizontalAdvance(tails[i].left(lead + 1) + rest) <= rooms[size_t(i)])
             ++lead;
         captions[i] =
-            fitText(tails[i].left(lead) + rest, Qt::ElideRight, metrics, rooms[size_t(i)]);
+            elideText(tails[i].left(lead) + rest, Qt::ElideRight, metrics, rooms[size_t(i)]);
     }
     return captions;
 }

@@ -221,20 +221,19 @@ void TfrmDirHog::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmDirHog::FormResize() {
-    // The described widths, each at least as wide as the texts its column holds whole; the
-    // name takes what is left less 25 pixels.
-    const QFontMetrics fm = grid->fontMetrics();
+    // The described widths scaled to the grid's font; the figures and the date are never cut,
+    // and the folder's path takes the rest.
     const QStringList sizes{folderSizeText(qint64(99999999) * 1024),
                             QStringLiteral("PARTLY RECYCLED")};
-    const int described[5] = {61, 40, 40, 70, 90};
-    const QStringList samples[5] = {sizes, {QStringLiteral("100.00")}, {}, {}, sampleDateTexts()};
-    int used = 0;
-    for (int c = 0; c < 5; ++c) {
-        const int w = columnWidth(described[c], fm, samples[c] + QStringList{grid->cell(c, 0)});
-        grid->setColWidth(c, w);
-        used += w;
-    }
-    grid->setColWidth(5, std::max(columnWidth(0, fm, {grid->cell(5, 0)}), width() - used - 25));
+    using K = ColumnKind;
+    layoutResultColumns(*grid,
+                        {{K::Figure, 61, sizes},
+                         {K::Figure, 40, {QStringLiteral("100.00")}},
+                         {K::Figure, 40},
+                         {K::Figure, 70},
+                         {K::Fixed, 90, sampleDateTexts()},
+                         {K::Path, 300}},
+                        width());
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
     Label4->move(std::max(0, pnlDrives->x() - Label4->width() - 10), Label4->y());
     // The explanations wrap short of the drive label.

@@ -333,25 +333,27 @@ void TfrmDup::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmDup::FormResize() {
-    // The described widths scaled to the grid's font, each at least as wide as the texts its
-    // column holds whole; the last column (the type) takes what is left of the client width
-    // less the 25 pixels the described layout leaves free, and at least its heading.
+    // The described widths scaled to the grid's font; sizes, dates and times are never cut, and
+    // the room a wider window gives goes to the name and the folder.
     const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
                             formatSizeK(0, 100) + QStringLiteral(" K")};
     const QStringList dates = sampleDateTexts();
     const QStringList times = sampleTimeTexts();
+    using K = ColumnKind;
     layoutResultColumns(*grid,
-                        duplicates_ ? std::vector<ColumnPlan>{{93, {}},
-                                                              {54, sizes},
-                                                              {64, dates},
-                                                              {70, times},
-                                                              {70, dates},
-                                                              {184, {}}}
-                                    : std::vector<ColumnPlan>{{54, sizes},
-                                                              {64, dates},
-                                                              {64, times},
-                                                              {64, dates},
-                                                              {296, {}}},
+                        duplicates_ ? std::vector<ColumnPlan>{{K::Name, 93},
+                                                              {K::Figure, 54, sizes},
+                                                              {K::Fixed, 64, dates},
+                                                              {K::Fixed, 70, times},
+                                                              {K::Fixed, 70, dates},
+                                                              {K::Path, 184},
+                                                              {K::Text, 120}}
+                                    : std::vector<ColumnPlan>{{K::Figure, 54, sizes},
+                                                              {K::Fixed, 64, dates},
+                                                              {K::Fixed, 64, times},
+                                                              {K::Fixed, 64, dates},
+                                                              {K::Path, 296},
+                                                              {K::Text, 120}},
                         width());
     const int client = width();
     pnlDrives->move(std::max(0, client - pnlDrives->width() - 8), pnlDrives->y());

@@ -326,7 +326,14 @@ void TfrmMods::resizeEvent(QResizeEvent* event) {
 
 void TfrmMods::FormResize() {
     const QStringList dates = sampleDateTexts();
-    layoutResultColumns(*grid, {{120, {}}, {68, dates}, {68, dates}, {68, dates}, {189, {}}},
+    using K = ColumnKind;
+    layoutResultColumns(*grid,
+                        {{K::Name, 120},
+                         {K::Fixed, 68, dates},
+                         {K::Fixed, 68, dates},
+                         {K::Fixed, 68, dates},
+                         {K::Path, 189},
+                         {K::Text, 120}},
                         width());
     pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
 }

@@ -1,5 +1,6 @@
 #include "finders/scan_session.h"
 
+#include "common/fit_text.h"
 #include "common/locations.h"
 #include "common/message_boxes.h"
 #include "finders/scan_engine.h"
@@ -20,7 +21,13 @@ ScanSession::ScanSession(ScanEngine& engine, Parts parts, QObject* parent)
     : QObject(parent), engine_(engine), parts_(std::move(parts)),
       reportAbort_([] { warningBox(kAbortText); }),
       walkDrive_([this](const QString& root) { return engine_.walk(root); }) {
-    engine_.setStatusHandler([this](const QString& folder) { setStatus(folder); });
+    // The folder being walked, its middle left out where it is wider than the status line: a
+    // path can be hundreds of kilobytes long, and the line repaints at every folder.
+    engine_.setStatusHandler([this](const QString& folder) {
+        if (parts_.status)
+            setStatus(elideText(folder, Qt::ElideMiddle, parts_.status->fontMetrics(),
+                                parts_.status->contentsRect().width()));
+    });
     if (parts_.abortButton)
         connect(parts_.abortButton, &QPushButton::clicked, this, &ScanSession::abort);
     if (parts_.window)

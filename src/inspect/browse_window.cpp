@@ -83,7 +83,9 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     setObjectName(QStringLiteral("frmBrowse"));
     setWindowTitle(QStringLiteral("Browse through folders"));
     setSizeGripEnabled(true);
-    resize(640, 433);
+    // The described 640 pixels hold the columns in letters 6 pixels wide on average: the window
+    // opens as much wider as its font's letters are, so that its columns fit as described.
+    resize(std::max(640, columnWidth(640, fontMetrics())), 433);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -347,27 +349,19 @@ void TfrmBrowse::FormResize() {
         b->move(x, b->y());
         x -= 7;
     }
-    // The described widths scaled to the grid's font, each wide enough for its texts; the
-    // name and the type share what is left, less the 25 pixels the layout leaves free.
-    const QFontMetrics fm = grid->fontMetrics();
+    // The described widths scaled to the grid's font; dates, times and sizes are never cut, and
+    // the room a wider window gives goes to the name. The grid takes the window's width beside
+    // the left panel (its own width lags behind while the window is being laid out).
     const QStringList dates = sampleDateTexts();
-    const struct {
-        int described;
-        QStringList samples;
-    } columns[] = {
-        {69, dates}, {66, sampleTimeTexts()}, {66, dates}, {61, {formatThousands(999'999'999)}}};
-    int used = 0;
-    for (int c = 0; c < 4; ++c) {
-        const int w = columnWidth(columns[c].described, fm,
-                                  columns[c].samples + QStringList{grid->cell(c, 0)});
-        grid->setColWidth(c, w);
-        used += w;
-    }
-    // The grid takes the window's width beside the left panel (its own width lags behind
-    // while the window is being laid out).
-    const int rest = std::max(0, width() - Panel3->width() - used - 25);
-    for (int c = FolderFiles::Filename; c <= FolderFiles::Type; ++c)
-        grid->setColWidth(c, std::max(rest / 2, columnWidth(0, fm, {grid->cell(c, 0)})));
+    using K = ColumnKind;
+    layoutResultColumns(*grid,
+                        {{K::Fixed, 69, dates},
+                         {K::Fixed, 66, sampleTimeTexts()},
+                         {K::Fixed, 66, dates},
+                         {K::Figure, 61, {formatThousands(999'999'999)}},
+                         {K::Name, 120},
+                         {K::Text, 120}},
+                        width() - Panel3->width());
 }
 
 // ---- folders

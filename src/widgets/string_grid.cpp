@@ -1,5 +1,6 @@
 #include "widgets/string_grid.h"
 
+#include "common/fit_text.h"
 #include "common/resources_init.h"
 
 #include <QContextMenuEvent>
@@ -11,10 +12,54 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <limits>
 
 namespace {
+
+// Rows whose figures are measured in one turn of the event loop.
+constexpr int kMeasureBatch = 100'000;
+
+// Whether figure `a` is wider than `b` in any font whose digits are alike in width: it has
+// more characters, or as many and more of them digits.
+bool widerFigure(const QString& a, const QString& b) {
+    if (a.size() != b.size())
+        return a.size() > b.size();
+    const auto digits = [](const QString& t) {
+        return std::count_if(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
+    };
+    return digits(a) > digits(b);
+}
+
+// The whole text of a cut cell as its tooltip shows it: a tooltip does not wrap a line without
+// blanks, so the text is broken into lines of at most 100 characters, after a "/" or a blank
+// where one is near; of a text beyond 4,096 characters (the longest path the system opens by
+// name) the first and the last 2,048 show, with "…" between.
+QString toolTipForm(const QString& text) {
+    constexpr qsizetype kLine = 100, kMost = 4096;
+    const QString whole =
+        text.size() <= kMost ? text
+                             : text.left(kMost / 2) + QChar(0x2026) + u'\n' + text.right(kMost / 2);
+    QStringList lines;
+    for (qsizetype at = 0; at < whole.size();) {
+        qsizetype end = std::min(whole.size(), at + kLine);
+        if (end < whole.size()) {
+            for (qsizetype b = end; b > at + kLine * 2 / 3; --b)
+                if (whole.at(b - 1) == u'/' || whole.at(b - 1) == u' ') {
+                    end = b;
+                    break;
+                }
+            if (whole.at(end).isLowSurrogate())
+                --end;
+        }
+        lines << whole.mid(at, end - at);
+        at = end;
+    }
+    return Qt::convertFromPlainText(lines.join(u'\n'), Qt::WhiteSpacePre);
+}
 
 // The 16x16 mark glyph with its purple ground made transparent; null when the resource is
 // missing, in which case a marked cell shows only the shifted text.
@@ -93,6 +138,10 @@ QVariant StringGridModel::data(const QModelIndex& index, int role) const {
     const int row = index.row() + 1;
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return grid_.cell(index.column(), row);
+    if (role == Qt::ToolTipRole) {
+        const QString whole = grid_.cutCellText(index.column(), row);
+        return whole.isEmpty() ? QVariant() : QVariant(whole);
+    }
     if (role == Qt::AccessibleDescriptionRole && index.column() == grid_.markColumn_ &&
         grid_.marked(row))
         return QStringLiteral("Marked");
@@ -123,6 +172,8 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab and Shift+Tab move to the window's other controls; the arrow keys move in the grid.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -183,6 +234,7 @@ void StringGrid::setRowCount(int count) {
         releaseStored(rows_[i]);
     rows_.resize(data);
     model_->endRemoveRows();
+    rowsChanged(data + 1);
 }
 
 const StringGrid::Row* StringGrid::rowAt(int row) const {
@@ -268,6 +320,7 @@ void StringGrid::setCell(int col, int row, const QString& text) {
     cells[col] = text;
     const QModelIndex index = model_->index(row - 1, col);
     Q_EMIT model_->dataChanged(index, index);
+    rowsChanged(row);
 }
 
 void StringGrid::setRowCells(int row, const QStringList& cells) {
@@ -280,6 +333,7 @@ void StringGrid::setRowCells(int row, const QStringList& cells) {
     r.ref = i;
     r.flags |= Stored;
     notifyRows(row, row);
+    rowsChanged(row);
 }
 
 void StringGrid::clearCells() {
@@ -287,11 +341,13 @@ void StringGrid::clearCells() {
     freeStored_.clear();
     std::fill(rows_.begin(), rows_.end(), Row{});
     notifyRows(1, int(rows_.size()));
+    rowsChanged(1);
 }
 
 void StringGrid::setRowSource(RowSource source) {
     source_ = std::move(source);
     viewport()->update();
+    rowsChanged(1);
 }
 
 void StringGrid::setRowKey(int row, quint32 key) {
@@ -302,6 +358,7 @@ void StringGrid::setRowKey(int row, quint32 key) {
     r.ref = key;
     r.flags |= Keyed;
     notifyRows(row, row);
+    rowsChanged(row);
 }
 
 void StringGrid::setKeyedRows(int firstRow, std::span<const quint32> keys) {
@@ -321,6 +378,7 @@ void StringGrid::setKeyedRows(int firstRow, std::span<const quint32> keys) {
     }
     // Rows that existed before changed their contents; the new ones were announced above.
     notifyRows(firstRow, std::min(int(end), oldCount) - 1);
+    rowsChanged(firstRow);
 }
 
 bool StringGrid::isKeyedRow(int row) const {
@@ -386,6 +444,9 @@ void StringGrid::permuteRows(int first, std::span<const int> order) {
         moved[p] = rows_[order[p] - 1];
     std::copy(moved.begin(), moved.end(), rows_.begin() + (first - 1));
     notifyRows(first, first + int(n) - 1);
+    // The rows hold the same texts; only a measure that stopped among them starts again.
+    if (measured_ < first + int(n) - 1)
+        rowsChanged(first);
 }
 
 int StringGrid::colWidth(int col) const {
@@ -450,18 +511,134 @@ void StringGrid::drawCellDefault(QPainter& painter, const QRect& rect, int col, 
     painter.setPen(header     ? pal.color(QPalette::ButtonText)
                    : selected ? pal.color(QPalette::HighlightedText)
                               : pal.color(QPalette::Text));
-    int x = rect.x() + inset_;
+    const auto [left, room] = textSpan(rect, col, row);
+    const QString shown = fitCell(text, col, row, room);
+    int x = left;
     if (!header && col == markColumn_ && marked(row)) {
         const QPixmap& glyph = markGlyph();
         if (!glyph.isNull())
             painter.drawPixmap(QRect(rect.x() + 2, rect.y() + 2, 16, 16), glyph,
                                QRect(0, 0, 16, 16));
-        x = rect.x() + 18;
     } else if (isRightAligned(col)) {
-        x = rect.x() + rect.width() - inset_ - fm.horizontalAdvance(text);
+        x = left + room - fm.horizontalAdvance(shown);
     }
-    painter.drawText(QPoint(x, rect.y() + 2 + fm.ascent()), text);
+    painter.drawText(QPoint(x, rect.y() + 2 + fm.ascent()), shown);
     painter.restore();
+}
+
+std::pair<int, int> StringGrid::textSpan(const QRect& rect, int col, int row) const {
+    const int left =
+        row > 0 && col == markColumn_ && marked(row) ? rect.x() + 18 : rect.x() + inset_;
+    return {left, std::max(0, rect.x() + rect.width() - inset_ - left)};
+}
+
+QString StringGrid::fitCell(const QString& text, int col, int row, int room) const {
+    const Qt::TextElideMode mode =
+        row > 0 && columnKind(col) == ColumnKind::Path ? Qt::ElideMiddle : Qt::ElideRight;
+    // A data cell's rectangle leaves out the grid line on its right. A text that fits the
+    // column's width less the insets is shown whole, ending a pixel nearer that line.
+    const int line = row > 0 && showGrid() ? 1 : 0;
+    return elideText(text, mode, QFontMetrics(font()), room + line);
+}
+
+QString StringGrid::shownText(int col, int row) const {
+    const QString text = cell(col, row);
+    if (text.isEmpty())
+        return text;
+    const int line = showGrid() ? 1 : 0;
+    const int room = textSpan(QRect(0, 0, colWidth(col) - line, 1), col, row).second;
+    return fitCell(text, col, row, room);
+}
+
+QString StringGrid::cutCellText(int col, int row) const {
+    const QString text = cell(col, row);
+    return shownText(col, row) == text ? QString() : text;
+}
+
+// ---- column plan -------------------------------------------------------------------------
+
+void StringGrid::setColumnPlan(std::vector<ColumnPlan> plan) {
+    if (plan == plan_)
+        return;
+    plan_ = std::move(plan);
+    viewport()->update();
+    rowsChanged(1);
+}
+
+ColumnKind StringGrid::columnKind(int col) const {
+    return col >= 0 && col < int(plan_.size()) ? plan_[std::size_t(col)].kind : ColumnKind::Text;
+}
+
+bool StringGrid::hasFigures() const {
+    return std::any_of(plan_.begin(), plan_.end(),
+                       [](const ColumnPlan& p) { return p.kind == ColumnKind::Figure; });
+}
+
+void StringGrid::layoutColumns(int clientWidth) {
+    clientWidth_ = clientWidth;
+    if (!measureFigures(kMeasureBatch))
+        scheduleRefit();
+    const int n = std::min(int(plan_.size()), cols_);
+    std::vector<ColumnPlan> plan(plan_.begin(), plan_.begin() + n);
+    QStringList headings;
+    for (int c = 0; c < n; ++c) {
+        headings << cell(c, 0);
+        if (plan[std::size_t(c)].kind == ColumnKind::Figure && !widest_[std::size_t(c)].isEmpty())
+            plan[std::size_t(c)].samples << widest_[std::size_t(c)];
+    }
+    laidWidest_ = widest_;
+    const std::vector<int> widths =
+        planColumnWidths(plan, headings, fontMetrics(), clientWidth, inset_);
+    for (int c = 0; c < n; ++c)
+        setColWidth(c, widths[std::size_t(c)]);
+}
+
+void StringGrid::rowsChanged(int first) {
+    if (!hasFigures())
+        return;
+    if (first <= measured_ || widest_.size() != plan_.size()) {
+        measured_ = 0;
+        widest_.assign(plan_.size(), QString());
+    }
+    scheduleRefit();
+}
+
+bool StringGrid::measureFigures(int limit) {
+    if (!hasFigures())
+        return true;
+    if (widest_.size() != plan_.size()) {
+        measured_ = 0;
+        widest_.assign(plan_.size(), QString());
+    }
+    const int last = std::min(int(rows_.size()), measured_ + limit);
+    for (std::size_t c = 0; c < plan_.size() && int(c) < cols_; ++c) {
+        if (plan_[c].kind != ColumnKind::Figure)
+            continue;
+        for (int row = measured_ + 1; row <= last; ++row) {
+            QString text = cell(int(c), row);
+            if (widerFigure(text, widest_[c]))
+                widest_[c] = std::move(text);
+        }
+    }
+    measured_ = last;
+    return measured_ == int(rows_.size());
+}
+
+void StringGrid::scheduleRefit() {
+    if (refitPending_)
+        return;
+    refitPending_ = true;
+    QTimer::singleShot(0, this, &StringGrid::refitFigures);
+}
+
+void StringGrid::refitFigures() {
+    refitPending_ = false;
+    if (!measureFigures(kMeasureBatch)) {
+        scheduleRefit();
+        return;
+    }
+    if (clientWidth_ >= 0 && widest_ != laidWidest_)
+        layoutColumns(clientWidth_);
 }
 
 void StringGrid::setRightAligned(int col, bool right) {
@@ -506,6 +683,22 @@ QString StringGrid::reportCell(int column, int row) const {
 
 int StringGrid::reportColumnWidth(int column) const {
     return colWidth(column);
+}
+
+bool StringGrid::viewportEvent(QEvent* event) {
+    // A cut cell's tooltip is its whole text, broken into lines a tooltip can show.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString whole =
+            index.isValid() ? cutCellText(index.column(), index.row() + 1) : QString();
+        if (!whole.isEmpty()) {
+            QToolTip::showText(help->globalPos(), toolTipForm(whole), viewport(),
+                               visualRect(index));
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(event);
 }
 
 void StringGrid::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/reports.h"
+#include "widgets/column_width.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -98,6 +99,22 @@ public:
     int colWidth(int col) const;
     void setColWidth(int col, int width);
 
+    // The column plan (column_width.h): how each column shows its texts and takes its room.
+    // A name or text column's text too long for its cell ends in "…", a path's loses its
+    // middle, and the whole text is the cell's tooltip; fixed and figure columns are laid out
+    // wide enough never to be cut. Columns beyond the plan show like text columns.
+    void setColumnPlan(std::vector<ColumnPlan> plan);
+    ColumnKind columnKind(int col) const;
+    // Lays the planned columns out in `clientWidth` (planColumnWidths), each figure column
+    // wide enough for the widest figure it holds. The width is remembered: when rows change,
+    // their figures are measured a batch of rows per turn of the event loop, and the columns
+    // are laid out again once the widest figure of a column changed.
+    void layoutColumns(int clientWidth);
+    // The text a cell shows in its column's present width; its whole text when not cut.
+    QString shownText(int col, int row) const;
+    // The whole text of a cell whose text is cut; "" for a cell shown whole.
+    QString cutCellText(int col, int row) const;
+
     // The selected (current) row; 0 when none. The header row is never current.
     int currentRow() const;
     // Makes `row` current and selects it; 0 (or a row outside the grid) clears the selection.
@@ -137,6 +154,7 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -157,6 +175,16 @@ private:
     quint32 allocStored();
     void materialize(int row);
     void notifyRows(int first, int last);
+    // Where the default drawing puts a cell's text: its left edge and its room in pixels.
+    std::pair<int, int> textSpan(const QRect& rect, int col, int row) const;
+    QString fitCell(const QString& text, int col, int row, int room) const;
+    bool hasFigures() const;
+    // Rows from `first` on changed: figures measured there are measured again.
+    void rowsChanged(int first);
+    // Measures the figures of up to `limit` rows not yet measured; true when all are.
+    bool measureFigures(int limit);
+    void scheduleRefit();
+    void refitFigures();
 
     StringGridModel* model_;
     QStringList header_;
@@ -169,5 +197,11 @@ private:
     std::vector<bool> rightAligned_;
     int markColumn_ = 0;
     int inset_ = 2;
+    std::vector<ColumnPlan> plan_;
+    std::vector<QString> widest_;     // per column: the widest figure of rows 1 .. measured_
+    std::vector<QString> laidWidest_; // the widest figures of the last layout
+    int measured_ = 0;
+    int clientWidth_ = -1; // that of the last layout; -1 before any
+    bool refitPending_ = false;
     QMenu* popup_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "platform/drives.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
+#include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/number_field.h"
@@ -118,17 +119,36 @@ TEST_F(DupWindowTest, OpeningSetsUpEachMode) {
     EXPECT_EQ(hog->grid->colCount(), 6);
     EXPECT_EQ(hog->grid->cell(4, 0), "FileName");
 
-    // Column widths follow the window: the last column takes the rest, less 25 pixels.
-    hog->resize(900, 500);
-    const int path = hog->grid->colWidth(4);
-    int used = 0;
-    for (int c = 0; c < 5; ++c)
-        used += hog->grid->colWidth(c);
-    EXPECT_EQ(hog->grid->colWidth(5), 900 - used - 25);
     hog->resize(1000, 500);
-    EXPECT_EQ(hog->grid->colWidth(4), path);
-    EXPECT_EQ(hog->grid->colWidth(5), 1000 - used - 25);
     EXPECT_EQ(hog->pnlDrives->x() + hog->pnlDrives->width(), 1000 - 8);
+}
+
+// At the opening size and made wider, no cell is cut without a sign: sizes of gigabytes and
+// terabytes show whole, names and folders too long for their cells show "…" and have their
+// whole text as tooltip, and duplicates whose folders differ inside still read apart. The room
+// a wider window gives goes to the name and the folder.
+TEST_F(DupWindowTest, CellsAreNeverCutWithoutASign) {
+    const QByteArray deep = "projects/" + QByteArray(60, 'x') + '/';
+    tree.file(deep + "alpha/Huge.iso", 5LL << 30);
+    tree.file(deep + "beta/Huge.iso", 5LL << 30);
+    tree.file(deep + "alpha/" + QByteArray(120, 'n') + ".txt", 8LL << 40);
+    tree.file(deep + "beta/" + QByteArray(120, 'n') + ".txt", 8LL << 40);
+    for (bool duplicates : {true, false}) {
+        auto w = open(duplicates);
+        w->btScanClick();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(w->rowCounter, 4);
+        const std::string mode = duplicates ? "duplicates" : "file hogs";
+        EXPECT_GT(expectNoSilentCuts(*w->grid, mode), 0);
+        // The two rows of each group of duplicates differ only in a folder inside their path.
+        if (duplicates)
+            for (int row : {1, 3})
+                EXPECT_NE(w->grid->shownText(5, row), w->grid->shownText(5, row + 1)) << row;
+
+        w->resize(1200, w->height());
+        expectWideningGoesToNamesAndPaths(*w, *w->grid, 300, mode);
+        expectNoSilentCuts(*w->grid, mode + ", wider");
+    }
 }
 
 TEST_F(DupWindowTest, SizeFilterControls) {

@@ -6,6 +6,7 @@
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "platform/program_path.h"
+#include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/string_grid.h"
@@ -252,3 +253,19 @@ TEST_F(ModsWindowTest, PlacementIsKeptApartFromTheCleanersSlot) {
 }
 
 } // namespace
+
+// At the opening size and made wider, no name, folder, type or date is cut without a sign, and
+// the room a wider window gives goes to the name and the folder.
+TEST_F(ModsWindowTest, CellsAreNeverCutWithoutASign) {
+    const QByteArray deep = "projects/" + QByteArray(60, 'x') + '/';
+    tree.file(deep + "alpha/" + QByteArray(100, 'n') + ".odt");
+    tree.file(deep + "beta/readonly.txt");
+    tree.file("short/a.tar.gz");
+    range(w->rbAfter, QDate(1990, 1, 1));
+    w->btOKClick();
+    ASSERT_EQ(w->rowCounter, 3);
+    EXPECT_GT(expectNoSilentCuts(*w->grid, "opening size"), 0);
+    w->resize(1200, w->height());
+    expectWideningGoesToNamesAndPaths(*w, *w->grid, 300, "date window");
+    expectNoSilentCuts(*w->grid, "wider");
+}

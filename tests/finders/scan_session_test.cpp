@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <new>
 
@@ -151,4 +152,25 @@ TEST_F(ScanSessionTest, ClosingDuringTheWalkClosesOnceItHasUnwound) {
     EXPECT_LT(filesAfterWalk, 50);
     EXPECT_FALSE(window.isVisible());
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// The folder being walked shows on the status line shortened to the line, its middle left
+// out, however long its path.
+TEST_F(ScanSessionTest, TheWalkedFolderFitsTheStatusLine) {
+    QByteArray deep = "deep";
+    for (char level = 'a'; level < 'm'; ++level) {
+        deep += '/' + QByteArray(200, level);
+        tree.file(deep + "/f", 1);
+        tree.file(deep + "/g", 1); // a walk pumps after the first entry of a folder
+    }
+    status->parentWidget()->setGeometry(0, 0, 300, 24);
+    QStringList shown;
+    setPumpHook([&] { shown << status->text(); });
+    EXPECT_EQ(session->run(), ScanSession::End::Complete);
+    const QString longest =
+        *std::max_element(shown.begin(), shown.end(),
+                          [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    EXPECT_TRUE(longest.startsWith(tree.path().left(3))) << longest.toStdString();
+    EXPECT_TRUE(longest.contains(QChar(0x2026))) << longest.toStdString();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(longest), status->contentsRect().width());
 }

@@ -9,6 +9,7 @@
 #include "platform/launcher.h"
 #include "platform/native_path.h"
 #include "support/child_process.h"
+#include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
 #include "widgets/folder_tree_model.h"
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -415,4 +417,20 @@ TEST(FolderFiles, ExabyteFilesSumToTheTopOfTheRange) {
     if (r.skipped)
         GTEST_SKIP() << "no mount namespace";
     EXPECT_EQ(r.problems, "");
+}
+
+// At the opening size a short name shows whole and every size whole, however large; a longer
+// name or type is cut with a sign and has its whole text as tooltip; a wider window gives its
+// room to the name.
+TEST_F(BrowseWindowTest, CellsAreNeverCutWithoutASign) {
+    tree.file("f/readonly.txt", 10);
+    tree.file("f/huge.iso", 5LL << 30);
+    tree.file("f/" + QByteArray(150, 'n') + ".txt", 1);
+    open("f");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->grid->shownText(4, rowOf("readonly.txt")), "readonly.txt");
+    EXPECT_GT(expectNoSilentCuts(*w->grid, "opening size"), 0);
+    w->resize(1200, w->height());
+    expectWideningGoesToNamesAndPaths(*w, *w->grid, 300, "browser");
+    expectNoSilentCuts(*w->grid, "wider");
 }

@@ -1,10 +1,13 @@
 #include "widgets/string_grid.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
@@ -245,4 +248,96 @@ TEST(StringGrid, ManyKeyedRows) {
     EXPECT_EQ(grid.cell(5, 300000), QStringLiteral("k299999c5"));
     grid.setCurrentRow(299999);
     EXPECT_EQ(grid.currentRow(), 299999);
+}
+
+// Tab and Shift+Tab leave the grid for the window's next and previous controls, as in any
+// other control; the arrow keys move between the grid's rows.
+TEST(StringGrid, TabLeavesTheGridArrowsMoveInIt) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* before = new QPushButton(QStringLiteral("Before"), &window);
+    auto* grid = new StringGrid(&window);
+    auto* after = new QPushButton(QStringLiteral("After"), &window);
+    for (QWidget* w : {(QWidget*)before, (QWidget*)grid, (QWidget*)after})
+        layout->addWidget(w);
+    grid->setColCount(3);
+    grid->setRowCount(4);
+    for (int r = 1; r < 4; ++r)
+        grid->setRowCells(r, {QString::number(r), QStringLiteral("b"), QStringLiteral("c")});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QWidget* focus;
+        int row; // the grid's current row afterwards
+    } cases[] = {
+        {Qt::Key_Down, {}, grid, 2},
+        {Qt::Key_Tab, {}, after, 1},
+        {Qt::Key_Tab, Qt::ShiftModifier, before, 1},
+        {Qt::Key_Backtab, {}, before, 1},
+        {Qt::Key_Right, {}, grid, 1},
+        {Qt::Key_Up, {}, grid, 1},
+    };
+    for (const auto& c : cases) {
+        grid->setFocus();
+        grid->setCurrentRow(1);
+        QTest::keyClick(grid, c.key, c.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), c.focus) << c.key;
+        if (c.focus == grid)
+            EXPECT_EQ(grid->currentRow(), c.key == Qt::Key_Down ? 2 : 1) << c.key;
+    }
+}
+
+// A cell too narrow for its text shows where it was cut ("…" at the end of a name or a text,
+// in the middle of a path, so paths that differ only inside still read apart) and its tooltip
+// is the whole text; a cell shown whole has no tooltip of its own. A figure column is as wide
+// as the widest figure it holds, also one that arrives after the layout.
+TEST(StringGrid, CutCellsShowASignFiguresAreNeverCut) {
+    StringGrid grid;
+    grid.setColCount(4);
+    const QStringList headings{"Size", "Filename", "Folder", "Type"};
+    for (int c = 0; c < 4; ++c)
+        grid.setCell(c, 0, headings[c]);
+    grid.setRowCount(4);
+    grid.setRowCells(1, {"1,024", "a_rather_long_file_name_that_goes_on_and_on.txt",
+                         "/home/zkuser/projects/alpha/src/lib", "plain text document of a kind"});
+    grid.setRowCells(2, {"2,048", "readme", "/home/zkuser/projects/alpha/doc/lib", "text"});
+    using K = ColumnKind;
+    grid.setColumnPlan({{K::Figure, 30}, {K::Name, 80}, {K::Path, 80}, {K::Text, 60}});
+    grid.layoutColumns(300);
+
+    const QChar ellipsis(0x2026);
+    const QAbstractItemModel* model = grid.model();
+    const struct {
+        int col, row;
+        bool cut;
+        int sign; // where "…" stands: 1 at the end, 0 inside
+    } cases[] = {{0, 1, false, 0}, {1, 1, true, 1}, {1, 2, false, 0}, {2, 1, true, 0},
+                 {2, 2, true, 0},  {3, 1, true, 1}, {3, 2, false, 0}};
+    for (const auto& c : cases) {
+        const QString whole = grid.cell(c.col, c.row);
+        const QString shown = grid.shownText(c.col, c.row);
+        const QVariant tip = model->data(model->index(c.row - 1, c.col), Qt::ToolTipRole);
+        EXPECT_EQ(shown != whole, c.cut) << c.col << " " << c.row;
+        EXPECT_EQ(tip.toString(), c.cut ? whole : QString()) << c.col << " " << c.row;
+        if (!c.cut)
+            continue;
+        ASSERT_EQ(shown.count(ellipsis), 1) << c.col << " " << c.row;
+        if (c.sign == 1)
+            EXPECT_TRUE(shown.endsWith(ellipsis));
+        else
+            EXPECT_TRUE(whole.endsWith(shown.mid(shown.indexOf(ellipsis) + 1)) &&
+                        !shown.endsWith(ellipsis));
+    }
+    EXPECT_NE(grid.shownText(2, 1), grid.shownText(2, 2));
+
+    // A wider figure after the layout widens its column once the grid has had its turn.
+    const QString big = QStringLiteral("5,368,709,120");
+    grid.setRowCells(3, {big, "huge.iso", "/tmp", "disk image"});
+    QCoreApplication::processEvents();
+    EXPECT_GE(grid.colWidth(0), grid.fontMetrics().horizontalAdvance(big) + 4);
+    EXPECT_EQ(grid.shownText(0, 3), big);
 }
