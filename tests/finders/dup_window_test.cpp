@@ -141,9 +141,10 @@ TEST_F(DupWindowTest, CellsAreNeverCutWithoutASign) {
         const std::string mode = duplicates ? "duplicates" : "file hogs";
         EXPECT_GT(expectNoSilentCuts(*w->grid, mode), 0);
         // The two rows of each group of duplicates differ only in a folder inside their path.
-        if (duplicates)
+        if (duplicates) {
             for (int row : {1, 3})
                 EXPECT_NE(w->grid->shownText(5, row), w->grid->shownText(5, row + 1)) << row;
+        }
 
         w->resize(1200, w->height());
         expectWideningGoesToNamesAndPaths(*w, *w->grid, 300, mode);

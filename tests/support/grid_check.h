@@ -26,9 +26,10 @@ inline int expectNoSilentCuts(const StringGrid& grid, const std::string& where) 
             const ColumnKind kind = grid.columnKind(col);
             const std::string at = where + ", column " + std::to_string(col) + ", row " +
                                    std::to_string(row) + ": " + whole.left(80).toStdString();
-            if (kind == ColumnKind::Fixed || kind == ColumnKind::Figure)
+            if (kind == ColumnKind::Fixed || kind == ColumnKind::Figure) {
                 EXPECT_LE(fm.horizontalAdvance(whole) + 2 * grid.textInset(), grid.colWidth(col))
                     << at;
+            }
             const QString shown = grid.shownText(col, row);
             const QVariant tip = model->data(model->index(row - 1, col), Qt::ToolTipRole);
             if (shown == whole) {
@@ -38,10 +39,11 @@ inline int expectNoSilentCuts(const StringGrid& grid, const std::string& where) 
             ++cut;
             EXPECT_EQ(tip.toString(), whole) << at;
             EXPECT_EQ(shown.count(ellipsis), 1) << at << " shows " << shown.toStdString();
-            if (kind == ColumnKind::Path)
+            if (kind == ColumnKind::Path) {
                 EXPECT_TRUE(whole.endsWith(shown.mid(shown.indexOf(ellipsis) + 1)) &&
                             !shown.endsWith(ellipsis))
                     << at << " shows " << shown.toStdString();
+            }
         }
     return cut;
 }

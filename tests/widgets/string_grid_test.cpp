@@ -286,8 +286,9 @@ TEST(StringGrid, TabLeavesTheGridArrowsMoveInIt) {
         grid->setCurrentRow(1);
         QTest::keyClick(grid, c.key, c.modifiers);
         EXPECT_EQ(QApplication::focusWidget(), c.focus) << c.key;
-        if (c.focus == grid)
+        if (c.focus == grid) {
             EXPECT_EQ(grid->currentRow(), c.key == Qt::Key_Down ? 2 : 1) << c.key;
+        }
     }
 }
 
