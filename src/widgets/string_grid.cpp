@@ -177,16 +177,27 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     verticalHeader()->hide();
     verticalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(18);
     horizontalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setFixedHeight(18);
+    fitRowsToFont();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(false);
     setAccessibleName(QStringLiteral("Result list"));
 }
 
 StringGrid::~StringGrid() = default;
+
+void StringGrid::fitRowsToFont() {
+    const int height = std::max(18, fontMetrics().height() + 2);
+    verticalHeader()->setDefaultSectionSize(height);
+    horizontalHeader()->setFixedHeight(height);
+}
+
+void StringGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
+}
 
 int StringGrid::colCount() const {
     return cols_;

@@ -155,6 +155,7 @@ Q_SIGNALS:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -170,6 +171,8 @@ private:
         quint8 flags = 0;
     };
 
+    // Rows and the heading are 18 pixels high, or as high as a larger font needs.
+    void fitRowsToFont();
     const Row* rowAt(int row) const;
     void releaseStored(Row& r);
     quint32 allocStored();

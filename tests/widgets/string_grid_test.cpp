@@ -185,6 +185,11 @@ TEST(StringGrid, CurrentRowAndInputSignals) {
     EXPECT_EQ(grid.colWidth(1), 123);
     EXPECT_EQ(grid.reportColumnWidth(1), 123);
     EXPECT_EQ(grid.verticalHeader()->defaultSectionSize(), 18);
+    // A larger desktop font gets rows tall enough for its letters.
+    QFont big = grid.font();
+    big.setPixelSize(30);
+    grid.setFont(big);
+    EXPECT_GE(grid.verticalHeader()->defaultSectionSize(), QFontMetrics(big).height());
 }
 
 TEST(StringGrid, DefaultDrawingAlignsAndShowsTheMark) {
