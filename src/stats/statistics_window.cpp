@@ -1,6 +1,5 @@
 #include "stats/statistics_window.h"
 
-#include "common/locations.h"
 #include "common/message_boxes.h"
 #include "common/reports.h"
 #include "common/ui.h"
@@ -9,7 +8,11 @@
 #include "controls/marquee_state.h"
 #include "finders/scan_session.h"
 #include "platform/clock.h"
-#include "platform/drives.h"
+#include "stats/deleted_page.h"
+#include "stats/disk_page.h"
+#include "stats/overhang_page.h"
+#include "stats/tally_pages.h"
+#include "stats/types_page.h"
 #include "widgets/push_button.h"
 #include "widgets/result_list.h"
 #include "widgets/string_grid.h"
@@ -29,35 +32,8 @@
 
 namespace {
 const QString kNotCollectedCaption = QStringLiteral("File Statistics Not Yet Collected");
+const QString kNotYetText = QStringLiteral("Statistics haven't been collected yet!");
 } // namespace
-
-// Hands each file of the walk to the tallies. The status and the progress bar are brought up
-// to date when the walk's pump runs, which is when the screen can show them anyway.
-class TfrmStatistics::Sink : public ScanSink {
-public:
-    explicit Sink(TfrmStatistics& w) : w_(w) {}
-    void file(const ScanFile& f) override {
-        StatTallies::File file;
-        file.name = f.name;
-        file.nameLength = f.nameLength;
-        file.size = f.size;
-        file.attributes = f.attributes & ~unsigned(faDirectory);
-        file.accessTime = f.accessTime;
-        file.creationTime = f.creationTime;
-        file.writeTime = f.writeTime;
-        w_.tallies_.crunchNumbers(file);
-    }
-    // The status every 25 files and the share of the drive's used space collected so far.
-    void show() {
-        const qint64 n = w_.tallies_.filesProcessed;
-        w_.lblStatus->setText(QStringLiteral("Processing files ... standby : ") +
-                              QString::number(n - n % 25));
-        w_.ProgressBar1->setValue(gaugePercent(w_.tallies_.totalBytes, w_.driveUsed_).value_or(0));
-    }
-
-private:
-    TfrmStatistics& w_;
-};
 
 TfrmStatistics::TfrmStatistics(QWidget* owner)
     : QDialog(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -75,13 +51,17 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
     parts.status = lblStatus;
     parts.busyArea = this;
     parts.lockWhileScanning = {btOK, btPrint};
-    session_ = new ScanSession(engine_, parts, this);
+    session_ = new ScanSession(collector_.engine(), parts, this);
     session_->setAbortReport({}); // the caption and the status say it
-    session_->setRoots([this] { return QStringList{drive_}; });
-    sink_ = std::make_unique<Sink>(*this);
-    engine_.setSink(sink_.get());
-    engine_.setFileMask(kAnyFileMask); // hidden, system and read-only files count too
-    engine_.setStatusHandler([this](const QString&) { sink_->show(); });
+    session_->setRoots([this] { return QStringList{collector_.drive()}; });
+    session_->setDriveWalk([this](const QString& root) { return collector_.walk(root); });
+    // The status every 25 files and the share of the drive's used space collected so far,
+    // brought up to date when the walk's pump runs, which is when the screen can show them.
+    collector_.setProgressHandler([this](const StatCollector::Progress& p) {
+        lblStatus->setText(QStringLiteral("Processing files ... standby : ") +
+                           QString::number(p.files - p.files % 25));
+        ProgressBar1->setValue(p.percent);
+    });
 
     connect(btOK, &QPushButton::clicked, this, &TfrmStatistics::btOKClick);
     connect(btCancel, &QPushButton::clicked, this, &TfrmStatistics::btCancelClick);
@@ -94,21 +74,13 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
 
 TfrmStatistics::~TfrmStatistics() = default;
 
-bool TfrmStatistics::isDriveReadyNow(const QString& root) {
-    try {
-        return isDriveReady(root);
-    } catch (const InvalidDriveId&) {
-        return false;
-    }
-}
-
 void TfrmStatistics::buildFrame() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
     OvcNotebook1 = new QTabWidget(this);
     OvcNotebook1->setObjectName(QStringLiteral("OvcNotebook1"));
     layout->addWidget(OvcNotebook1, 1);
-    pnlNotYet = new QLabel(QStringLiteral("Statistics haven't been collected yet!"), OvcNotebook1);
+    pnlNotYet = new QLabel(kNotYetText, OvcNotebook1);
     pnlNotYet->setObjectName(QStringLiteral("pnlNotYet"));
     pnlNotYet->setAlignment(Qt::AlignCenter);
     pnlNotYet->setAutoFillBackground(true);
@@ -117,7 +89,11 @@ void TfrmStatistics::buildFrame() {
     big.setBold(true);
     pnlNotYet->setFont(big);
     OvcNotebook1->installEventFilter(this);
+    buildButtons();
+    buildStatusBar();
+}
 
+void TfrmStatistics::buildButtons() {
     auto* buttons = new QHBoxLayout;
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -134,9 +110,11 @@ void TfrmStatistics::buildFrame() {
                               QStringLiteral("Cancel operation or close window"));
     for (QPushButton* b : {btOK, btPrint, btCancel})
         buttons->addWidget(b);
-    layout->addLayout(buttons);
+    static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
+}
 
-    // A status bar with one text; other widgets may be added beside it.
+// A status bar with one text and the LED sign at its right.
+void TfrmStatistics::buildStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
@@ -151,7 +129,27 @@ void TfrmStatistics::buildFrame() {
     DigMarquee1->hide();
     connect(DigMarquee1, &TDigMarquee::OnFinishScrolling, DigMarquee1, &QWidget::hide);
     StatusBar1->addPermanentWidget(DigMarquee1);
-    layout->addWidget(StatusBar1);
+    layout()->addWidget(StatusBar1);
+}
+
+void TfrmStatistics::buildPages() {
+    diskPage = new DiskPage;
+    deletedPage = new DeletedPage;
+    typesPage = new TypesPage(collector_.tallies());
+    sizesPage = new SizesPage;
+    overhangPage = new OverhangPage;
+    for (int set = 0; set < 3; ++set)
+        agePages[size_t(set)] = new AgePage(StatTallies::AgeSet(set));
+    attributesPage = new AttributesPage;
+    OvcNotebook1->addTab(diskPage, QStringLiteral("Disk space"));
+    OvcNotebook1->addTab(deletedPage, QStringLiteral("Deleted"));
+    OvcNotebook1->addTab(typesPage, QStringLiteral("Types"));
+    OvcNotebook1->addTab(sizesPage, QStringLiteral("Sizes"));
+    OvcNotebook1->addTab(overhangPage, QStringLiteral("Overhang"));
+    OvcNotebook1->addTab(agePages[StatTallies::Accessed], QStringLiteral("Accessed"));
+    OvcNotebook1->addTab(agePages[StatTallies::Created], QStringLiteral("Created"));
+    OvcNotebook1->addTab(agePages[StatTallies::Modified], QStringLiteral("Modified"));
+    OvcNotebook1->addTab(attributesPage, QStringLiteral("Attributes"));
 }
 
 // ---- showing
@@ -164,16 +162,14 @@ void TfrmStatistics::showEvent(QShowEvent* event) {
 void TfrmStatistics::FormShow() {
     if (!collecting_)
         ProgressBar1->hide();
-    fillDriveList();
-    cbDriveClick();
+    diskPage->fillDriveList();
+    diskPage->cbDriveClick();
     showNotYet();
 }
 
 bool TfrmStatistics::eventFilter(QObject* watched, QEvent* event) {
     if (watched == OvcNotebook1 && event->type() == QEvent::Resize)
         placeNotYet();
-    else if (gridTypes && watched == gridTypes->viewport() && event->type() == QEvent::Resize)
-        fitTypeColumns();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -196,9 +192,9 @@ void TfrmStatistics::showNotYet() {
 
 void TfrmStatistics::OvcNotebook1PageChanged(int index) {
     if (index == Deleted)
-        showFilesDeleted();
+        deletedPage->showFilesDeleted();
     else if (index == DiskSpace)
-        doDiskSize();
+        diskPage->doDiskSize();
     showNotYet();
 }
 
@@ -218,9 +214,9 @@ void TfrmStatistics::btOKClick() {
 }
 
 void TfrmStatistics::collect(const QString& drive) {
-    engine_.clearAbort();
-    lblCluster->clear();
-    if (!isDriveReadyNow(drive)) {
+    collector_.clearAbort();
+    sizesPage->lblCluster->clear();
+    if (!StatCollector::driveReadyNow(drive)) {
         // The earlier figures stay as they were.
         errorBox(QStringLiteral("There is no disk in drive ") + drive);
         ProgressBar1->hide();
@@ -230,21 +226,19 @@ void TfrmStatistics::collect(const QString& drive) {
     infoBox(QStringLiteral("Drive \"") + drive +
             QStringLiteral("\" will be scanned.  The analysis may take some time.  You may quit "
                            "at any time by clicking CANCEL or pressing ESC."));
-    drive_ = drive;
     // The whole mount point is walked; its geometry gives the cluster size and the used
     // space that the progress bar measures against.
-    const std::optional<DiskGeometry> g = diskGeometry(drive);
-    clusterSize_ = g ? g->bytesPerCluster() : 0;
-    driveUsed_ = g ? g->totalBytes() - g->freeBytes() : 0;
-    const QString size = QString::number(clusterSize_);
-    lblCluster->setText(QStringLiteral("Since drive ") + drive +
-                        QStringLiteral(" is partitioned into ") + size +
-                        QStringLiteral(" bytes per cluster, the smallest file of only 1 byte will "
-                                       "consume ") +
-                        size +
-                        QStringLiteral(" bytes.  The actual space that each file uses will be "
-                                       "rounded up to the next multiple of ") +
-                        size + QStringLiteral(" bytes."));
+    collector_.start(drive, currentDateTime());
+    sizesPage->showClusterSize(drive, collector_.clusterSize());
+    showStart(drive);
+    scan();
+    collected_ = true;
+    collecting_ = false;
+    Q_EMIT collectingChanged(false);
+    showEnd(drive);
+}
+
+void TfrmStatistics::showStart(const QString& drive) {
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     pnlNotYet->setText(QStringLiteral("Collecting statistics ... standby.  Press CANCEL to stop."));
@@ -254,43 +248,44 @@ void TfrmStatistics::collect(const QString& drive) {
     DigMarquee1->setCaption(QStringLiteral("~4 COLLECTING STATISTICS FOR ") +
                             marquee::literalText(drive) + QStringLiteral(" ~3 PRESS ESC TO STOP "));
     DigMarquee1->show();
-    scan();
-    collected_ = true;
-    collecting_ = false;
-    Q_EMIT collectingChanged(false);
-    const bool aborted = engine_.aborted();
+}
+
+void TfrmStatistics::scan() {
+    lblStatus->clear();
+    typesPage->clear(); // the grid's rows name entries of the table just emptied
+    session_->run([this] { fillPages(); });
+    QString status = QStringLiteral("Finished - ") +
+                     QString::number(collector_.tallies().filesProcessed) +
+                     QStringLiteral(" files processed");
+    if (collector_.aborted())
+        status += QStringLiteral(" INCOMPLETE ... ABORTED");
+    lblStatus->setText(status);
+}
+
+void TfrmStatistics::fillPages() {
+    const StatTallies& t = collector_.tallies();
+    overhangPage->fill(t, collector_.clusterSize());
+    typesPage->fill();
+    sizesPage->fill(t);
+    attributesPage->fill(t);
+    for (AgePage* page : agePages)
+        page->fill(t);
+}
+
+void TfrmStatistics::showEnd(const QString& drive) {
+    const bool aborted = collector_.aborted();
     DigMarquee1->setLoops(1);
     DigMarquee1->setCaption(aborted ? QStringLiteral("~2F ABORTED ~F5 PARTIAL FIGURES SHOWN ")
                                     : QStringLiteral("~1 COMPLETED: ") +
-                                          QString::number(tallies_.filesProcessed) +
+                                          QString::number(collector_.tallies().filesProcessed) +
                                           QStringLiteral(" FILES "));
     setWindowTitle(aborted ? QStringLiteral("File Statistics for drive ") + drive +
                                  QStringLiteral(" incomplete ... aborted.")
                            : QStringLiteral("Statistics for drive ") + drive +
                                  QStringLiteral(" completed."));
-    pnlNotYet->setText(QStringLiteral("Statistics haven't been collected yet!"));
+    pnlNotYet->setText(kNotYetText);
     ProgressBar1->hide();
     showNotYet();
-}
-
-void TfrmStatistics::scan() {
-    lblStatus->clear();
-    tallies_.clearVariables(currentDateTime());
-    doFileTypes(); // the grid's rows name entries of the table just emptied
-    session_->run([this] {
-        doOverHang();
-        doFileTypes();
-        doFileSizes();
-        doFileAttrs();
-        doFileAges();
-        sortMenu_->reset();
-        sortMenu_->sortBy(SortbyExtension1);
-    });
-    QString status = QStringLiteral("Finished - ") + QString::number(tallies_.filesProcessed) +
-                     QStringLiteral(" files processed");
-    if (engine_.aborted())
-        status += QStringLiteral(" INCOMPLETE ... ABORTED");
-    lblStatus->setText(status);
 }
 
 void TfrmStatistics::btCancelClick() {
@@ -309,7 +304,8 @@ void TfrmStatistics::abortCollection() {
 
 void TfrmStatistics::btPrintClick() {
     if (OvcNotebook1->currentIndex() == Types) {
-        printGridWithDialog(*gridTypes, QStringLiteral("File types for drive ") + drive_, this);
+        printGridWithDialog(*typesPage->gridTypes,
+                            QStringLiteral("File types for drive ") + collector_.drive(), this);
         return;
     }
     QPrinter& printer = appPrinter();

@@ -1,5 +1,11 @@
 #include "stats/statistics_window.h"
 
+#include "stats/deleted_page.h"
+#include "stats/disk_page.h"
+#include "stats/overhang_page.h"
+#include "stats/tally_pages.h"
+#include "stats/types_page.h"
+
 #include "controls/dig_marquee.h"
 
 #include "common/number_text.h"
@@ -50,9 +56,10 @@ protected:
     // The type grid's rows as "extension:count:count rank:size rank", top to bottom.
     static QStringList typeRows(const TfrmStatistics& w) {
         QStringList rows;
-        for (int r = 1; r < w.gridTypes->rowCount(); ++r)
-            rows << w.gridTypes->cell(0, r) + ':' + w.gridTypes->cell(2, r) + ':' +
-                        w.gridTypes->cell(3, r) + ':' + w.gridTypes->cell(5, r);
+        for (int r = 1; r < w.typesPage->gridTypes->rowCount(); ++r)
+            rows << w.typesPage->gridTypes->cell(0, r) + ':' + w.typesPage->gridTypes->cell(2, r) +
+                        ':' + w.typesPage->gridTypes->cell(3, r) + ':' +
+                        w.typesPage->gridTypes->cell(5, r);
         return rows;
     }
 
@@ -90,25 +97,25 @@ TEST_F(StatisticsWindowTest, CollectsEveryFileOfTheDriveIntoThePages) {
     // README is met first (folders below before files): of the equal counts it alone is
     // ranked, with the largest rank number among them.
     EXPECT_EQ(typeRows(w), (QStringList{":1:4:3", ".:1::4", ".IMG:1::1", ".TXT:2:1:2"}));
-    w.SortbyExtensionClick(w.SortbySize1);
-    EXPECT_EQ(w.gridTypes->cell(0, 1), ".IMG");
-    EXPECT_TRUE(w.SortbySize1->isChecked());
+    w.typesPage->SortbyExtensionClick(w.typesPage->SortbySize1);
+    EXPECT_EQ(w.typesPage->gridTypes->cell(0, 1), ".IMG");
+    EXPECT_TRUE(w.typesPage->SortbySize1->isChecked());
 
-    EXPECT_EQ(w.sizeRows[1].count->text(), "5");
-    EXPECT_EQ(w.sizeRows[2].count->text(), "1");
-    EXPECT_EQ(w.sizeRows[9].bytes->text(), formatThousands(qint64(1) << 40));
-    EXPECT_EQ(w.sizeRows[9].bytesGauge->progress(), 99);
-    EXPECT_EQ(w.lblNumFiles->text(), "Number of files scanned: 7");
-    EXPECT_EQ(w.lblSize->text(),
+    EXPECT_EQ(w.sizesPage->rows[1].count->text(), "5");
+    EXPECT_EQ(w.sizesPage->rows[2].count->text(), "1");
+    EXPECT_EQ(w.sizesPage->rows[9].bytes->text(), formatThousands(qint64(1) << 40));
+    EXPECT_EQ(w.sizesPage->rows[9].bytesGauge->progress(), 99);
+    EXPECT_EQ(w.overhangPage->lblNumFiles->text(), "Number of files scanned: 7");
+    EXPECT_EQ(w.overhangPage->lblSize->text(),
               formatThousands(((qint64(1) << 40) + 16385 + 4096 + 14) >> 20) + " Mb");
-    EXPECT_TRUE(
-        w.lblCluster->text().startsWith("Since drive " + tree.path() + " is partitioned into "));
+    EXPECT_TRUE(w.sizesPage->lblCluster->text().startsWith("Since drive " + tree.path() +
+                                                           " is partitioned into "));
     // Regular files count as archive; ".profile" is hidden and archive, so under both.
-    EXPECT_EQ(w.attrRows[0].count->text(), "1");
-    EXPECT_EQ(w.attrRows[3].count->text(), "7");
-    EXPECT_EQ(w.attrRows[0].countGauge->progress(), 14); // 1 of 7 files
-    EXPECT_EQ(w.attrRows[3].countGauge->progress(), 100);
-    EXPECT_EQ(w.ageRows[StatTallies::Modified][1].count->text(), "7");
+    EXPECT_EQ(w.attributesPage->rows[0].count->text(), "1");
+    EXPECT_EQ(w.attributesPage->rows[3].count->text(), "7");
+    EXPECT_EQ(w.attributesPage->rows[0].countGauge->progress(), 14); // 1 of 7 files
+    EXPECT_EQ(w.attributesPage->rows[3].countGauge->progress(), 100);
+    EXPECT_EQ(w.agePages[StatTallies::Modified]->rows[1].count->text(), "7");
 }
 
 TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
@@ -136,8 +143,9 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
               "File Statistics for drive " + tree.path() + " incomplete ... aborted.");
     EXPECT_EQ(w.lblStatus->text(),
               "Finished - " + QString::number(n) + " files processed INCOMPLETE ... ABORTED");
-    EXPECT_EQ(w.lblNumFiles->text(), "Number of files scanned: " + QString::number(n));
-    EXPECT_EQ(w.sizeRows[1].count->text(), QString::number(n));
+    EXPECT_EQ(w.overhangPage->lblNumFiles->text(),
+              "Number of files scanned: " + QString::number(n));
+    EXPECT_EQ(w.sizesPage->rows[1].count->text(), QString::number(n));
     EXPECT_TRUE(w.collected());
     EXPECT_TRUE(w.isVisible()); // Cancel stopped the walk; it did not close the window
 
@@ -195,22 +203,22 @@ TEST_F(StatisticsWindowTest, ADriveGoneBetweenCollectionsKeepsTheEarlierFigures)
     EXPECT_EQ(ui.messageTexts(), QStringList{"There is no disk in drive " + tree.path()});
     EXPECT_EQ(w.tallies().filesProcessed, 1);
     EXPECT_EQ(w.windowTitle(), title);
-    EXPECT_EQ(w.sizeRows[1].bytes->text(), "100");
+    EXPECT_EQ(w.sizesPage->rows[1].bytes->text(), "100");
     EXPECT_FALSE(w.ProgressBar1->isVisible());
 }
 
 TEST_F(StatisticsWindowTest, AnEmptyDriveLeavesTheBarsAlone) {
     TfrmStatistics w;
     w.show();
-    w.sizeRows[3].countGauge->setProgress(42);
-    w.gaOver[1]->setProgress(7);
+    w.sizesPage->rows[3].countGauge->setProgress(42);
+    w.overhangPage->gaOver[1]->setProgress(7);
     w.collect(tree.path());
     EXPECT_EQ(w.lblStatus->text(), "Finished - 0 files processed");
-    EXPECT_EQ(w.sizeRows[3].countGauge->progress(), 42);
-    EXPECT_EQ(w.gaOver[1]->progress(), 7);
-    EXPECT_EQ(w.gridTypes->rowCount(), 1);
-    w.SortbyExtensionClick(w.SortbySize1); // nothing to sort
-    EXPECT_TRUE(w.SortbyExtension1->isChecked());
+    EXPECT_EQ(w.sizesPage->rows[3].countGauge->progress(), 42);
+    EXPECT_EQ(w.overhangPage->gaOver[1]->progress(), 7);
+    EXPECT_EQ(w.typesPage->gridTypes->rowCount(), 1);
+    w.typesPage->SortbyExtensionClick(w.typesPage->SortbySize1); // nothing to sort
+    EXPECT_TRUE(w.typesPage->SortbyExtension1->isChecked());
 }
 
 TEST_F(StatisticsWindowTest, DeletedPageReadsTheTotalsAndResetsThem) {
@@ -248,20 +256,20 @@ TEST_F(StatisticsWindowTest, DeletedPageReadsTheTotalsAndResetsThem) {
         f.close();
         w.OvcNotebook1->setCurrentIndex(TfrmStatistics::DiskSpace);
         w.OvcNotebook1->setCurrentIndex(TfrmStatistics::Deleted);
-        EXPECT_EQ(w.edNdelete->text(), c.files);
-        EXPECT_EQ(w.edSzDelete->text(), c.bytes);
-        EXPECT_EQ(w.edNWaste->text(), c.recycled);
-        EXPECT_EQ(w.edSzWaste->text(), c.recycledBytes);
-        EXPECT_EQ(w.lblSince1->text(), c.since);
+        EXPECT_EQ(w.deletedPage->edNdelete->text(), c.files);
+        EXPECT_EQ(w.deletedPage->edSzDelete->text(), c.bytes);
+        EXPECT_EQ(w.deletedPage->edNWaste->text(), c.recycled);
+        EXPECT_EQ(w.deletedPage->edSzWaste->text(), c.recycledBytes);
+        EXPECT_EQ(w.deletedPage->lblSince1->text(), c.since);
     }
     ui.answers = {Answer::No};
-    w.Button1->click();
-    EXPECT_EQ(w.edNdelete->text(), "2 files");
+    w.deletedPage->Button1->click();
+    EXPECT_EQ(w.deletedPage->edNdelete->text(), "2 files");
     ui.answers = {Answer::Yes};
-    w.Button1->click();
+    w.deletedPage->Button1->click();
     EXPECT_EQ(ui.questions.last(), "Reset cumulative totals?");
-    EXPECT_EQ(w.edNdelete->text(), "n/a");
-    EXPECT_EQ(w.lblSince1->text(), "");
+    EXPECT_EQ(w.deletedPage->edNdelete->text(), "n/a");
+    EXPECT_EQ(w.deletedPage->lblSince1->text(), "");
     EXPECT_EQ(Profile(QStringLiteral("zelkova.ini")).readInteger("Zelkova", "Ndelete", 0), -1);
 }
 
@@ -269,18 +277,18 @@ TEST_F(StatisticsWindowTest, DiskPageShowsTheDrivesOwnFigures) {
     TfrmStatistics w;
     w.show();
     const DiskGeometry g = *diskGeometry(tree.path());
-    EXPECT_EQ(w.lblDriveName->text(), "Disk drive: " + tree.path());
-    EXPECT_EQ(w.lblTotal->text(), formatThousands(g.totalBytes()));
-    EXPECT_EQ(w.lblFreeC->text(), "Free Space on Drive " + tree.path() + ": ");
+    EXPECT_EQ(w.diskPage->lblDriveName->text(), "Disk drive: " + tree.path());
+    EXPECT_EQ(w.diskPage->lblTotal->text(), formatThousands(g.totalBytes()));
+    EXPECT_EQ(w.diskPage->lblFreeC->text(), "Free Space on Drive " + tree.path() + ": ");
     const int pct = int(g.freeBytes() * 100 / g.totalBytes());
-    EXPECT_EQ(w.Gauge1->progress(), 100 - pct);
+    EXPECT_EQ(w.diskPage->Gauge1->progress(), 100 - pct);
 
     // Unmounted since the list was built: its folder now belongs to another file system,
     // whose figures are not this drive's.
-    w.lblTotal->setText(QStringLiteral("kept"));
+    w.diskPage->lblTotal->setText(QStringLiteral("kept"));
     drives.clear();
-    w.cbDriveClick();
-    EXPECT_EQ(w.lblTotal->text(), "kept");
+    w.diskPage->cbDriveClick();
+    EXPECT_EQ(w.diskPage->lblTotal->text(), "kept");
 }
 
 TEST_F(StatisticsWindowTest, PrintsTheTypeGridAsAReportAndOtherPagesAsPictures) {

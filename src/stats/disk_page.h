@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class TGauge;
+
+// "Disk space": the capacity, free and used space of the drive chosen in its box.
+class DiskPage : public QWidget {
+public:
+    DiskPage();
+
+    // The drives mounted now; the chosen one stays chosen while it is mounted, else the drive
+    // of the home folder is.
+    void fillDriveList();
+    // Names the chosen drive and shows its figures.
+    void cbDriveClick();
+    // Shows the chosen drive's figures; one that cannot be read leaves the page as it was.
+    void doDiskSize();
+
+    QComboBox* cbDrive = nullptr;
+    QLabel* lblDriveName = nullptr;
+    QLabel* lblTotal = nullptr;
+    QLabel* lblFreeC = nullptr;
+    QLabel* lblFree = nullptr;
+    QLabel* lblPct = nullptr;
+    QLabel* Label26 = nullptr;
+    QLabel* lblUsed = nullptr;
+    QLabel* lblPct2 = nullptr;
+    TGauge* Gauge1 = nullptr;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "stats/stat_tallies.h"
+
+#include <QWidget>
+#include <array>
+
+class QGridLayout;
+class QLabel;
+class QPlainTextEdit;
+class TGauge;
+
+// "Overhang": the space that cluster overhang wastes at five cluster sizes, an arrow at the
+// drive's own, and the totals of the files collected.
+class OverhangPage : public QWidget {
+public:
+    OverhangPage();
+    // Shows the tallies; `clusterSize` is the drive's, which the arrow points at when it is
+    // one of the five.
+    void fill(const StatTallies& tallies, qint64 clusterSize);
+
+    // Rows 1 .. 5.
+    std::array<TGauge*, 6> gaOver{};
+    std::array<QLabel*, 6> lblOver{};
+    std::array<QLabel*, 6> overhangRowCaption{};
+    QLabel* imArrow = nullptr;
+    QWidget* pnlOverhang = nullptr;
+    QLabel* lblNumFiles = nullptr;
+    QLabel* lblSize = nullptr;
+    QLabel* lblLbl = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+
+private:
+    void buildRows();
+    void buildTotals();
+    void buildMemo();
+
+    QGridLayout* grid_ = nullptr;
+};

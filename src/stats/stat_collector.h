@@ -1,0 +1,65 @@
+#pragma once
+
+#include "finders/scan_engine.h"
+#include "stats/stat_tallies.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <memory>
+
+// One statistics collection without any window: it walks a drive (every file of its mount
+// point, hidden and system files included) with the finders' scan engine and classifies each
+// file into the tallies. Progress goes out through a callback whenever the walk's pump runs;
+// the result is the tallies. The abort flag is the engine's own, so stopping this walk stops
+// no other.
+class StatCollector {
+public:
+    struct Progress {
+        qint64 files = 0; // processed so far
+        int percent = 0;  // their bytes as a share of the drive's used space
+    };
+
+    StatCollector();
+    ~StatCollector();
+    StatCollector(const StatCollector&) = delete;
+    StatCollector& operator=(const StatCollector&) = delete;
+
+    // Whether the drive is in the drive list as it is now and can be read; a drive that has
+    // been unmounted is not ready.
+    static bool driveReadyNow(const QString& root);
+
+    // Empties the tallies, fixes "today" for the ages and reads the drive's geometry: its
+    // cluster size and the used space that the progress measures against.
+    void start(const QString& drive, const QDateTime& now);
+    // Walks `root` into the tallies; false when the root cannot be opened.
+    bool walk(const QString& root);
+    // start and walk in one.
+    bool collect(const QString& drive, const QDateTime& now);
+
+    void setProgressHandler(std::function<void(const Progress&)> handler) {
+        progress_ = std::move(handler);
+    }
+
+    void abort() { engine_.abort(); }
+    void clearAbort() { engine_.clearAbort(); }
+    bool aborted() const { return engine_.aborted(); }
+    // The engine the walk runs on, for a scan session that drives it.
+    ScanEngine& engine() { return engine_; }
+
+    const StatTallies& tallies() const { return tallies_; }
+    const QString& drive() const { return drive_; }
+    qint64 clusterSize() const { return clusterSize_; } // 0 when unknown
+    qint64 usedBytes() const { return usedBytes_; }
+
+private:
+    class Sink;
+
+    StatTallies tallies_;
+    ScanEngine engine_;
+    std::unique_ptr<Sink> sink_;
+    std::function<void(const Progress&)> progress_;
+    QString drive_;
+    qint64 clusterSize_ = 0;
+    qint64 usedBytes_ = 0;
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "stats/stat_tallies.h"
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class GridSortMenu;
+class QAction;
+class QMenu;
+class QPushButton;
+class StringGrid;
+
+// "Types": a grid of the extensions in the tallies with their type names, counts, bytes and
+// top-ten ranks, and a Sort menu. The grid's cells are made from the tallies when they are
+// drawn, so the tallies must outlive the page.
+class TypesPage : public QWidget {
+public:
+    explicit TypesPage(const StatTallies& tallies);
+    ~TypesPage() override;
+
+    // Empties the grid, for tallies that were just cleared.
+    void clear() { showTypes(); }
+    // Shows the tallies' types, sorted by extension.
+    void fill();
+
+    // The rank columns' numbers of type table entry i (0: no rank).
+    int sizeRank(int i) const { return sizeRanks_[size_t(i)]; }
+    int countRank(int i) const { return countRanks_[size_t(i)]; }
+
+    // Sorts by the choice of a Sort menu item; one type or none is left as it is.
+    void SortbyExtensionClick(QAction* item);
+    void btSortClick();
+
+    StringGrid* gridTypes = nullptr;
+    QPushButton* btSort = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* SortbyExtension1 = nullptr;
+    QAction* SortbyType1 = nullptr;
+    QAction* SortbyNumber1 = nullptr;
+    QAction* SortbySize1 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildSortMenu();
+    void showTypes();
+    void fitTypeColumns();
+    QString typeCell(quint32 entry, int col) const;
+
+    const StatTallies& tallies_;
+    std::unique_ptr<GridSortMenu> sortMenu_;
+    std::vector<QString> typeNames_;
+    std::vector<int> sizeRanks_, countRanks_;
+};
