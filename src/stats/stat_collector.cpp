@@ -37,6 +37,7 @@ bool StatCollector::driveReadyNow(const QString& root) {
 }
 
 void StatCollector::start(const QString& drive, const QDateTime& now) {
+    engine_.clearAbort();
     drive_ = drive;
     tallies_.clearVariables(now);
     const std::optional<DiskGeometry> g = diskGeometry(drive);

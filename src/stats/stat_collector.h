@@ -29,8 +29,9 @@ public:
     // been unmounted is not ready.
     static bool driveReadyNow(const QString& root);
 
-    // Empties the tallies, fixes "today" for the ages and reads the drive's geometry: its
-    // cluster size and the used space that the progress measures against.
+    // Clears the abort flag, empties the tallies, fixes "today" for the ages and reads the
+    // drive's geometry: its cluster size and the used space that the progress measures
+    // against.
     void start(const QString& drive, const QDateTime& now);
     // Walks `root` into the tallies; false when the root cannot be opened.
     bool walk(const QString& root);
@@ -42,7 +43,6 @@ public:
     }
 
     void abort() { engine_.abort(); }
-    void clearAbort() { engine_.clearAbort(); }
     bool aborted() const { return engine_.aborted(); }
     // The engine the walk runs on, for a scan session that drives it.
     ScanEngine& engine() { return engine_; }

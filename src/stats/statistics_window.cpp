@@ -214,7 +214,6 @@ void TfrmStatistics::btOKClick() {
 }
 
 void TfrmStatistics::collect(const QString& drive) {
-    collector_.clearAbort();
     sizesPage->lblCluster->clear();
     if (!StatCollector::driveReadyNow(drive)) {
         // The earlier figures stay as they were.
