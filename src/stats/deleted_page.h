@@ -17,10 +17,9 @@ public:
     // Resets the totals once the person agrees.
     void Button1Click();
 
-    QLineEdit* edNdelete = nullptr;
-    QLineEdit* edSzDelete = nullptr;
-    QLineEdit* edNWaste = nullptr;
-    QLineEdit* edSzWaste = nullptr;
+    // Deleted and recycled, a line a row of the page: the files and their bytes.
+    QLineEdit *edNdelete = nullptr, *edSzDelete = nullptr;
+    QLineEdit *edNWaste = nullptr, *edSzWaste = nullptr;
     QLabel* lblSince1 = nullptr;
     QPushButton* Button1 = nullptr;
 };

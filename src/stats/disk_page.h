@@ -22,11 +22,8 @@ public:
     QComboBox* cbDrive = nullptr;
     QLabel* lblDriveName = nullptr;
     QLabel* lblTotal = nullptr;
-    QLabel* lblFreeC = nullptr;
-    QLabel* lblFree = nullptr;
-    QLabel* lblPct = nullptr;
-    QLabel* Label26 = nullptr;
-    QLabel* lblUsed = nullptr;
-    QLabel* lblPct2 = nullptr;
+    // Free and used space, a line a row of the page: its caption, bytes and share.
+    QLabel *lblFreeC = nullptr, *lblFree = nullptr, *lblPct = nullptr;
+    QLabel *Label26 = nullptr, *lblUsed = nullptr, *lblPct2 = nullptr;
     TGauge* Gauge1 = nullptr;
 };

@@ -49,10 +49,9 @@ void OverhangPage::buildRows() {
         const QString k = QString::number(n);
         const size_t i = size_t(n);
         grid_->addWidget(label(this, QStringLiteral("lblPart") + k, partitions[n - 1]), n, 1);
-        overhangRowCaption[i] =
-            label(this, QStringLiteral("lblClus") + k,
-                  QString::number(StatTallies::kClusterSizes[i - 1] / 1024) + QLatin1Char('K'));
-        grid_->addWidget(overhangRowCaption[i], n, 2);
+        const QString cluster =
+            QString::number(StatTallies::kClusterSizes[i - 1] / 1024) + QLatin1Char('K');
+        grid_->addWidget(label(this, QStringLiteral("lblClus") + k, cluster), n, 2);
         gaOver[i] = statpage::gauge(this, QStringLiteral("gaOver") + k, statpage::kNavy);
         grid_->addWidget(gaOver[i], n, 3);
         lblOver[i] = statpage::numberLabel(this, QStringLiteral("lblOver") + k);

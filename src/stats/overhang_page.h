@@ -22,12 +22,10 @@ public:
     // Rows 1 .. 5.
     std::array<TGauge*, 6> gaOver{};
     std::array<QLabel*, 6> lblOver{};
-    std::array<QLabel*, 6> overhangRowCaption{};
-    QLabel* imArrow = nullptr;
+    QLabel* imArrow = nullptr; // beside the row of the drive's cluster size
+    // The totals panel, hidden until the first collection, and its lines.
     QWidget* pnlOverhang = nullptr;
-    QLabel* lblNumFiles = nullptr;
-    QLabel* lblSize = nullptr;
-    QLabel* lblLbl = nullptr;
+    QLabel *lblNumFiles = nullptr, *lblSize = nullptr, *lblLbl = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
 
 private:

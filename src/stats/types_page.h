@@ -25,21 +25,16 @@ public:
     // Shows the tallies' types, sorted by extension.
     void fill();
 
-    // The rank columns' numbers of type table entry i (0: no rank).
-    int sizeRank(int i) const { return sizeRanks_[size_t(i)]; }
-    int countRank(int i) const { return countRanks_[size_t(i)]; }
-
     // Sorts by the choice of a Sort menu item; one type or none is left as it is.
     void SortbyExtensionClick(QAction* item);
     void btSortClick();
 
     StringGrid* gridTypes = nullptr;
     QPushButton* btSort = nullptr;
+    // The Sort menu (also the grid's popup menu) and its items.
     QMenu* PopupMenu1 = nullptr;
-    QAction* SortbyExtension1 = nullptr;
-    QAction* SortbyType1 = nullptr;
-    QAction* SortbyNumber1 = nullptr;
-    QAction* SortbySize1 = nullptr;
+    QAction *SortbyExtension1 = nullptr, *SortbyType1 = nullptr;
+    QAction *SortbyNumber1 = nullptr, *SortbySize1 = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
