@@ -18,7 +18,6 @@
 #include "widgets/string_grid.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -88,7 +87,10 @@ void TfrmStatistics::buildFrame() {
     big.setPointSize(big.pointSize() + 4);
     big.setBold(true);
     pnlNotYet->setFont(big);
-    OvcNotebook1->installEventFilter(this);
+    // A layout of the notebook's own holds only the panel: it covers the page area under the
+    // tabs, whose height is its top margin.
+    notYetArea_ = new QVBoxLayout(OvcNotebook1);
+    notYetArea_->addWidget(pnlNotYet);
     buildButtons();
     buildStatusBar();
 }
@@ -167,25 +169,13 @@ void TfrmStatistics::FormShow() {
     showNotYet();
 }
 
-bool TfrmStatistics::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == OvcNotebook1 && event->type() == QEvent::Resize)
-        placeNotYet();
-    return QDialog::eventFilter(watched, event);
-}
-
-// The panel covers the page area under the tabs.
-void TfrmStatistics::placeNotYet() {
-    const int top = OvcNotebook1->tabBar()->height();
-    pnlNotYet->setGeometry(0, top, OvcNotebook1->width(), OvcNotebook1->height() - top);
-}
-
 // The panel shows on the tally pages until a collection has finished.
 void TfrmStatistics::showNotYet() {
     const int page = OvcNotebook1->currentIndex();
     const bool show = page != DiskSpace && page != Deleted && !collected_;
     pnlNotYet->setVisible(show);
     if (show) {
-        placeNotYet();
+        notYetArea_->setContentsMargins(0, OvcNotebook1->tabBar()->sizeHint().height(), 0, 0);
         pnlNotYet->raise();
     }
 }

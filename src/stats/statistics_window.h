@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
+class QVBoxLayout;
 class ScanSession;
 class SizesPage;
 class TDigMarquee;
@@ -95,7 +96,6 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildFrame();
@@ -103,7 +103,6 @@ private:
     void buildStatusBar();
     void buildPages();
     void FormShow();
-    void placeNotYet();
     void showNotYet();
 
     void showStart(const QString& drive);
@@ -113,6 +112,7 @@ private:
 
     StatCollector collector_;
     ScanSession* session_ = nullptr;
+    QVBoxLayout* notYetArea_ = nullptr; // places pnlNotYet
     bool collecting_ = false;
     bool collected_ = false;
 };
