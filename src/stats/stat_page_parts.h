@@ -4,10 +4,8 @@
 
 #include <QColor>
 #include <QString>
-#include <optional>
 #include <span>
 
-class QGridLayout;
 class QLabel;
 class QWidget;
 class TGauge;
