@@ -2,11 +2,11 @@
 
 #include "common/locations.h"
 #include "common/number_text.h"
+#include "model/row_order.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
 #include "platform/native_path.h"
-#include "widgets/grid_sort.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -2,8 +2,8 @@
 
 #include "common/application.h"
 #include "common/number_text.h"
-#include "delete/deletion_totals.h"
 #include "delete/folder_delete.h"
+#include "model/deletion_totals.h"
 #include "platform/drives.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"

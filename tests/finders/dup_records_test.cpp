@@ -1,11 +1,11 @@
 #include "common/locations.h"
 #include "finders/dup_records.h"
+#include "model/row_order.h"
+#include "model/search_path.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
 #include "support/temp_tree.h"
-#include "widgets/grid_sort.h"
-#include "widgets/result_list.h"
 
 #include <QDateTime>
 #include <algorithm>
