@@ -44,7 +44,7 @@ FolderRowDeletion deleteListedFolder(const QString& path, bool recycle) {
     const FolderDeletion run = deleteFolderTree(path, recycle);
     d.files = run.files;
     d.bytes = run.bytes;
-    d.stopped = deleteFolderStopped;
+    d.stopped = run.stopped;
     if (run.refused)
         return d;
     if (!statPathLinkFree(path))
