@@ -25,7 +25,7 @@
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
 #include "support/window_bench_main.h"
-#include "widgets/file_view_model.h"
+#include "model/file_view_model.h"
 #include "widgets/file_viewer.h"
 
 #include <QApplication>

@@ -51,6 +51,7 @@ public:
 
     ScanSession& session() { return *session_; }
     const DupRecords& records() const { return records_; }
+    DupRecords& records() { return records_; }
     ResultList& marks() { return *marks_; }
     const QStringList& lbDeleted() const { return marks_->lbDeleted; }
     // Rows written since the last ClearGrid (the found files).

@@ -2,7 +2,7 @@
 #include "common/screen_centre.h"
 
 #include "common/ui.h"
-#include "delete/delete_files.h"
+#include "model/delete_files.h"
 #include "platform/trash.h"
 
 #include <QFrame>

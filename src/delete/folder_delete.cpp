@@ -19,8 +19,6 @@
 #include <unistd.h>
 #include <vector>
 
-bool deleteFolderStopped = false;
-
 namespace {
 
 bool sameFolder(const struct stat& a, const struct stat& b) {
@@ -105,7 +103,7 @@ bool isProtectedFolder(const QString& path) {
 
 void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, const EntryInfo& seen,
                       FolderDeletion& run) {
-    if (deleteFolderStopped)
+    if (run.stopped)
         return;
     // The full path is made only for a question or the trash's record.
     const auto path = [&] { return (folder == "/" ? folder : folder + '/') + name; };
@@ -117,7 +115,7 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
     auto agreed = [&](const char* what) {
         if (ui().askYesNoCancel(fromNative(path()) + QLatin1String(what) + tail) == Answer::Yes)
             return true;
-        deleteFolderStopped = true;
+        run.stopped = true;
         return false;
     };
     // The attributes are confirmed, not cleared: see the header.
@@ -150,7 +148,7 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
 
 void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
     for (const FolderEntry entry : walk.readEntries()) {
-        if (deleteFolderStopped)
+        if (run.stopped)
             return;
         EntryInfo info;
         if (!statAt(walk.fd(), entry.name, info))
@@ -177,7 +175,7 @@ void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
             ++run.foldersLeft;
             return;
         }
-        if (deleteFolderStopped)
+        if (run.stopped)
             return; // the folders that hold the kept file stay
         // Fails when something in it remained; then it stays and the walk goes on.
         if (::unlinkat(walk.fd(), entry.name, AT_REMOVEDIR) != 0)
@@ -187,7 +185,6 @@ void deleteFolderFiles(DirWalk& walk, FolderDeletion& run) {
 
 FolderDeletion deleteFolderTree(const QString& path, bool recycle,
                                 const std::function<void()>& progress) {
-    deleteFolderStopped = false;
     FolderDeletion run;
     run.recycle = recycle;
     run.progress = progress;
@@ -235,12 +232,12 @@ FolderDeletion deleteFolderTree(const QString& path, bool recycle,
         } else {
             deleteFolderFiles(walk, run);
             walk.close();
-            if (!deleteFolderStopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
+            if (!run.stopped && ::unlinkat(parent.fd, name.constData(), AT_REMOVEDIR) != 0)
                 leftBehind(run.foldersLeft, run, systemErrorText(errno));
         }
     }
     run.bin = nullptr;
-    if (!deleteFolderStopped && (run.filesLeft > 0 || run.foldersLeft > 0))
+    if (!run.stopped && (run.filesLeft > 0 || run.foldersLeft > 0))
         errorBox(leftoverText(run, fromNative(native)));
     return run;
 }
@@ -257,5 +254,5 @@ bool deleteFolder(const QString& path, qint64& files, qint64& bytes, bool recycl
     const FolderDeletion run = deleteFolderTree(path, recycle);
     files = run.files;
     bytes = run.bytes;
-    return !deleteFolderStopped && !run.refused;
+    return !run.stopped && !run.refused;
 }

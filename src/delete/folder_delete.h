@@ -21,10 +21,6 @@ struct EntryInfo;
 // the whole walk. A Yes does not change the entry's permissions: removing it needs none, and
 // a file in the trash keeps the permissions it is restored with.
 
-// Set when the person stops a folder deletion at an attribute question; cleared when a
-// deletion starts.
-extern bool deleteFolderStopped;
-
 // The running state and outcome of one folder deletion.
 struct FolderDeletion {
     qint64 files = 0;       // files really deleted or trashed
@@ -34,6 +30,7 @@ struct FolderDeletion {
     QString firstFailure;   // why the first entry left behind stayed ("Permission denied")
     bool recycle = false;
     bool refused = false;           // a protected folder, or no usable trash: nothing was touched
+    bool stopped = false;           // the person stopped the walk at an attribute question
     quint64 device = 0;             // the file system the tree lives on
     QByteArray path;                // the folder being worked on; one buffer for the whole walk
     TrashBin* bin = nullptr;        // the trash in recycle mode

@@ -5,8 +5,8 @@
 #include "common/message_boxes.h"
 #include "common/number_text.h"
 #include "common/ui.h"
-#include "delete/delete_files.h"
-#include "delete/deletion_totals.h"
+#include "model/delete_files.h"
+#include "model/deletion_totals.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 

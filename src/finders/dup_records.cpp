@@ -1,7 +1,7 @@
 #include "finders/dup_records.h"
 
+#include "model/search_path.h"
 #include "platform/native_path.h"
-#include "widgets/result_list.h"
 
 #include <algorithm>
 #include <new>

@@ -83,6 +83,7 @@ public:
     // Rows written to the grid since the last ClearGrid.
     int rowCounter = 0;
     const DupRecords& records() const { return records_; }
+    DupRecords& records() { return records_; }
     ResultList& marks() { return *marks_; }
     // The marked paths, in marking order.
     const QStringList& lbDeleted() const { return marks_->lbDeleted; }

@@ -2,11 +2,11 @@
 
 #include "common/locations.h"
 #include "common/number_text.h"
+#include "model/row_order.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
 #include "platform/native_path.h"
-#include "widgets/grid_sort.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -16,8 +16,6 @@
 #include <string_view>
 
 namespace {
-qint64 recordLimit = FileRecords::DefaultLimit;
-
 inline char upperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
 }
@@ -82,14 +80,6 @@ quint32 FileStamps::packed(quint32 stamp) {
 }
 
 // ---- FileRecords
-
-void FileRecords::setLimit(qint64 limit) {
-    recordLimit = std::max<qint64>(0, limit);
-}
-
-qint64 FileRecords::limit() {
-    return recordLimit;
-}
 
 FileRecords::FileRecords() = default;
 
@@ -160,7 +150,7 @@ void FileRecords::file(const ScanFile& file) {
     if (refused_ || (accept && !accept(file)))
         return;
     Record r;
-    if (qint64(count_) >= recordLimit || count_ == std::numeric_limits<quint32>::max() ||
+    if (qint64(count_) >= limit_ || count_ == std::numeric_limits<quint32>::max() ||
         file.nameLength > 0xFFFF || !intern(file, r)) {
         refused_ = true;
         if (onRefused)

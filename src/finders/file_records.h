@@ -50,8 +50,8 @@ public:
     // Records beyond the limit are refused: onRefused runs once and the store takes no more
     // until it is cleared. The default limit is ten million files.
     static constexpr qint64 DefaultLimit = 10'000'000;
-    static void setLimit(qint64 limit);
-    static qint64 limit();
+    void setLimit(qint64 limit) { limit_ = std::max<qint64>(0, limit); }
+    qint64 limit() const { return limit_; }
 
     FileRecords();
     ~FileRecords() override;
@@ -146,6 +146,7 @@ private:
     FileStamps stamps_;
     bool refused_ = false;
     quint32 count_ = 0;
+    qint64 limit_ = DefaultLimit;
     std::vector<std::unique_ptr<Record[]>> records_;
     ByteArena names_;
     ByteArena folderPaths_;

@@ -93,7 +93,7 @@ void FolderRecords::leaveFolder(const QByteArray& path, int depth) {
     static_cast<Tally&>(r) = tally;
     r.drive = quint32(drives_.size() - 1);
     r.node = node;
-    if (qint64(records_.size()) >= FileRecords::limit() || node == Node::NoParent) {
+    if (qint64(records_.size()) >= FileRecords::DefaultLimit || node == Node::NoParent) {
         refused_ = true;
         if (onRefused)
             onRefused();

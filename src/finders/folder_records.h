@@ -40,7 +40,7 @@ public:
     void setDriveBytes(qint64 bytes) { drives_.push_back(bytes); }
     // Gives back the room kept for growth once the walk is over.
     void compact();
-    // Records beyond FileRecords::limit() are refused: onRefused runs once.
+    // Records beyond FileRecords::DefaultLimit are refused: onRefused runs once.
     std::function<void()> onRefused;
     bool refused() const { return refused_; }
 

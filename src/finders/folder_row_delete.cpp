@@ -2,8 +2,8 @@
 
 #include "common/application.h"
 #include "common/number_text.h"
-#include "delete/deletion_totals.h"
 #include "delete/folder_delete.h"
+#include "model/deletion_totals.h"
 #include "platform/drives.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
@@ -44,7 +44,7 @@ FolderRowDeletion deleteListedFolder(const QString& path, bool recycle) {
     const FolderDeletion run = deleteFolderTree(path, recycle);
     d.files = run.files;
     d.bytes = run.bytes;
-    d.stopped = deleteFolderStopped;
+    d.stopped = run.stopped;
     if (run.refused)
         return d;
     if (!statPathLinkFree(path))

@@ -57,6 +57,7 @@ public:
 
     ScanSession& session() { return *session_; }
     const ModsRecords& records() const { return records_; }
+    ModsRecords& records() { return records_; }
     ResultList& marks() { return *marks_; }
     const QStringList& lbDeleted() const { return marks_->lbDeleted; }
     // Rows written since the last ClearGrid.

@@ -8,9 +8,6 @@
 #include <time.h>
 
 namespace {
-int pumpIntervalMs = 20;
-std::function<void()> pumpHook;
-
 // Milliseconds on a monotonic clock. The coarse clock is read without a system call and is
 // fine-grained enough for a 20 ms throttle.
 qint64 monotonicMs() {
@@ -20,18 +17,6 @@ qint64 monotonicMs() {
 }
 
 } // namespace
-
-void setPumpInterval(int milliseconds) {
-    pumpIntervalMs = std::max(0, milliseconds);
-}
-
-int pumpInterval() {
-    return pumpIntervalMs;
-}
-
-void setPumpHook(std::function<void()> hook) {
-    pumpHook = std::move(hook);
-}
 
 ScanEngine::ScanEngine() = default;
 
@@ -49,9 +34,9 @@ bool ScanEngine::matches(const char* name, int length) const {
 }
 
 void ScanEngine::pump() {
-    if (pumpIntervalMs > 0) {
+    if (pumpInterval_ > 0) {
         const qint64 now = monotonicMs();
-        if (now - lastPump_ < pumpIntervalMs)
+        if (now - lastPump_ < pumpInterval_)
             return;
         lastPump_ = now;
     }
@@ -61,8 +46,8 @@ void ScanEngine::pump() {
 void ScanEngine::runPump() {
     if (status_)
         status_(fromNative(walk_.path()));
-    if (pumpHook)
-        pumpHook();
+    if (pumpHook_)
+        pumpHook_();
     QCoreApplication::processEvents();
 }
 

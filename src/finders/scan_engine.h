@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -48,16 +49,6 @@ public:
         Q_UNUSED(depth);
     }
 };
-
-// The pump that keeps the window live during a walk. The walk calls it once per directory
-// entry; it returns at once unless the pump interval has passed on a monotonic clock since it
-// last ran, and then shows the status and processes the pending window events.
-// The interval is 20 ms; tests set 0 to run it at every call.
-void setPumpInterval(int milliseconds);
-int pumpInterval();
-// Called whenever the pump actually runs, before the events are processed (tests use it to
-// change the tree or press Abort mid-walk). An empty function removes it.
-void setPumpHook(std::function<void()> hook);
 
 // The depth-first walk every finder uses. It works through directory descriptors (openat,
 // getdents64, statx without following links) and never changes the current folder.
@@ -106,8 +97,17 @@ public:
     void clearAbort() { aborted_ = false; }
     bool aborted() const { return aborted_; }
 
-    // Calls the pump: for walks of other shapes that want the same throttling.
+    // The pump that keeps the window live during a walk. The walk calls it once per directory
+    // entry; it returns at once unless the pump interval has passed on a monotonic clock since
+    // it last ran, and then shows the status and processes the pending window events. Walks of
+    // other shapes call it for the same throttling.
     void pump();
+    // The pump interval: 20 ms unless set; tests set 0 to run the pump at every call.
+    void setPumpInterval(int milliseconds) { pumpInterval_ = std::max(0, milliseconds); }
+    int pumpInterval() const { return pumpInterval_; }
+    // Called whenever the pump actually runs, before the events are processed (tests use it to
+    // change the tree or press Abort mid-walk). An empty function removes it.
+    void setPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
 
 private:
     void walkFolder();
@@ -123,5 +123,7 @@ private:
     std::function<void(const QString&)> status_;
     DirWalk walk_;
     qint64 lastPump_ = 0;
+    int pumpInterval_ = 20;
+    std::function<void()> pumpHook_;
     bool aborted_ = false;
 };

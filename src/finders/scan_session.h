@@ -57,6 +57,8 @@ public:
     // window that shows something else there sets its own handler afterwards. The engine must
     // outlive every walk the session runs.
     ScanSession(ScanEngine& engine, Parts parts, QObject* parent = nullptr);
+    // The engine the session walks with.
+    ScanEngine& engine() const { return engine_; }
 
     // The warning of the record limit (and of memory exhaustion); kLimitText unless set.
     void setLimitText(const QString& text) { limitText_ = text; }

@@ -2,12 +2,12 @@
 
 #include "common/number_text.h"
 #include "common/size_sum.h"
+#include "model/row_order.h"
+#include "model/search_path.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
 #include "platform/native_path.h"
-#include "widgets/grid_sort.h"
-#include "widgets/result_list.h"
 
 #include <algorithm>
 #include <cerrno>

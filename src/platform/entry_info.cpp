@@ -9,7 +9,9 @@
 #include <sys/sysmacros.h>
 
 namespace {
-// Set once statx has been refused: the process's kernel or sandbox will refuse it again.
+// Set once statx has been refused: the process's kernel or sandbox will refuse it again, so
+// every later look goes straight to fstatat. It belongs to the process, not to a walk: every
+// thread that walks shares it, and it only ever turns true.
 std::atomic<bool> statxRefused{false};
 
 constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME |

@@ -3,7 +3,7 @@
 #include "common/number_text.h"
 #include "common/profile.h"
 #include "common/ui.h"
-#include "delete/deletion_totals.h"
+#include "model/deletion_totals.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "stats/stat_page_parts.h"

@@ -1,9 +1,9 @@
 #include "widgets/file_viewer.h"
 
 #include "common/message_boxes.h"
+#include "model/line_text.h"
 #include "widgets/file_viewer_accessible.h"
 #include "widgets/line_scroll.h"
-#include "widgets/line_text.h"
 
 #include <QClipboard>
 #include <QFontDatabase>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/worker_thread.h"
-#include "widgets/file_view_model.h"
+#include "model/file_view_model.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>

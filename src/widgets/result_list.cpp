@@ -3,8 +3,6 @@
 #include "common/number_text.h"
 #include "common/reports.h"
 #include "common/ui.h"
-#include "platform/dir_entry.h"
-#include "platform/link_free_path.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -13,26 +11,6 @@
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
-#include <limits>
-
-QString stripSearchPathMarker(const QString& text) {
-    QString out = text;
-    out.remove(kSearchPathMarker);
-    return out;
-}
-
-QString joinFolderAndName(const QString& folder, const QString& name) {
-    if (folder.endsWith(u'/'))
-        return folder + name;
-    return folder + u'/' + name;
-}
-
-QString pathFromFolderAndName(const QString& folderCell, const QString& nameCell) {
-    qsizetype end = nameCell.size();
-    while (end > 0 && nameCell.at(end - 1) == u' ')
-        --end;
-    return joinFolderAndName(stripSearchPathMarker(folderCell), nameCell.left(end));
-}
 
 // ---- marks ------------------------------------------------------------------------------
 
@@ -71,7 +49,7 @@ void ResultList::setDeleteButton(QWidget* button) {
 
 QString ResultList::statusText() const {
     return prefix_ + QStringLiteral("%1 files %2 bytes")
-                         .arg(markedCount_)
+                         .arg(markedCount())
                          .arg(formatThousands(markedTotal()));
 }
 
@@ -86,10 +64,6 @@ QString ResultList::pathOf(int row) const {
     return pathOfRow_(row);
 }
 
-qint64 ResultList::markedTotal() const {
-    return qint64(std::clamp<__int128>(markedTotal_, 0, std::numeric_limits<qint64>::max()));
-}
-
 void ResultList::deleteOneFile(int row) {
     if (row < 1 || row >= grid_.rowCount())
         return;
@@ -99,34 +73,17 @@ void ResultList::deleteOneFile(int row) {
     const bool mark = !grid_.marked(row);
     grid_.setMarked(row, mark);
 
-    if (mark) {
-        // Every kind of file counts (hidden and system ones too), a folder does not.
-        const std::optional<DirEntry> entry =
-            path.isEmpty() ? std::nullopt : statPathLinkFree(path);
-        if (entry && searchIncludes(entry->attributes, kAnyFileMask)) {
-            ++markedCount_;
-            markedTotal_ += entry->size;
-            counted_.insert(path, entry->size);
-        }
-        lbDeleted.append(path);
-    } else {
-        // Take off exactly what the mark added, so the totals always match the marks even
-        // when the file vanished or changed in between.
-        const auto it = counted_.constFind(path);
-        if (it != counted_.constEnd()) {
-            --markedCount_;
-            markedTotal_ -= it.value();
-            counted_.erase(it);
-        }
-        lbDeleted.removeOne(path);
-    }
+    if (mark)
+        marks_.mark(path);
+    else
+        marks_.unmark(path);
     if (!quiet_)
         showStatus();
 }
 
 void ResultList::updateDeleteButton() {
     if (deleteButton_)
-        deleteButton_->setEnabled(markedCount_ >= 1);
+        deleteButton_->setEnabled(markedCount() >= 1);
 }
 
 void ResultList::gridDblClick() {
@@ -147,10 +104,7 @@ void ResultList::DeleteAllFiles() {
 }
 
 void ResultList::clearAllMarks() {
-    markedCount_ = 0;
-    markedTotal_ = 0;
-    counted_.clear();
-    lbDeleted.clear();
+    marks_.clear();
     grid_.clearMarks();
 }
 

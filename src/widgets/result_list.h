@@ -1,8 +1,9 @@
 #pragma once
 
+#include "model/marked_files.h"
+#include "model/search_path.h"
 #include "widgets/grid_sort.h"
 
-#include <QMultiHash>
 #include <QObject>
 #include <QRect>
 #include <QSize>
@@ -15,25 +16,16 @@
 class QAction;
 class StringGrid;
 
-// The marker that record builders append to a folder on the search path.
-inline const QString kSearchPathMarker = QStringLiteral("*(SEARCHPATH)*");
-
-// `text` with every occurrence of the search-path marker removed.
-QString stripSearchPathMarker(const QString& text);
-// folder + "/" (unless the folder already ends with "/") + name.
-QString joinFolderAndName(const QString& folder, const QString& name);
-// The path of a duplicates row from its "Folder" and "Filename" cells: the marker removed
-// from the folder, the padding blanks removed from the name. Blanks that end a real name
-// cannot be told from padding here, so a window that keeps records should build the path
-// from them instead.
-QString pathFromFolderAndName(const QString& folderCell, const QString& nameCell);
-
-// The marks of a result grid: the marked list `lbDeleted` (full paths in marking order), the
-// marked count and the marked total in bytes, and the handlers that toggle marks. The window
+// The marks of a result grid: binds the marked files (the marked list `lbDeleted`, the marked
+// count and total) to the grid's marks and holds the handlers that toggle them. The window
 // tells it what differs between finders: the name column, the path of a row, the row limit,
 // where the status line goes and which button deletes.
 class ResultList : public QObject {
     Q_OBJECT
+private:
+    // First, so that lbDeleted below can refer to it.
+    MarkedFiles marks_;
+
 public:
     explicit ResultList(StringGrid& grid, QObject* parent = nullptr);
 
@@ -55,11 +47,11 @@ public:
     // The exact path of a listed row (1 .. the row limit); empty for any other row.
     QString pathOf(int row) const;
 
-    // The marked list, count and total.
-    QStringList lbDeleted;
-    qint64 markedCount() const { return markedCount_; }
+    // The marked list (full paths in marking order), count and total.
+    const QStringList& lbDeleted = marks_.paths();
+    qint64 markedCount() const { return marks_.count(); }
     // At most the largest 64-bit value: sparse files of exabytes can pass it.
-    qint64 markedTotal() const;
+    qint64 markedTotal() const { return marks_.total(); }
     // "%d files %s bytes" with the current count and total (thousands separators).
     QString statusText() const;
 
@@ -92,12 +84,6 @@ private:
     std::function<void(const QString&)> status_;
     QString prefix_;
     QWidget* deleteButton_ = nullptr;
-    qint64 markedCount_ = 0;
-    // Wider than any sum of 64-bit sizes, so that unmarking takes off exactly what marking
-    // added even past the 64-bit range.
-    __int128 markedTotal_ = 0;
-    // The size each counted path was counted with, so an unmark takes off what the mark added.
-    QMultiHash<QString, qint64> counted_;
     bool quiet_ = false;
 };
 

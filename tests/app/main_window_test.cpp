@@ -7,6 +7,7 @@
 #include "controls/gradient_back.h"
 #include "finders/dup_window.h"
 #include "finders/scan_engine.h"
+#include "finders/scan_session.h"
 #include "platform/drives.h"
 #include "platform/program_path.h"
 #include "stats/statistics_window.h"
@@ -463,8 +464,9 @@ TEST_F(MainWindowTest, StatisticsWindowIsMadeOnceAndHoldsTheToolsWhileItCollects
     // During the walk every tool button is disabled; closing the main window stops the walk.
     std::vector<bool> enabledDuringWalk;
     int pumps = 0;
-    setPumpInterval(0);
-    setPumpHook([&] {
+    ScanEngine& engine = stats->findChild<ScanSession*>()->engine();
+    engine.setPumpInterval(0);
+    engine.setPumpHook([&] {
         if (++pumps == 3) {
             for (ToolButton t : tools)
                 enabledDuringWalk.push_back(w.toolButton(t)->isEnabled());
@@ -472,8 +474,6 @@ TEST_F(MainWindowTest, StatisticsWindowIsMadeOnceAndHoldsTheToolsWhileItCollects
         }
     });
     stats->collect(tree.path());
-    setPumpHook(nullptr);
-    setPumpInterval(20);
     setDriveListSeam(nullptr);
     EXPECT_EQ(enabledDuringWalk, std::vector<bool>(7, false));
     EXPECT_LT(stats->tallies().filesProcessed, 20);

@@ -35,18 +35,16 @@ protected:
     void SetUp() override {
         setDriveListSeam([this] { return drives; });
         drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
-        setPumpInterval(0);
     }
     void TearDown() override {
         w.reset();
-        setPumpHook(nullptr);
-        setPumpInterval(20);
         setDriveListSeam(nullptr);
     }
     void open(const char* section = nullptr) {
         if (section)
             settings.write("z.ini", section);
         w = std::make_unique<TfrmClean>();
+        w->session().engine().setPumpInterval(0);
         w->IniFileName = settings.path() + QStringLiteral("/z.ini");
         w->show();
     }
@@ -213,9 +211,8 @@ TEST_F(CleanWindowTest, TheRecordLimitWarnsWithItsReasonAndKeepsThePartialList) 
     for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "d.tmp"})
         tree.file(name);
     open();
-    FileRecords::setLimit(2);
+    w->records().setLimit(2);
     w->btScanClick();
-    FileRecords::setLimit(FileRecords::DefaultLimit);
     EXPECT_EQ(ui.messageTexts(), QStringList{ScanSession::kLimitText});
     EXPECT_EQ(w->rowCounter, 2);
     EXPECT_EQ(w->pnlSel->text(), "2 tempfiles found");
@@ -238,12 +235,12 @@ TEST_F(CleanWindowTest, TheSelectionAtScanIsTheOneInForce) {
     for (int i = 0; i < w->PickList1->count(); ++i)
         w->PickList1->item(i)->setSelected(w->PickList1->item(i)->text().startsWith("*.tmp"));
     bool locked = true;
-    setPumpHook([&] {
+    w->session().engine().setPumpHook([&] {
         locked = locked && !w->PickList1->isEnabled() && !w->btEdit->isEnabled();
         w->PickList1->selectAll();
     });
     w->btScanClick();
-    setPumpHook(nullptr);
+    w->session().engine().setPumpHook(nullptr);
     EXPECT_TRUE(locked);
     EXPECT_EQ(rowPaths(), QStringList{p("a.tmp")});
     EXPECT_TRUE(w->PickList1->isEnabled());

@@ -1,7 +1,7 @@
 #include "delete/del_directory.h"
-#include "delete/delete_files.h"
 #include "delete/folder_delete.h"
 #include "delete/really_delete.h"
+#include "model/delete_files.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 #include "support/child_process.h"

@@ -288,11 +288,9 @@ TEST_F(DirHogWindowTest, AbortKeepsWhatWasFoundAndSaysSo) {
     for (const char* f : {"a/f", "b/f", "c/f"})
         tree.file(f, 2048);
     auto w = open();
-    setPumpInterval(0);
-    setPumpHook([&] { w->session().abort(); });
+    w->session().engine().setPumpInterval(0);
+    w->session().engine().setPumpHook([&] { w->session().abort(); });
     w->btAllClick();
-    setPumpHook(nullptr);
-    setPumpInterval(20);
     EXPECT_EQ(ui.lastMessage(), "LIST INCOMPLETE ... ABORTED BY USER");
     w->btClipClick();
     const QStringList lines = QApplication::clipboard()->text().split(u'\n');

@@ -1,11 +1,11 @@
 #include "common/locations.h"
 #include "finders/dup_records.h"
+#include "model/row_order.h"
+#include "model/search_path.h"
 #include "platform/date_text.h"
 #include "platform/file_time.h"
 #include "platform/file_types.h"
 #include "support/temp_tree.h"
-#include "widgets/grid_sort.h"
-#include "widgets/result_list.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -301,8 +301,8 @@ TEST(DupRecordsTest, FileHogsListLargestFirstBeyondAMillionK) {
 }
 
 TEST(DupRecordsTest, TheLimitRefusesFurtherRecordsOnce) {
-    DupRecords::setLimit(3);
     DupRecords r(false);
+    r.setLimit(3);
     r.setFilter(everything());
     int refusals = 0;
     r.onRefused = [&] { ++refusals; };
@@ -310,7 +310,6 @@ TEST(DupRecordsTest, TheLimitRefusesFurtherRecordsOnce) {
     f.folder("/x");
     for (int i = 0; i < 6; ++i)
         f.file("f" + QByteArray::number(i), i);
-    DupRecords::setLimit(DupRecords::DefaultLimit);
     EXPECT_EQ(r.count(), 3u);
     EXPECT_EQ(refusals, 1);
     EXPECT_TRUE(r.refused());

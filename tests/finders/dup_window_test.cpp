@@ -44,9 +44,6 @@ protected:
     void TearDown() override {
         setDriveListSeam(nullptr);
         setLauncherSeam(nullptr);
-        setPumpInterval(20);
-        setPumpHook(nullptr);
-        DupRecords::setLimit(DupRecords::DefaultLimit);
     }
 
     // Opens the window as the main window would and shows it; every file passes the filter.
@@ -314,8 +311,8 @@ TEST_F(DupWindowTest, DriveThatCannotBeOpenedIsReportedAndTheOthersScanned) {
 TEST_F(DupWindowTest, RecordLimitWarnsAndKeepsThePartialList) {
     for (int i = 0; i < 6; ++i)
         tree.file("f" + QByteArray::number(i), 10 + i);
-    DupRecords::setLimit(2);
     auto w = open(false);
+    w->records().setLimit(2);
     w->btScanClick();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
@@ -329,9 +326,9 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
     auto w = open(false);
-    setPumpInterval(0);
+    w->session().engine().setPumpInterval(0);
     int pumps = 0;
-    setPumpHook([&] {
+    w->session().engine().setPumpHook([&] {
         // Abort is live during the walk; the walk ends after its message is closed.
         if (++pumps == 12) {
             EXPECT_FALSE(w->btAbort->isHidden());
@@ -350,7 +347,7 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
     // Esc during a scan stops it as Abort does, and the window stays open.
     ui.clear();
     pumps = 0;
-    setPumpHook([&] {
+    w->session().engine().setPumpHook([&] {
         if (++pumps == 12)
             QTest::keyClick(w.get(), Qt::Key_Escape);
     });
@@ -360,7 +357,7 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
     EXPECT_TRUE(w->isVisible());
 
     // The next scan starts afresh and lists everything.
-    setPumpHook(nullptr);
+    w->session().engine().setPumpHook(nullptr);
     ui.clear();
     w->btScanClick();
     EXPECT_EQ(w->rowCounter, 50);
@@ -370,8 +367,8 @@ TEST_F(DupWindowTest, AFailureInsideTheWalkLeavesTheWindowUnlocked) {
     tree.file("d/a", 1);
     tree.file("d/b", 1);
     auto w = open(false);
-    setPumpInterval(0);
-    setPumpHook([] { throw std::runtime_error("disk on fire"); });
+    w->session().engine().setPumpInterval(0);
+    w->session().engine().setPumpHook([] { throw std::runtime_error("disk on fire"); });
     EXPECT_THROW(w->btScanClick(), std::runtime_error);
     EXPECT_FALSE(w->scanning());
     EXPECT_TRUE(w->btScan->isEnabled());
@@ -385,10 +382,10 @@ TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToUnwind) {
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
     auto w = open(true);
-    setPumpInterval(0);
+    w->session().engine().setPumpInterval(0);
     int pumps = 0;
     bool closedEarly = false;
-    setPumpHook([&] {
+    w->session().engine().setPumpHook([&] {
         if (++pumps == 5) {
             w->close(); // the title bar's close box
             closedEarly = !w->isVisible();
@@ -669,7 +666,6 @@ TEST_F(DupWindowTest, EachScanHasItsOwnAbortState) {
     for (int d = 0; d < 10; ++d)
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
-    setPumpInterval(0);
     std::unique_ptr<TfrmDup> outer = open(false);
     std::unique_ptr<TfrmDup> inner;
     int outerPumps = 0;
@@ -678,7 +674,13 @@ TEST_F(DupWindowTest, EachScanHasItsOwnAbortState) {
     int abortOuterAt = 0; // 0: the outer walk is not aborted
     int abortInnerAt = 12;
     qint64 listedAtAbort = -1;
-    setPumpHook([&] {
+    // One hook serves both walks, each pumping at every call.
+    std::function<void()> hook;
+    const auto pumpEveryCall = [&](TfrmDup& w) {
+        w.session().engine().setPumpInterval(0);
+        w.session().engine().setPumpHook(hook);
+    };
+    hook = [&] {
         if (inInner) {
             if (++innerPumps == abortInnerAt)
                 inner->btAbort->click();
@@ -690,11 +692,13 @@ TEST_F(DupWindowTest, EachScanHasItsOwnAbortState) {
             listedAtAbort = outer->records().count();
         } else if (outerPumps == std::max(abortOuterAt, 3) + 1 && !inner) {
             inner = open(true);
+            pumpEveryCall(*inner);
             inInner = true;
             inner->btScanClick();
             inInner = false;
         }
-    });
+    };
+    pumpEveryCall(*outer);
 
     // The inner finder's Abort stops its own walk only.
     outer->btScanClick();

@@ -212,14 +212,14 @@ TEST_F(ModsWindowTest, StoppedScansEndWithTheirCountAndThePatternIsLockedMeanwhi
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f));
     range(w->rbAfter, QDate(1990, 1, 1));
     bool patternLocked = false;
-    setPumpInterval(0);
-    setPumpHook([&] {
+    w->session().engine().setPumpInterval(0);
+    w->session().engine().setPumpHook([&] {
         patternLocked = !w->cbWildCard->isEnabled();
         w->session().abort();
     });
     w->btOKClick();
-    setPumpHook(nullptr);
-    setPumpInterval(20);
+    w->session().engine().setPumpHook(nullptr);
+    w->session().engine().setPumpInterval(20);
     EXPECT_TRUE(patternLocked);
     EXPECT_TRUE(w->cbWildCard->isEnabled());
     ASSERT_FALSE(ui.messages.empty());
@@ -229,9 +229,8 @@ TEST_F(ModsWindowTest, StoppedScansEndWithTheirCountAndThePatternIsLockedMeanwhi
 
     // The record limit says what happened, and the count still follows.
     ui.clear();
-    FileRecords::setLimit(2);
+    w->records().setLimit(2);
     w->btOKClick();
-    FileRecords::setLimit(FileRecords::DefaultLimit);
     EXPECT_EQ(ui.messageTexts(), QStringList{ScanSession::kLimitText});
     EXPECT_EQ(ui.messages.front().kind, MessageKind::Warning);
     EXPECT_EQ(w->pnlScan->text(), "Found : 2");

@@ -49,13 +49,8 @@ private:
     QString folder_;
 };
 
-// Resets the pump after each test.
 class ScanEngineTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        setPumpInterval(20);
-        setPumpHook(nullptr);
-    }
     QString p(const TempTree& t, const char* rel) { return t.path() + u'/' + QLatin1String(rel); }
 };
 
@@ -68,7 +63,6 @@ std::pair<int, QByteArray> childOutput(const std::function<int(int fd)>& work) {
     const pid_t pid = fork();
     if (pid == 0) {
         ::close(fds[0]);
-        setPumpInterval(1 << 30); // no event processing in the child
         _exit(work(fds[1]));
     }
     ::close(fds[1]);
@@ -86,6 +80,7 @@ std::pair<int, QByteArray> childOutput(const std::function<int(int fd)>& work) {
 int writeListing(int fd, const QString& root) {
     RecordingSink sink;
     ScanEngine engine;
+    engine.setPumpInterval(1 << 30); // no event processing in the child
     engine.setSink(&sink);
     engine.setFileMask(kAnyFileMask);
     if (!engine.walk(root))
@@ -234,6 +229,7 @@ TEST_F(ScanEngineTest, UnreadableFolderIsSkippedAndTheWalkGoesOn) {
             return 3;
         RecordingSink sink;
         ScanEngine engine;
+        engine.setPumpInterval(1 << 30); // no event processing in the child
         engine.setSink(&sink);
         if (!engine.walk(t.path()))
             return 4;
@@ -257,16 +253,16 @@ TEST_F(ScanEngineTest, FilesThatVanishOrAreRenamedMidWalkAreSkipped) {
     // The root's entries are read before its subfolder is walked and its files are read
     // afterwards; the first pump runs in between.
     bool done = false;
-    setPumpInterval(0);
-    setPumpHook([&] {
+    RecordingSink sink;
+    ScanEngine engine;
+    engine.setPumpInterval(0);
+    engine.setPumpHook([&] {
         if (done)
             return;
         done = true;
         ::unlink(t.abs("victim.txt").constData());
         ::rename(t.abs("moved.txt").constData(), t.abs("renamed.txt").constData());
     });
-    RecordingSink sink;
-    ScanEngine engine;
     engine.setSink(&sink);
     ASSERT_TRUE(engine.walk(t.path()));
     ASSERT_TRUE(done);
@@ -311,6 +307,7 @@ TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
         tree->file("mnt/inside.txt");
         RecordingSink sink;
         ScanEngine engine;
+        engine.setPumpInterval(1 << 30); // no event processing in the child
         engine.setSink(&sink);
         if (!engine.walk(t.path()))
             return 4;
@@ -335,11 +332,11 @@ TEST_F(ScanEngineTest, AbortEndsTheWalkAndKeepsWhatWasFound) {
     for (int d = 0; d < 5; ++d)
         for (int f = 0; f < 4; ++f)
             t.file(QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f));
-    setPumpInterval(0);
     int pumps = 0;
     RecordingSink sink;
     ScanEngine engine;
-    setPumpHook([&] {
+    engine.setPumpInterval(0);
+    engine.setPumpHook([&] {
         // Abort once some files were listed.
         if (++pumps == 1 || sink.files.size() < 3)
             return;
@@ -375,11 +372,11 @@ TEST_F(ScanEngineTest, PumpShowsTheFolderBeingSearchedOnlyWhenItRuns) {
     engine.setStatusHandler([&](const QString& s) { shown << s; });
 
     // Within the interval the pump returns at once and shows nothing.
-    setPumpInterval(1 << 30);
+    engine.setPumpInterval(1 << 30);
     ASSERT_TRUE(engine.walk(t.path()));
     EXPECT_TRUE(shown.isEmpty());
 
-    setPumpInterval(0);
+    engine.setPumpInterval(0);
     ASSERT_TRUE(engine.walk(t.path()));
     EXPECT_TRUE(shown.contains(p(t, "x")));
     for (const QString& s : shown)

@@ -59,16 +59,12 @@ protected:
         engine.setSink(&sink);
         abortButton->hide();
         window.show();
-        setPumpInterval(0);
+        engine.setPumpInterval(0);
     }
-    void TearDown() override {
-        setDriveListSeam(nullptr);
-        setPumpInterval(20);
-        setPumpHook(nullptr);
-    }
+    void TearDown() override { setDriveListSeam(nullptr); }
     // Runs `action` at the n-th pump of the walk.
     void atPump(int n, std::function<void()> action) {
-        setPumpHook([this, n, action, count = 0]() mutable {
+        engine.setPumpHook([this, n, action, count = 0]() mutable {
             if (++count == n)
                 action();
         });
@@ -107,7 +103,7 @@ TEST_F(ScanSessionTest, AbortThenEscReportOnceAndUnlock) {
     EXPECT_TRUE(abortButton->isHidden());
 
     // The next scan starts afresh and runs to its end.
-    setPumpHook(nullptr);
+    engine.setPumpHook(nullptr);
     sink.files = 0;
     EXPECT_EQ(session->run(), ScanSession::End::Complete);
     EXPECT_EQ(sink.files, 50);
@@ -165,7 +161,7 @@ TEST_F(ScanSessionTest, TheWalkedFolderFitsTheStatusLine) {
     }
     status->parentWidget()->setGeometry(0, 0, 300, 24);
     QStringList shown;
-    setPumpHook([&] { shown << status->text(); });
+    engine.setPumpHook([&] { shown << status->text(); });
     EXPECT_EQ(session->run(), ScanSession::End::Complete);
     const QString longest =
         *std::max_element(shown.begin(), shown.end(),

@@ -36,6 +36,11 @@
 
 namespace {
 
+// The engine the window collects with.
+ScanEngine& engineOf(TfrmStatistics& w) {
+    return w.findChild<ScanSession*>()->engine();
+}
+
 // The statistics window over a test "drive": the temporary tree is the only drive.
 class StatisticsWindowTest : public ::testing::Test {
 protected:
@@ -48,11 +53,7 @@ protected:
             return int(QDialog::Rejected);
         };
     }
-    void TearDown() override {
-        setDriveListSeam(nullptr);
-        setPumpHook(nullptr);
-        setPumpInterval(20);
-    }
+    void TearDown() override { setDriveListSeam(nullptr); }
     // The type grid's rows as "extension:count:count rank:size rank", top to bottom.
     static QStringList typeRows(const TfrmStatistics& w) {
         QStringList rows;
@@ -125,10 +126,10 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
                 QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f) + ".dat", 5);
     TfrmStatistics w;
     w.show();
-    setPumpInterval(0);
+    engineOf(w).setPumpInterval(0);
     int pumps = 0;
     bool signShown = false;
-    setPumpHook([&] {
+    engineOf(w).setPumpHook([&] {
         signShown = signShown || w.DigMarquee1->isVisible();
         if (++pumps == 20)
             w.btCancel->click(); // Cancel while collecting stops the walk
@@ -150,7 +151,7 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
     EXPECT_TRUE(w.isVisible()); // Cancel stopped the walk; it did not close the window
 
     // The next collection starts afresh and completes.
-    setPumpHook(nullptr);
+    engineOf(w).setPumpHook(nullptr);
     w.collect(tree.path());
     EXPECT_EQ(w.tallies().filesProcessed, 50);
     EXPECT_EQ(w.lblStatus->text(), "Finished - 50 files processed");
@@ -166,8 +167,8 @@ TEST_F(StatisticsWindowTest, RunningOutOfMemoryStopsWithAWarningThatSaysWhy) {
         tree.file("f" + QByteArray::number(f), 1);
     TfrmStatistics w;
     w.show();
-    setPumpInterval(0);
-    setPumpHook([pumps = 0]() mutable {
+    engineOf(w).setPumpInterval(0);
+    engineOf(w).setPumpHook([pumps = 0]() mutable {
         if (++pumps == 10)
             throw std::bad_alloc();
     });
@@ -183,8 +184,8 @@ TEST_F(StatisticsWindowTest, ClosingDuringACollectionStopsItFirst) {
         tree.file("f" + QByteArray::number(f), 1);
     TfrmStatistics w;
     w.show();
-    setPumpInterval(0);
-    setPumpHook([&] { w.close(); });
+    engineOf(w).setPumpInterval(0);
+    engineOf(w).setPumpHook([&] { w.close(); });
     w.collect(tree.path());
     EXPECT_FALSE(w.isVisible());
     EXPECT_LT(w.tallies().filesProcessed, 30);

@@ -147,14 +147,6 @@ TEST_F(ResultListTest, SearchPathMarkerStaysOutOfThePath) {
     list.deleteOneFile(1);
     EXPECT_EQ(list.lbDeleted, QStringList{a});
     EXPECT_EQ(list.markedTotal(), 10);
-
-    EXPECT_EQ(pathFromFolderAndName(QStringLiteral("/usr/bin") + kSearchPathMarker,
-                                    QStringLiteral("ls            ")),
-              QStringLiteral("/usr/bin/ls"));
-    EXPECT_EQ(pathFromFolderAndName(QStringLiteral("/"), QStringLiteral("a long file name.txt")),
-              QStringLiteral("/a long file name.txt"));
-    EXPECT_EQ(joinFolderAndName(QStringLiteral("/home/x/"), QStringLiteral("f")),
-              QStringLiteral("/home/x/f"));
 }
 
 TEST_F(ResultListTest, MarkButtonMovesDownButStaysOnTheLastRow) {

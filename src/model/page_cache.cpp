@@ -1,4 +1,4 @@
-#include "widgets/page_cache.h"
+#include "model/page_cache.h"
 
 #include <algorithm>
 #include <cerrno>

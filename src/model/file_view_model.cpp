@@ -1,9 +1,9 @@
-#include "widgets/file_view_model.h"
+#include "model/file_view_model.h"
 
+#include "model/file_search.h"
+#include "model/line_text.h"
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
-#include "widgets/file_search.h"
-#include "widgets/line_text.h"
 
 #include <algorithm>
 #include <cerrno>

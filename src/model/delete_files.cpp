@@ -1,4 +1,4 @@
-#include "delete/delete_files.h"
+#include "model/delete_files.h"
 #include "platform/unique_fd.h"
 
 #include "common/size_sum.h"

@@ -1,4 +1,4 @@
-#include "delete/deletion_totals.h"
+#include "model/deletion_totals.h"
 
 #include "common/profile.h"
 #include "common/size_sum.h"

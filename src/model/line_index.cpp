@@ -1,4 +1,4 @@
-#include "widgets/line_index.h"
+#include "model/line_index.h"
 
 #include <algorithm>
 #include <cerrno>

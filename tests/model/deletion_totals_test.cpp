@@ -1,5 +1,5 @@
 #include "common/profile.h"
-#include "delete/deletion_totals.h"
+#include "model/deletion_totals.h"
 #include "platform/clock.h"
 #include "support/child_process.h"
 #include "support/temp_tree.h"

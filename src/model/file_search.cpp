@@ -1,4 +1,4 @@
-#include "widgets/file_search.h"
+#include "model/file_search.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
+#include "model/file_search.h"
+#include "model/file_view_model.h"
+#include "model/line_index.h"
 #include "platform/native_path.h"
 #include "support/temp_tree.h"
-#include "widgets/file_search.h"
-#include "widgets/file_view_model.h"
-#include "widgets/line_index.h"
 
 #include <QByteArray>
 #include <QFile>

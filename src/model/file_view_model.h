@@ -1,8 +1,8 @@
 #pragma once
 
-#include "widgets/file_search.h"
-#include "widgets/line_index.h"
-#include "widgets/page_cache.h"
+#include "model/file_search.h"
+#include "model/line_index.h"
+#include "model/page_cache.h"
 
 #include <QString>
 #include <cstdint>

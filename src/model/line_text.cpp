@@ -1,4 +1,4 @@
-#include "widgets/line_text.h"
+#include "model/line_text.h"
 
 #include "platform/native_path.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/page_cache.h"
+#include "model/page_cache.h"
 
 #include <cstdint>
 #include <optional>
