@@ -15,9 +15,8 @@ TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     tree.symlink("link", "d0/f0.dat");        // so does a link, as a system file
     tree.file(".folder/not-walked.dat", 100); // a hidden folder is not entered
     const QDateTime now = QDateTime::currentDateTime();
-    setPumpInterval(0);
-
     StatCollector c;
+    c.engine().setPumpInterval(0);
     std::vector<qint64> seen;
     bool abortEarly = true;
     c.setProgressHandler([&](const StatCollector::Progress& p) {
@@ -36,7 +35,6 @@ TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     abortEarly = false;
     seen.clear();
     EXPECT_TRUE(c.collect(tree.path(), now));
-    setPumpInterval(20);
     EXPECT_FALSE(c.aborted());
     const StatTallies& t = c.tallies();
     EXPECT_EQ(t.filesProcessed, 42);
