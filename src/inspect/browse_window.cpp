@@ -156,7 +156,7 @@ QFrame* TfrmBrowse::buildFilePanel() {
 
 QFrame* TfrmBrowse::buildButtonPanel() {
     // "Delete Folder" 10 pixels from the left edge; the others in a row that ends 15 pixels
-    // from the right edge, 7 pixels apart; the room between goes to neither.
+    // from the right edge, 7 pixels apart; a wider window only widens the gap between the two.
     Panel2 = makePanel(this, "Panel2");
     Panel2->setFixedHeight(kBottomPanelHeight);
     btDeleteDirectory =
