@@ -29,10 +29,11 @@ public:
     quint32 idOf(const std::string& name) {
         const quint64 h = fnv1a(name);
         const auto tag = quint32(h >> 32);
+        const Slot* table = table_.data();
         size_t slot = size_t(h) & mask_;
-        for (; table_[slot].id; slot = (slot + 1) & mask_)
-            if (table_[slot].tag == tag && this->name(table_[slot].id - 1) == name)
-                return table_[slot].id - 1;
+        for (; table[slot].id; slot = (slot + 1) & mask_)
+            if (table[slot].tag == tag && this->name(table[slot].id - 1) == name)
+                return table[slot].id - 1;
         std::string entry;
         entry.reserve(name.size() + 2);
         entry += char(name.size() & 0xFF);
