@@ -39,7 +39,6 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
 
     TfrmMain mainWindow;
-    frmMain = &mainWindow;
     plugInToolWindows(mainWindow);
     // The viewer's find dialog lives as long as the program, so its text and options carry
     // over from one viewer to the next.
@@ -55,6 +54,5 @@ int main(int argc, char** argv) {
         startSelfCheck(mainWindow, !line.fileName.isEmpty());
     const int result = ZelkovaApplication::exec();
     setFindDialog(nullptr);
-    frmMain = nullptr;
     return result;
 }

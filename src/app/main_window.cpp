@@ -24,8 +24,6 @@
 #include <QToolTip>
 #include <fcntl.h>
 
-TfrmMain* frmMain = nullptr;
-
 QString makerName() {
     return QStringLiteral("Zelkova Works");
 }
@@ -128,6 +126,24 @@ TfrmMain::TfrmMain(QWidget* parent)
     GradientBack1->setObjectName(QStringLiteral("GradientBack1"));
     GradientBack1->setIsAllBlue(true);
 
+    buildToolPanels();
+    buildSmallButtons();
+
+    connect(btDuplicate, &QPushButton::clicked, this, &TfrmMain::btDuplicateClick);
+    connect(btFileHog, &QPushButton::clicked, this, &TfrmMain::btFileHogClick);
+    connect(btFiles, &QPushButton::clicked, this, &TfrmMain::btFilesClick);
+    connect(btDirHogs, &QPushButton::clicked, this, &TfrmMain::btDirHogsClick);
+    connect(btClean, &QPushButton::clicked, this, &TfrmMain::btCleanClick);
+    connect(btStatistic, &QPushButton::clicked, this, &TfrmMain::btStatisticClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmMain::btBrowseClick);
+    connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
+    connect(btHelp, &QPushButton::clicked, this, &TfrmMain::btHelpClick);
+    connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
+
+    centreOnScreen(this);
+}
+
+void TfrmMain::buildToolPanels() {
     // Arial where it is installed, else a metric twin, else a narrow face of the desktop.
     QFont labelFont;
     labelFont.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
@@ -169,7 +185,9 @@ TfrmMain::TfrmMain(QWidget* parent)
     // One size for all seven labels: the largest that lets every one of them fit.
     for (const Tool& tool : tools_)
         tool.label->setFont(labelFont);
+}
 
+void TfrmMain::buildSmallButtons() {
     const auto smallButton = [this](const char* object, const QString& caption, int left) {
         auto* button = new QPushButton(caption, this);
         button->setObjectName(QString::fromLatin1(object));
@@ -183,24 +201,6 @@ TfrmMain::TfrmMain(QWidget* parent)
     btClose =
         smallButton("btClose", QStringLiteral("E&xit"), panelLeft + panelWidth - smallButtonWidth);
     btClose->setToolTip(QStringLiteral("Quit and close "));
-
-    connect(btDuplicate, &QPushButton::clicked, this, &TfrmMain::btDuplicateClick);
-    connect(btFileHog, &QPushButton::clicked, this, &TfrmMain::btFileHogClick);
-    connect(btFiles, &QPushButton::clicked, this, &TfrmMain::btFilesClick);
-    connect(btDirHogs, &QPushButton::clicked, this, &TfrmMain::btDirHogsClick);
-    connect(btClean, &QPushButton::clicked, this, &TfrmMain::btCleanClick);
-    connect(btStatistic, &QPushButton::clicked, this, &TfrmMain::btStatisticClick);
-    connect(btBrowse, &QPushButton::clicked, this, &TfrmMain::btBrowseClick);
-    connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
-    connect(btHelp, &QPushButton::clicked, this, &TfrmMain::btHelpClick);
-    connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
-
-    centreOnScreen(this);
-}
-
-TfrmMain::~TfrmMain() {
-    if (frmMain == this)
-        frmMain = nullptr;
 }
 
 void TfrmMain::setToolOpener(ToolButton which, std::function<void()> open) {

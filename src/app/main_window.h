@@ -42,7 +42,6 @@ class TfrmMain : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget* parent = nullptr);
-    ~TfrmMain() override;
 
     // Enables the tool button `which` and makes its click call `open`. Until a tool's window
     // is plugged in this way its button stays disabled. The two duplicate-window buttons set
@@ -109,14 +108,14 @@ private:
         std::function<void()> open;
     };
 
+    // The seven tool panels (button and label) and the About, Help and Exit buttons.
+    void buildToolPanels();
+    void buildSmallButtons();
     void FormShow();
     void openTool(ToolButton which);
 
     std::array<Tool, 7> tools_;
 };
-
-// The main window of the run (set by the start-up; nullptr before).
-extern TfrmMain* frmMain;
 
 // Turns the application's hints on: aqua hint windows that wake up after 1000 ms.
 void applyHintSettings();

@@ -146,13 +146,12 @@ bool sameName(QByteArrayView stored, const QString& wanted) {
     return sameName(fromNative(stored.data(), stored.size()).trimmed(), wanted);
 }
 
-// The value of the first key `key` in the first section `section`, decoded; only that value
-// is decoded, and the scan stops there.
-std::optional<QString> lookUp(QByteArrayView data, const QString& section, const QString& key) {
+// Calls `visit` with every readable key of the first section `section`, in file order; stops
+// early when `visit` returns false.
+template <class Visit>
+void forEachKeyOfSection(QByteArrayView data, const QString& section, Visit&& visit) {
     const QString s = section.trimmed();
-    const QString k = key.trimmed();
     enum { Before, Inside, After } where = Before;
-    std::optional<QString> found;
     forEachReadableLine(data, [&](const ProfileLine& l) {
         if (l.kind == ProfileLine::Section) {
             if (where == Inside)
@@ -161,11 +160,22 @@ std::optional<QString> lookUp(QByteArrayView data, const QString& section, const
                 where = Inside;
             return where != After;
         }
-        if (where == Inside && l.kind == ProfileLine::Key && sameName(l.name, k)) {
-            found = fromNative(l.value.data(), l.value.size());
-            return false;
-        }
+        if (where == Inside && l.kind == ProfileLine::Key)
+            return visit(l);
         return true;
+    });
+}
+
+// The value of the first key `key` in the first section `section`, decoded; only that value
+// is decoded, and the scan stops there.
+std::optional<QString> lookUp(QByteArrayView data, const QString& section, const QString& key) {
+    const QString k = key.trimmed();
+    std::optional<QString> found;
+    forEachKeyOfSection(data, section, [&](const ProfileLine& l) {
+        if (!sameName(l.name, k))
+            return true;
+        found = fromNative(l.value.data(), l.value.size());
+        return false;
     });
     return found;
 }
@@ -247,20 +257,10 @@ QString readStringFrom(QByteArrayView text, const QString& section, const QStrin
 
 // Every readable key of the first section `section`, in file order.
 QList<std::pair<QString, QString>> sectionFrom(QByteArrayView data, const QString& section) {
-    const QString s = section.trimmed();
-    enum { Before, Inside, After } where = Before;
     QList<std::pair<QString, QString>> keys;
-    forEachReadableLine(data, [&](const ProfileLine& l) {
-        if (l.kind == ProfileLine::Section) {
-            if (where == Inside)
-                where = After;
-            else if (where == Before && sameName(l.name, s))
-                where = Inside;
-            return where != After;
-        }
-        if (where == Inside && l.kind == ProfileLine::Key)
-            keys.append({fromNative(l.name.data(), l.name.size()).trimmed(),
-                         limitedValue(fromNative(l.value.data(), l.value.size()))});
+    forEachKeyOfSection(data, section, [&](const ProfileLine& l) {
+        keys.append({fromNative(l.name.data(), l.name.size()).trimmed(),
+                     limitedValue(fromNative(l.value.data(), l.value.size()))});
         return true;
     });
     return keys;

@@ -1,15 +1,11 @@
 #include "common/select_extension.h"
 
 #include "common/locations.h"
-#include "common/screen_centre.h"
 #include "platform/file_types.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QShowEvent>
-#include <QVBoxLayout>
 
 ExtensionChoice chooseTemporaryExtension(const QString& typed) {
     ExtensionChoice choice;
@@ -31,57 +27,23 @@ ExtensionChoice chooseTemporaryExtension(const QString& typed) {
     return choice;
 }
 
-TfrmSelectExtension::TfrmSelectExtension(QWidget* parent) : QDialog(parent) {
+TfrmSelectExtension::TfrmSelectExtension(QWidget* parent)
+    : TPatternDialog(parent,
+                     tr("Type in a new file extension or select one from the list below:")) {
     setObjectName(QStringLiteral("frmSelectExtension"));
     setWindowTitle(tr("Select a temporary file extension"));
     resize(327, 169);
 
-    Label1 =
-        new QLabel(tr("Type in a new file extension or select one from the list below:"), this);
+    Label1 = prompt();
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-
-    cbWildCard = new QComboBox(this);
-    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
-    cbWildCard->setEditable(true);
-    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
     cbWildCard->setMaxVisibleItems(14);
-    cbWildCard->setToolTip(tr("Wildcard pattern for matching file types"));
     cbWildCard->setAccessibleName(tr("File extension"));
-    cbWildCard->setEditText(QStringLiteral("*.*"));
-    Label1->setBuddy(cbWildCard);
 
-    lblWild = new QLabel(tr("All files"), this);
-    lblWild->setObjectName(QStringLiteral("lblWild"));
-
-    BitBtn1 = new QPushButton(tr("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(tr("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         BitBtn1Click();
         accept();
     });
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmSelectExtension::cbWildCardChange);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(cbWildCard);
-    layout->addWidget(lblWild);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
-}
-
-void TfrmSelectExtension::FormShow() {
-    fillPatternCombo(cbWildCard);
-    cbWildCardChange();
 }
 
 void TfrmSelectExtension::cbWildCardChange() {
@@ -92,12 +54,4 @@ void TfrmSelectExtension::BitBtn1Click() {
     const ExtensionChoice choice = chooseTemporaryExtension(cbWildCard->currentText());
     chosenPattern = choice.pattern;
     chosenType = choice.type;
-}
-
-void TfrmSelectExtension::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-        centreOnScreen(this);
-    }
 }

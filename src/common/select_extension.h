@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QDialog>
-#include <QString>
+#include "common/pattern_dialog.h"
 
-class QComboBox;
-class QLabel;
-class QPushButton;
+#include <QString>
 
 // A temporary-file extension as the person typed or picked it, made into a pattern.
 struct ExtensionChoice {
@@ -19,27 +16,21 @@ ExtensionChoice chooseTemporaryExtension(const QString& typed);
 
 // Asks for a new temporary-file extension. After OK the caller reads chosenPattern and
 // chosenType; an empty chosenPattern means nothing is to be added.
-class TfrmSelectExtension : public QDialog {
+class TfrmSelectExtension : public TPatternDialog {
     Q_OBJECT
 public:
     explicit TfrmSelectExtension(QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QComboBox* cbWildCard = nullptr;
-    QLabel* lblWild = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
+    QLabel* Label1 = nullptr; // the prompt
 
     QString chosenPattern;
     QString chosenType;
 
-    // Offers the known extensions; the text typed so far stays.
-    void FormShow();
     // Shows the description of the pattern in lblWild.
     void cbWildCardChange();
     // Works out chosenPattern and chosenType from the combo's text.
     void BitBtn1Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void describePattern() override { cbWildCardChange(); }
 };

@@ -11,6 +11,7 @@
 
 #include "common/application.h"
 #include "common/profile.h"
+#include "common/screen_centre.h"
 #include "platform/program_path.h"
 
 #include <QGuiApplication>
@@ -56,6 +57,15 @@ TWinPlace::TWinPlace(QWidget* owner)
     : IniFileName(QStringLiteral("WinPlace.INI")), Section(programFilePath()), owner_(owner) {
     if (owner_)
         Identifier = owner_->objectName();
+}
+
+TWinPlace* makeWinPlace(QWidget* window, const QString& identifier) {
+    auto* place = new TWinPlace(window);
+    place->IniFileName = QStringLiteral("zelkova.ini");
+    place->Identifier = identifier;
+    if (place->storedValue().isEmpty())
+        centreOnScreen(window);
+    return place;
 }
 
 QString TWinPlace::storedValue() const {

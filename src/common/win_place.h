@@ -25,3 +25,8 @@ public:
 private:
     QWidget* owner_;
 };
+
+// The placement of one of the program's windows, kept in "zelkova.ini" under `identifier`. A
+// window that has no stored placement yet is centred on the screen. The window saves the
+// placement and deletes it when it is destroyed.
+TWinPlace* makeWinPlace(QWidget* window, const QString& identifier);

@@ -4,6 +4,7 @@
 #include "common/ui.h"
 #include "model/delete_files.h"
 #include "platform/trash.h"
+#include "widgets/push_button.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -22,13 +23,10 @@ QString recycleText() {
                           "recycle bin is emptied..");
 }
 
+// A button of one of the three rows, all of one width.
 QPushButton* makeButton(const QString& text, const QString& hint, QStyle::StandardPixmap icon,
                         QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setToolTip(hint);
-    button->setAccessibleDescription(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
-    button->setAutoDefault(false);
+    QPushButton* button = makeIconButton(parent, text, hint, icon);
     button->setFixedWidth(190);
     return button;
 }

@@ -9,6 +9,7 @@
 #include "model/deletion_totals.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
+#include "widgets/push_button.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -29,19 +30,43 @@ QString withReason(const QString& reason) {
     return reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + u')';
 }
 
-QPushButton* makeButton(const QString& text, const QString& hint, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setToolTip(hint);
-    button->setAccessibleDescription(hint);
-    return button;
-}
-
 } // namespace
 
 TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Delete/rename the following files:"));
     setFixedSize(622, 400);
 
+    buildFilePanel();
+    buildWarning();
+
+    bar = new QProgressBar(this);
+    bar->setObjectName(QStringLiteral("bar"));
+    bar->setToolTip(QStringLiteral("Progress bar"));
+    bar->setAccessibleName(QStringLiteral("Progress bar"));
+    // An empty bar until a run starts (a range of 0 to 0 would show Qt's busy animation).
+    bar->setRange(0, 1);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+
+    btClose = makeIconButton(this, QStringLiteral("Cancel"),
+                             QStringLiteral("Cancel and close.  Do not rename or delete "),
+                             QStyle::SP_DialogCancelButton);
+    btClose->setObjectName(QStringLiteral("btClose"));
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(bar, 1);
+    bottomRow->addWidget(btClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel2, 1);
+    layout->addWidget(Label2);
+    layout->addLayout(bottomRow);
+
+    connect(btDelete, &QPushButton::clicked, this, &TfrmReallyDelete::btDeleteAllClick);
+    connect(btRecycle, &QPushButton::clicked, this, &TfrmReallyDelete::btRecycleClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmReallyDelete::buildFilePanel() {
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFrameShape(QFrame::Panel);
@@ -63,53 +88,21 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
     lb1->setPalette(listPalette);
 
-    btDelete = makeButton(
-        QStringLiteral("&Delete all files"),
-        QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."), Panel2);
+    btDelete = makeIconButton(
+        Panel2, QStringLiteral("&Delete all files"),
+        QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."),
+        QStyle::SP_DialogDiscardButton);
     btDelete->setObjectName(QStringLiteral("btDelete"));
-    btDelete->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
-    btDelete->setAutoDefault(false);
-    btRecycle = makeButton(
-        QStringLiteral("&Send to recycle bin"),
-        QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."), Panel2);
+    btRecycle =
+        makeIconButton(Panel2, QStringLiteral("&Send to recycle bin"),
+                       QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."),
+                       QStyle::SP_TrashIcon);
     btRecycle->setObjectName(QStringLiteral("btRecycle"));
-    btRecycle->setIcon(style()->standardIcon(QStyle::SP_TrashIcon));
-    btRecycle->setAutoDefault(false);
 
     lblNoTrash = new QLabel(Panel2);
     lblNoTrash->setObjectName(QStringLiteral("lblNoTrash"));
     lblNoTrash->setWordWrap(true);
     lblNoTrash->hide();
-
-    Label2 = new QLabel(
-        QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
-                       "applications.  Zelkova cannot determine if they are needed for proper "
-                       "operation of other applications.  If in doubt do not delete these "
-                       "files. "),
-        this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    QFont warningFont = Label2->font();
-    warningFont.setBold(true);
-    Label2->setFont(warningFont);
-    QPalette warningPalette = Label2->palette();
-    warningPalette.setColor(QPalette::WindowText, Qt::blue);
-    Label2->setPalette(warningPalette);
-
-    bar = new QProgressBar(this);
-    bar->setObjectName(QStringLiteral("bar"));
-    bar->setToolTip(QStringLiteral("Progress bar"));
-    bar->setAccessibleName(QStringLiteral("Progress bar"));
-    // An empty bar until a run starts (a range of 0 to 0 would show Qt's busy animation).
-    bar->setRange(0, 1);
-    bar->setValue(0);
-    bar->setTextVisible(false);
-
-    btClose = makeButton(QStringLiteral("Cancel"),
-                         QStringLiteral("Cancel and close.  Do not rename or delete "), this);
-    btClose->setObjectName(QStringLiteral("btClose"));
-    btClose->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    btClose->setAutoDefault(false);
 
     auto* savingsRow = new QHBoxLayout;
     savingsRow->addWidget(Label3);
@@ -125,18 +118,23 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     panelLayout->addLayout(savingsRow);
     panelLayout->addWidget(lb1, 1);
     panelLayout->addLayout(actionRow);
+}
 
-    auto* bottomRow = new QHBoxLayout;
-    bottomRow->addWidget(bar, 1);
-    bottomRow->addWidget(btClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Panel2, 1);
-    layout->addWidget(Label2);
-    layout->addLayout(bottomRow);
-
-    connect(btDelete, &QPushButton::clicked, this, &TfrmReallyDelete::btDeleteAllClick);
-    connect(btRecycle, &QPushButton::clicked, this, &TfrmReallyDelete::btRecycleClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+void TfrmReallyDelete::buildWarning() {
+    Label2 = new QLabel(
+        QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
+                       "applications.  Zelkova cannot determine if they are needed for proper "
+                       "operation of other applications.  If in doubt do not delete these "
+                       "files. "),
+        this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setWordWrap(true);
+    QFont warningFont = Label2->font();
+    warningFont.setBold(true);
+    Label2->setFont(warningFont);
+    QPalette warningPalette = Label2->palette();
+    warningPalette.setColor(QPalette::WindowText, Qt::blue);
+    Label2->setPalette(warningPalette);
 }
 
 void TfrmReallyDelete::setFiles(const QStringList& paths) {

@@ -58,6 +58,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The panel of the listed files with its header and the two run buttons; the warning
+    // under it.
+    void buildFilePanel();
+    void buildWarning();
     void clearList();
     void finishRun(qint64 deletedFiles, qint64 deletedBytes, qint64 trashedFiles,
                    qint64 trashedBytes);

@@ -12,6 +12,93 @@ namespace {
 inline char upperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
 }
+
+quint64 fnv1a(std::string_view bytes) {
+    quint64 h = 14695981039346656037ull;
+    for (const char c : bytes)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return h;
+}
+
+// The distinct names met so far, each with an id (0, 1, 2 ... in the order they were first
+// met), found again through an open-addressing table over their bytes. Each name is kept in
+// an arena as two length bytes and then its bytes.
+class DistinctNames {
+public:
+    // The id of `name`, a new one when it was not met before.
+    quint32 idOf(const std::string& name) {
+        const quint64 h = fnv1a(name);
+        const auto tag = quint32(h >> 32);
+        const Slot* table = table_.data();
+        size_t slot = size_t(h) & mask_;
+        for (; table[slot].id; slot = (slot + 1) & mask_)
+            if (table[slot].tag == tag && this->name(table[slot].id - 1) == name)
+                return table[slot].id - 1;
+        std::string entry;
+        entry.reserve(name.size() + 2);
+        entry += char(name.size() & 0xFF);
+        entry += char(name.size() >> 8);
+        entry += name;
+        quint32 handle = 0;
+        if (!arena_.add(entry.data(), entry.size(), handle))
+            throw std::bad_alloc();
+        handles_.push_back(handle);
+        const auto id = quint32(handles_.size());
+        table_[slot] = Slot{tag, id};
+        if (handles_.size() * 4 > table_.size() * 3)
+            grow(); // keep the table at most three quarters full
+        return id - 1;
+    }
+
+    // Per id, the place of its name in the ascending byte order of the names. The names are
+    // given up: the object holds nothing afterwards.
+    std::vector<quint32> takeRanks() {
+        table_ = {};
+        const auto u = quint32(handles_.size());
+        std::vector<quint32> byName(u);
+        std::iota(byName.begin(), byName.end(), 0u);
+        std::sort(byName.begin(), byName.end(),
+                  [&](quint32 a, quint32 b) { return name(a) < name(b); });
+        std::vector<quint32> rankOfId(u);
+        for (quint32 p = 0; p < u; ++p)
+            rankOfId[byName[p]] = p;
+        arena_.clear();
+        handles_ = {};
+        return rankOfId;
+    }
+
+private:
+    struct Slot {
+        quint32 tag; // the hash's high half
+        quint32 id;  // 0: empty, else the name's id + 1
+    };
+
+    std::string_view name(quint32 id) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(arena_.at(handles_[id]));
+        return std::string_view(reinterpret_cast<const char*>(p + 2), size_t(p[0]) | size_t(p[1])
+                                                                                         << 8);
+    }
+
+    void grow() {
+        std::vector<Slot> bigger(table_.size() * 2);
+        const size_t m = bigger.size() - 1;
+        for (const Slot& t : table_) {
+            if (!t.id)
+                continue;
+            size_t k = size_t(fnv1a(name(t.id - 1))) & m;
+            while (bigger[k].id)
+                k = (k + 1) & m;
+            bigger[k] = t;
+        }
+        table_.swap(bigger);
+        mask_ = m;
+    }
+
+    ByteArena arena_;
+    std::vector<quint32> handles_; // arena handles by id
+    std::vector<Slot> table_ = std::vector<Slot>(1024);
+    size_t mask_ = 1023;
+};
 } // namespace
 
 bool SizeFilter::passes(qint64 bytes) const {
@@ -115,114 +202,50 @@ bool DupRecords::sameKey(quint32 a, quint32 b, bool exact) const {
 }
 
 std::vector<quint32> DupRecords::sortedList() const {
-    const quint32 n = count();
-    if (!duplicates_) {
-        // Ascending size; equal sizes in reverse walk order, so that reading the list from
-        // its end gives the largest files first and equal sizes in walk order.
-        std::vector<std::pair<qint64, quint32>> keyed(n);
-        for (quint32 i = 0; i < n; ++i)
-            keyed[i] = {at(i).size, ~i};
-        std::sort(keyed.begin(), keyed.end());
-        std::vector<quint32> list(n);
-        for (quint32 i = 0; i < n; ++i)
-            list[i] = ~keyed[i].second;
-        return list;
-    }
+    if (!duplicates_)
+        return sizeOrder();
+    // Records are placed by the rank of their name (a counting sort), so no record text is
+    // ever compared; the ranks are kept for sameKey.
+    const quint32 names = rankNames();
+    KeyedLists byName = listByKey(nameRank_, names);
+    orderWithinNames(byName);
+    return std::move(byName.items);
+}
 
-    // Duplicates: give every distinct upper-cased name an id through an open-addressing table
-    // over the distinct names' bytes, rank the distinct names, then place the records by rank
-    // (a counting sort), so no record text is ever compared. The ranks are kept for sameKey.
+std::vector<quint32> DupRecords::sizeOrder() const {
+    // Ascending size; equal sizes in reverse walk order, so that reading the list from its end
+    // gives the largest files first and equal sizes in walk order.
+    const quint32 n = count();
+    std::vector<std::pair<qint64, quint32>> keyed(n);
+    for (quint32 i = 0; i < n; ++i)
+        keyed[i] = {at(i).size, ~i};
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<quint32> list(n);
+    for (quint32 i = 0; i < n; ++i)
+        list[i] = ~keyed[i].second;
+    return list;
+}
+
+quint32 DupRecords::rankNames() const {
+    const quint32 n = count();
     std::vector<quint32>& rank = nameRank_;
     rank.assign(n, 0);
-    ByteArena distinct;              // each distinct name: two length bytes, then the name
-    std::vector<quint32> distinctAt; // arena handles by id
-    auto distinctName = [&](quint32 id) {
-        const auto* p = reinterpret_cast<const unsigned char*>(distinct.at(distinctAt[id]));
-        return std::string_view(reinterpret_cast<const char*>(p + 2), size_t(p[0]) | size_t(p[1])
-                                                                                         << 8);
-    };
-    struct Slot {
-        quint32 tag; // the hash's high half
-        quint32 id;  // 0: empty, else the distinct name's id + 1
-    };
-    std::vector<Slot> table(1024);
-    size_t mask = table.size() - 1;
-    std::string scratch;
-    for (quint32 i = 0; i < n; ++i) {
-        nameKey(at(i), scratch);
-        quint64 h = 14695981039346656037ull; // FNV-1a
-        for (const char c : scratch)
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        const auto tag = quint32(h >> 32);
-        size_t slot = size_t(h) & mask;
-        quint32 id = 0;
-        for (; table[slot].id; slot = (slot + 1) & mask) {
-            if (table[slot].tag == tag && distinctName(table[slot].id - 1) == scratch) {
-                id = table[slot].id;
-                break;
-            }
-        }
-        if (!id) {
-            std::string entry;
-            entry.reserve(scratch.size() + 2);
-            entry += char(scratch.size() & 0xFF);
-            entry += char(scratch.size() >> 8);
-            entry += scratch;
-            quint32 handle = 0;
-            if (!distinct.add(entry.data(), entry.size(), handle))
-                throw std::bad_alloc();
-            distinctAt.push_back(handle);
-            id = quint32(distinctAt.size());
-            table[slot] = Slot{tag, id};
-            if (distinctAt.size() * 4 > table.size() * 3) {
-                // Keep the table at most three quarters full.
-                std::vector<Slot> bigger(table.size() * 2);
-                const size_t m = bigger.size() - 1;
-                for (const Slot& t : table) {
-                    if (!t.id)
-                        continue;
-                    const std::string_view name = distinctName(t.id - 1);
-                    quint64 hh = 14695981039346656037ull;
-                    for (const char c : name)
-                        hh = (hh ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-                    size_t k = size_t(hh) & m;
-                    while (bigger[k].id)
-                        k = (k + 1) & m;
-                    bigger[k] = t;
-                }
-                table.swap(bigger);
-                mask = m;
-            }
-        }
-        rank[i] = id - 1;
-    }
-    table = {};
-    const auto u = quint32(distinctAt.size());
-    std::vector<quint32> byName(u);
-    std::iota(byName.begin(), byName.end(), 0u);
-    std::sort(byName.begin(), byName.end(),
-              [&](quint32 a, quint32 b) { return distinctName(a) < distinctName(b); });
-    std::vector<quint32> rankOfId(u);
-    for (quint32 p = 0; p < u; ++p)
-        rankOfId[byName[p]] = p;
-    byName = {};
-    distinct.clear();
-    distinctAt = {};
-    std::vector<quint32> start(size_t(u) + 1, 0);
-    for (quint32 i = 0; i < n; ++i) {
-        rank[i] = rankOfId[rank[i]];
-        ++start[rank[i] + 1];
-    }
-    rankOfId = {};
-    for (quint32 p = 0; p < u; ++p)
-        start[p + 1] += start[p];
-    std::vector<quint32> list(n);
+    std::vector<quint32> rankOfId;
     {
-        std::vector<quint32> next(start.begin(), start.end() - 1);
-        for (quint32 i = 0; i < n; ++i)
-            list[next[rank[i]]++] = i;
+        DistinctNames distinct;
+        std::string scratch;
+        for (quint32 i = 0; i < n; ++i) {
+            nameKey(at(i), scratch);
+            rank[i] = distinct.idOf(scratch);
+        }
+        rankOfId = distinct.takeRanks();
     }
+    for (quint32 i = 0; i < n; ++i)
+        rank[i] = rankOfId[rank[i]];
+    return quint32(rankOfId.size());
+}
 
+void DupRecords::orderWithinNames(KeyedLists& byName) const {
     // The records of a name that occurs more than once are ordered by size text, then
     // modification time, then folder text, then walk order. Each group's keys are read once
     // into a small buffer and sorted there.
@@ -242,9 +265,10 @@ std::vector<quint32> DupRecords::sortedList() const {
         }
     };
     const std::vector<quint32> folderRank = folderRanks();
+    std::vector<quint32>& list = byName.items;
     std::vector<Item> items;
-    for (quint32 p = 0; p < u; ++p) {
-        const quint32 b = start[p], e = start[p + 1];
+    for (size_t p = 0; p + 1 < byName.start.size(); ++p) {
+        const quint32 b = byName.start[p], e = byName.start[p + 1];
         if (e - b < 2)
             continue;
         items.clear();
@@ -256,7 +280,6 @@ std::vector<quint32> DupRecords::sortedList() const {
         for (quint32 k = b; k < e; ++k)
             list[k] = items[k - b].rec;
     }
-    return list;
 }
 
 std::vector<quint32> duplicateRows(const DupRecords& records, const std::vector<quint32>& sorted,

@@ -55,6 +55,13 @@ public:
 
 private:
     void nameKey(const Record& r, std::string& key) const;
+    // File-hog mode's sorted list.
+    std::vector<quint32> sizeOrder() const;
+    // Fills nameRank_: per record, the rank of its upper-cased name among the distinct names
+    // (in ascending byte order); returns how many distinct names there are.
+    quint32 rankNames() const;
+    // Orders the records within each name's list.
+    void orderWithinNames(KeyedLists& byName) const;
 
     bool duplicates_;
     SizeFilter filter_;

@@ -56,6 +56,20 @@ QString fileDateToTimeStr(quint32 packed) {
     return longTimeText(dt.isValid() ? dt.time() : QTime(12, 0, 0));
 }
 
+KeyedLists listByKey(const std::vector<quint32>& keyOf, quint32 keys) {
+    KeyedLists lists;
+    lists.start.assign(size_t(keys) + 1, 0);
+    for (const quint32 k : keyOf)
+        ++lists.start[k + 1];
+    for (quint32 k = 0; k < keys; ++k)
+        lists.start[k + 1] += lists.start[k];
+    lists.items.resize(keyOf.size());
+    std::vector<quint32> next(lists.start.begin(), lists.start.end() - 1);
+    for (size_t i = 0; i < keyOf.size(); ++i)
+        lists.items[next[keyOf[i]]++] = quint32(i);
+    return lists;
+}
+
 // ---- FileStamps
 
 namespace {
@@ -347,111 +361,108 @@ std::vector<quint32> FileRecords::pathRanks() const {
     // name that is greater than the rest of its text. That rest holds a "/", which no name
     // does, so it never equals a name.
     const FolderOrder folders = folderOrder();
-    const size_t groupCount = folders.groupFolder.size();
+    const KeyedLists children = childGroups(folders);
+    const KeyedLists records = recordsByName(folders);
+    return mergePaths(folders, children, records);
+}
+
+KeyedLists FileRecords::childGroups(const FolderOrder& folders) const {
+    // Each group's nearest group whose text begins its own; a group without one is listed
+    // under the extra key groupCount.
+    const auto groupCount = quint32(folders.groupFolder.size());
     auto groupKey = [&](quint32 g) { return folderKey(folders.groupFolder[g]); };
-
-    // Each group's nearest group whose text begins its own, and the children of each group
-    // in ascending order.
-    std::vector<qint64> parent(groupCount, -1);
-    {
-        std::vector<quint32> open;
-        for (quint32 g = 0; g < groupCount; ++g) {
-            const FolderKey k = groupKey(g);
-            while (!open.empty() && !beginsWith(k, groupKey(open.back())))
-                open.pop_back();
-            if (!open.empty())
-                parent[g] = open.back();
-            open.push_back(g);
-        }
+    std::vector<quint32> parent(groupCount, groupCount);
+    std::vector<quint32> open;
+    for (quint32 g = 0; g < groupCount; ++g) {
+        const FolderKey k = groupKey(g);
+        while (!open.empty() && !beginsWith(k, groupKey(open.back())))
+            open.pop_back();
+        if (!open.empty())
+            parent[g] = open.back();
+        open.push_back(g);
     }
-    std::vector<quint32> childStart(groupCount + 1, 0);
-    for (size_t g = 0; g < groupCount; ++g)
-        if (parent[g] >= 0)
-            ++childStart[size_t(parent[g]) + 1];
-    for (size_t g = 0; g < groupCount; ++g)
-        childStart[g + 1] += childStart[g];
-    std::vector<quint32> children(childStart[groupCount]);
-    {
-        std::vector<quint32> next(childStart.begin(), childStart.end() - 1);
-        for (quint32 g = 0; g < groupCount; ++g)
-            if (parent[g] >= 0)
-                children[next[size_t(parent[g])]++] = g;
-    }
-    parent = {};
+    return listByKey(parent, groupCount + 1);
+}
 
-    // The records by group, then name. The first eight bytes of the upper-cased name settle
-    // most comparisons without reading a record (names hold no zero byte, so zero-padded
-    // prefixes order like the names).
+KeyedLists FileRecords::recordsByName(const FolderOrder& folders) const {
+    // The first eight bytes of the upper-cased name settle most comparisons without reading a
+    // record (names hold no zero byte, so zero-padded prefixes order like the names).
     struct Item {
-        quint32 group;
-        quint32 rec;
         quint64 prefix;
+        quint32 rec;
     };
     const quint32 n = count_;
-    std::vector<Item> items(n);
-    for (quint32 i = 0; i < n; ++i) {
-        const Record& r = at(i);
-        const char* name = nameBytes(r);
-        quint64 prefix = 0;
-        for (int k = 0; k < 8; ++k)
-            prefix = (prefix << 8) |
-                     (k < r.nameLength ? static_cast<unsigned char>(upperAscii(name[k])) : 0u);
-        items[i] = Item{folders.group[r.folder], i, prefix};
+    std::vector<quint32> groupOf(n);
+    for (quint32 i = 0; i < n; ++i)
+        groupOf[i] = folders.group[at(i).folder];
+    KeyedLists lists = listByKey(groupOf, quint32(folders.groupFolder.size()));
+    groupOf = {};
+    std::vector<Item> items;
+    for (size_t g = 0; g + 1 < lists.start.size(); ++g) {
+        const quint32 b = lists.start[g], e = lists.start[g + 1];
+        items.clear();
+        for (quint32 k = b; k < e; ++k) {
+            const Record& r = at(lists.items[k]);
+            const char* name = nameBytes(r);
+            quint64 prefix = 0;
+            for (int c = 0; c < 8; ++c)
+                prefix = (prefix << 8) |
+                         (c < r.nameLength ? static_cast<unsigned char>(upperAscii(name[c])) : 0u);
+            items.push_back(Item{prefix, lists.items[k]});
+        }
+        std::sort(items.begin(), items.end(), [&](const Item& x, const Item& y) {
+            if (x.prefix != y.prefix)
+                return x.prefix < y.prefix;
+            const Record& rx = at(x.rec);
+            const Record& ry = at(y.rec);
+            const int c = compareFolded(nameBytes(rx), rx.nameLength, nameBytes(ry), ry.nameLength);
+            return c != 0 ? c < 0 : x.rec < y.rec;
+        });
+        for (quint32 k = b; k < e; ++k)
+            lists.items[k] = items[k - b].rec;
     }
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        if (a.group != b.group)
-            return a.group < b.group;
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const Record& ra = at(a.rec);
-        const Record& rb = at(b.rec);
-        const int c = compareFolded(nameBytes(ra), ra.nameLength, nameBytes(rb), rb.nameLength);
-        return c != 0 ? c < 0 : a.rec < b.rec;
-    });
-    std::vector<quint32> recStart(groupCount + 1, 0);
-    for (const Item& it : items)
-        ++recStart[it.group + 1];
-    for (size_t g = 0; g < groupCount; ++g)
-        recStart[g + 1] += recStart[g];
+    return lists;
+}
 
-    // Merge each group's records with its children's blocks, depth first.
-    std::vector<quint32> rank(n);
+std::vector<quint32> FileRecords::mergePaths(const FolderOrder& folders, const KeyedLists& children,
+                                             const KeyedLists& records) const {
+    // Each group's records are merged with its children's blocks, depth first, starting from
+    // each group that is no one's child.
+    const auto groupCount = quint32(folders.groupFolder.size());
+    auto groupKey = [&](quint32 g) { return folderKey(folders.groupFolder[g]); };
+    std::vector<quint32> rank(count_);
     quint32 placed = 0;
     struct Frame {
         quint32 group;
-        quint32 rec;   // next record of the group (index into items)
-        quint32 child; // next child (index into children)
+        quint32 rec;   // next record of the group (index into records.items)
+        quint32 child; // next child (index into children.items)
     };
     std::vector<Frame> stack;
-    for (quint32 root = 0; root < groupCount;) {
-        stack.push_back(Frame{root, recStart[root], childStart[root]});
+    for (quint32 k = children.start[groupCount]; k < children.start[groupCount + 1]; ++k) {
+        const quint32 root = children.items[k];
+        stack.push_back(Frame{root, records.start[root], children.start[root]});
         while (!stack.empty()) {
             Frame& f = stack.back();
-            const bool recordsLeft = f.rec < recStart[f.group + 1];
-            const bool childrenLeft = f.child < childStart[f.group + 1];
+            const bool recordsLeft = f.rec < records.start[f.group + 1];
+            const bool childrenLeft = f.child < children.start[f.group + 1];
             if (!recordsLeft && !childrenLeft) {
                 stack.pop_back();
                 continue;
             }
             bool takeRecord = recordsLeft;
             if (recordsLeft && childrenLeft) {
-                const Record& r = at(items[f.rec].rec);
-                const FolderKey rest = groupKey(children[f.child]);
+                const Record& r = at(records.items[f.rec]);
+                const FolderKey rest = groupKey(children.items[f.child]);
                 takeRecord = compareKeys(rest, groupKey(f.group).size(),
                                          NameKey{nameBytes(r), r.nameLength}, 0) > 0;
             }
             if (takeRecord) {
-                rank[items[f.rec++].rec] = placed++;
+                rank[records.items[f.rec++]] = placed++;
             } else {
-                const quint32 c = children[f.child++];
-                stack.push_back(Frame{c, recStart[c], childStart[c]});
+                const quint32 c = children.items[f.child++];
+                stack.push_back(Frame{c, records.start[c], children.start[c]});
             }
         }
-        // The next group that is no one's child: the first after this root's descendants.
-        quint32 next = root + 1;
-        while (next < groupCount && beginsWith(groupKey(next), groupKey(root)))
-            ++next;
-        root = next;
     }
     return rank;
 }

@@ -21,6 +21,15 @@ QString sizeText(qint64 bytes);
 QString fileDateToDateStr(quint32 packed);
 QString fileDateToTimeStr(quint32 packed);
 
+// The numbers 0 to n - 1 put into lists by a key each (a counting sort): list k is
+// items[start[k] .. start[k + 1]), its numbers in ascending order.
+struct KeyedLists {
+    std::vector<quint32> start; // one more than there are keys
+    std::vector<quint32> items;
+};
+// `keyOf` holds the key of each number, every one below `keys`.
+KeyedLists listByKey(const std::vector<quint32>& keyOf, quint32 keys);
+
 // File times in 32 bits. Only local dates of 1980 to 2107 are ever shown or compared (a
 // packed file date-time holds no others), so a time is kept as seconds since an epoch a
 // little before 1980, and every time outside that range as Outside, which orders before
@@ -139,6 +148,12 @@ private:
     };
     FolderKey folderKey(quint32 folder) const;
     FolderOrder folderOrder() const;
+    // The steps of pathRanks: per group the groups whose text begins with its own and no
+    // nearer group's (its children); per group its records in name order; the two merged.
+    KeyedLists childGroups(const FolderOrder& folders) const;
+    KeyedLists recordsByName(const FolderOrder& folders) const;
+    std::vector<quint32> mergePaths(const FolderOrder& folders, const KeyedLists& children,
+                                    const KeyedLists& records) const;
 
     bool intern(const ScanFile& file, Record& r);
     quint32 typeOf(const char* name, int length);

@@ -53,7 +53,7 @@ constexpr int kWideButtonWidth = 120;
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint, int width = kButtonWidth) {
     QPushButton* b = makePushButton(parent, name, caption, hint, width, kButtonHeight);
-    b->move(b->x(), (kBottomPanelHeight - kButtonHeight) / 2);
+    b->setFixedSize(b->size());
     return b;
 }
 
@@ -87,14 +87,28 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     // opens as much wider as its font's letters are, so that its columns fit as described.
     resize(std::max(640, columnWidth(640, fontMetrics())), 433);
 
+    // The drive and its folder tree on the left, the shown folder's files taking the rest of
+    // the width; under them the buttons, then the status strip.
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    middle->addWidget(buildDrivePanel());
+    middle->addWidget(buildFilePanel(), 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(0);
     layout->addLayout(middle, 1);
+    layout->addWidget(buildButtonPanel());
+    layout->addWidget(buildStatusStrip());
 
-    // Left: the drive and its folder tree.
+    setUpGrid();
+    buildMenu();
+    grid->setPopupMenu(menu.PopupMenu1);
+    connectControls();
+    fillDriveBox();
+    WinPlace1 = makeWinPlace(this, QStringLiteral("frmBrowse"));
+}
+
+QFrame* TfrmBrowse::buildDrivePanel() {
     Panel3 = makePanel(this, "Panel3");
     Panel3->setFixedWidth(kLeftPanelWidth);
     auto* left = new QVBoxLayout(Panel3);
@@ -115,9 +129,10 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     tree_ = new FolderTreeModel(this);
     DirectoryListBox1->setModel(tree_);
     left->addWidget(DirectoryListBox1, 1);
-    middle->addWidget(Panel3);
+    return Panel3;
+}
 
-    // Right: the shown folder and its files.
+QFrame* TfrmBrowse::buildFilePanel() {
     Panel5 = makePanel(this, "Panel5");
     auto* right = new QVBoxLayout(Panel5);
     right->setContentsMargins(0, 0, 0, 0);
@@ -136,12 +151,14 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     grid->setToolTip(QStringLiteral("Double click to mark, right click for options"));
     grid->setAccessibleName(QStringLiteral("Files"));
     right->addWidget(grid, 1);
-    middle->addWidget(Panel5, 1);
+    return Panel5;
+}
 
-    // Bottom: the buttons, then the status strip.
+QFrame* TfrmBrowse::buildButtonPanel() {
+    // "Delete Folder" 10 pixels from the left edge; the others in a row that ends 15 pixels
+    // from the right edge, 7 pixels apart; a wider window only widens the gap between the two.
     Panel2 = makePanel(this, "Panel2");
     Panel2->setFixedHeight(kBottomPanelHeight);
-    layout->addWidget(Panel2);
     btDeleteDirectory =
         makeButton(Panel2, "btDeleteDirectory", QStringLiteral("Delete &Folder"),
                    QStringLiteral("Delete folder and all files/folders below"), kWideButtonWidth);
@@ -154,7 +171,17 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
                                QStringLiteral("Delete marked files"), kWideButtonWidth);
     btDeleteFiles->setEnabled(false);
     btClose = makeButton(Panel2, "btClose", QStringLiteral("Close"), QString());
+    auto* row = new QHBoxLayout(Panel2);
+    row->setContentsMargins(10, 0, 15, 0);
+    row->setSpacing(7);
+    row->addWidget(btDeleteDirectory);
+    row->addStretch(1);
+    for (QPushButton* b : {btLaunch, btView, btMark, btDeleteFiles, btClose})
+        row->addWidget(b);
+    return Panel2;
+}
 
+QFrame* TfrmBrowse::buildStatusStrip() {
     pnlScan2 = makePanel(this, "pnlScan2");
     auto* status = new QHBoxLayout(pnlScan2);
     status->setContentsMargins(0, 0, 0, 0);
@@ -173,9 +200,11 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     pnlSize = makeStatusPanel(pnlScan2, "pnlSize");
     pnlSize->setFixedWidth(167);
     status->addWidget(pnlSize);
-    layout->addWidget(pnlScan2);
+    return pnlScan2;
+}
 
-    // The grid: rows keyed by their entry in the file list, texts made when drawn.
+void TfrmBrowse::setUpGrid() {
+    // Rows keyed by their entry in the file list, texts made when drawn.
     static const QStringList header{"Modified", "Time", "Access", "Size", "Filename", "Type"};
     grid->setColCount(FolderFiles::ColumnCount);
     for (int c = 0; c < FolderFiles::ColumnCount; ++c)
@@ -191,9 +220,9 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     marks_->setStatusPrefix(QStringLiteral("Marked for deletion: "));
     marks_->setStatusSink([this](const QString& s) { pnlScan->setText(s); });
     marks_->setDeleteButton(btDeleteFiles);
-    buildMenu();
-    grid->setPopupMenu(menu.PopupMenu1);
+}
 
+void TfrmBrowse::connectControls() {
     connect(DriveComboBox1, &QComboBox::activated, this, &TfrmBrowse::DriveComboBox1Change);
     connect(DirectoryListBox1, &QTreeView::activated, this,
             &TfrmBrowse::DirectoryListBox1Activated);
@@ -205,7 +234,9 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     connect(btDeleteFiles, &QPushButton::clicked, this, &TfrmBrowse::btDeleteFilesClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmBrowse::reject);
     connect(pnlWild, &QPushButton::clicked, this, &TfrmBrowse::pnlWildClick);
+}
 
+void TfrmBrowse::fillDriveBox() {
     // The drives, the current one (that of the home folder) chosen, shown at its home folder.
     const std::vector<Drive> drives = driveList();
     QStringList roots;
@@ -225,12 +256,6 @@ TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
         const std::optional<Drive> homeDrive = driveOf(home);
         setFolder(homeDrive && homeDrive->root == roots[current] ? home : roots[current]);
     }
-
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
-    WinPlace1->Identifier = QStringLiteral("frmBrowse");
-    if (WinPlace1->storedValue().isEmpty())
-        centreOnScreen(this);
 }
 
 TfrmBrowse::~TfrmBrowse() {
@@ -342,13 +367,6 @@ void TfrmBrowse::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmBrowse::FormResize() {
-    btDeleteDirectory->move(10, btDeleteDirectory->y());
-    int x = Panel2->width() - 15;
-    for (QPushButton* b : {btClose, btDeleteFiles, btMark, btView, btLaunch}) {
-        x -= b->width();
-        b->move(x, b->y());
-        x -= 7;
-    }
     // The described widths scaled to the grid's font; dates, times and sizes are never cut, and
     // the room a wider window gives goes to the name. The grid takes the window's width beside
     // the left panel (its own width lags behind while the window is being laid out).

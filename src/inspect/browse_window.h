@@ -119,7 +119,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The parts of the window, each returning its panel; then the grid's columns and marks,
+    // the signals, and the drive box with the drive to start on.
+    QFrame* buildDrivePanel();
+    QFrame* buildFilePanel();
+    QFrame* buildButtonPanel();
+    QFrame* buildStatusStrip();
+    void setUpGrid();
+    void connectControls();
+    void fillDriveBox();
     void FormShow();
+    // Lays the grid's columns out in the width the window gives it.
     void FormResize();
     void buildMenu();
     bool FormCloseQuery();

@@ -1,7 +1,6 @@
 #include "inspect/strings_window.h"
 
 #include "common/message_boxes.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
 #include "common/win_place.h"
 
@@ -211,11 +210,7 @@ TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
     layout->addWidget(Memo1, 1);
     layout->addWidget(Panel1);
 
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
-    WinPlace1->Identifier = QStringLiteral("frmStrings");
-    if (WinPlace1->storedValue().isEmpty())
-        centreOnScreen(this);
+    WinPlace1 = makeWinPlace(this, QStringLiteral("frmStrings"));
 }
 
 TfrmStrings::~TfrmStrings() {

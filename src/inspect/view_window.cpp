@@ -3,7 +3,6 @@
 #include "common/message_boxes.h"
 #include "common/number_text.h"
 #include "common/reports.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
 #include "common/win_place.h"
 #include "inspect/dropped_file.h"
@@ -67,42 +66,8 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     Viewer1->setObjectName(QStringLiteral("Viewer1"));
     Viewer1->setFrameShape(QFrame::NoFrame);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(kPanelHeight);
-    rbAscii = new QRadioButton(QStringLiteral("&ASCII"), Panel1);
-    rbHex = new QRadioButton(QStringLiteral("&Hex"), Panel1);
-    rbAscii->setChecked(true);
-    rbAscii->adjustSize();
-    rbHex->adjustSize();
-    rbAscii->move(8, (kPanelHeight - rbAscii->height()) / 2);
-    rbHex->move(rbAscii->x() + rbAscii->width() + 10, rbAscii->y());
-    btFont = makePushButton(Panel1, "btFont", QStringLiteral("Fo&nt"));
-    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("P&rint setup"));
-    BitBtn1 = makePushButton(Panel1, "BitBtn1", QStringLiteral("&Print"));
-    btStrings = makePushButton(Panel1, "btStrings", QStringLiteral("&View ASCII strings"));
-    btStrings->setToolTip(QStringLiteral("Peek inside file for ASCII strings"));
-    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"));
-
-    // The status line: a strip of five sections (caret, total, top line, bytes, a spare one).
-    headerModel_ = new QStandardItemModel(0, kStatusSections, this);
-    Header1 = new StatusStrip(this);
-    Header1->setObjectName(QStringLiteral("Header1"));
-    Header1->setAccessibleName(QStringLiteral("Status"));
-    Header1->setModel(headerModel_);
-    Header1->setSectionsClickable(false);
-    Header1->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const int sectionWidths[kStatusSections] = {90, 150, 100, 150, 10};
-    for (int i = 0; i < kStatusSections; ++i)
-        Header1->resizeSection(i, sectionWidths[i]);
-    Header1->setStretchLastSection(true);
-    Header1->setFixedHeight(Header1->fontMetrics().height() + 8);
-    const QString designTexts[kStatusSections] = {QStringLiteral(" "), QStringLiteral("Total:"),
-                                                  QStringLiteral("Top:"), QStringLiteral("Bytes:"),
-                                                  QStringLiteral(" ")};
-    for (int i = 0; i < kStatusSections; ++i)
-        headerModel_->setHeaderData(i, Qt::Horizontal, designTexts[i]);
-
+    buildPanel();
+    buildStatusLine();
     buildMenu();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -134,16 +99,52 @@ TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
     Tabexpansion1->setChecked(Viewer1->expandTabs());
     setAcceptDrops(true);
 
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
-    WinPlace1->Identifier = QStringLiteral("frmView");
-    if (WinPlace1->storedValue().isEmpty())
-        centreOnScreen(this);
+    WinPlace1 = makeWinPlace(this, QStringLiteral("frmView"));
 }
 
 TfrmView::~TfrmView() {
     WinPlace1->savePlacement();
     delete WinPlace1;
+}
+
+void TfrmView::buildPanel() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    rbAscii = new QRadioButton(QStringLiteral("&ASCII"), Panel1);
+    rbHex = new QRadioButton(QStringLiteral("&Hex"), Panel1);
+    rbAscii->setChecked(true);
+    rbAscii->adjustSize();
+    rbHex->adjustSize();
+    rbAscii->move(8, (kPanelHeight - rbAscii->height()) / 2);
+    rbHex->move(rbAscii->x() + rbAscii->width() + 10, rbAscii->y());
+    btFont = makePushButton(Panel1, "btFont", QStringLiteral("Fo&nt"));
+    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("P&rint setup"));
+    BitBtn1 = makePushButton(Panel1, "BitBtn1", QStringLiteral("&Print"));
+    btStrings = makePushButton(Panel1, "btStrings", QStringLiteral("&View ASCII strings"));
+    btStrings->setToolTip(QStringLiteral("Peek inside file for ASCII strings"));
+    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"));
+}
+
+void TfrmView::buildStatusLine() {
+    // The status line: a strip of five sections (caret, total, top line, bytes, a spare one).
+    headerModel_ = new QStandardItemModel(0, kStatusSections, this);
+    Header1 = new StatusStrip(this);
+    Header1->setObjectName(QStringLiteral("Header1"));
+    Header1->setAccessibleName(QStringLiteral("Status"));
+    Header1->setModel(headerModel_);
+    Header1->setSectionsClickable(false);
+    Header1->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const int sectionWidths[kStatusSections] = {90, 150, 100, 150, 10};
+    for (int i = 0; i < kStatusSections; ++i)
+        Header1->resizeSection(i, sectionWidths[i]);
+    Header1->setStretchLastSection(true);
+    Header1->setFixedHeight(Header1->fontMetrics().height() + 8);
+    const QString designTexts[kStatusSections] = {QStringLiteral(" "), QStringLiteral("Total:"),
+                                                  QStringLiteral("Top:"), QStringLiteral("Bytes:"),
+                                                  QStringLiteral(" ")};
+    for (int i = 0; i < kStatusSections; ++i)
+        headerModel_->setHeaderData(i, Qt::Horizontal, designTexts[i]);
 }
 
 void TfrmView::buildMenu() {

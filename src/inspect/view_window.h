@@ -95,6 +95,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The button panel under the viewer, and the status line under it.
+    void buildPanel();
+    void buildStatusLine();
     void buildMenu();
     void FormShow();
     void FormResize();

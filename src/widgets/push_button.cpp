@@ -20,3 +20,13 @@ int placeButtonRow(std::initializer_list<QPushButton*> buttons, int left, int to
     }
     return left;
 }
+
+QPushButton* makeIconButton(QWidget* parent, const QString& caption, const QString& hint,
+                            QStyle::StandardPixmap icon) {
+    auto* b = new QPushButton(caption, parent);
+    b->setToolTip(hint);
+    b->setAccessibleDescription(hint);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setAutoDefault(false);
+    return b;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStyle>
 #include <initializer_list>
 
 class QPushButton;
@@ -16,3 +17,9 @@ QPushButton* makePushButton(QWidget* parent, const char* name, const QString& ca
 // Places the buttons in a row at `top`, the first at `left` and each 3 pixels right of the one
 // before; returns where a next button would go.
 int placeButtonRow(std::initializer_list<QPushButton*> buttons, int left, int top);
+
+// A button of a confirmation window: its caption, its hint (also read out as its accessible
+// description) and a standard icon of the style. It does not become the default button on
+// focus.
+QPushButton* makeIconButton(QWidget* parent, const QString& caption, const QString& hint,
+                            QStyle::StandardPixmap icon);

@@ -262,7 +262,7 @@ TEST(DeleteFolder, ProtectedFoldersAreRecognisedAndRefused) {
     EXPECT_EQ(files, 0);
 }
 
-TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
+TEST(TrashUsable, NotOfferedWhenTheHomeTrashIsBlocked) {
     TempTree tree;
     EXPECT_TRUE(trashUsable(tree.path()));
 
@@ -279,96 +279,118 @@ TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
     if (hadTrash)
         ::rename(aside.constData(), trash.constData());
     EXPECT_FALSE(withBlockedTrash);
+}
 
-    // Each mount: whether a trash is offered, and where the real move puts a file ("" where
-    // it must fail and leave the file).
-    struct Case {
-        const char* folder;
-        const char* trashedAs;
-    };
-    // The desktop's trash can lists none of a tmpfs, nor of a bind mount of a sub-folder, so
-    // those get no trash; a bind mount of a whole file system does.
-    const Case cases[] = {
-        {"ro", ""},                            // read-only
-        {"rw", "rw/.Trash-0/files/f"},         // a mount of its own: its top trash
-        {"mem", ""},                           // a memory file system
-        {"bind", ""},                          // a bind mount of a sub-folder
-        {"whole", "whole/.Trash-0/files/f"},   // a bind mount of a whole file system
-        {"sticky", "sticky/.Trash/0/files/f"}, // a shared sticky trash
-        {"linked", "linked/.Trash-0/files/f"}, // ".Trash" is a link: not used
-    };
-    for (const Case& c : cases)
+namespace {
+
+// Each mount: whether a trash is offered, and where the real move puts a file ("" where it
+// must fail and leave the file). The desktop's trash can lists none of a tmpfs, nor of a bind
+// mount of a sub-folder, so those get no trash; a bind mount of a whole file system does.
+struct TrashCase {
+    const char* folder;
+    const char* trashedAs;
+};
+constexpr TrashCase kTrashCases[] = {
+    {"ro", ""},                            // read-only
+    {"rw", "rw/.Trash-0/files/f"},         // a mount of its own: its top trash
+    {"mem", ""},                           // a memory file system
+    {"bind", ""},                          // a bind mount of a sub-folder
+    {"whole", "whole/.Trash-0/files/f"},   // a bind mount of a whole file system
+    {"sticky", "sticky/.Trash/0/files/f"}, // a shared sticky trash
+    {"linked", "linked/.Trash-0/files/f"}, // ".Trash" is a link: not used
+};
+
+// Mounts the cases' file systems (in a mount namespace of its own) and puts a file "f" in
+// each; false when mounting is not permitted.
+bool mountTrashCases(TempTree& tree) {
+    for (const char* m : {"ro", "rw", "sticky", "linked", "whole-src"})
+        if (::mount("ramfs", tree.abs(m).constData(), "ramfs", 0, nullptr) != 0)
+            return false;
+    if (::mount("tmpfs", tree.abs("mem").constData(), "tmpfs", 0, "size=1m") != 0)
+        return false;
+    for (const auto& [from, to] : {std::pair{"src", "bind"}, std::pair{"whole-src", "whole"}})
+        if (::mount(tree.abs(from).constData(), tree.abs(to).constData(), nullptr, MS_BIND,
+                    nullptr) != 0)
+            return false;
+    for (const char* m : {"ro", "rw", "mem", "sticky", "linked", "whole"})
+        tree.file(QByteArray(m) + "/f", 1);
+    tree.file("ro/sub/g", 1);
+    tree.dir("sticky/.Trash");
+    ::chmod(tree.abs("sticky/.Trash").constData(), 01777);
+    tree.dir("linked/elsewhere");
+    ::chmod(tree.abs("linked/elsewhere").constData(), 01777);
+    tree.symlink("linked/.Trash", "elsewhere");
+    return ::mount(nullptr, tree.abs("ro").constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) ==
+           0;
+}
+
+// Offers and moves the file of every case; what went otherwise than the case says.
+QString trashEveryCase(const TempTree& tree) {
+    QString problems;
+    for (const TrashCase& c : kTrashCases) {
+        const QByteArray file = tree.abs(c.folder) + "/f";
+        const bool offered = trashUsable(native(tree.abs(c.folder)));
+        QString error;
+        const bool moved = moveToTrash(native(file), &error);
+        const bool expected = *c.trashedAs != 0;
+        if (offered != expected || moved != expected)
+            problems += QStringLiteral("%1: offered %2, moved %3 (%4); ")
+                            .arg(QLatin1String(c.folder))
+                            .arg(offered)
+                            .arg(moved)
+                            .arg(error);
+        if (expected ? !present(tree.abs(c.trashedAs)) : !present(file))
+            problems += QStringLiteral("%1: not where it belongs; ").arg(QLatin1String(c.folder));
+    }
+    // The path is recorded relative to the mount's top folder.
+    QFile info(QString::fromUtf8(tree.abs("rw/.Trash-0/info/f.trashinfo")));
+    if (!info.open(QIODevice::ReadOnly) || !info.readAll().contains("\nPath=f\n"))
+        problems += u"no relative path recorded; ";
+    return problems;
+}
+
+// The refusals of the cases' trashes: their texts, the two deletion windows, a folder
+// deletion; what went otherwise.
+QString refuseTheTrashes(const TempTree& tree) {
+    QString problems;
+    // The refusal names the mount and says why; a list is refused by any one of its files.
+    const QString refused = trashRefusal(
+        {native(tree.abs("rw/f2")), native(tree.abs("mem/f")), native(tree.abs("bind/f"))});
+    if (!refused.contains(native(tree.abs("mem"))) || !refused.contains(u"memory"))
+        problems += QStringLiteral("tmpfs refused as: ") + refused + QStringLiteral("; ");
+    if (!trashRefusal({native(tree.abs("rw/f2")), native(tree.abs("whole/g"))}).isEmpty())
+        problems += u"a list that can go to the trash was refused; ";
+    // Both deletion windows offer deletion for good only, and say why.
+    TfrmReallyDelete files;
+    files.setFiles({native(tree.abs("rw/f2")), native(tree.abs("mem/f"))});
+    TfrmDelDirectory folder;
+    folder.setDirectory(native(tree.abs("bind")));
+    folder.show();
+    if (files.btRecycle->isEnabled() || files.lblNoTrash->isHidden() ||
+        files.lblNoTrash->text() != noTrashText(trashRefusal({native(tree.abs("mem/f"))})) ||
+        folder.btRecycle->isEnabled() || !folder.Label3->text().contains(u"bind mount"))
+        problems += u"a window offered a refused trash; ";
+
+    // A folder deletion that cannot use a trash says so and touches nothing.
+    ScriptedUi ui;
+    const FolderDeletion run = deleteFolderTree(native(tree.abs("ro/sub")), true);
+    if (!run.refused || ui.messages.size() != 1 || !ui.questions.isEmpty())
+        problems += u"a folder with no trash was not refused with a message; ";
+    return problems;
+}
+
+} // namespace
+
+TEST(TrashUsable, AnswersWhatTheRealMoveDoes) {
+    TempTree tree;
+    for (const TrashCase& c : kTrashCases)
         tree.dir(c.folder);
     tree.dir("whole-src");
     tree.file("src/f", 1);
     const ChildResult r = runInMountNamespace([&]() -> QString {
-        for (const char* m : {"ro", "rw", "sticky", "linked", "whole-src"})
-            if (::mount("ramfs", tree.abs(m).constData(), "ramfs", 0, nullptr) != 0)
-                return kChildSkip;
-        if (::mount("tmpfs", tree.abs("mem").constData(), "tmpfs", 0, "size=1m") != 0)
+        if (!mountTrashCases(tree))
             return kChildSkip;
-        for (const auto& [from, to] : {std::pair{"src", "bind"}, std::pair{"whole-src", "whole"}})
-            if (::mount(tree.abs(from).constData(), tree.abs(to).constData(), nullptr, MS_BIND,
-                        nullptr) != 0)
-                return kChildSkip;
-        for (const char* m : {"ro", "rw", "mem", "sticky", "linked", "whole"})
-            tree.file(QByteArray(m) + "/f", 1);
-        tree.file("ro/sub/g", 1);
-        tree.dir("sticky/.Trash");
-        ::chmod(tree.abs("sticky/.Trash").constData(), 01777);
-        tree.dir("linked/elsewhere");
-        ::chmod(tree.abs("linked/elsewhere").constData(), 01777);
-        tree.symlink("linked/.Trash", "elsewhere");
-        if (::mount(nullptr, tree.abs("ro").constData(), nullptr, MS_REMOUNT | MS_RDONLY,
-                    nullptr) != 0)
-            return kChildSkip;
-
-        QString problems;
-        for (const Case& c : cases) {
-            const QByteArray file = tree.abs(c.folder) + "/f";
-            const bool offered = trashUsable(native(tree.abs(c.folder)));
-            QString error;
-            const bool moved = moveToTrash(native(file), &error);
-            const bool expected = *c.trashedAs != 0;
-            if (offered != expected || moved != expected)
-                problems += QStringLiteral("%1: offered %2, moved %3 (%4); ")
-                                .arg(QLatin1String(c.folder))
-                                .arg(offered)
-                                .arg(moved)
-                                .arg(error);
-            if (expected ? !present(tree.abs(c.trashedAs)) : !present(file))
-                problems +=
-                    QStringLiteral("%1: not where it belongs; ").arg(QLatin1String(c.folder));
-        }
-        // The path is recorded relative to the mount's top folder.
-        QFile info(QString::fromUtf8(tree.abs("rw/.Trash-0/info/f.trashinfo")));
-        if (!info.open(QIODevice::ReadOnly) || !info.readAll().contains("\nPath=f\n"))
-            problems += u"no relative path recorded; ";
-
-        // The refusal names the mount and says why; a list is refused by any one of its files.
-        const QString refused = trashRefusal(
-            {native(tree.abs("rw/f2")), native(tree.abs("mem/f")), native(tree.abs("bind/f"))});
-        if (!refused.contains(native(tree.abs("mem"))) || !refused.contains(u"memory"))
-            problems += QStringLiteral("tmpfs refused as: ") + refused + QStringLiteral("; ");
-        if (!trashRefusal({native(tree.abs("rw/f2")), native(tree.abs("whole/g"))}).isEmpty())
-            problems += u"a list that can go to the trash was refused; ";
-        // Both deletion windows offer deletion for good only, and say why.
-        TfrmReallyDelete files;
-        files.setFiles({native(tree.abs("rw/f2")), native(tree.abs("mem/f"))});
-        TfrmDelDirectory folder;
-        folder.setDirectory(native(tree.abs("bind")));
-        folder.show();
-        if (files.btRecycle->isEnabled() || files.lblNoTrash->isHidden() ||
-            files.lblNoTrash->text() != noTrashText(trashRefusal({native(tree.abs("mem/f"))})) ||
-            folder.btRecycle->isEnabled() || !folder.Label3->text().contains(u"bind mount"))
-            problems += u"a window offered a refused trash; ";
-
-        // A folder deletion that cannot use a trash says so and touches nothing.
-        ScriptedUi ui;
-        const FolderDeletion run = deleteFolderTree(native(tree.abs("ro/sub")), true);
-        if (!run.refused || ui.messages.size() != 1 || !ui.questions.isEmpty())
-            problems += u"a folder with no trash was not refused with a message; ";
-        return problems;
+        return trashEveryCase(tree) + refuseTheTrashes(tree);
     });
     if (r.skipped)
         GTEST_SKIP() << "mounting is not permitted here";
