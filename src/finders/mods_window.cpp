@@ -3,18 +3,14 @@
 #include "common/locations.h"
 #include "common/message_boxes.h"
 #include "common/number_text.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
-#include "common/win_place.h"
 #include "finders/pick_date.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
 #include "widgets/push_button.h"
-#include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
-#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,7 +20,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -33,11 +28,27 @@
 #include <numeric>
 
 namespace {
-constexpr int kPanelHeight = 171;
-constexpr int kPanelWidth = 632;
-constexpr int kButtonTop = 140;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 28;
+FinderLook modsLook() {
+    FinderLook look;
+    look.objectName = "frmMods";
+    look.size = QSize(636, 420);
+    look.panelHeight = 171;
+    look.buttonLeft = 4;
+    look.buttonTop = 140;
+    look.drivesRight = 10;
+    look.statusName = "pnlScan";
+    look.gridTip = QStringLiteral("Double click to mark for deletion, right click for options");
+    look.gridName = QStringLiteral("Files in a range of dates");
+    look.deleteKey = false;
+    look.markHint = QStringLiteral("Mark files for deletion");
+    look.abortHint = QStringLiteral("Browse file and directory");
+    look.browseHint = QStringLiteral("Browse through files");
+    // The date window keeps its placement in a file of its own: under the program's section
+    // of "zelkova.ini" the key "frmMods" is the cleaner's.
+    look.placeFile = QStringLiteral("zelkova95");
+    look.placeIdentifier = QStringLiteral("frmMods");
+    return look;
+}
 
 QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
                         const QString& caption) {
@@ -73,14 +84,49 @@ QString today() {
 }
 } // namespace
 
-TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTest(mountedNoAtime) {
-    setObjectName(QStringLiteral("frmMods"));
+TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTest(mountedNoAtime) {
     setWindowTitle(QStringLiteral("Files in a range of dates"));
-    resize(636, 420);
-    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
-    QVBoxLayout* layout = frame.layout;
-    Panel1 = frame.Panel1;
+    buildFilters();
+    btOK = makePushButton(Panel1, "btOK", QStringLiteral("&Start"),
+                          QStringLiteral("Start scanning for files"), 75, 28);
+    btOK->setDefault(true);
+    setStartButtons({btOK});
+    pnlScan = statusLine();
+    lblNotice = new QLabel(this);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setWordWrap(true);
+    lblNotice->setContentsMargins(4, 2, 4, 2);
+    lblNotice->hide();
+    frameLayout()->insertWidget(frameLayout()->indexOf(pnlBase), lblNotice);
 
+    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
+    marks().setNameColumn(0);
+    setRecordPath([this](quint32 rec) { return records_.path(rec); });
+    buildMenu();
+
+    // The pattern is read once when the scan starts, so it is locked with the dates.
+    makeSession({btOK, btClose, pnlDrives, dtStart, dtEnd, popStartDate, popEndDate, cbWildCard});
+    records_.onRefused = [this] { session().stopAtLimit(); };
+    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
+    engine_.setSink(&records_);
+
+    connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
+    connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
+    connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
+    // The stamp and the range stay live during a scan: each file is tested by what they say
+    // when it is found.
+    for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
+        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
+    for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
+        connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
+    connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
+    connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
+    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
+    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
+}
+
+void TfrmMods::buildFilters() {
     rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
     rgWhat->setObjectName(QStringLiteral("rgWhat"));
     rgWhat->setGeometry(4, 2, 410, 44);
@@ -134,194 +180,47 @@ TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTe
     lblWild = new QLabel(QStringLiteral("All files"), Panel1);
     lblWild->setObjectName(QStringLiteral("lblWild"));
     lblWild->setGeometry(324, 96, 200, 18);
-
-    pnlDrives = new TDrivePanel(Panel1);
-    pnlDrives->move(kPanelWidth - 205 - 8, 8);
-
-    btOK = makePushButton(Panel1, "btOK", QStringLiteral("&Start"),
-                          QStringLiteral("Start scanning for files"), kButtonWidth, kButtonHeight);
-    btOK->setDefault(true);
-    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"),
-                             QStringLiteral("Close window"), kButtonWidth, kButtonHeight);
-    btMark = makePushButton(Panel1, "btMark", QStringLiteral("&Mark"),
-                            QStringLiteral("Mark files for deletion"), kButtonWidth, kButtonHeight);
-    btDelete = makePushButton(Panel1, "btDelete", QStringLiteral("Delete"),
-                              QStringLiteral("Delete marked files"), kButtonWidth, kButtonHeight);
-    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("&Print"),
-                             QStringLiteral("Print list of files"), kButtonWidth, kButtonHeight);
-    btClip = makePushButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
-                            QStringLiteral("Copy list of files to clipboard"), kButtonWidth,
-                            kButtonHeight);
-    btBrowse = makePushButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
-                              QStringLiteral("Browse through files"), kButtonWidth, kButtonHeight);
-    btAbort =
-        makePushButton(Panel1, "btAbort", QStringLiteral("&Abort"),
-                       QStringLiteral("Browse file and directory"), kButtonWidth, kButtonHeight);
-    btDelete->setEnabled(false);
-    btDelete->hide();
-    btAbort->hide();
-    placeButtonRow({btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}, 4, kButtonTop);
-
-    grid = new StringGrid(this);
-    grid->setObjectName(QStringLiteral("grid"));
-    grid->setToolTip(QStringLiteral("Double click to mark for deletion, right click for options"));
-    grid->setAccessibleName(QStringLiteral("Files in a range of dates"));
-    layout->addWidget(grid, 1);
-    lblNotice = new QLabel(this);
-    lblNotice->setObjectName(QStringLiteral("lblNotice"));
-    lblNotice->setWordWrap(true);
-    lblNotice->setContentsMargins(4, 2, 4, 2);
-    lblNotice->hide();
-    layout->addWidget(lblNotice);
-    pnlScan = makeStatusLine(this, &pnlBase);
-    pnlBase->setObjectName(QStringLiteral("pnlBase"));
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    layout->addWidget(pnlBase);
-
-    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
-    marks_ = new ResultList(*grid, this);
-    marks_->setNameColumn(0);
-    marks_->setPathOfRow([this](int row) {
-        // The record's exact path, never one rebuilt from the cells.
-        return grid->isKeyedRow(row) ? records_.path(grid->rowKey(row)) : QString();
-    });
-    marks_->setRowLimit([this] { return rowCounter; });
-    marks_->setStatusSink([this](const QString& s) { pnlScan->setText(s); });
-    marks_->setDeleteButton(btDelete);
-
-    rows_ = std::make_unique<RowActions>(*this, *marks_);
-    buildMenu();
-    grid->setPopupMenu(menu.PopupMenu1);
-
-    ScanSession::Parts parts;
-    parts.window = this;
-    parts.drives = pnlDrives;
-    parts.abortButton = btAbort;
-    parts.status = pnlScan;
-    parts.busyArea = grid->viewport();
-    // The pattern is read once when the scan starts, so it is locked with the dates.
-    parts.lockWhileScanning = {btOK,  btClose,      pnlDrives,  dtStart,
-                               dtEnd, popStartDate, popEndDate, cbWildCard};
-    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip, btBrowse};
-    session_ = new ScanSession(engine_, parts, this);
-    records_.onRefused = [this] { session_->stopAtLimit(); };
-    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
-    engine_.setSink(&records_);
-
-    connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btMark, &QPushButton::clicked, marks_, &ResultList::DeleteAllFiles);
-    connect(btDelete, &QPushButton::clicked, this, &TfrmMods::btDeleteClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
-    connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
-    connect(grid, &StringGrid::cellDoubleClicked, marks_, &ResultList::gridDblClick);
-    // The stamp and the range stay live during a scan: each file is tested by what they say
-    // when it is found.
-    for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
-        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
-    for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
-        connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
-    connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
-    connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
-    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
-    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
-    connect(menu.Run1, &QAction::triggered, this, &TfrmMods::Run1Click);
-    connect(menu.View1, &QAction::triggered, this, &TfrmMods::View1Click);
-    connect(menu.Details1, &QAction::triggered, this, &TfrmMods::Details1Click);
-    for (QAction* a : {menu.Sortbyname1, menu.AccessDate1, menu.CreationDate1,
-                       menu.ModificationDate1, menu.Folder1, menu.Type1})
-        connect(a, &QAction::triggered, this, [this, a] { Sortbyname1Click(a); });
-
-    // The date window keeps its placement in a file of its own: under the program's section
-    // of "zelkova.ini" the key "frmMods" is the cleaner's.
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova95");
-    WinPlace1->Identifier = QStringLiteral("frmMods");
-}
-
-TfrmMods::~TfrmMods() {
-    WinPlace1->savePlacement();
-    delete WinPlace1;
 }
 
 void TfrmMods::buildMenu() {
-    ResultMenuBuilder b(this);
-    menu.PopupMenu1 = b.menu();
-    menu.Details1 = b.item("Details1", QStringLiteral("Details"));
-    menu.Sort1 = b.beginSubmenu("Sort1", QStringLiteral("Sort"));
-    std::vector<SortChoice> choices = b.sortItems({
-        {"Sortbyname1", QStringLiteral("&Name"), 0, SortKind::Text, false},
-        {"AccessDate1", QStringLiteral("Access &Date"), 1, SortKind::Date, true},
-        {"CreationDate1", QStringLiteral("&Creation Date"), 2, SortKind::Date, true},
-        {"ModificationDate1", QStringLiteral("&Modification Date"), 3, SortKind::Date, true},
-        {"Folder1", QStringLiteral("&Folder"), 4, SortKind::Text, false},
-        {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false},
-    });
-    b.endSubmenu();
-    menu.Sortbyname1 = choices[0].action;
-    menu.AccessDate1 = choices[1].action;
-    menu.CreationDate1 = choices[2].action;
-    menu.ModificationDate1 = choices[3].action;
-    menu.Folder1 = choices[4].action;
-    menu.Type1 = choices[5].action;
     // Keys from the records' numbers: a million rows sort without making their texts, and
     // dates sort as days, whatever the short date form.
     const auto key = [this](int row) { return grid->rowKey(row); };
-    choices[0].key = [this, key](int row) { return double(nameRank_[key(row)]); };
-    choices[1].key = [this, key](int row) { return records_.accessDateKey(key(row)); };
-    choices[2].key = [this, key](int row) { return records_.creationDateKey(key(row)); };
-    choices[3].key = [this, key](int row) { return records_.writeDateKey(key(row)); };
-    choices[4].key = [this, key](int row) { return double(folderRank_[key(row)]); };
-    choices[5].key = [this, key](int row) {
-        return double(typeRank_[records_.typeIndex(key(row))]);
-    };
-    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
-    menu.Mark1 = b.markSubmenu(*marks_);
-    menu.Resize1 = b.beginSubmenu("Resize1", QStringLiteral("Resize"));
-    resizer_ = b.resizeItems(*Panel1);
-    b.endSubmenu();
-    menu.N1 = b.separator("N1");
-    menu.Run1 = b.item("Run1", QStringLiteral("Run"));
-    menu.View1 = b.item("View1", QStringLiteral("View"));
+    static_cast<FinderMenu&>(menu) = buildFinderMenu(
+        "Sort1",
+        {{"Sortbyname1", QStringLiteral("&Name"), 0, SortKind::Text, false},
+         {"AccessDate1", QStringLiteral("Access &Date"), 1, SortKind::Date, true},
+         {"CreationDate1", QStringLiteral("&Creation Date"), 2, SortKind::Date, true},
+         {"ModificationDate1", QStringLiteral("&Modification Date"), 3, SortKind::Date, true},
+         {"Folder1", QStringLiteral("&Folder"), 4, SortKind::Text, false},
+         {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false}},
+        {[this, key](int row) { return double(nameRank_[key(row)]); },
+         [this, key](int row) { return records_.accessDateKey(key(row)); },
+         [this, key](int row) { return records_.creationDateKey(key(row)); },
+         [this, key](int row) { return records_.writeDateKey(key(row)); },
+         [this, key](int row) { return double(folderRank_[key(row)]); },
+         [this, key](int row) { return double(typeRank_[records_.typeIndex(key(row))]); }},
+        "N1");
+    menu.N1 = menu.separator;
+    menu.Sortbyname1 = menu.sorts[0];
+    menu.AccessDate1 = menu.sorts[1];
+    menu.CreationDate1 = menu.sorts[2];
+    menu.ModificationDate1 = menu.sorts[3];
+    menu.Folder1 = menu.sorts[4];
+    menu.Type1 = menu.sorts[5];
 }
 
 // ---- showing, layout
 
-void TfrmMods::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
 void TfrmMods::FormShow() {
-    resizer_->rememberHeight();
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete, btAbort})
-        b->hide();
-    session_->setStatus(QString());
     dtStart->setText(today());
     dtEnd->setText(today());
-    pnlDrives->buildDriveBoxes();
     btOK->setEnabled(pnlDrives->anyTicked());
-    btClose->setEnabled(true);
     btOK->setFocus();
-    btAbort->move(btMark->pos());
     ClearGrid();
-
-    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
-    centreOnScreen(this);
-    FormResize();
     fillPatternCombo(cbWildCard);
     cbWildCardChange(cbWildCard->currentText());
     rgWhenClick();
-    WinPlace1->restorePlacement();
-}
-
-void TfrmMods::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    FormResize();
 }
 
 void TfrmMods::FormResize() {
@@ -335,25 +234,15 @@ void TfrmMods::FormResize() {
                          {K::Path, 189},
                          {K::Text, 120}},
                         width());
-    pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
 }
 
 // ---- the grid and the scan
 
 void TfrmMods::ClearGrid() {
-    static const QStringList header{"Filename", "Accessed", "Created",
-                                    "Modified", "Folder",   "Type"};
-    grid->setColCount(int(header.size()));
-    for (int c = 0; c < header.size(); ++c)
-        grid->setCell(c, 0, header[c]);
-    grid->clearCells();
-    grid->setRowCount(2);
-    rowCounter = 0;
-    sortMenu_->reset();
+    clearGrid({"Filename", "Accessed", "Created", "Modified", "Folder", "Type"});
     nameRank_.clear();
     folderRank_.clear();
     typeRank_.clear();
-    marks_->clearAllMarks();
 }
 
 DateKind TfrmMods::dateKind() const {
@@ -391,7 +280,7 @@ void TfrmMods::scan() {
     range_ = dateRange();
     engine_.setPattern(cbWildCard->currentText());
     showNotice();
-    const ScanSession::End end = session_->run([this] {
+    const ScanSession::End end = session().run([this] {
         std::vector<quint32> keys(records_.count());
         std::iota(keys.begin(), keys.end(), 0u);
         if (!keys.empty())
@@ -402,14 +291,7 @@ void TfrmMods::scan() {
     if (end == ScanSession::End::Closed)
         return;
     // Every search ends with its count, a stopped one too.
-    session_->setStatus(QStringLiteral("Found : ") + formatThousands(rowCounter));
-    if (rowCounter == 0) {
-        infoBox(QStringLiteral("No files found."));
-        return;
-    }
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete})
-        b->show();
-    marks_->updateDeleteButton();
+    showResults(rowCounter, QStringLiteral("Found : ") + formatThousands(rowCounter));
 }
 
 void TfrmMods::showNotice() {
@@ -432,7 +314,7 @@ void TfrmMods::rgWhenClick() {
     const bool between = rbBetween->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, dtEnd, popEndDate})
         w->setVisible(between);
-    if (session_->scanning() && parseShortDate(dtStart->text()).isValid())
+    if (session().scanning() && parseShortDate(dtStart->text()).isValid())
         range_ = dateRange();
 }
 
@@ -541,7 +423,7 @@ void TfrmMods::btClipClick() {
 }
 
 void TfrmMods::btBrowseClick() {
-    rows_->BrowseDirectory1Click(QStringLiteral("*.*"));
+    browseRow(QStringLiteral("*.*"));
 }
 
 void TfrmMods::Sortbyname1Click(QAction* item) {
@@ -554,21 +436,5 @@ void TfrmMods::Sortbyname1Click(QAction* item) {
         folderRank_ = records_.folderRanksOfRecords();
     if (item == menu.Type1 && typeRank_.empty())
         typeRank_ = records_.typeRanks();
-    sortMenu_->sortBy(item);
-}
-
-void TfrmMods::btDeleteClick() {
-    rows_->btDeleteClick();
-}
-
-void TfrmMods::Run1Click() {
-    rows_->Run1Click();
-}
-
-void TfrmMods::View1Click() {
-    rows_->View1Click();
-}
-
-void TfrmMods::Details1Click() {
-    rows_->Details1Click();
+    sortMenu().sortBy(item);
 }
