@@ -66,9 +66,9 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 }
 
 void TfrmClean::buildFilters() {
-    Label2 = new QLabel(QStringLiteral("Temporary file types to search and clean."), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(8, 4, 300, 18);
+    Label2 = makePanelLabel(Panel1, "Label2",
+                            QStringLiteral("Temporary file types to search and clean."),
+                            QRect(8, 4, 300, 18));
     PickList1 = new TPickList(Panel1);
     PickList1->setObjectName(QStringLiteral("PickList1"));
     PickList1->setToolTip(QStringLiteral("File extensions/types of temporary files"));

@@ -38,13 +38,6 @@ FinderLook dirHogLook() {
     look.placeIdentifier = QStringLiteral("frmDirHog");
     return look;
 }
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
-    return l;
-}
 } // namespace
 
 TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
@@ -87,17 +80,18 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
 }
 
 void TfrmDirHog::buildLabels() {
-    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
-    Label2 = makeLabel(Panel1, "Label2",
+    Label1 = makePanelLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
+    Label2 =
+        makePanelLabel(Panel1, "Label2",
                        QStringLiteral("only main folders are displayed (those folders directly "
                                       "under the main folder)"),
                        QRect(50, 12, 350, 36));
     Label2->setWordWrap(true);
-    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
-    Label5 = makeLabel(Panel1, "Label5",
-                       QStringLiteral("all folders including sub-folders are individually "
-                                      "displayed"),
-                       QRect(50, 56, 350, 36));
+    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
+    Label5 = makePanelLabel(Panel1, "Label5",
+                            QStringLiteral("all folders including sub-folders are individually "
+                                           "displayed"),
+                            QRect(50, 56, 350, 36));
     Label5->setWordWrap(true);
     // "Drives:" keeps 10 pixels left of the drive panel, 2 pixels below its top.
     Label4 = new QLabel(QStringLiteral("D&rives:"), Panel1);

@@ -36,13 +36,6 @@ FinderLook dupLook(bool duplicates) {
     look.placeIdentifier = QStringLiteral("frmMods");
     return look;
 }
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
-    return l;
-}
 } // namespace
 
 TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
@@ -100,14 +93,14 @@ void TfrmDup::buildFilters() {
     num1->setRange(0, 10000);
     num1->setGeometry(180, 8, 80, 22);
     num1->setAccessibleNames(QStringLiteral("First size in KB"));
-    lblKB1 = makeLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(267, 11, 150, 18));
-    lblAnd = makeLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(150, 36, 28, 18));
+    lblKB1 = makePanelLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(267, 11, 150, 18));
+    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(150, 36, 28, 18));
     num2 = new TNumberField(Panel1);
     num2->setObjectName(QStringLiteral("num2"));
     num2->setRange(0, 10000);
     num2->setGeometry(180, 33, 80, 22);
     num2->setAccessibleNames(QStringLiteral("Second size in KB"));
-    lblKB2 = makeLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(267, 36, 150, 18));
+    lblKB2 = makePanelLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(267, 36, 150, 18));
     lblAnd->hide();
     num2->hide();
     lblKB2->hide();
@@ -118,17 +111,10 @@ void TfrmDup::buildFilters() {
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(8, 77, 410, 2);
 
-    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Matching"), QRect(8, 92, 60, 18));
-    cbWildCard = new QComboBox(Panel1);
-    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
-    cbWildCard->setEditable(true);
-    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
-    cbWildCard->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
-    cbWildCard->setAccessibleName(QStringLiteral("Matching"));
-    cbWildCard->setGeometry(70, 89, 100, 24);
-    cbWildCard->setEditText(QStringLiteral("*.*"));
-    Label3->setBuddy(cbWildCard);
-    lblWild = makeLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(178, 92, 230, 18));
+    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("Matching"), QRect(8, 92, 60, 18));
+    cbWildCard = makePatternCombo(Panel1, Label3, QRect(70, 89, 100, 24));
+    lblWild =
+        makePanelLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(178, 92, 230, 18));
 }
 
 void TfrmDup::buildMenu() {

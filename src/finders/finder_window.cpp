@@ -9,6 +9,7 @@
 #include "widgets/tool_frame.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +22,26 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 28;
 constexpr int kButtonGap = 3;
 } // namespace
+
+QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(r);
+    return l;
+}
+
+QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QStringLiteral("cbWildCard"));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
+    combo->setAccessibleName(label->text());
+    combo->setGeometry(r);
+    combo->setEditText(QStringLiteral("*.*"));
+    label->setBuddy(combo);
+    return combo;
+}
 
 FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)
     : QDialog(owner, kToolWindowFlags), panelHeight_(look.panelHeight) {

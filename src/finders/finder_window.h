@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class QComboBox;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
@@ -66,6 +67,12 @@ struct FinderLook {
     QString placeSection;
     QString placeIdentifier;
 };
+
+// A label of a finder's panel with its object name, at `r`.
+QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r);
+// The editable file-match box "cbWildCard" at `r`, "*.*" at first, with `label` as its
+// caption (buddy and accessible name).
+QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r);
 
 // The shell of a finder window: a top panel with the tool's filter controls, the drive panel
 // at its right and the button row along its bottom; the result grid with its marks, sort menu

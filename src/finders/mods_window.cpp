@@ -4,8 +4,7 @@
 #include "common/message_boxes.h"
 #include "common/number_text.h"
 #include "common/ui.h"
-#include "finders/pick_date.h"
-#include "platform/clock.h"
+#include "finders/date_fields.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
@@ -14,15 +13,12 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <numeric>
@@ -58,30 +54,6 @@ QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
     return rb;
 }
 
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r) {
-    auto* e = new QLineEdit(QLatin1String(name), parent);
-    e->setObjectName(QLatin1String(name));
-    e->setAccessibleName(accessible);
-    e->setGeometry(r);
-    return e;
-}
-
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(QStringLiteral("Popup Calendar"));
-    b->setAccessibleName(accessible);
-    b->setAutoRaise(true);
-    b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    b->setGeometry(r);
-    return b;
-}
-
-QString today() {
-    return shortDateText(currentDateTime().date());
-}
 } // namespace
 
 TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTest(mountedNoAtime) {
@@ -155,31 +127,18 @@ void TfrmMods::buildFilters() {
         makeDateField(Panel1, "dtStart", QStringLiteral("Start date"), QRect(132, 56, 100, 24));
     popStartDate = makePopButton(Panel1, "popStartDate", QStringLiteral("Pick the start date"),
                                  QRect(234, 56, 24, 24));
-    lblAnd = new QLabel(QStringLiteral("and"), Panel1);
-    lblAnd->setObjectName(QStringLiteral("lblAnd"));
-    lblAnd->setGeometry(262, 60, 28, 18);
+    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(262, 60, 28, 18));
     dtEnd = makeDateField(Panel1, "dtEnd", QStringLiteral("End date"), QRect(290, 56, 100, 24));
     popEndDate = makePopButton(Panel1, "popEndDate", QStringLiteral("Pick the end date"),
                                QRect(392, 56, 24, 24));
-    for (QLineEdit* e : {dtStart, dtEnd})
-        e->installEventFilter(this);
+    dates_ = new DateFields(*this, *dtStart, *dtEnd);
 
-    Label1 = new QLabel(QStringLiteral("Wildcard match"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(132, 96, 96, 18);
-    cbWildCard = new QComboBox(Panel1);
-    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
-    cbWildCard->setEditable(true);
-    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
+    Label1 =
+        makePanelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), QRect(132, 96, 96, 18));
+    cbWildCard = makePatternCombo(Panel1, Label1, QRect(230, 92, 90, 24));
     cbWildCard->setMaxVisibleItems(14);
-    cbWildCard->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
-    cbWildCard->setAccessibleName(QStringLiteral("Wildcard match"));
-    cbWildCard->setGeometry(230, 92, 90, 24);
-    cbWildCard->setEditText(QStringLiteral("*.*"));
-    Label1->setBuddy(cbWildCard);
-    lblWild = new QLabel(QStringLiteral("All files"), Panel1);
-    lblWild->setObjectName(QStringLiteral("lblWild"));
-    lblWild->setGeometry(324, 96, 200, 18);
+    lblWild =
+        makePanelLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(324, 96, 200, 18));
 }
 
 void TfrmMods::buildMenu() {
@@ -213,8 +172,8 @@ void TfrmMods::buildMenu() {
 // ---- showing, layout
 
 void TfrmMods::FormShow() {
-    dtStart->setText(today());
-    dtEnd->setText(today());
+    dtStart->setText(todayText());
+    dtEnd->setText(todayText());
     btOK->setEnabled(pnlDrives->anyTicked());
     btOK->setFocus();
     ClearGrid();
@@ -326,74 +285,20 @@ void TfrmMods::cb1Click() {
     btOK->setEnabled(pnlDrives->anyTicked());
 }
 
-bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the window (another window, a menu) is not leaving the field.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == dtStart)
-                dtStartExit();
-            else if (watched == dtEnd)
-                dtEndExit();
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TfrmMods::checkDateField(QLineEdit* field, const QString& error) {
-    if (checkingDate_ || !field->isVisible() || parseShortDate(field->text()).isValid())
-        return;
-    checkingDate_ = true;
-    errorBox(error);
-    field->setFocus();
-    field->selectAll();
-    checkingDate_ = false;
-}
-
 void TfrmMods::dtStartExit() {
-    checkDateField(dtStart, QStringLiteral("Invalid start date"));
+    dates_->startExit();
 }
 
 void TfrmMods::dtEndExit() {
-    checkDateField(dtEnd, QStringLiteral("Invalid ending date"));
-}
-
-void TfrmMods::pickDate(QLineEdit* field, bool start) {
-    checkingDate_ = true; // the picker takes the focus; the field is checked after it
-    field->setFocus();
-    if (field->text().trimmed().isEmpty())
-        field->setText(today());
-    const QDate date = parseShortDate(field->text());
-    if (!date.isValid()) {
-        errorBox(QStringLiteral("'%1' is not a valid date").arg(field->text()));
-        checkingDate_ = false;
-        return;
-    }
-    TfrmPickDate picker(this);
-    picker.move(field->mapToGlobal(QPoint(0, field->height())));
-    picker.setPickedDate(date);
-    if (ui().showModal(picker) == QDialog::Accepted) {
-        field->setText(shortDateText(picker.pickedDate()));
-        field->selectAll();
-    }
-    checkingDate_ = false;
-    // Keep start <= end: the field just edited wins.
-    const QDate s = parseShortDate(dtStart->text());
-    const QDate e = parseShortDate(dtEnd->text());
-    if (s.isValid() && e.isValid() && s > e) {
-        if (start)
-            dtEnd->setText(dtStart->text());
-        else
-            dtStart->setText(dtEnd->text());
-    }
+    dates_->endExit();
 }
 
 void TfrmMods::popStartDateClick() {
-    pickDate(dtStart, true);
+    dates_->pick(true);
 }
 
 void TfrmMods::popEndDateClick() {
-    pickDate(dtEnd, false);
+    dates_->pick(false);
 }
 
 // ---- result list operations

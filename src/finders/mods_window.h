@@ -8,6 +8,7 @@
 #include <vector>
 
 class QAction;
+class DateFields;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -84,9 +85,6 @@ public Q_SLOTS:
     void btBrowseClick();
     void Sortbyname1Click(QAction* item);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void FormShow() override;
     void FormResize() override;
@@ -96,16 +94,11 @@ private:
     void ClearGrid();
     void scan();
     void showNotice();
-    // The check of a date field as the focus leaves it: the error box once, then the focus
-    // back to the field. While a box is open, or the focus is being put back, no field
-    // reports, so two bad fields cannot pass the focus and the box back and forth.
-    void checkDateField(QLineEdit* field, const QString& error);
-    void pickDate(QLineEdit* field, bool start);
 
     ModsRecords records_;
     std::vector<quint32> nameRank_, folderRank_, typeRank_;
     // Read afresh for each file, as the stamp and range choices stay live during a scan.
     DateRange range_;
     DateKind kind_ = DateKind::Accessed;
-    bool checkingDate_ = false;
+    DateFields* dates_ = nullptr;
 };
