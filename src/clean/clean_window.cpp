@@ -34,7 +34,7 @@ FinderLook cleanLook() {
 TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
     setWindowTitle(QStringLiteral("Find and delete temporary files"));
     buildFilters();
-    btScan = makePushButton(Panel1, "btScan", QStringLiteral("&Scan"), QString(), 75, 28);
+    btScan = makeRowButton("btScan", QStringLiteral("&Scan"));
     btScan->setDefault(true);
     setStartButtons({btScan});
     pnlSel = statusLine();

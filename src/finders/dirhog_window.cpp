@@ -7,7 +7,6 @@
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
-#include "widgets/push_button.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
 
@@ -43,12 +42,10 @@ FinderLook dirHogLook() {
 TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
     setWindowTitle(QStringLiteral("Folder Hogs"));
     buildLabels();
-    btTop = makePushButton(Panel1, "btTop", QStringLiteral("&Main folders"),
-                           QStringLiteral("Only topmost folders. Does not display sub-folders."),
-                           75, 28);
-    btAll =
-        makePushButton(Panel1, "btAll", QStringLiteral("&All Folders"),
-                       QStringLiteral("ALL folders including sub-folders are displayed"), 75, 28);
+    btTop = makeRowButton("btTop", QStringLiteral("&Main folders"),
+                          QStringLiteral("Only topmost folders. Does not display sub-folders."));
+    btAll = makeRowButton("btAll", QStringLiteral("&All Folders"),
+                          QStringLiteral("ALL folders including sub-folders are displayed"));
     setStartButtons({btTop, btAll});
     pnlScan = statusLine();
 

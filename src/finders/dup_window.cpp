@@ -8,7 +8,6 @@
 #include "platform/date_text.h"
 #include "widgets/column_width.h"
 #include "widgets/number_field.h"
-#include "widgets/push_button.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -34,6 +33,7 @@ FinderLook dupLook(bool duplicates) {
     // One placement entry for each of the two finders.
     look.placeSection = duplicates ? QStringLiteral("frmDups") : QStringLiteral("frmMods");
     look.placeIdentifier = QStringLiteral("frmMods");
+    look.widenToCaption = false;
     return look;
 }
 } // namespace
@@ -41,10 +41,9 @@ FinderLook dupLook(bool duplicates) {
 TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
     : FinderWindow(owner, dupLook(duplicates)), duplicates_(duplicates), records_(duplicates) {
     buildFilters();
-    btScan = makePushButton(Panel1, "btScan", QStringLiteral("&Scan"), QString(), 75, 28);
-    btExact =
-        makePushButton(Panel1, "btExact", QStringLiteral("&Exact"),
-                       QStringLiteral("Search for duplicates based on file name AND size"), 75, 28);
+    btScan = makeRowButton("btScan", QStringLiteral("&Scan"));
+    btExact = makeRowButton("btExact", QStringLiteral("&Exact"),
+                            QStringLiteral("Search for duplicates based on file name AND size"));
     setStartButtons({btScan, btExact});
     pnlSel = statusLine();
 

@@ -86,17 +86,18 @@ void FinderWindow::buildPanel(const FinderLook& look) {
     buttonRow_->setSpacing(kButtonGap);
     column->addLayout(buttonRow_);
 
-    const auto button = [this](const char* name, const QString& caption, const QString& hint) {
-        return makePushButton(Panel1, name, caption, hint, kButtonWidth, kButtonHeight);
-    };
-    btClose = button("btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
-    btAbort = button("btAbort", QStringLiteral("&Abort"), look.abortHint);
+    widenToCaption_ = look.widenToCaption;
+    btClose = makeRowButton("btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
+    btAbort = makeRowButton("btAbort", QStringLiteral("&Abort"), look.abortHint);
     if (look.marks)
-        btMark = button("btMark", QStringLiteral("&Mark"), look.markHint);
-    btDelete = button("btDelete", look.deleteCaption, look.deleteHint);
-    btPrint = button("btPrint", QStringLiteral("&Print"), look.printHint);
-    btClip = button("btClip", QStringLiteral("C&lipboard"), look.clipHint);
-    btBrowse = button("btBrowse", QStringLiteral("&Browse"), look.browseHint);
+        btMark = makeRowButton("btMark", QStringLiteral("&Mark"), look.markHint);
+    btDelete = makeRowButton("btDelete", look.deleteCaption, look.deleteHint);
+    btPrint = makeRowButton("btPrint", QStringLiteral("&Print"), look.printHint);
+    btClip = makeRowButton("btClip", QStringLiteral("C&lipboard"), look.clipHint);
+    btBrowse = makeRowButton("btBrowse", QStringLiteral("&Browse"), look.browseHint);
+    // Shown once a scan has found something; hidden now, so the row asks no room for them.
+    for (QPushButton* b : resultButtons())
+        b->hide();
     btAbort->hide();
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(btDelete, &QPushButton::clicked, this, &FinderWindow::btDeleteClick);
@@ -133,6 +134,14 @@ void FinderWindow::buildGrid(const FinderLook& look) {
                 marks_->DeleteAllFiles();
         });
     }
+}
+
+QPushButton* FinderWindow::makeRowButton(const char* name, const QString& caption,
+                                         const QString& hint) {
+    QPushButton* b = makePushButton(Panel1, name, caption, hint, kButtonWidth, kButtonHeight);
+    if (!widenToCaption_)
+        b->resize(kButtonWidth, kButtonHeight);
+    return b;
 }
 
 void FinderWindow::setStartButtons(std::initializer_list<QPushButton*> starts) {

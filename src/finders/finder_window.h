@@ -44,16 +44,17 @@ struct FinderMenu {
 // What sets one finder window apart from the others in the parts the shell builds.
 struct FinderLook {
     const char* objectName;
-    QSize size;             // the opening size
-    int panelHeight;        // the top panel's height
-    int buttonLeft = 3;     // the button row's left edge in the panel
-    int buttonTop = 0;      // the button row's top in the panel
-    int drivesRight = 8;    // the drive panel's distance from the panel's right edge
-    const char* statusName; // the status label's object name
-    QString gridTip;        // the grid's hint
-    QString gridName;       // the grid's accessible name
-    bool marks = true;      // rows are marked for deletion (Mark, Delete, the Delete key)
-    bool deleteKey = true;  // the Delete key marks the current row
+    QSize size;                 // the opening size
+    int panelHeight;            // the top panel's height
+    int buttonLeft = 3;         // the button row's left edge in the panel
+    int buttonTop = 0;          // the button row's top in the panel
+    int drivesRight = 8;        // the drive panel's distance from the panel's right edge
+    const char* statusName;     // the status label's object name
+    QString gridTip;            // the grid's hint
+    QString gridName;           // the grid's accessible name
+    bool marks = true;          // rows are marked for deletion (Mark, Delete, the Delete key)
+    bool deleteKey = true;      // the Delete key marks the current row
+    bool widenToCaption = true; // buttons wider than 75 pixels when their caption needs it
     // The captions and hints of the result buttons.
     QString markHint = QStringLiteral("Mark file for deletion (double click on grid also works)");
     QString abortHint = QStringLiteral("Abort scan");
@@ -133,6 +134,8 @@ protected:
     QVBoxLayout* frameLayout() const { return frameLayout_; }
     // The row that holds the drive panel; a tool may put a label before it.
     QHBoxLayout* driveRow() const { return driveRow_; }
+    // A button of the row, 75 by 28 pixels (wider when the look lets a caption widen it).
+    QPushButton* makeRowButton(const char* name, const QString& caption, const QString& hint = {});
     // Fills the button row: the tool's start buttons, Close, Abort and Mark (one place: never
     // visible together), Delete, Print, Clipboard and Browse. Hidden buttons take no room.
     void setStartButtons(std::initializer_list<QPushButton*> starts);
@@ -182,5 +185,6 @@ private:
     std::unique_ptr<GridSortMenu> sortMenu_;
     std::unique_ptr<TopPanelResizer> resizer_;
     std::function<QString(quint32)> recordPath_;
+    bool widenToCaption_ = true;
     bool shown_ = false;
 };

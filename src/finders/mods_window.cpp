@@ -8,7 +8,6 @@
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
-#include "widgets/push_button.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -59,8 +58,8 @@ QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
 TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTest(mountedNoAtime) {
     setWindowTitle(QStringLiteral("Files in a range of dates"));
     buildFilters();
-    btOK = makePushButton(Panel1, "btOK", QStringLiteral("&Start"),
-                          QStringLiteral("Start scanning for files"), 75, 28);
+    btOK =
+        makeRowButton("btOK", QStringLiteral("&Start"), QStringLiteral("Start scanning for files"));
     btOK->setDefault(true);
     setStartButtons({btOK});
     pnlScan = statusLine();

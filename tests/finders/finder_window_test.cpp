@@ -95,6 +95,7 @@ TEST_F(FinderWindowTest, ButtonRowClosesUpAroundAScan) {
         w->show();
         if (auto* dup = qobject_cast<TfrmDup*>(w.get()))
             dup->num1->setValue(0);
+        const QSize opened = w->size();
         const QStringList idle = expectClosedUp(*w, "idle");
         EXPECT_TRUE(idle.endsWith(QStringLiteral("btClose"))) << idle.join(' ').toStdString();
 
@@ -113,6 +114,8 @@ TEST_F(FinderWindowTest, ButtonRowClosesUpAroundAScan) {
         EXPECT_EQ(after.mid(0, idle.size()), idle);
         EXPECT_TRUE(after.contains(QStringLiteral("btBrowse")));
         EXPECT_FALSE(after.contains(QStringLiteral("btAbort")));
+        // The buttons that appear take the room they have: the window does not grow for them.
+        EXPECT_EQ(w->size(), opened);
     }
 }
 
