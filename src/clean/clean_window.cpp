@@ -90,28 +90,11 @@ void TfrmClean::buildFilters() {
 }
 
 void TfrmClean::buildMenu() {
-    // Keys from the records' numbers: sizes of 1,000,000 K and more stay in order, and dates
-    // sort as times whatever the short date form.
-    const auto key = [this](int row) { return grid->rowKey(row); };
-    static_cast<FinderMenu&>(menu) = buildFinderMenu(
-        "Sort1",
-        {{"Size1", QStringLiteral("&Size"), 0, SortKind::Text, true},
-         {"Date1", QStringLiteral("&Date"), 1, SortKind::Date, true},
-         {"AccessDate1", QStringLiteral("&Access date"), 3, SortKind::Date, true},
-         {"Name1", QStringLiteral("&Name"), 4, SortKind::Text, false},
-         {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false}},
-        {[this, key](int row) { return double(records_.size(key(row))); },
-         [this, key](int row) { return records_.writeDateKey(key(row)); },
-         [this, key](int row) { return records_.accessDateKey(key(row)); },
-         [this, key](int row) { return double(pathRank_[key(row)]); },
-         [this, key](int row) { return double(typeRank_[records_.typeIndex(key(row))]); }},
-        "N1", QStringLiteral("Unmark All"));
+    static_cast<FinderMenu&>(menu) =
+        buildFinderMenu("Sort1", FileRecordSort::items(QStringLiteral("&Access date")),
+                        sorts_.keys(), "N1", QStringLiteral("Unmark All"));
+    menu.nameSorts();
     menu.N1 = menu.separator;
-    menu.Size1 = menu.sorts[0];
-    menu.Date1 = menu.sorts[1];
-    menu.AccessDate1 = menu.sorts[2];
-    menu.Name1 = menu.sorts[3];
-    menu.Type1 = menu.sorts[4];
 }
 
 // ---- showing, layout
@@ -126,20 +109,7 @@ void TfrmClean::FormShow() {
 }
 
 void TfrmClean::FormResize() {
-    // The described widths scaled to the grid's font; sizes, dates and times are never cut, and
-    // the room a wider window gives goes to the path.
-    const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
-                            formatSizeK(0, 100) + QStringLiteral(" K")};
-    const QStringList dates = sampleDateTexts();
-    using K = ColumnKind;
-    layoutResultColumns(*grid,
-                        {{K::Figure, 54, sizes},
-                         {K::Fixed, 64, dates},
-                         {K::Fixed, 64, sampleTimeTexts()},
-                         {K::Fixed, 64, dates},
-                         {K::Path, 296},
-                         {K::Text, 120}},
-                        width());
+    layoutResultColumns(*grid, fileListColumns(), width());
 }
 
 // ---- the extension list
@@ -169,9 +139,8 @@ void TfrmClean::btEditClick() {
 // ---- the grid and the scan
 
 void TfrmClean::ClearGrid() {
-    clearGrid({"Size in K", "Modified", "Time", "Access", "FileName", "Type"});
-    pathRank_.clear();
-    typeRank_.clear();
+    clearGrid(fileListHeader());
+    sorts_.clear();
     grid->setPopupMenu(nullptr);
 }
 
@@ -216,10 +185,7 @@ void TfrmClean::Sortbysize1Click(QAction* item) {
     if (grid->rowCount() < 2 || rowCounter == 0)
         return;
     BusyCursor busy;
-    if (item == menu.Name1 && pathRank_.empty())
-        pathRank_ = records_.pathRanks();
-    if (item == menu.Type1 && typeRank_.empty())
-        typeRank_ = records_.typeRanks();
+    sorts_.prepare(item, menu);
     sortMenu().sortBy(item);
 }
 

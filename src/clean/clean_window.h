@@ -2,6 +2,7 @@
 
 #include "clean/temp_extensions.h"
 #include "finders/dup_records.h"
+#include "finders/file_grid.h"
 #include "finders/finder_window.h"
 
 #include <vector>
@@ -12,12 +13,7 @@ class QPushButton;
 class TPickList;
 
 // The pop-up menu of the cleaner's grid, by item.
-struct CleanMenu : FinderMenu {
-    QAction* Size1 = nullptr;
-    QAction* Date1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Name1 = nullptr;
-    QAction* Type1 = nullptr;
+struct CleanMenu : FileSortMenu {
     QAction* N1 = nullptr; // separator
 };
 
@@ -71,5 +67,5 @@ private:
 
     DupRecords records_{false};
     TempMatcher matcher_;
-    std::vector<quint32> pathRank_, typeRank_;
+    FileRecordSort sorts_{records_, *grid};
 };

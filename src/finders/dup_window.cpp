@@ -117,29 +117,11 @@ void TfrmDup::buildFilters() {
 }
 
 void TfrmDup::buildMenu() {
-    // Sort by numbers taken from the records, not by the cell texts: sizes of 1,000,000 K and
-    // more stay in order, and a million rows sort without making their texts.
-    const auto key = [this](int row) { return grid->rowKey(row); };
     static_cast<FinderMenu&>(menu) = buildFinderMenu(
-        "Sortbysize1",
-        {{"Size1", QStringLiteral("&Size"), 0, SortKind::Text, true},
-         {"Date1", QStringLiteral("&Date"), 1, SortKind::Date, true},
-         {"AccessDate1", QStringLiteral("&Access Date"), 3, SortKind::Date, true},
-         {"Name1", QStringLiteral("&Name"), 4, SortKind::Text, false},
-         {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false}},
-        {[this, key](int row) { return double(records_.size(key(row))); },
-         [this, key](int row) { return records_.writeDateKey(key(row)); },
-         [this, key](int row) { return records_.accessDateKey(key(row)); },
-         [this, key](int row) { return double(pathRank_[key(row)]); },
-         [this, key](int row) { return double(typeRank_[records_.typeIndex(key(row))]); }},
-        "N3");
+        "Sortbysize1", FileRecordSort::items(QStringLiteral("&Access Date")), sorts_.keys(), "N3");
+    menu.nameSorts();
     menu.Sortbysize1 = menu.Sort1;
     menu.N3 = menu.separator;
-    menu.Size1 = menu.sorts[0];
-    menu.Date1 = menu.sorts[1];
-    menu.AccessDate1 = menu.sorts[2];
-    menu.Name1 = menu.sorts[3];
-    menu.Type1 = menu.sorts[4];
 }
 
 // ---- showing, layout
@@ -171,27 +153,22 @@ void TfrmDup::FormShow() {
 }
 
 void TfrmDup::FormResize() {
+    if (!duplicates_) {
+        layoutResultColumns(*grid, fileListColumns(), width());
+        return;
+    }
     // The described widths scaled to the grid's font; sizes, dates and times are never cut, and
     // the room a wider window gives goes to the name and the folder.
-    const QStringList sizes{formatSizeK(3145728, 3LL << 30) + QStringLiteral(" K"),
-                            formatSizeK(0, 100) + QStringLiteral(" K")};
     const QStringList dates = sampleDateTexts();
-    const QStringList times = sampleTimeTexts();
     using K = ColumnKind;
     layoutResultColumns(*grid,
-                        duplicates_ ? std::vector<ColumnPlan>{{K::Name, 93},
-                                                              {K::Figure, 54, sizes},
-                                                              {K::Fixed, 64, dates},
-                                                              {K::Fixed, 70, times},
-                                                              {K::Fixed, 70, dates},
-                                                              {K::Path, 184},
-                                                              {K::Text, 120}}
-                                    : std::vector<ColumnPlan>{{K::Figure, 54, sizes},
-                                                              {K::Fixed, 64, dates},
-                                                              {K::Fixed, 64, times},
-                                                              {K::Fixed, 64, dates},
-                                                              {K::Path, 296},
-                                                              {K::Text, 120}},
+                        {{K::Name, 93},
+                         {K::Figure, 54, sampleSizeTexts()},
+                         {K::Fixed, 64, dates},
+                         {K::Fixed, 70, sampleTimeTexts()},
+                         {K::Fixed, 70, dates},
+                         {K::Path, 184},
+                         {K::Text, 120}},
                         width());
 }
 
@@ -200,11 +177,8 @@ void TfrmDup::FormResize() {
 void TfrmDup::ClearGrid() {
     static const QStringList dupHeader{"Filename", "Size in K", "Modified", "Time",
                                        "Access",   "Folder",    "Type"};
-    static const QStringList hogHeader{"Size in K", "Modified", "Time",
-                                       "Access",    "FileName", "Type"};
-    clearGrid(duplicates_ ? dupHeader : hogHeader);
-    pathRank_.clear();
-    typeRank_.clear();
+    clearGrid(duplicates_ ? dupHeader : fileListHeader());
+    sorts_.clear();
     grid->setFocus();
 }
 
@@ -309,10 +283,7 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
     if (duplicates_ || grid->rowCount() < 2)
         return;
     BusyCursor busy;
-    if (item == menu.Name1 && pathRank_.empty())
-        pathRank_ = records_.pathRanks();
-    if (item == menu.Type1 && typeRank_.empty())
-        typeRank_ = records_.typeRanks();
+    sorts_.prepare(item, menu);
     sortMenu().sortBy(item);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "finders/dup_records.h"
+#include "finders/file_grid.h"
 #include "finders/finder_window.h"
 
 #include <QString>
@@ -13,14 +14,9 @@ class QRadioButton;
 class TNumberField;
 
 // The pop-up menu of the duplicate and file-hog grid, by item.
-struct DupMenu : FinderMenu {
+struct DupMenu : FileSortMenu {
     QAction* Sortbysize1 = nullptr; // the "Sort" submenu's item
-    QAction* Size1 = nullptr;
-    QAction* Date1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Name1 = nullptr;
-    QAction* Type1 = nullptr;
-    QAction* N3 = nullptr; // separator
+    QAction* N3 = nullptr;          // separator
 };
 
 // The duplicate-file finder (`duplicates` true) and the file-hog finder (false): a size
@@ -95,6 +91,5 @@ private:
 
     const bool duplicates_;
     DupRecords records_;
-    std::vector<quint32> pathRank_; // made when the grid is first sorted by name
-    std::vector<quint32> typeRank_;
+    FileRecordSort sorts_{records_, *grid};
 };
