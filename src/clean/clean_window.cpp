@@ -33,7 +33,7 @@ FinderLook cleanLook() {
 
 TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
     setWindowTitle(QStringLiteral("Find and delete temporary files"));
-    buildFilters();
+    buildExtensionList();
     btScan = makeRowButton("btScan", QStringLiteral("&Scan"));
     btScan->setDefault(true);
     setStartButtons({btScan});
@@ -59,13 +59,11 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 
     connect(btScan, &QPushButton::clicked, this, &TfrmClean::btScanClick);
     connect(btEdit, &QPushButton::clicked, this, &TfrmClean::btEditClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmClean::btPrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmClean::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmClean::BrowseDirectory1Click);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmClean::cb1Click);
 }
 
-void TfrmClean::buildFilters() {
+void TfrmClean::buildExtensionList() {
     Label2 = makePanelLabel(Panel1, "Label2",
                             QStringLiteral("Temporary file types to search and clean."),
                             QRect(8, 4, 300, 18));

@@ -46,20 +46,20 @@ public:
 
 public Q_SLOTS:
     void btScanClick();
+    void btPrintClick() override;
+    void btClipClick() override;
     void btEditClick();
     void cb1Click();
     void btDeleteClick() override;
-    void btPrintClick();
-    void btClipClick();
     void BrowseDirectory1Click();
     void Sortbysize1Click(QAction* item);
 
 private:
     void FormShow() override;
     void FormResize() override;
-    void sortChosen(QAction* item) override { Sortbysize1Click(item); }
-    void buildFilters();
+    void buildExtensionList();
     void buildMenu();
+    void sortChosen(QAction* item) override { Sortbysize1Click(item); }
     void ReadInFromDisk();
     void selectAllExtensions();
     void ClearGrid();

@@ -69,8 +69,6 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
 
     connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
     connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmDirHog::btPrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmDirHog::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
     connect(grid, &StringGrid::cellDoubleClicked, this, &TfrmDirHog::btDeleteClick);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDirHog::cb1Click);

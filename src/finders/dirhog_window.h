@@ -59,10 +59,10 @@ public Q_SLOTS:
     void btAllClick();
     void btDeleteClick() override;
     void btBrowseClick();
-    void btPrintClick();
-    void btClipClick();
     void cb1Click();
     void SortbySize1Click(QAction* item);
+    void btPrintClick() override;
+    void btClipClick() override;
 
 private:
     void FormShow() override;

@@ -40,7 +40,7 @@ FinderLook dupLook(bool duplicates) {
 
 TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
     : FinderWindow(owner, dupLook(duplicates)), duplicates_(duplicates), records_(duplicates) {
-    buildFilters();
+    buildSizeFilter();
     btScan = makeRowButton("btScan", QStringLiteral("&Scan"));
     btExact = makeRowButton("btExact", QStringLiteral("&Exact"),
                             QStringLiteral("Search for duplicates based on file name AND size"));
@@ -61,8 +61,6 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmDup::btPrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmDup::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
     // Toggled, not clicked: a screen reader's toggle action changes the choice without a click.
     for (QRadioButton* rb : {rbLarger, rbSmaller, rbBetween})
@@ -75,7 +73,7 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDup::cb1Click);
 }
 
-void TfrmDup::buildFilters() {
+void TfrmDup::buildSizeFilter() {
     rbLarger = new QRadioButton(QStringLiteral("Larger or equal to"), Panel1);
     rbLarger->setObjectName(QStringLiteral("rbLarger"));
     rbLarger->setGeometry(8, 10, 140, 20);

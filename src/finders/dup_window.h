@@ -71,8 +71,6 @@ public:
 public Q_SLOTS:
     void btScanClick();
     void btExactClick();
-    void btPrintClick();
-    void btClipClick();
     void BrowseDirectory1Click();
     void Sortbysize1Click(QAction* item);
     void rbLargerClick();
@@ -80,12 +78,14 @@ public Q_SLOTS:
     void num2Exit();
     void cb1Click();
     void cbWildCardChange(const QString& text);
+    void btPrintClick() override;
+    void btClipClick() override;
 
 private:
     void FormShow() override;
     void FormResize() override;
     void sortChosen(QAction* item) override { Sortbysize1Click(item); }
-    void buildFilters();
+    void buildSizeFilter();
     void buildMenu();
     SizeFilter sizeFilter() const;
 

@@ -101,6 +101,8 @@ void FinderWindow::buildPanel(const FinderLook& look) {
     btAbort->hide();
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(btDelete, &QPushButton::clicked, this, &FinderWindow::btDeleteClick);
+    connect(btPrint, &QPushButton::clicked, this, &FinderWindow::btPrintClick);
+    connect(btClip, &QPushButton::clicked, this, &FinderWindow::btClipClick);
 }
 
 void FinderWindow::buildGrid(const FinderLook& look) {

@@ -113,6 +113,9 @@ public:
 
 public Q_SLOTS:
     virtual void btDeleteClick();
+    // Print and Clipboard: the tool's list with its title, and its lines.
+    virtual void btPrintClick() = 0;
+    virtual void btClipClick() = 0;
     void Run1Click();
     void View1Click();
     void Details1Click();

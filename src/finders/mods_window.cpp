@@ -57,7 +57,7 @@ QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
 
 TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTest(mountedNoAtime) {
     setWindowTitle(QStringLiteral("Files in a range of dates"));
-    buildFilters();
+    buildDateFilter();
     btOK =
         makeRowButton("btOK", QStringLiteral("&Start"), QStringLiteral("Start scanning for files"));
     btOK->setDefault(true);
@@ -82,8 +82,6 @@ TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTes
     engine_.setSink(&records_);
 
     connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
     // The stamp and the range stay live during a scan: each file is tested by what they say
     // when it is found.
@@ -97,7 +95,7 @@ TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTes
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
 }
 
-void TfrmMods::buildFilters() {
+void TfrmMods::buildDateFilter() {
     rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
     rgWhat->setObjectName(QStringLiteral("rgWhat"));
     rgWhat->setGeometry(4, 2, 410, 44);
@@ -314,7 +312,7 @@ QString TfrmMods::printTitle() const {
     return QStringLiteral("Files ") + stamp + u' ' + range;
 }
 
-void TfrmMods::PrintClick() {
+void TfrmMods::btPrintClick() {
     printGridWithDialog(*grid, printTitle(), this);
 }
 

@@ -80,16 +80,17 @@ public Q_SLOTS:
     void dtEndExit();
     void popStartDateClick();
     void popEndDateClick();
-    void PrintClick();
-    void btClipClick();
+    void PrintClick() { btPrintClick(); }
     void btBrowseClick();
     void Sortbyname1Click(QAction* item);
+    void btPrintClick() override;
+    void btClipClick() override;
 
 private:
     void FormShow() override;
     void FormResize() override;
     void sortChosen(QAction* item) override { Sortbyname1Click(item); }
-    void buildFilters();
+    void buildDateFilter();
     void buildMenu();
     void ClearGrid();
     void scan();
