@@ -90,7 +90,7 @@ void TfrmClean::buildExtensionList() {
 void TfrmClean::buildMenu() {
     static_cast<FinderMenu&>(menu) =
         buildFinderMenu("Sort1", FileRecordSort::items(QStringLiteral("&Access date")),
-                        sorts_.keys(), "N1", QStringLiteral("Unmark All"));
+                        sorts_.keys(*grid), "N1", QStringLiteral("Unmark All"));
     menu.nameSorts();
     menu.N1 = menu.separator;
 }

@@ -67,5 +67,5 @@ private:
 
     DupRecords records_{false};
     TempMatcher matcher_;
-    FileRecordSort sorts_{records_, *grid};
+    FileRecordSort sorts_{records_};
 };

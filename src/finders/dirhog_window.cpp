@@ -41,12 +41,12 @@ FinderLook dirHogLook() {
 
 TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
     setWindowTitle(QStringLiteral("Folder Hogs"));
-    buildLabels();
     btTop = makeRowButton("btTop", QStringLiteral("&Main folders"),
                           QStringLiteral("Only topmost folders. Does not display sub-folders."));
     btAll = makeRowButton("btAll", QStringLiteral("&All Folders"),
                           QStringLiteral("ALL folders including sub-folders are displayed"));
     setStartButtons({btTop, btAll});
+    buildLabels(); // the drive label goes beside the drive panel
     pnlScan = statusLine();
 
     grid->setRowSource([this](quint32 rec, int col) { return cellText(rec, col); });

@@ -115,8 +115,9 @@ void TfrmDup::buildSizeFilter() {
 }
 
 void TfrmDup::buildMenu() {
-    static_cast<FinderMenu&>(menu) = buildFinderMenu(
-        "Sortbysize1", FileRecordSort::items(QStringLiteral("&Access Date")), sorts_.keys(), "N3");
+    static_cast<FinderMenu&>(menu) =
+        buildFinderMenu("Sortbysize1", FileRecordSort::items(QStringLiteral("&Access Date")),
+                        sorts_.keys(*grid), "N3");
     menu.nameSorts();
     menu.Sortbysize1 = menu.Sort1;
     menu.N3 = menu.separator;

@@ -91,5 +91,5 @@ private:
 
     const bool duplicates_;
     DupRecords records_;
-    FileRecordSort sorts_{records_, *grid};
+    FileRecordSort sorts_{records_};
 };

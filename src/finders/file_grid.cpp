@@ -41,8 +41,8 @@ std::vector<SortItem> FileRecordSort::items(const QString& accessCaption) {
             {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false}};
 }
 
-std::vector<std::function<double(int row)>> FileRecordSort::keys() {
-    const auto key = [this](int row) { return grid_.rowKey(row); };
+std::vector<std::function<double(int row)>> FileRecordSort::keys(const StringGrid& grid) {
+    const auto key = [&grid](int row) { return grid.rowKey(row); };
     return {[this, key](int row) { return double(records_.size(key(row))); },
             [this, key](int row) { return records_.writeDateKey(key(row)); },
             [this, key](int row) { return records_.accessDateKey(key(row)); },

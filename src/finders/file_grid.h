@@ -37,17 +37,16 @@ QStringList sampleSizeTexts();
 // The name and type ranks are made the first time they are sorted by.
 class FileRecordSort {
 public:
-    FileRecordSort(const DupRecords& records, const StringGrid& grid)
-        : records_(records), grid_(grid) {}
+    explicit FileRecordSort(const DupRecords& records) : records_(records) {}
 
     static std::vector<SortItem> items(const QString& accessCaption);
-    std::vector<std::function<double(int row)>> keys();
+    // The keys of the rows of `grid`, which shows the records.
+    std::vector<std::function<double(int row)>> keys(const StringGrid& grid);
     // Makes the ranks that `item` of `menu` sorts by, when it needs them.
     void prepare(QAction* item, const FileSortMenu& menu);
     void clear();
 
 private:
     const DupRecords& records_;
-    const StringGrid& grid_;
     std::vector<quint32> pathRank_, typeRank_;
 };

@@ -44,11 +44,10 @@ QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r) {
 }
 
 FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)
-    : QDialog(owner, kToolWindowFlags), panelHeight_(look.panelHeight) {
+    : QDialog(owner, kToolWindowFlags), look_(look) {
     setObjectName(QLatin1String(look.objectName));
     resize(look.size);
     buildPanel(look);
-    buildGrid(look);
 
     WinPlace1 = new TWinPlace(this);
     WinPlace1->IniFileName = look.placeFile;
@@ -76,8 +75,6 @@ void FinderWindow::buildPanel(const FinderLook& look) {
     driveRow_->setContentsMargins(0, 8, look.drivesRight, 0);
     driveRow_->setSpacing(10);
     driveRow_->addStretch(1);
-    pnlDrives = new TDrivePanel(Panel1);
-    driveRow_->addWidget(pnlDrives, 0, Qt::AlignTop);
     column->addLayout(driveRow_);
     column->addStretch(1);
     buttonRow_ = new QHBoxLayout;
@@ -85,8 +82,18 @@ void FinderWindow::buildPanel(const FinderLook& look) {
                                    look.panelHeight - look.buttonTop - kButtonHeight);
     buttonRow_->setSpacing(kButtonGap);
     column->addLayout(buttonRow_);
+}
 
-    widenToCaption_ = look.widenToCaption;
+void FinderWindow::buildRow(const FinderLook& look, std::initializer_list<QPushButton*> starts) {
+    // Made after the tool's panel controls, so that Tab reaches them in the order of old:
+    // the tool's controls, the drives, the start buttons, the rest of the row, the grid.
+    pnlDrives = new TDrivePanel(Panel1);
+    driveRow_->addWidget(pnlDrives, 0, Qt::AlignTop);
+    for (QPushButton* b : starts) {
+        // Taken out and put back: a widget given a parent goes to the end of the Tab order.
+        b->setParent(nullptr);
+        b->setParent(Panel1);
+    }
     btClose = makeRowButton("btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
     btAbort = makeRowButton("btAbort", QStringLiteral("&Abort"), look.abortHint);
     if (look.marks)
@@ -141,12 +148,13 @@ void FinderWindow::buildGrid(const FinderLook& look) {
 QPushButton* FinderWindow::makeRowButton(const char* name, const QString& caption,
                                          const QString& hint) {
     QPushButton* b = makePushButton(Panel1, name, caption, hint, kButtonWidth, kButtonHeight);
-    if (!widenToCaption_)
+    if (!look_.widenToCaption)
         b->resize(kButtonWidth, kButtonHeight);
     return b;
 }
 
 void FinderWindow::setStartButtons(std::initializer_list<QPushButton*> starts) {
+    buildRow(look_, starts);
     QList<QPushButton*> row(starts);
     row << btClose << btAbort << resultButtons();
     for (QPushButton* b : row) {
@@ -154,6 +162,7 @@ void FinderWindow::setStartButtons(std::initializer_list<QPushButton*> starts) {
         buttonRow_->addWidget(b);
     }
     buttonRow_->addStretch(1);
+    buildGrid(look_);
 }
 
 QList<QPushButton*> FinderWindow::resultButtons() const {
@@ -228,7 +237,7 @@ void FinderWindow::showEvent(QShowEvent* event) {
     pnlDrives->buildDriveBoxes();
     btClose->setEnabled(true);
     FormShow();
-    setFinderMinimumSize(*this, kPanelWidth, panelHeight_);
+    setFinderMinimumSize(*this, kPanelWidth, look_.panelHeight);
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();

@@ -141,6 +141,8 @@ protected:
     QPushButton* makeRowButton(const char* name, const QString& caption, const QString& hint = {});
     // Fills the button row: the tool's start buttons, Close, Abort and Mark (one place: never
     // visible together), Delete, Print, Clipboard and Browse. Hidden buttons take no room.
+    // Called once the tool has made its panel controls, before it uses the drive panel, the
+    // row's buttons or the grid, which are made here.
     void setStartButtons(std::initializer_list<QPushButton*> starts);
     // Makes the scan session; `locked` are disabled during a walk, the result buttons hidden.
     void makeSession(QList<QWidget*> locked);
@@ -174,13 +176,14 @@ protected:
 
 private:
     void buildPanel(const FinderLook& look);
+    void buildRow(const FinderLook& look, std::initializer_list<QPushButton*> starts);
     void buildGrid(const FinderLook& look);
 
     QVBoxLayout* frameLayout_ = nullptr;
     QHBoxLayout* driveRow_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
     QLabel* status_ = nullptr;
-    int panelHeight_ = 0;
+    const FinderLook look_;
     ScanSession* session_ = nullptr;
     ResultList* marks_ = nullptr;
     FileOpeners openers_;
@@ -188,6 +191,5 @@ private:
     std::unique_ptr<GridSortMenu> sortMenu_;
     std::unique_ptr<TopPanelResizer> resizer_;
     std::function<QString(quint32)> recordPath_;
-    bool widenToCaption_ = true;
     bool shown_ = false;
 };

@@ -9,6 +9,7 @@
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPushButton>
@@ -135,5 +136,32 @@ TEST_F(FinderWindowTest, WideningGoesToTheGridAndTheDrivesStayRight) {
         EXPECT_EQ(w->grid->size() - grid, w->size() - before);
         EXPECT_EQ(w->Panel1->height(), panelHeight);
         EXPECT_EQ(w->width() - (w->pnlDrives->x() + w->pnlDrives->width()), gap);
+    }
+}
+
+// Tab runs through the tool's own controls first, then the drive boxes, the start buttons,
+// Close, and last the grid.
+TEST_F(FinderWindowTest, TabGoesFromTheFiltersToTheDrivesTheButtonsAndTheGrid) {
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = c.make();
+        w->show();
+        std::vector<QWidget*> order;
+        for (QWidget* x = w->nextInFocusChain(); x != w.get(); x = x->nextInFocusChain())
+            order.push_back(x);
+        const auto at = [&](QWidget* x) { return std::find(order.begin(), order.end(), x); };
+        const auto drives = at(w->pnlDrives->box(1));
+        for (QWidget* x : w->Panel1->findChildren<QWidget*>()) {
+            if (!(x->focusPolicy() & Qt::TabFocus) || w->pnlDrives->isAncestorOf(x) ||
+                x->window() != w.get())
+                continue;
+            const bool rowButton =
+                QStringList{"btScan",  "btExact", "btOK",     "btTop",   "btAll",  "btClose",
+                            "btAbort", "btMark",  "btDelete", "btPrint", "btClip", "btBrowse"}
+                    .contains(x->objectName());
+            EXPECT_EQ(at(x) < drives, !rowButton) << x->objectName().toStdString();
+        }
+        EXPECT_LT(at(w->btClose), at(w->grid));
+        EXPECT_LT(at(w->btBrowse), at(w->grid));
     }
 }
