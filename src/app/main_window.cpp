@@ -237,12 +237,10 @@ void TfrmMain::openTool(ToolButton which) {
 }
 
 void TfrmMain::btDuplicateClick() {
-    duplicatesMode = true;
     openTool(ToolButton::Duplicate);
 }
 
 void TfrmMain::btFileHogClick() {
-    duplicatesMode = false;
     openTool(ToolButton::FileHog);
 }
 

@@ -44,8 +44,7 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
 
     // Enables the tool button `which` and makes its click call `open`. Until a tool's window
-    // is plugged in this way its button stays disabled. The two duplicate-window buttons set
-    // duplicatesMode before they call their opener.
+    // is plugged in this way its button stays disabled.
     void setToolOpener(ToolButton which, std::function<void()> open);
     // Plugs in a tool window that is opened modally, afresh for every click.
     template <class Window> void setModalTool(ToolButton which) {

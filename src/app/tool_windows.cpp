@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "clean/clean_window.h"
+#include "common/ui.h"
 #include "finders/dirhog_window.h"
 #include "finders/dup_window.h"
 #include "finders/file_openers.h"
@@ -11,22 +12,37 @@
 #include "inspect/view_window.h"
 #include "stats/statistics_window.h"
 
+#include <memory>
+
+namespace {
+// Makes a finder window with `args`, hands it `openers`, shows it modally and destroys it
+// when the modal loop returns.
+template <class Window, class... Args>
+void plugInFinder(TfrmMain& main, ToolButton which, const FileOpeners& openers, Args... args) {
+    main.setToolOpener(which, [&main, openers, args...] {
+        const auto window = std::make_unique<Window>(args..., &main);
+        window->setFileOpeners(openers);
+        ui().showModal(*window);
+    });
+}
+} // namespace
+
 void plugInToolWindows(TfrmMain& main) {
     // The finders' rows reach the inspection windows, which sit beside them, through these.
-    setFileOpeners(FileOpeners{
+    const FileOpeners openers{
         [](const QString& path, QWidget* parent) { viewFile(path, parent); },
         [](const QString& path, QWidget* parent) { showDetails(path, parent); },
         [](QWidget* parent, const QString& folder, const QString& name, const QString& mask) {
             browseFolder(parent, folder, name, mask);
         },
-    });
+    };
 
-    // One window class serves both: the button sets duplicatesMode before it is made.
-    main.setModalTool<TfrmDup>(ToolButton::Duplicate);
-    main.setModalTool<TfrmDup>(ToolButton::FileHog);
-    main.setModalTool<TfrmMods>(ToolButton::Files);
-    main.setModalTool<TfrmDirHog>(ToolButton::DirHogs);
-    main.setModalTool<TfrmClean>(ToolButton::Clean);
+    // One window class serves both duplicates and file hogs.
+    plugInFinder<TfrmDup>(main, ToolButton::Duplicate, openers, true);
+    plugInFinder<TfrmDup>(main, ToolButton::FileHog, openers, false);
+    plugInFinder<TfrmMods>(main, ToolButton::Files, openers);
+    plugInFinder<TfrmDirHog>(main, ToolButton::DirHogs, openers);
+    plugInFinder<TfrmClean>(main, ToolButton::Clean, openers);
     main.setToolOpener(ToolButton::Browse, [&main] { browseFolder(&main); });
 
     // The statistics window is made once and lives as long as the main window; it is

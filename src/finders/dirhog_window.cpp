@@ -2,100 +2,52 @@
 
 #include "common/locations.h"
 #include "common/message_boxes.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
-#include "common/win_place.h"
 #include "delete/del_directory.h"
-#include "finders/file_openers.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
-#include "widgets/push_button.h"
-#include "widgets/result_list.h"
 #include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
-#include "widgets/tool_frame.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <numeric>
 
 namespace {
-constexpr int kPanelHeight = 169;
-constexpr int kPanelWidth = 632;
-constexpr int kButtonTop = 136;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 28;
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
-    return l;
+FinderLook dirHogLook() {
+    FinderLook look;
+    look.objectName = "frmDirHog";
+    look.size = QSize(638, 414);
+    look.panelHeight = 169;
+    look.buttonTop = 136;
+    look.drivesRight = 10;
+    look.statusName = "pnlScan";
+    look.gridName = QStringLiteral("Folder hogs");
+    look.marks = false;
+    look.deleteCaption = QStringLiteral("&Delete");
+    look.deleteHint = QStringLiteral("Delete the folder");
+    look.printHint = QStringLiteral("Print list of directories");
+    look.clipHint = QStringLiteral("Copy list of directories to clipboard");
+    look.browseHint = QStringLiteral("Browse the files and folder");
+    look.placeSection = QStringLiteral("frmDirHog");
+    look.placeIdentifier = QStringLiteral("frmDirHog");
+    return look;
 }
 } // namespace
 
-TfrmDirHog::TfrmDirHog(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
-    setObjectName(QStringLiteral("frmDirHog"));
+TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
     setWindowTitle(QStringLiteral("Folder Hogs"));
-    resize(638, 414);
-    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
-    QVBoxLayout* layout = frame.layout;
-    Panel1 = frame.Panel1;
-
-    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
-    Label2 = makeLabel(Panel1, "Label2",
-                       QStringLiteral("only main folders are displayed (those folders directly "
-                                      "under the main folder)"),
-                       QRect(50, 12, 350, 36));
-    Label2->setWordWrap(true);
-    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
-    Label5 = makeLabel(Panel1, "Label5",
-                       QStringLiteral("all folders including sub-folders are individually "
-                                      "displayed"),
-                       QRect(50, 56, 350, 36));
-    Label5->setWordWrap(true);
-    Label4 = makeLabel(Panel1, "Label4", QStringLiteral("D&rives:"), QRect(0, 10, 50, 18));
-
-    pnlDrives = new TDrivePanel(Panel1);
-    pnlDrives->move(kPanelWidth - pnlDrives->width() - 10, 8);
-    Label4->setBuddy(pnlDrives);
-
-    btTop = makePushButton(Panel1, "btTop", QStringLiteral("&Main folders"),
-                           QStringLiteral("Only topmost folders. Does not display sub-folders."),
-                           kButtonWidth, kButtonHeight);
-    btAll = makePushButton(Panel1, "btAll", QStringLiteral("&All Folders"),
-                           QStringLiteral("ALL folders including sub-folders are displayed"),
-                           kButtonWidth, kButtonHeight);
-    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"),
-                             QStringLiteral("Close window"), kButtonWidth, kButtonHeight);
-    btAbort = makePushButton(Panel1, "btAbort", QStringLiteral("&Abort"),
-                             QStringLiteral("Abort scan"), kButtonWidth, kButtonHeight);
-    btDelete = makePushButton(Panel1, "btDelete", QStringLiteral("&Delete"),
-                              QStringLiteral("Delete the folder"), kButtonWidth, kButtonHeight);
-    btPrint =
-        makePushButton(Panel1, "btPrint", QStringLiteral("&Print"),
-                       QStringLiteral("Print list of directories"), kButtonWidth, kButtonHeight);
-    btClip = makePushButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
-                            QStringLiteral("Copy list of directories to clipboard"), kButtonWidth,
-                            kButtonHeight);
-    btBrowse =
-        makePushButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
-                       QStringLiteral("Browse the files and folder"), kButtonWidth, kButtonHeight);
-    btAbort->hide();
-
-    grid = new StringGrid(this);
-    grid->setObjectName(QStringLiteral("grid"));
-    grid->setAccessibleName(QStringLiteral("Folder hogs"));
-    layout->addWidget(grid, 1);
-    pnlScan = makeStatusLine(this, &pnlBase);
-    pnlBase->setObjectName(QStringLiteral("pnlBase"));
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    layout->addWidget(pnlBase);
+    btTop = makeRowButton("btTop", QStringLiteral("&Main folders"),
+                          QStringLiteral("Only topmost folders. Does not display sub-folders."));
+    btAll = makeRowButton("btAll", QStringLiteral("&All Folders"),
+                          QStringLiteral("ALL folders including sub-folders are displayed"));
+    setStartButtons({btTop, btAll});
+    buildLabels(); // the drive label goes beside the drive panel
+    pnlScan = statusLine();
 
     grid->setRowSource([this](quint32 rec, int col) { return cellText(rec, col); });
     grid->setColCount(6);
@@ -104,47 +56,45 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
     buildMenu();
     grid->setPopupMenu(PopupMenu1);
 
-    ScanSession::Parts parts;
-    parts.window = this;
-    parts.drives = pnlDrives;
-    parts.abortButton = btAbort;
-    parts.status = pnlScan;
-    parts.busyArea = grid->viewport();
-    parts.lockWhileScanning = {btTop, btAll, btClose, pnlDrives};
-    parts.hideWhenScanning = {btDelete, btPrint, btClip, btBrowse};
-    session_ = new ScanSession(engine_, parts, this);
+    makeSession({btTop, btAll, btClose, pnlDrives});
     // Each drive's size is taken before it is walked, for the shares of its folders.
-    session_->setDriveWalk([this](const QString& root) {
+    session().setDriveWalk([this](const QString& root) {
         const std::optional<DiskGeometry> g = diskGeometry(root);
         records_.setDriveBytes(g ? g->totalBytes() : -1);
         return engine_.walk(root);
     });
-    records_.onRefused = [this] { session_->stopAtLimit(); };
+    records_.onRefused = [this] { session().stopAtLimit(); };
     engine_.setSink(&records_);
     engine_.setFileMask(kAnyFileMask); // hidden, system and read-only files count too
 
     connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
     connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btDelete, &QPushButton::clicked, this, &TfrmDirHog::btDeleteClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmDirHog::btPrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmDirHog::btClipClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
     connect(grid, &StringGrid::cellDoubleClicked, this, &TfrmDirHog::btDeleteClick);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDirHog::cb1Click);
-    for (QAction* a :
-         {SortbySize1, SortbyFiles1, SortbySubfolders1, SortbyAccessDate1, SortbyName1})
-        connect(a, &QAction::triggered, this, [this, a] { SortbySize1Click(a); });
-
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova.ini");
-    WinPlace1->Section = QStringLiteral("frmDirHog");
-    WinPlace1->Identifier = QStringLiteral("frmDirHog");
 }
 
-TfrmDirHog::~TfrmDirHog() {
-    WinPlace1->savePlacement();
-    delete WinPlace1;
+void TfrmDirHog::buildLabels() {
+    Label1 = makePanelLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
+    Label2 =
+        makePanelLabel(Panel1, "Label2",
+                       QStringLiteral("only main folders are displayed (those folders directly "
+                                      "under the main folder)"),
+                       QRect(50, 12, 350, 36));
+    Label2->setWordWrap(true);
+    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
+    Label5 = makePanelLabel(Panel1, "Label5",
+                            QStringLiteral("all folders including sub-folders are individually "
+                                           "displayed"),
+                            QRect(50, 56, 350, 36));
+    Label5->setWordWrap(true);
+    // "Drives:" keeps 10 pixels left of the drive panel, 2 pixels below its top.
+    Label4 = new QLabel(QStringLiteral("D&rives:"), Panel1);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setContentsMargins(0, 2, 0, 0);
+    Label4->setFixedSize(50, 20);
+    Label4->setBuddy(pnlDrives);
+    driveRow()->insertWidget(1, Label4, 0, Qt::AlignTop);
 }
 
 void TfrmDirHog::buildMenu() {
@@ -169,9 +119,13 @@ void TfrmDirHog::buildMenu() {
     choices[2].key = [this](int row) { return double(records_.subfolders(grid->rowKey(row))); };
     choices[3].key = [this](int row) { return records_.latestAccessKey(grid->rowKey(row)); };
     choices[4].key = [this](int row) { return double(nameRank_[grid->rowKey(row)]); };
-    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
+    for (const SortChoice& c : choices) {
+        QAction* a = c.action;
+        connect(a, &QAction::triggered, this, [this, a] { SortbySize1Click(a); });
+    }
+    useSortChoices(std::move(choices));
     b.separator("N1");
-    resizer_ = b.resizeItems(*Panel1);
+    useResizer(b.resizeItems(*Panel1));
 }
 
 QString TfrmDirHog::cellText(quint32 rec, int col) const {
@@ -182,42 +136,11 @@ QString TfrmDirHog::cellText(quint32 rec, int col) const {
 
 // ---- showing, layout
 
-void TfrmDirHog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
 void TfrmDirHog::FormShow() {
-    resizer_->rememberHeight();
     ClearGrid();
     lb.clear();
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btDelete})
-        b->hide();
-    session_->setStatus(QString());
-    pnlDrives->buildDriveBoxes();
     cb1Click();
-
-    // Main folders, All Folders, Close, then Abort and Delete sharing one place (never visible
-    // together), Print, Clipboard and Browse.
-    int left = placeButtonRow({btTop, btAll, btClose}, 3, kButtonTop);
-    btAbort->move(left, kButtonTop);
-    btDelete->move(left, kButtonTop);
-    left += std::max(btAbort->width(), btDelete->width()) + 3;
-    placeButtonRow({btPrint, btClip, btBrowse}, left, kButtonTop);
     btTop->setFocus();
-
-    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
-    centreOnScreen(this);
-    FormResize();
-    WinPlace1->restorePlacement();
-}
-
-void TfrmDirHog::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    FormResize();
 }
 
 void TfrmDirHog::FormResize() {
@@ -234,33 +157,18 @@ void TfrmDirHog::FormResize() {
                          {K::Fixed, 90, sampleDateTexts()},
                          {K::Path, 300}},
                         width());
-    pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
-    Label4->move(std::max(0, pnlDrives->x() - Label4->width() - 10), Label4->y());
-    // The explanations wrap short of the drive label.
+    // The explanations wrap short of the drive label (10 pixels left of the drive panel,
+    // which keeps 10 pixels from the right edge), whether or not the layout has run yet.
+    const int labelLeft = width() - 10 - pnlDrives->width() - 10 - Label4->width();
     for (QLabel* l : {Label2, Label5})
-        l->resize(std::max(120, Label4->x() - l->x() - 8), l->height());
+        l->resize(std::max(120, labelLeft - l->x() - 8), l->height());
 }
 
 // ---- the grid
 
 void TfrmDirHog::ClearGrid() {
-    static const QStringList header{
-        "Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"};
-    grid->setColCount(int(header.size()));
-    for (int c = 0; c < header.size(); ++c)
-        grid->setCell(c, 0, header[c]);
-    grid->clearCells();
-    grid->setRowCount(2);
-    rowCounter = 0;
-    sortMenu_->reset();
+    clearGrid({"Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"});
     nameRank_.clear();
-}
-
-qint64 TfrmDirHog::selectedRecord() const {
-    const int row = grid->currentRow();
-    if (row < 1 || row > rowCounter || !grid->isRowSelected(row) || !grid->isKeyedRow(row))
-        return -1;
-    return grid->rowKey(row);
 }
 
 // ---- scanning
@@ -284,7 +192,7 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
     records_.clear(mode);
     states_.clear();
     std::vector<quint32> order;
-    const ScanSession::End end = session_->run([&] {
+    const ScanSession::End end = session().run([&] {
         // Collect, then sort once: largest first.
         records_.compact();
         order = records_.largestFirst();
@@ -296,14 +204,8 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
     if (end == ScanSession::End::Closed)
         return;
     lb = std::move(order);
-    incomplete = session_->stopped() && !records_.refused();
-    session_->setStatus(QStringLiteral("Folders : ") + QString::number(rowCounter));
-    if (rowCounter == 0) {
-        infoBox(QStringLiteral("No files found."));
-        return;
-    }
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btDelete})
-        b->show();
+    incomplete = session().stopped() && !records_.refused();
+    showResults(rowCounter, QStringLiteral("Folders : ") + QString::number(rowCounter));
 }
 
 void TfrmDirHog::cb1Click() {
@@ -333,7 +235,7 @@ void TfrmDirHog::SortbySize1Click(QAction* item) {
         for (quint32 i = 0; i < byName.size(); ++i)
             nameRank_[byName[i]] = i;
     }
-    sortMenu_->sortBy(item);
+    sortMenu().sortBy(item);
 }
 
 void TfrmDirHog::btPrintClick() {

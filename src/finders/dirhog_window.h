@@ -1,26 +1,17 @@
 #pragma once
 
+#include "finders/finder_window.h"
 #include "finders/folder_records.h"
 #include "finders/folder_row_delete.h"
-#include "finders/scan_engine.h"
-#include "finders/scan_session.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <vector>
 
-class GridSortMenu;
 class QAction;
-class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class StringGrid;
-class TDrivePanel;
-class TopPanelResizer;
-class TWinPlace;
 
 // The folder-hog finder: the folders of the ticked drives ranked by the bytes they hold, in
 // "Main folders" mode (the folders directly under each drive's root with the totals of their
@@ -29,14 +20,11 @@ class TWinPlace;
 // exact path. A folder can be deleted as a tree (for good or into the trash) or opened in the
 // browser; the list can be sorted, printed and copied. The rows are backed by the records of
 // the scan, so every action works on the folder's exact path and sorts use the numbers.
-class TfrmDirHog : public QDialog {
+class TfrmDirHog : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmDirHog(QWidget* owner = nullptr);
-    ~TfrmDirHog() override;
 
-    bool scanning() const { return session_->scanning(); }
-    ScanSession& session() { return *session_; }
     const FolderRecords& records() const { return records_; }
     // The state of the folder of record `rec` after deletions.
     FolderRowState rowState(quint32 rec) const { return states_[rec]; }
@@ -50,26 +38,14 @@ public:
     bool incomplete = false;
     // The folder lines of the last scan, after the incomplete note when it was aborted.
     QStringList lbLines() const;
-    // Rows written to the grid since the last ClearGrid.
-    int rowCounter = 0;
 
-    QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
-    TDrivePanel* pnlDrives = nullptr;
     QPushButton* btTop = nullptr;
     QPushButton* btAll = nullptr;
-    QPushButton* btClose = nullptr;
-    QPushButton* btAbort = nullptr;
-    QPushButton* btDelete = nullptr;
-    QPushButton* btPrint = nullptr;
-    QPushButton* btClip = nullptr;
-    QPushButton* btBrowse = nullptr;
-    StringGrid* grid = nullptr;
-    QFrame* pnlBase = nullptr;
     QLabel* pnlScan = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* SortbySize1 = nullptr;
@@ -77,36 +53,26 @@ public:
     QAction* SortbySubfolders1 = nullptr;
     QAction* SortbyAccessDate1 = nullptr;
     QAction* SortbyName1 = nullptr;
-    TWinPlace* WinPlace1 = nullptr;
 
 public Q_SLOTS:
     void btTopClick();
     void btAllClick();
-    void btDeleteClick();
+    void btDeleteClick() override;
     void btBrowseClick();
-    void btPrintClick();
-    void btClipClick();
     void cb1Click();
     void SortbySize1Click(QAction* item);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void btPrintClick() override;
+    void btClipClick() override;
 
 private:
-    void FormShow();
-    void FormResize();
+    void FormShow() override;
+    void FormResize() override;
+    void sortChosen(QAction* item) override { SortbySize1Click(item); }
+    void buildLabels();
     void buildMenu();
     QString cellText(quint32 rec, int col) const;
-    // The record of the selected data row, or -1.
-    qint64 selectedRecord() const;
 
     FolderRecords records_;
-    ScanEngine engine_;
-    ScanSession* session_ = nullptr;
     std::vector<FolderRowState> states_;
     std::vector<quint32> nameRank_; // made when the grid is first sorted by name
-    std::unique_ptr<GridSortMenu> sortMenu_;
-    std::unique_ptr<TopPanelResizer> resizer_;
-    bool shown_ = false;
 };

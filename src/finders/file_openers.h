@@ -6,8 +6,8 @@
 class QWidget;
 
 // The windows a finder's rows hand a file to: the viewer, the details window and the folder
-// browser. They live in a layer beside the finders, so the program installs them at start-up;
-// until then (and in tests that install none) an action with no opener does nothing.
+// browser. They live in a layer beside the finders, so the program hands them to each finder
+// window it opens; an action with no opener (a window given none, as in tests) does nothing.
 struct FileOpeners {
     // Shows the file at the exact `path`, modally.
     std::function<void(const QString& path, QWidget* parent)> view;
@@ -18,6 +18,3 @@ struct FileOpeners {
                        const QString& mask)>
         browse;
 };
-
-void setFileOpeners(FileOpeners openers);
-const FileOpeners& fileOpeners();

@@ -3,41 +3,47 @@
 #include "common/locations.h"
 #include "common/message_boxes.h"
 #include "common/number_text.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
-#include "common/win_place.h"
-#include "finders/pick_date.h"
-#include "platform/clock.h"
+#include "finders/date_fields.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
-#include "widgets/push_button.h"
-#include "widgets/result_menu.h"
 #include "widgets/string_grid.h"
-#include "widgets/tool_frame.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <numeric>
 
 namespace {
-constexpr int kPanelHeight = 171;
-constexpr int kPanelWidth = 632;
-constexpr int kButtonTop = 140;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 28;
+FinderLook modsLook() {
+    FinderLook look;
+    look.objectName = "frmMods";
+    look.size = QSize(636, 420);
+    look.panelHeight = 171;
+    look.buttonLeft = 4;
+    look.buttonTop = 140;
+    look.drivesRight = 10;
+    look.statusName = "pnlScan";
+    look.gridTip = QStringLiteral("Double click to mark for deletion, right click for options");
+    look.gridName = QStringLiteral("Files in a range of dates");
+    look.deleteKey = false;
+    look.markHint = QStringLiteral("Mark files for deletion");
+    look.abortHint = QStringLiteral("Browse file and directory");
+    look.browseHint = QStringLiteral("Browse through files");
+    // The date window keeps its placement in a file of its own: under the program's section
+    // of "zelkova.ini" the key "frmMods" is the cleaner's.
+    look.placeFile = QStringLiteral("zelkova95");
+    look.placeIdentifier = QStringLiteral("frmMods");
+    return look;
+}
 
 QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
                         const QString& caption) {
@@ -47,40 +53,49 @@ QRadioButton* makeRadio(QGroupBox* group, QBoxLayout* layout, const char* name,
     return rb;
 }
 
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r) {
-    auto* e = new QLineEdit(QLatin1String(name), parent);
-    e->setObjectName(QLatin1String(name));
-    e->setAccessibleName(accessible);
-    e->setGeometry(r);
-    return e;
-}
-
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(QStringLiteral("Popup Calendar"));
-    b->setAccessibleName(accessible);
-    b->setAutoRaise(true);
-    b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    b->setGeometry(r);
-    return b;
-}
-
-QString today() {
-    return shortDateText(currentDateTime().date());
-}
 } // namespace
 
-TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTest(mountedNoAtime) {
-    setObjectName(QStringLiteral("frmMods"));
+TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTest(mountedNoAtime) {
     setWindowTitle(QStringLiteral("Files in a range of dates"));
-    resize(636, 420);
-    const ToolFrame frame = buildToolFrame(*this, kPanelHeight);
-    QVBoxLayout* layout = frame.layout;
-    Panel1 = frame.Panel1;
+    buildDateFilter();
+    btOK =
+        makeRowButton("btOK", QStringLiteral("&Start"), QStringLiteral("Start scanning for files"));
+    btOK->setDefault(true);
+    setStartButtons({btOK});
+    pnlScan = statusLine();
+    lblNotice = new QLabel(this);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setWordWrap(true);
+    lblNotice->setContentsMargins(4, 2, 4, 2);
+    lblNotice->hide();
+    frameLayout()->insertWidget(frameLayout()->indexOf(pnlBase), lblNotice);
 
+    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
+    marks().setNameColumn(0);
+    setRecordPath([this](quint32 rec) { return records_.path(rec); });
+    buildMenu();
+
+    // The pattern is read once when the scan starts, so it is locked with the dates.
+    makeSession({btOK, btClose, pnlDrives, dtStart, dtEnd, popStartDate, popEndDate, cbWildCard});
+    records_.onRefused = [this] { session().stopAtLimit(); };
+    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
+    engine_.setSink(&records_);
+
+    connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
+    // The stamp and the range stay live during a scan: each file is tested by what they say
+    // when it is found.
+    for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
+        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
+    for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
+        connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
+    connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
+    connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
+    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
+    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
+}
+
+void TfrmMods::buildDateFilter() {
     rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
     rgWhat->setObjectName(QStringLiteral("rgWhat"));
     rgWhat->setGeometry(4, 2, 410, 44);
@@ -109,219 +124,59 @@ TfrmMods::TfrmMods(QWidget* owner) : QDialog(owner, kToolWindowFlags), noAtimeTe
         makeDateField(Panel1, "dtStart", QStringLiteral("Start date"), QRect(132, 56, 100, 24));
     popStartDate = makePopButton(Panel1, "popStartDate", QStringLiteral("Pick the start date"),
                                  QRect(234, 56, 24, 24));
-    lblAnd = new QLabel(QStringLiteral("and"), Panel1);
-    lblAnd->setObjectName(QStringLiteral("lblAnd"));
-    lblAnd->setGeometry(262, 60, 28, 18);
+    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(262, 60, 28, 18));
     dtEnd = makeDateField(Panel1, "dtEnd", QStringLiteral("End date"), QRect(290, 56, 100, 24));
     popEndDate = makePopButton(Panel1, "popEndDate", QStringLiteral("Pick the end date"),
                                QRect(392, 56, 24, 24));
-    for (QLineEdit* e : {dtStart, dtEnd})
-        e->installEventFilter(this);
+    dates_ = new DateFields(*this, *dtStart, *dtEnd);
 
-    Label1 = new QLabel(QStringLiteral("Wildcard match"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(132, 96, 96, 18);
-    cbWildCard = new QComboBox(Panel1);
-    cbWildCard->setObjectName(QStringLiteral("cbWildCard"));
-    cbWildCard->setEditable(true);
-    cbWildCard->setInsertPolicy(QComboBox::NoInsert);
+    Label1 =
+        makePanelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), QRect(132, 96, 96, 18));
+    cbWildCard = makePatternCombo(Panel1, Label1, QRect(230, 92, 90, 24));
     cbWildCard->setMaxVisibleItems(14);
-    cbWildCard->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
-    cbWildCard->setAccessibleName(QStringLiteral("Wildcard match"));
-    cbWildCard->setGeometry(230, 92, 90, 24);
-    cbWildCard->setEditText(QStringLiteral("*.*"));
-    Label1->setBuddy(cbWildCard);
-    lblWild = new QLabel(QStringLiteral("All files"), Panel1);
-    lblWild->setObjectName(QStringLiteral("lblWild"));
-    lblWild->setGeometry(324, 96, 200, 18);
-
-    pnlDrives = new TDrivePanel(Panel1);
-    pnlDrives->move(kPanelWidth - 205 - 8, 8);
-
-    btOK = makePushButton(Panel1, "btOK", QStringLiteral("&Start"),
-                          QStringLiteral("Start scanning for files"), kButtonWidth, kButtonHeight);
-    btOK->setDefault(true);
-    btClose = makePushButton(Panel1, "btClose", QStringLiteral("Close"),
-                             QStringLiteral("Close window"), kButtonWidth, kButtonHeight);
-    btMark = makePushButton(Panel1, "btMark", QStringLiteral("&Mark"),
-                            QStringLiteral("Mark files for deletion"), kButtonWidth, kButtonHeight);
-    btDelete = makePushButton(Panel1, "btDelete", QStringLiteral("Delete"),
-                              QStringLiteral("Delete marked files"), kButtonWidth, kButtonHeight);
-    btPrint = makePushButton(Panel1, "btPrint", QStringLiteral("&Print"),
-                             QStringLiteral("Print list of files"), kButtonWidth, kButtonHeight);
-    btClip = makePushButton(Panel1, "btClip", QStringLiteral("C&lipboard"),
-                            QStringLiteral("Copy list of files to clipboard"), kButtonWidth,
-                            kButtonHeight);
-    btBrowse = makePushButton(Panel1, "btBrowse", QStringLiteral("&Browse"),
-                              QStringLiteral("Browse through files"), kButtonWidth, kButtonHeight);
-    btAbort =
-        makePushButton(Panel1, "btAbort", QStringLiteral("&Abort"),
-                       QStringLiteral("Browse file and directory"), kButtonWidth, kButtonHeight);
-    btDelete->setEnabled(false);
-    btDelete->hide();
-    btAbort->hide();
-    placeButtonRow({btOK, btClose, btMark, btDelete, btPrint, btClip, btBrowse}, 4, kButtonTop);
-
-    grid = new StringGrid(this);
-    grid->setObjectName(QStringLiteral("grid"));
-    grid->setToolTip(QStringLiteral("Double click to mark for deletion, right click for options"));
-    grid->setAccessibleName(QStringLiteral("Files in a range of dates"));
-    layout->addWidget(grid, 1);
-    lblNotice = new QLabel(this);
-    lblNotice->setObjectName(QStringLiteral("lblNotice"));
-    lblNotice->setWordWrap(true);
-    lblNotice->setContentsMargins(4, 2, 4, 2);
-    lblNotice->hide();
-    layout->addWidget(lblNotice);
-    pnlScan = makeStatusLine(this, &pnlBase);
-    pnlBase->setObjectName(QStringLiteral("pnlBase"));
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    layout->addWidget(pnlBase);
-
-    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
-    marks_ = new ResultList(*grid, this);
-    marks_->setNameColumn(0);
-    marks_->setPathOfRow([this](int row) {
-        // The record's exact path, never one rebuilt from the cells.
-        return grid->isKeyedRow(row) ? records_.path(grid->rowKey(row)) : QString();
-    });
-    marks_->setRowLimit([this] { return rowCounter; });
-    marks_->setStatusSink([this](const QString& s) { pnlScan->setText(s); });
-    marks_->setDeleteButton(btDelete);
-
-    rows_ = std::make_unique<RowActions>(*this, *marks_);
-    buildMenu();
-    grid->setPopupMenu(menu.PopupMenu1);
-
-    ScanSession::Parts parts;
-    parts.window = this;
-    parts.drives = pnlDrives;
-    parts.abortButton = btAbort;
-    parts.status = pnlScan;
-    parts.busyArea = grid->viewport();
-    // The pattern is read once when the scan starts, so it is locked with the dates.
-    parts.lockWhileScanning = {btOK,  btClose,      pnlDrives,  dtStart,
-                               dtEnd, popStartDate, popEndDate, cbWildCard};
-    parts.hideWhenScanning = {btMark, btDelete, btPrint, btClip, btBrowse};
-    session_ = new ScanSession(engine_, parts, this);
-    records_.onRefused = [this] { session_->stopAtLimit(); };
-    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
-    engine_.setSink(&records_);
-
-    connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
-    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-    connect(btMark, &QPushButton::clicked, marks_, &ResultList::DeleteAllFiles);
-    connect(btDelete, &QPushButton::clicked, this, &TfrmMods::btDeleteClick);
-    connect(btPrint, &QPushButton::clicked, this, &TfrmMods::PrintClick);
-    connect(btClip, &QPushButton::clicked, this, &TfrmMods::btClipClick);
-    connect(btBrowse, &QPushButton::clicked, this, &TfrmMods::btBrowseClick);
-    connect(grid, &StringGrid::cellDoubleClicked, marks_, &ResultList::gridDblClick);
-    // The stamp and the range stay live during a scan: each file is tested by what they say
-    // when it is found.
-    for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
-        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
-    for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
-        connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
-    connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
-    connect(popEndDate, &QToolButton::clicked, this, &TfrmMods::popEndDateClick);
-    connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
-    connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmMods::cb1Click);
-    connect(menu.Run1, &QAction::triggered, this, &TfrmMods::Run1Click);
-    connect(menu.View1, &QAction::triggered, this, &TfrmMods::View1Click);
-    connect(menu.Details1, &QAction::triggered, this, &TfrmMods::Details1Click);
-    for (QAction* a : {menu.Sortbyname1, menu.AccessDate1, menu.CreationDate1,
-                       menu.ModificationDate1, menu.Folder1, menu.Type1})
-        connect(a, &QAction::triggered, this, [this, a] { Sortbyname1Click(a); });
-
-    // The date window keeps its placement in a file of its own: under the program's section
-    // of "zelkova.ini" the key "frmMods" is the cleaner's.
-    WinPlace1 = new TWinPlace(this);
-    WinPlace1->IniFileName = QStringLiteral("zelkova95");
-    WinPlace1->Identifier = QStringLiteral("frmMods");
-}
-
-TfrmMods::~TfrmMods() {
-    WinPlace1->savePlacement();
-    delete WinPlace1;
+    lblWild =
+        makePanelLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(324, 96, 200, 18));
 }
 
 void TfrmMods::buildMenu() {
-    ResultMenuBuilder b(this);
-    menu.PopupMenu1 = b.menu();
-    menu.Details1 = b.item("Details1", QStringLiteral("Details"));
-    menu.Sort1 = b.beginSubmenu("Sort1", QStringLiteral("Sort"));
-    std::vector<SortChoice> choices = b.sortItems({
-        {"Sortbyname1", QStringLiteral("&Name"), 0, SortKind::Text, false},
-        {"AccessDate1", QStringLiteral("Access &Date"), 1, SortKind::Date, true},
-        {"CreationDate1", QStringLiteral("&Creation Date"), 2, SortKind::Date, true},
-        {"ModificationDate1", QStringLiteral("&Modification Date"), 3, SortKind::Date, true},
-        {"Folder1", QStringLiteral("&Folder"), 4, SortKind::Text, false},
-        {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false},
-    });
-    b.endSubmenu();
-    menu.Sortbyname1 = choices[0].action;
-    menu.AccessDate1 = choices[1].action;
-    menu.CreationDate1 = choices[2].action;
-    menu.ModificationDate1 = choices[3].action;
-    menu.Folder1 = choices[4].action;
-    menu.Type1 = choices[5].action;
     // Keys from the records' numbers: a million rows sort without making their texts, and
     // dates sort as days, whatever the short date form.
     const auto key = [this](int row) { return grid->rowKey(row); };
-    choices[0].key = [this, key](int row) { return double(nameRank_[key(row)]); };
-    choices[1].key = [this, key](int row) { return records_.accessDateKey(key(row)); };
-    choices[2].key = [this, key](int row) { return records_.creationDateKey(key(row)); };
-    choices[3].key = [this, key](int row) { return records_.writeDateKey(key(row)); };
-    choices[4].key = [this, key](int row) { return double(folderRank_[key(row)]); };
-    choices[5].key = [this, key](int row) {
-        return double(typeRank_[records_.typeIndex(key(row))]);
-    };
-    sortMenu_ = std::make_unique<GridSortMenu>(*grid, std::move(choices));
-    menu.Mark1 = b.markSubmenu(*marks_);
-    menu.Resize1 = b.beginSubmenu("Resize1", QStringLiteral("Resize"));
-    resizer_ = b.resizeItems(*Panel1);
-    b.endSubmenu();
-    menu.N1 = b.separator("N1");
-    menu.Run1 = b.item("Run1", QStringLiteral("Run"));
-    menu.View1 = b.item("View1", QStringLiteral("View"));
+    static_cast<FinderMenu&>(menu) = buildFinderMenu(
+        "Sort1",
+        {{"Sortbyname1", QStringLiteral("&Name"), 0, SortKind::Text, false},
+         {"AccessDate1", QStringLiteral("Access &Date"), 1, SortKind::Date, true},
+         {"CreationDate1", QStringLiteral("&Creation Date"), 2, SortKind::Date, true},
+         {"ModificationDate1", QStringLiteral("&Modification Date"), 3, SortKind::Date, true},
+         {"Folder1", QStringLiteral("&Folder"), 4, SortKind::Text, false},
+         {"Type1", QStringLiteral("&Type"), 5, SortKind::Text, false}},
+        {[this, key](int row) { return double(nameRank_[key(row)]); },
+         [this, key](int row) { return records_.accessDateKey(key(row)); },
+         [this, key](int row) { return records_.creationDateKey(key(row)); },
+         [this, key](int row) { return records_.writeDateKey(key(row)); },
+         [this, key](int row) { return double(folderRank_[key(row)]); },
+         [this, key](int row) { return double(typeRank_[records_.typeIndex(key(row))]); }},
+        "N1");
+    menu.N1 = menu.separator;
+    menu.Sortbyname1 = menu.sorts[0];
+    menu.AccessDate1 = menu.sorts[1];
+    menu.CreationDate1 = menu.sorts[2];
+    menu.ModificationDate1 = menu.sorts[3];
+    menu.Folder1 = menu.sorts[4];
+    menu.Type1 = menu.sorts[5];
 }
 
 // ---- showing, layout
 
-void TfrmMods::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
-
 void TfrmMods::FormShow() {
-    resizer_->rememberHeight();
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete, btAbort})
-        b->hide();
-    session_->setStatus(QString());
-    dtStart->setText(today());
-    dtEnd->setText(today());
-    pnlDrives->buildDriveBoxes();
+    dtStart->setText(todayText());
+    dtEnd->setText(todayText());
     btOK->setEnabled(pnlDrives->anyTicked());
-    btClose->setEnabled(true);
     btOK->setFocus();
-    btAbort->move(btMark->pos());
     ClearGrid();
-
-    setFinderMinimumSize(*this, kPanelWidth, kPanelHeight);
-    centreOnScreen(this);
-    FormResize();
     fillPatternCombo(cbWildCard);
     cbWildCardChange(cbWildCard->currentText());
     rgWhenClick();
-    WinPlace1->restorePlacement();
-}
-
-void TfrmMods::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    FormResize();
 }
 
 void TfrmMods::FormResize() {
@@ -335,25 +190,15 @@ void TfrmMods::FormResize() {
                          {K::Path, 189},
                          {K::Text, 120}},
                         width());
-    pnlDrives->move(std::max(0, width() - pnlDrives->width() - 10), pnlDrives->y());
 }
 
 // ---- the grid and the scan
 
 void TfrmMods::ClearGrid() {
-    static const QStringList header{"Filename", "Accessed", "Created",
-                                    "Modified", "Folder",   "Type"};
-    grid->setColCount(int(header.size()));
-    for (int c = 0; c < header.size(); ++c)
-        grid->setCell(c, 0, header[c]);
-    grid->clearCells();
-    grid->setRowCount(2);
-    rowCounter = 0;
-    sortMenu_->reset();
+    clearGrid({"Filename", "Accessed", "Created", "Modified", "Folder", "Type"});
     nameRank_.clear();
     folderRank_.clear();
     typeRank_.clear();
-    marks_->clearAllMarks();
 }
 
 DateKind TfrmMods::dateKind() const {
@@ -391,7 +236,7 @@ void TfrmMods::scan() {
     range_ = dateRange();
     engine_.setPattern(cbWildCard->currentText());
     showNotice();
-    const ScanSession::End end = session_->run([this] {
+    const ScanSession::End end = session().run([this] {
         std::vector<quint32> keys(records_.count());
         std::iota(keys.begin(), keys.end(), 0u);
         if (!keys.empty())
@@ -402,14 +247,7 @@ void TfrmMods::scan() {
     if (end == ScanSession::End::Closed)
         return;
     // Every search ends with its count, a stopped one too.
-    session_->setStatus(QStringLiteral("Found : ") + formatThousands(rowCounter));
-    if (rowCounter == 0) {
-        infoBox(QStringLiteral("No files found."));
-        return;
-    }
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btMark, btDelete})
-        b->show();
-    marks_->updateDeleteButton();
+    showResults(rowCounter, QStringLiteral("Found : ") + formatThousands(rowCounter));
 }
 
 void TfrmMods::showNotice() {
@@ -432,7 +270,7 @@ void TfrmMods::rgWhenClick() {
     const bool between = rbBetween->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, dtEnd, popEndDate})
         w->setVisible(between);
-    if (session_->scanning() && parseShortDate(dtStart->text()).isValid())
+    if (session().scanning() && parseShortDate(dtStart->text()).isValid())
         range_ = dateRange();
 }
 
@@ -444,74 +282,20 @@ void TfrmMods::cb1Click() {
     btOK->setEnabled(pnlDrives->anyTicked());
 }
 
-bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the window (another window, a menu) is not leaving the field.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == dtStart)
-                dtStartExit();
-            else if (watched == dtEnd)
-                dtEndExit();
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void TfrmMods::checkDateField(QLineEdit* field, const QString& error) {
-    if (checkingDate_ || !field->isVisible() || parseShortDate(field->text()).isValid())
-        return;
-    checkingDate_ = true;
-    errorBox(error);
-    field->setFocus();
-    field->selectAll();
-    checkingDate_ = false;
-}
-
 void TfrmMods::dtStartExit() {
-    checkDateField(dtStart, QStringLiteral("Invalid start date"));
+    dates_->startExit();
 }
 
 void TfrmMods::dtEndExit() {
-    checkDateField(dtEnd, QStringLiteral("Invalid ending date"));
-}
-
-void TfrmMods::pickDate(QLineEdit* field, bool start) {
-    checkingDate_ = true; // the picker takes the focus; the field is checked after it
-    field->setFocus();
-    if (field->text().trimmed().isEmpty())
-        field->setText(today());
-    const QDate date = parseShortDate(field->text());
-    if (!date.isValid()) {
-        errorBox(QStringLiteral("'%1' is not a valid date").arg(field->text()));
-        checkingDate_ = false;
-        return;
-    }
-    TfrmPickDate picker(this);
-    picker.move(field->mapToGlobal(QPoint(0, field->height())));
-    picker.setPickedDate(date);
-    if (ui().showModal(picker) == QDialog::Accepted) {
-        field->setText(shortDateText(picker.pickedDate()));
-        field->selectAll();
-    }
-    checkingDate_ = false;
-    // Keep start <= end: the field just edited wins.
-    const QDate s = parseShortDate(dtStart->text());
-    const QDate e = parseShortDate(dtEnd->text());
-    if (s.isValid() && e.isValid() && s > e) {
-        if (start)
-            dtEnd->setText(dtStart->text());
-        else
-            dtStart->setText(dtEnd->text());
-    }
+    dates_->endExit();
 }
 
 void TfrmMods::popStartDateClick() {
-    pickDate(dtStart, true);
+    dates_->pick(true);
 }
 
 void TfrmMods::popEndDateClick() {
-    pickDate(dtEnd, false);
+    dates_->pick(false);
 }
 
 // ---- result list operations
@@ -528,7 +312,7 @@ QString TfrmMods::printTitle() const {
     return QStringLiteral("Files ") + stamp + u' ' + range;
 }
 
-void TfrmMods::PrintClick() {
+void TfrmMods::btPrintClick() {
     printGridWithDialog(*grid, printTitle(), this);
 }
 
@@ -541,7 +325,7 @@ void TfrmMods::btClipClick() {
 }
 
 void TfrmMods::btBrowseClick() {
-    rows_->BrowseDirectory1Click(QStringLiteral("*.*"));
+    browseRow(QStringLiteral("*.*"));
 }
 
 void TfrmMods::Sortbyname1Click(QAction* item) {
@@ -554,21 +338,5 @@ void TfrmMods::Sortbyname1Click(QAction* item) {
         folderRank_ = records_.folderRanksOfRecords();
     if (item == menu.Type1 && typeRank_.empty())
         typeRank_ = records_.typeRanks();
-    sortMenu_->sortBy(item);
-}
-
-void TfrmMods::btDeleteClick() {
-    rows_->btDeleteClick();
-}
-
-void TfrmMods::Run1Click() {
-    rows_->Run1Click();
-}
-
-void TfrmMods::View1Click() {
-    rows_->View1Click();
-}
-
-void TfrmMods::Details1Click() {
-    rows_->Details1Click();
+    sortMenu().sortBy(item);
 }

@@ -1,47 +1,31 @@
 #pragma once
 
 #include "finders/date_range.h"
+#include "finders/finder_window.h"
 #include "finders/mods_records.h"
-#include "finders/row_actions.h"
-#include "finders/scan_engine.h"
-#include "finders/scan_session.h"
-#include "widgets/result_list.h"
 
-#include <QDialog>
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QAction;
+class DateFields;
 class QComboBox;
-class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
-class StringGrid;
-class TDrivePanel;
-class TWinPlace;
 
 // The pop-up menu of the date finder's grid, by item.
-struct ModsMenu {
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Details1 = nullptr;
-    QAction* Sort1 = nullptr; // the "Sort" submenu's item
+struct ModsMenu : FinderMenu {
     QAction* Sortbyname1 = nullptr;
     QAction* AccessDate1 = nullptr;
     QAction* CreationDate1 = nullptr;
     QAction* ModificationDate1 = nullptr;
     QAction* Folder1 = nullptr;
     QAction* Type1 = nullptr;
-    QAction* Mark1 = nullptr;
-    QAction* Resize1 = nullptr;
     QAction* N1 = nullptr; // separator
-    QAction* Run1 = nullptr;
-    QAction* View1 = nullptr;
 };
 
 // Files by date: the files on the ticked drives whose last-access, creation or last-modified
@@ -49,19 +33,13 @@ struct ModsMenu {
 // pattern, each listed with its three dates, folder and type. The scan session walks, the
 // records keep each listed file's exact path and its times as numbers, and the result list
 // and row actions mark, delete, run, view, show details and browse, as in the other finders.
-class TfrmMods : public QDialog {
+class TfrmMods : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmMods(QWidget* owner = nullptr);
-    ~TfrmMods() override;
 
-    ScanSession& session() { return *session_; }
     const ModsRecords& records() const { return records_; }
     ModsRecords& records() { return records_; }
-    ResultList& marks() { return *marks_; }
-    const QStringList& lbDeleted() const { return marks_->lbDeleted; }
-    // Rows written since the last ClearGrid.
-    int rowCounter = 0;
 
     // Whether a drive root is mounted without access-time updates; a seam for tests.
     std::function<bool(const QString& root)> noAtimeTest;
@@ -72,7 +50,6 @@ public:
     // The print title: "Files " + stamp word + " " + the range in the fields' texts.
     QString printTitle() const;
 
-    QFrame* Panel1 = nullptr;
     QGroupBox* rgWhat = nullptr;
     QRadioButton* rbAccessed = nullptr;
     QRadioButton* rbCreated = nullptr;
@@ -89,22 +66,11 @@ public:
     QLabel* Label1 = nullptr;
     QComboBox* cbWildCard = nullptr;
     QLabel* lblWild = nullptr;
-    TDrivePanel* pnlDrives = nullptr;
     QPushButton* btOK = nullptr;
-    QPushButton* btClose = nullptr;
-    QPushButton* btMark = nullptr;
-    QPushButton* btDelete = nullptr;
-    QPushButton* btPrint = nullptr;
-    QPushButton* btClip = nullptr;
-    QPushButton* btBrowse = nullptr;
-    QPushButton* btAbort = nullptr;
-    StringGrid* grid = nullptr;
-    QFrame* pnlBase = nullptr;
     QLabel* pnlScan = nullptr;
     // The line below the grid that says when last-access dates do not move on a drive.
     QLabel* lblNotice = nullptr;
     ModsMenu menu;
-    TWinPlace* WinPlace1 = nullptr;
 
 public Q_SLOTS:
     void btOKClick();
@@ -115,44 +81,26 @@ public Q_SLOTS:
     void dtEndExit();
     void popStartDateClick();
     void popEndDateClick();
-    void PrintClick();
-    void btClipClick();
+    void PrintClick() { btPrintClick(); }
     void btBrowseClick();
     void Sortbyname1Click(QAction* item);
-    void btDeleteClick();
-    void Run1Click();
-    void View1Click();
-    void Details1Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void btPrintClick() override;
+    void btClipClick() override;
 
 private:
-    void FormShow();
-    void FormResize();
+    void FormShow() override;
+    void FormResize() override;
+    void sortChosen(QAction* item) override { Sortbyname1Click(item); }
+    void buildDateFilter();
     void buildMenu();
     void ClearGrid();
     void scan();
     void showNotice();
-    // The check of a date field as the focus leaves it: the error box once, then the focus
-    // back to the field. While a box is open, or the focus is being put back, no field
-    // reports, so two bad fields cannot pass the focus and the box back and forth.
-    void checkDateField(QLineEdit* field, const QString& error);
-    void pickDate(QLineEdit* field, bool start);
 
     ModsRecords records_;
-    ScanEngine engine_;
-    ScanSession* session_ = nullptr;
-    ResultList* marks_ = nullptr;
-    std::unique_ptr<RowActions> rows_;
-    std::unique_ptr<GridSortMenu> sortMenu_;
-    std::unique_ptr<TopPanelResizer> resizer_;
     std::vector<quint32> nameRank_, folderRank_, typeRank_;
     // Read afresh for each file, as the stamp and range choices stay live during a scan.
     DateRange range_;
     DateKind kind_ = DateKind::Accessed;
-    bool checkingDate_ = false;
-    bool shown_ = false;
+    DateFields* dates_ = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "common/message_boxes.h"
 #include "common/ui.h"
 #include "delete/really_delete.h"
-#include "finders/file_openers.h"
 #include "platform/launcher.h"
 #include "widgets/result_list.h"
 #include "widgets/string_grid.h"
@@ -53,14 +52,14 @@ void RowActions::btDeleteClick() {
 
 void RowActions::View1Click() {
     const QString path = currentRegularFile();
-    if (!path.isEmpty() && fileOpeners().view)
-        fileOpeners().view(path, &window_);
+    if (!path.isEmpty() && openers_.view)
+        openers_.view(path, &window_);
 }
 
 void RowActions::Details1Click() {
     const QString path = currentRegularFile();
-    if (!path.isEmpty() && fileOpeners().details)
-        fileOpeners().details(path, &window_);
+    if (!path.isEmpty() && openers_.details)
+        openers_.details(path, &window_);
 }
 
 void RowActions::BrowseDirectory1Click(const QString& mask) {
@@ -68,8 +67,8 @@ void RowActions::BrowseDirectory1Click(const QString& mask) {
     // holds no "/"); a file that went since the scan still opens the browser at its folder.
     const QString path = marks_.pathOf(marks_.grid().currentRow());
     const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0 || !fileOpeners().browse)
+    if (slash < 0 || !openers_.browse)
         return;
     const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
-    fileOpeners().browse(&window_, folder, path.mid(slash + 1), mask);
+    openers_.browse(&window_, folder, path.mid(slash + 1), mask);
 }

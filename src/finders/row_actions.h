@@ -1,5 +1,6 @@
 #pragma once
 
+#include "finders/file_openers.h"
 #include "platform/dir_entry.h"
 
 #include <QString>
@@ -13,10 +14,12 @@ class ResultList;
 // window, "Browse" opens the folder browser at it, "Delete" hands the marked files and their
 // total to the file-deletion confirmation. Every path is the row's exact path as the window's
 // records keep it (ResultList::pathOf), never one rebuilt from the shown text. The viewer,
-// details and browser windows are reached through the installed openers (file_openers.h).
+// details and browser windows are reached through the window's openers (file_openers.h).
 class RowActions {
 public:
-    RowActions(QDialog& window, ResultList& marks) : window_(window), marks_(marks) {}
+    // `openers` are the window's, read when an action runs (they may be set later).
+    RowActions(QDialog& window, ResultList& marks, const FileOpeners& openers)
+        : window_(window), marks_(marks), openers_(openers) {}
 
     // The exact path of the current row when the row is listed and a file (not a folder) is
     // there now; empty otherwise. Run acts on it.
@@ -47,4 +50,5 @@ private:
 
     QDialog& window_;
     ResultList& marks_;
+    const FileOpeners& openers_;
 };

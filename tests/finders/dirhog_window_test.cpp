@@ -32,10 +32,7 @@ protected:
         setDriveListSeam([this] { return drives; });
         drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
     }
-    void TearDown() override {
-        setDriveListSeam(nullptr);
-        setFileOpeners({});
-    }
+    void TearDown() override { setDriveListSeam(nullptr); }
 
     std::unique_ptr<TfrmDirHog> open() {
         auto w = std::make_unique<TfrmDirHog>();
@@ -273,11 +270,11 @@ TEST_F(DirHogWindowTest, BrowseOpensTheExactFolder) {
     tree.file("Photos/a", 10);
     tree.file("photos/b", 1);
     QString opened;
-    setFileOpeners(
+    auto w = open();
+    w->setFileOpeners(
         FileOpeners{{}, {}, [&](QWidget*, const QString& folder, const QString&, const QString&) {
                         opened = folder;
                     }});
-    auto w = open();
     w->btTopClick();
     w->grid->setCurrentRow(rowOf(*w, "/photos"));
     w->btBrowseClick();

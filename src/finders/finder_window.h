@@ -1,0 +1,195 @@
+#pragma once
+
+#include "finders/file_openers.h"
+#include "finders/row_actions.h"
+#include "finders/scan_engine.h"
+#include "finders/scan_session.h"
+#include "widgets/result_list.h"
+#include "widgets/result_menu.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QVBoxLayout;
+class StringGrid;
+class TDrivePanel;
+class TWinPlace;
+
+// The pop-up menu the marking finders share: "Details", the "Sort" submenu, the "Mark" and
+// "Resize" submenus, a separator, "Run" and "View". `sorts` holds the Sort items in order.
+struct FinderMenu {
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Details1 = nullptr;
+    QAction* Sort1 = nullptr; // the "Sort" submenu's item
+    QAction* Mark1 = nullptr;
+    QAction* Resize1 = nullptr;
+    QAction* separator = nullptr;
+    QAction* Run1 = nullptr;
+    QAction* View1 = nullptr;
+    std::vector<QAction*> sorts;
+};
+
+// What sets one finder window apart from the others in the parts the shell builds.
+struct FinderLook {
+    const char* objectName;
+    QSize size;                 // the opening size
+    int panelHeight;            // the top panel's height
+    int buttonLeft = 3;         // the button row's left edge in the panel
+    int buttonTop = 0;          // the button row's top in the panel
+    int drivesRight = 8;        // the drive panel's distance from the panel's right edge
+    const char* statusName;     // the status label's object name
+    QString gridTip;            // the grid's hint
+    QString gridName;           // the grid's accessible name
+    bool marks = true;          // rows are marked for deletion (Mark, Delete, the Delete key)
+    bool deleteKey = true;      // the Delete key marks the current row
+    bool widenToCaption = true; // buttons wider than 75 pixels when their caption needs it
+    // The captions and hints of the result buttons.
+    QString markHint = QStringLiteral("Mark file for deletion (double click on grid also works)");
+    QString abortHint = QStringLiteral("Abort scan");
+    QString deleteCaption = QStringLiteral("Delete");
+    QString deleteHint = QStringLiteral("Delete marked files");
+    QString printHint = QStringLiteral("Print list of files");
+    QString clipHint = QStringLiteral("Copy list of files to clipboard");
+    QString browseHint = QStringLiteral("Browse this file and folder");
+    // Where the window's placement is kept.
+    QString placeFile = QStringLiteral("zelkova.ini");
+    QString placeSection;
+    QString placeIdentifier;
+};
+
+// A label of a finder's panel with its object name, at `r`.
+QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r);
+// The editable file-match box "cbWildCard" at `r`, "*.*" at first, with `label` as its
+// caption (buddy and accessible name).
+QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r);
+
+// The shell of a finder window: a top panel with the tool's filter controls, the drive panel
+// at its right and the button row along its bottom; the result grid with its marks, sort menu
+// and pop-up menu; the status line; the scan session (Abort, Esc and closing during a scan);
+// the row actions (Run, View, Details, Browse, Delete) and the window's placement. A tool
+// adds its filter controls to Panel1, its start buttons to the row, its record store as the
+// grid's row source and its columns, menu items and messages.
+class FinderWindow : public QDialog {
+    Q_OBJECT
+public:
+    ~FinderWindow() override;
+
+    bool scanning() const { return session_->scanning(); }
+    ScanSession& session() { return *session_; }
+    ResultList& marks() { return *marks_; }
+    // The marked paths, in marking order.
+    const QStringList& lbDeleted() const { return marks_->lbDeleted; }
+    // The windows the rows hand a file to; none until the program sets them.
+    void setFileOpeners(FileOpeners openers) { openers_ = std::move(openers); }
+    const FileOpeners& fileOpeners() const { return openers_; }
+
+    // Rows written to the grid since the last ClearGrid.
+    int rowCounter = 0;
+
+    QFrame* Panel1 = nullptr;
+    TDrivePanel* pnlDrives = nullptr;
+    QPushButton* btClose = nullptr;
+    QPushButton* btAbort = nullptr;
+    QPushButton* btMark = nullptr; // nullptr in a window without marks
+    QPushButton* btDelete = nullptr;
+    QPushButton* btPrint = nullptr;
+    QPushButton* btClip = nullptr;
+    QPushButton* btBrowse = nullptr;
+    StringGrid* grid = nullptr;
+    QFrame* pnlBase = nullptr;
+    TWinPlace* WinPlace1 = nullptr;
+
+public Q_SLOTS:
+    virtual void btDeleteClick();
+    // Print and Clipboard: the tool's list with its title, and its lines.
+    virtual void btPrintClick() = 0;
+    virtual void btClipClick() = 0;
+    void Run1Click();
+    void View1Click();
+    void Details1Click();
+
+protected:
+    FinderWindow(QWidget* owner, const FinderLook& look);
+
+    // The first showing: the tool's FormShow between the shared reset and the placement.
+    virtual void FormShow() = 0;
+    // The grid's columns for the window's width.
+    virtual void FormResize() = 0;
+    // The tool's Sort item was chosen.
+    virtual void sortChosen(QAction* item) = 0;
+
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    QLabel* statusLine() const { return status_; }
+    QVBoxLayout* frameLayout() const { return frameLayout_; }
+    // The row that holds the drive panel; a tool may put a label before it.
+    QHBoxLayout* driveRow() const { return driveRow_; }
+    // A button of the row, 75 by 28 pixels (wider when the look lets a caption widen it).
+    QPushButton* makeRowButton(const char* name, const QString& caption, const QString& hint = {});
+    // Fills the button row: the tool's start buttons, Close, Abort and Mark (one place: never
+    // visible together), Delete, Print, Clipboard and Browse. Hidden buttons take no room.
+    // Called once the tool has made its panel controls, before it uses the drive panel, the
+    // row's buttons or the grid, which are made here.
+    void setStartButtons(std::initializer_list<QPushButton*> starts);
+    // Makes the scan session; `locked` are disabled during a walk, the result buttons hidden.
+    void makeSession(QList<QWidget*> locked);
+    // The exact path of a record, for the marks and the row actions.
+    void setRecordPath(std::function<QString(quint32 record)> path);
+    // The pop-up menu of a marking finder, its Sort items keyed by `keys` (in item order).
+    FinderMenu buildFinderMenu(const char* sortName, const std::vector<SortItem>& items,
+                               std::vector<std::function<double(int row)>> keys,
+                               const char* separatorName,
+                               const QString& unmarkCaption = QStringLiteral("Unmark all"));
+    // Takes the Sort choices of a menu the tool built itself, and the panel's resizer.
+    void useSortChoices(std::vector<SortChoice> choices);
+    void useResizer(std::unique_ptr<TopPanelResizer> resizer) { resizer_ = std::move(resizer); }
+    GridSortMenu& sortMenu() { return *sortMenu_; }
+
+    // Empties the grid under `header`: two rows, no marks, the first Sort item checked.
+    void clearGrid(const QStringList& header);
+    // Shows the result buttons (hidden during the scan) after a scan that found `found` rows,
+    // with `status` on the status line; with none found, says so and returns false.
+    bool showResults(int found, const QString& status);
+    // Hides the result buttons and Abort and empties the status line.
+    void hideResultButtons();
+    // The result buttons, in row order.
+    QList<QPushButton*> resultButtons() const;
+    // The browser at the current row's file, with `mask` as its pattern.
+    void browseRow(const QString& mask);
+    // The record of the selected data row, or -1.
+    qint64 selectedRecord() const;
+
+    ScanEngine engine_;
+
+private:
+    void buildPanel(const FinderLook& look);
+    void buildRow(const FinderLook& look, std::initializer_list<QPushButton*> starts);
+    void buildGrid(const FinderLook& look);
+
+    QVBoxLayout* frameLayout_ = nullptr;
+    QHBoxLayout* driveRow_ = nullptr;
+    QHBoxLayout* buttonRow_ = nullptr;
+    QLabel* status_ = nullptr;
+    const FinderLook look_;
+    ScanSession* session_ = nullptr;
+    ResultList* marks_ = nullptr;
+    FileOpeners openers_;
+    std::unique_ptr<RowActions> rows_;
+    std::unique_ptr<GridSortMenu> sortMenu_;
+    std::unique_ptr<TopPanelResizer> resizer_;
+    std::function<QString(quint32)> recordPath_;
+    bool shown_ = false;
+};

@@ -1,0 +1,167 @@
+#include "finders/dirhog_window.h"
+#include "finders/dup_window.h"
+#include "finders/mods_window.h"
+
+#include "common/locations.h"
+#include "platform/drives.h"
+#include "support/scripted_ui.h"
+#include "support/temp_tree.h"
+#include "widgets/number_field.h"
+#include "widgets/string_grid.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPushButton>
+#include <algorithm>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FinderCase {
+    const char* name;
+    std::function<std::unique_ptr<FinderWindow>()> make;
+    std::function<void(FinderWindow&)> scan;
+};
+
+const std::vector<FinderCase>& finderCases() {
+    static const std::vector<FinderCase> cases{
+        {"duplicates", [] { return std::make_unique<TfrmDup>(true); },
+         [](FinderWindow& w) { static_cast<TfrmDup&>(w).btScanClick(); }},
+        {"file hogs", [] { return std::make_unique<TfrmDup>(false); },
+         [](FinderWindow& w) { static_cast<TfrmDup&>(w).btScanClick(); }},
+        {"dates", [] { return std::make_unique<TfrmMods>(); },
+         [](FinderWindow& w) { static_cast<TfrmMods&>(w).btOKClick(); }},
+        {"folder hogs", [] { return std::make_unique<TfrmDirHog>(); },
+         [](FinderWindow& w) { static_cast<TfrmDirHog&>(w).btTopClick(); }},
+    };
+    return cases;
+}
+
+// The visible buttons of the row along the panel's bottom, left to right.
+std::vector<QPushButton*> visibleRow(FinderWindow& w) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    std::vector<QPushButton*> row;
+    for (QPushButton* b : w.Panel1->findChildren<QPushButton*>())
+        if (b->isVisible() && b->y() == w.btClose->y())
+            row.push_back(b);
+    std::sort(row.begin(), row.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+    return row;
+}
+
+// The row closes up around hidden buttons: each visible one 3 pixels right of the one before,
+// the first at the panel's left edge. Returns the captions, for the caller's checks.
+QStringList expectClosedUp(FinderWindow& w, const std::string& when) {
+    const std::vector<QPushButton*> row = visibleRow(w);
+    QStringList captions;
+    for (size_t i = 0; i < row.size(); ++i) {
+        captions << row[i]->objectName();
+        const int expected = i == 0 ? row[0]->x() : row[i - 1]->x() + row[i - 1]->width() + 3;
+        EXPECT_EQ(row[i]->x(), expected) << when << ": " << row[i]->objectName().toStdString();
+    }
+    if (!row.empty()) {
+        EXPECT_LE(row[0]->x(), 4) << when;
+    }
+    return captions;
+}
+
+class FinderWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setDriveListSeam([this] { return drives; });
+        drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
+        for (const char* f : {"a/same.txt", "b/same.txt"})
+            tree.file(f, 4096);
+    }
+    void TearDown() override {
+        setDriveListSeam(nullptr);
+        setPumpInterval(20);
+        setPumpHook(nullptr);
+    }
+
+    ScriptedUi ui;
+    TempTree tree;
+    std::vector<Drive> drives;
+};
+
+} // namespace
+
+// Before, during and after a scan the button row shows its buttons side by side with no hole
+// and no overlap: Abort takes the place the result buttons leave during the walk.
+TEST_F(FinderWindowTest, ButtonRowClosesUpAroundAScan) {
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = c.make();
+        w->show();
+        if (auto* dup = qobject_cast<TfrmDup*>(w.get()))
+            dup->num1->setValue(0);
+        const QSize opened = w->size();
+        const QStringList idle = expectClosedUp(*w, "idle");
+        EXPECT_TRUE(idle.endsWith(QStringLiteral("btClose"))) << idle.join(' ').toStdString();
+
+        QStringList during;
+        setPumpInterval(0);
+        setPumpHook([&] {
+            if (during.isEmpty())
+                during = expectClosedUp(*w, "scanning");
+        });
+        c.scan(*w);
+        setPumpHook(nullptr);
+        EXPECT_EQ(during, idle + QStringList{QStringLiteral("btAbort")});
+
+        ASSERT_GT(w->rowCounter, 0);
+        const QStringList after = expectClosedUp(*w, "after");
+        EXPECT_EQ(after.mid(0, idle.size()), idle);
+        EXPECT_TRUE(after.contains(QStringLiteral("btBrowse")));
+        EXPECT_FALSE(after.contains(QStringLiteral("btAbort")));
+        // The buttons that appear take the room they have: the window does not grow for them.
+        EXPECT_EQ(w->size(), opened);
+    }
+}
+
+// A larger window gives all its room to the grid and keeps the drive panel in the top right
+// corner.
+TEST_F(FinderWindowTest, WideningGoesToTheGridAndTheDrivesStayRight) {
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = c.make();
+        w->show();
+        const QSize before = w->size();
+        const QSize grid = w->grid->size();
+        const int panelHeight = w->Panel1->height();
+        const int gap = w->width() - (w->pnlDrives->x() + w->pnlDrives->width());
+        w->resize(1200, before.height() + 100);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        EXPECT_EQ(w->grid->size() - grid, w->size() - before);
+        EXPECT_EQ(w->Panel1->height(), panelHeight);
+        EXPECT_EQ(w->width() - (w->pnlDrives->x() + w->pnlDrives->width()), gap);
+    }
+}
+
+// Tab runs through the tool's own controls first, then the drive boxes, the start buttons,
+// Close, and last the grid.
+TEST_F(FinderWindowTest, TabGoesFromTheFiltersToTheDrivesTheButtonsAndTheGrid) {
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = c.make();
+        w->show();
+        std::vector<QWidget*> order;
+        for (QWidget* x = w->nextInFocusChain(); x != w.get(); x = x->nextInFocusChain())
+            order.push_back(x);
+        const auto at = [&](QWidget* x) { return std::find(order.begin(), order.end(), x); };
+        const auto drives = at(w->pnlDrives->box(1));
+        for (QWidget* x : w->Panel1->findChildren<QWidget*>()) {
+            if (!(x->focusPolicy() & Qt::TabFocus) || w->pnlDrives->isAncestorOf(x) ||
+                x->window() != w.get())
+                continue;
+            const bool rowButton =
+                QStringList{"btScan",  "btExact", "btOK",     "btTop",   "btAll",  "btClose",
+                            "btAbort", "btMark",  "btDelete", "btPrint", "btClip", "btBrowse"}
+                    .contains(x->objectName());
+            EXPECT_EQ(at(x) < drives, !rowButton) << x->objectName().toStdString();
+        }
+        EXPECT_LT(at(w->btClose), at(w->grid));
+        EXPECT_LT(at(w->btBrowse), at(w->grid));
+    }
+}
