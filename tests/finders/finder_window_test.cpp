@@ -76,8 +76,6 @@ protected:
     }
     void TearDown() override {
         setDriveListSeam(nullptr);
-        setPumpInterval(20);
-        setPumpHook(nullptr);
     }
 
     ScriptedUi ui;
@@ -101,13 +99,14 @@ TEST_F(FinderWindowTest, ButtonRowClosesUpAroundAScan) {
         EXPECT_TRUE(idle.endsWith(QStringLiteral("btClose"))) << idle.join(' ').toStdString();
 
         QStringList during;
-        setPumpInterval(0);
-        setPumpHook([&] {
+        ScanEngine& engine = w->session().engine();
+        engine.setPumpInterval(0);
+        engine.setPumpHook([&] {
             if (during.isEmpty())
                 during = expectClosedUp(*w, "scanning");
         });
         c.scan(*w);
-        setPumpHook(nullptr);
+        engine.setPumpHook(nullptr);
         EXPECT_EQ(during, idle + QStringList{QStringLiteral("btAbort")});
 
         ASSERT_GT(w->rowCounter, 0);
