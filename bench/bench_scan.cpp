@@ -44,8 +44,7 @@ std::unique_ptr<TfrmDup> openOn(const std::string& root, bool duplicates) {
     setDriveListSeam([root] {
         return std::vector<Drive>{Drive{QString::fromStdString(root), "bench", "ext4"}};
     });
-    duplicatesMode = duplicates;
-    auto w = std::make_unique<TfrmDup>();
+    auto w = std::make_unique<TfrmDup>(duplicates);
     w->show();
     w->pnlDrives->box(1)->setChecked(true);
     w->rbLarger->setChecked(true);

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zelkova with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test headless; then builds the .deb and checks it
+# UndefinedBehaviorSanitizer (the benchmarks are compiled too, so a change cannot leave them
+# broken), and runs every test headless; then builds the .deb and checks it
 # (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKOVA_SANITIZE=ON -DZELKOVA_TESTS=ON >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKOVA_SANITIZE=ON -DZELKOVA_TESTS=ON \
+  -DZELKOVA_BENCH=ON >/dev/null
 cmake --build build-test
 export QT_QPA_PLATFORM=offscreen
 # Qt and GLib keep some memory until exit on purpose; leaks are not what these runs check.
