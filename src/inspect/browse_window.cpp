@@ -549,14 +549,10 @@ void TfrmBrowse::btDeleteDirectoryClick() {
                      .arg(escapeForLine(path)));
         return;
     }
-    bool recycle = false;
-    {
-        TfrmDelDirectory dlg(this);
-        dlg.setDirectory(path);
-        if (ui().showModal(dlg) != QDialog::Accepted)
-            return;
-        recycle = dlg.recycle;
-    }
+    const std::optional<bool> choice = askDeleteDirectory(this, path);
+    if (!choice)
+        return;
+    const bool recycle = *choice;
     folder_ = parentFolder(path);
     if (!removeEmptyFolder(path)) {
         qint64 files = 0;
