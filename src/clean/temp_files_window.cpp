@@ -3,7 +3,6 @@
 #include "clean/temp_extensions.h"
 #include "common/message_boxes.h"
 #include "common/profile.h"
-#include "common/screen_centre.h"
 #include "common/select_extension.h"
 #include "common/ui.h"
 #include "controls/pick_list.h"
@@ -18,8 +17,10 @@ constexpr int kButtonHeight = 25;
 } // namespace
 
 TfrmTempFiles::TfrmTempFiles(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    : TFormDialog(parent,
+                  Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint,
+                  Place::Centred) {
     setObjectName(QStringLiteral("frmTempFiles"));
     setWindowTitle(QStringLiteral("Temporary file extensions"));
     setFixedSize(470, 340);
@@ -86,15 +87,6 @@ TfrmTempFiles::TfrmTempFiles(QWidget* parent)
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TfrmTempFiles::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        centreOnScreen(this);
-        FormShow();
-    }
-}
-
 void TfrmTempFiles::FormShow() {
     PickList1->clear();
     for (const QString& entry : ReadInFromDisk(IniFileName))
@@ -103,7 +95,7 @@ void TfrmTempFiles::FormShow() {
 
 void TfrmTempFiles::done(int result) {
     // Closing always saves: the Close button, Esc and the title bar alike.
-    if (shown_)
+    if (formShown())
         WriteOutToDisk();
     QDialog::done(result);
 }

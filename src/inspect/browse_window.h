@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/form_dialog.h"
 #include "inspect/folder_files.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -43,7 +43,7 @@ struct BrowseMenu {
 // and a file run, viewed or inspected. Every action works on the exact path of a listed entry
 // (the folder it was read from and its name as the kernel gave it); the process's current
 // directory is never changed.
-class TfrmBrowse : public QDialog {
+class TfrmBrowse : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmBrowse(QWidget* owner = nullptr);
@@ -115,7 +115,6 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -128,7 +127,7 @@ private:
     void setUpGrid();
     void connectControls();
     void fillDriveBox();
-    void FormShow();
+    void FormShow() override;
     // Lays the grid's columns out in the width the window gives it.
     void FormResize();
     void buildMenu();
@@ -149,7 +148,6 @@ private:
     ResultList* marks_ = nullptr;
     std::unique_ptr<GridSortMenu> sortMenu_;
     int driveIndex_ = -1;
-    bool shown_ = false;
 };
 
 // Opens the folder browser modally, as every opener does: the window is made, shown and

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/form_dialog.h"
+
 #include <QString>
 
 class FileViewer;
@@ -18,7 +19,7 @@ class TWinPlace;
 // control, with a status line, search, go to line, printing, copying and the way into the
 // strings window. The control does the reading and drawing; the window holds the menus, the
 // dialogs and the status line.
-class TfrmView : public QDialog {
+class TfrmView : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmView(QWidget* parent = nullptr);
@@ -88,7 +89,6 @@ public Q_SLOTS:
     void Search1Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -99,14 +99,13 @@ private:
     void buildPanel();
     void buildStatusLine();
     void buildMenu();
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void setHexMode(bool on);
     // Searches with the find dialog's text; "not found" goes to the information box.
     void search(bool global);
 
     QStandardItemModel* headerModel_ = nullptr;
-    bool shown_ = false;
 };
 
 // Opens the file viewer on `fileName` modally, as every opener does: the window is made,
