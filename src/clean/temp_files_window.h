@@ -18,13 +18,9 @@ public:
 
     QLabel* Label1 = nullptr;
     TPickList* PickList1 = nullptr;
-    QPushButton* btAdd = nullptr;
-    QPushButton* btDelete = nullptr;
-    QPushButton* btClear = nullptr;
-    QPushButton* btDefaults = nullptr;
-    QPushButton* btClose = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
+    QPushButton *btAdd = nullptr, *btDelete = nullptr, *btClear = nullptr, *btDefaults = nullptr,
+                *btClose = nullptr;
+    QLabel *Label2 = nullptr, *Label3 = nullptr;
 
     // The settings file the list lives in.
     QString IniFileName = QStringLiteral("zelkova.ini");

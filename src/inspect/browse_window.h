@@ -26,15 +26,11 @@ struct BrowseMenu {
     QMenu* PopupMenu1 = nullptr;
     QAction* Details1 = nullptr;
     QAction* Sort1 = nullptr; // the "Sort" submenu's item
-    QAction* Name1 = nullptr;
-    QAction* ModifiedDate1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Size1 = nullptr;
-    QAction* Type1 = nullptr;
+    QAction *Name1 = nullptr, *ModifiedDate1 = nullptr, *AccessDate1 = nullptr, *Size1 = nullptr,
+            *Type1 = nullptr; // the Sort items
     QAction* Mark1 = nullptr; // the "Mark" submenu's item
     QAction* N1 = nullptr;    // separator
-    QAction* Run1 = nullptr;
-    QAction* View1 = nullptr;
+    QAction *Run1 = nullptr, *View1 = nullptr;
 };
 
 // The folder browser: a drive and its folder tree on the left, the files of the shown folder
@@ -77,17 +73,12 @@ public:
     QFrame* Panel3 = nullptr;
     QComboBox* DriveComboBox1 = nullptr;
     QTreeView* DirectoryListBox1 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QFrame* Panel6 = nullptr;
+    QFrame *Panel5 = nullptr, *Panel6 = nullptr;
     QLabel* Label1 = nullptr;
     StringGrid* grid = nullptr;
     QFrame* Panel2 = nullptr;
-    QPushButton* btDeleteDirectory = nullptr;
-    QPushButton* btLaunch = nullptr;
-    QPushButton* btView = nullptr;
-    QPushButton* btMark = nullptr;
-    QPushButton* btDeleteFiles = nullptr;
-    QPushButton* btClose = nullptr;
+    QPushButton *btDeleteDirectory = nullptr, *btLaunch = nullptr, *btView = nullptr,
+                *btMark = nullptr, *btDeleteFiles = nullptr, *btClose = nullptr;
     QFrame* pnlScan2 = nullptr;
     QLabel* pnlScan = nullptr;
     QPushButton* pnlWild = nullptr;

@@ -83,8 +83,7 @@ public:
 
     StringsView* Memo1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* lblCount = nullptr;
+    QLabel *Label1 = nullptr, *lblCount = nullptr;
     QPushButton* btClose = nullptr;
     TWinPlace* WinPlace1 = nullptr;
 

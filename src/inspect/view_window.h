@@ -38,35 +38,22 @@ public:
     // Controls.
     FileViewer* Viewer1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QRadioButton* rbAscii = nullptr;
-    QRadioButton* rbHex = nullptr;
-    QPushButton* btFont = nullptr;
-    QPushButton* btPrint = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* btStrings = nullptr;
-    QPushButton* btClose = nullptr;
+    QRadioButton *rbAscii = nullptr, *rbHex = nullptr;
+    QPushButton *btFont = nullptr, *btPrint = nullptr, *BitBtn1 = nullptr, *btStrings = nullptr,
+                *btClose = nullptr;
     QHeaderView* Header1 = nullptr;
     TWinPlace* WinPlace1 = nullptr;
 
     // Menus and their items.
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Printsetup1 = nullptr;
-    QAction* Exit1 = nullptr;
+    QAction *Open1 = nullptr, *Print1 = nullptr, *Printsetup1 = nullptr, *Exit1 = nullptr;
     QMenu* Clipboard1 = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Selectall1 = nullptr;
+    QAction *Copy1 = nullptr, *Selectall1 = nullptr;
     QMenu* Search1 = nullptr;
-    QAction* Find1 = nullptr;
-    QAction* Findnext1 = nullptr;
-    QAction* Gotoline1 = nullptr;
+    QAction *Find1 = nullptr, *Findnext1 = nullptr, *Gotoline1 = nullptr;
     QMenu* Options1 = nullptr;
-    QAction* HexMode1 = nullptr;
-    QAction* Tabexpansion1 = nullptr;
-    QAction* Tabsize1 = nullptr;
-    QAction* Font1 = nullptr;
+    QAction *HexMode1 = nullptr, *Tabexpansion1 = nullptr, *Tabsize1 = nullptr, *Font1 = nullptr;
 
 public Q_SLOTS:
     void Open1Click();
