@@ -7,6 +7,7 @@
 #include "common/ui.h"
 #include "controls/pick_list.h"
 #include "widgets/push_button.h"
+#include "widgets/tool_frame.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -17,10 +18,7 @@ constexpr int kButtonHeight = 25;
 } // namespace
 
 TfrmTempFiles::TfrmTempFiles(QWidget* parent)
-    : TFormDialog(parent,
-                  Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint,
-                  Place::Centred) {
+    : TFormDialog(parent, kFixedDialogFlags, Place::Centred) {
     setObjectName(QStringLiteral("frmTempFiles"));
     setWindowTitle(QStringLiteral("Temporary file extensions"));
     setFixedSize(470, 340);

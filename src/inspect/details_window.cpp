@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
+#include "widgets/tool_frame.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -91,11 +92,7 @@ QPushButton* makeButton(QWidget* parent, const char* object, const QString& capt
 }
 } // namespace
 
-TfrmDetails::TfrmDetails(QWidget* owner)
-    : TFormDialog(owner,
-                  Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
-                  Place::Centred) {
+TfrmDetails::TfrmDetails(QWidget* owner) : TFormDialog(owner, kFixedDialogFlags, Place::Centred) {
     setObjectName(QStringLiteral("frmDetails"));
     setWindowTitle(QStringLiteral("File Details"));
 
