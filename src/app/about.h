@@ -16,14 +16,9 @@ public:
 
     TGradientBack* GradientBack1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QLabel* lblProduct = nullptr;
-    QLabel* lblMaker = nullptr;
-    QLabel* lblAddress = nullptr;
-    QLabel* lblVoice = nullptr;
-    QLabel* lblFax = nullptr;
-    QLabel* lblWeb = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblOther = nullptr;
+    QLabel *lblProduct = nullptr, *lblMaker = nullptr, *lblAddress = nullptr;
+    QLabel *lblVoice = nullptr, *lblFax = nullptr, *lblWeb = nullptr;
+    QLabel *lblVersion = nullptr, *lblOther = nullptr;
     TAnimated* Animated1 = nullptr; // left: a turning disk
     TAnimated* Animated2 = nullptr; // right: a broom, played in reverse
     QPushButton* btOK = nullptr;

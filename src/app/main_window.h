@@ -68,16 +68,11 @@ public:
     TfrmHelp* helpWindow() const;
 
     TGradientBack* GradientBack1 = nullptr;
-    QPushButton* btDuplicate = nullptr;
-    QPushButton* btFileHog = nullptr;
-    QPushButton* btFiles = nullptr;
-    QPushButton* btDirHogs = nullptr;
-    QPushButton* btClean = nullptr;
-    QPushButton* btStatistic = nullptr;
-    QPushButton* btBrowse = nullptr;
-    QPushButton* btReach = nullptr;
-    QPushButton* btHelp = nullptr;
-    QPushButton* btClose = nullptr;
+    // The seven tools' buttons, then About, Help and Exit.
+    QPushButton *btDuplicate = nullptr, *btFileHog = nullptr, *btFiles = nullptr,
+                *btDirHogs = nullptr, *btClean = nullptr, *btStatistic = nullptr,
+                *btBrowse = nullptr;
+    QPushButton *btReach = nullptr, *btHelp = nullptr, *btClose = nullptr;
 
 public Q_SLOTS:
     void btDuplicateClick();

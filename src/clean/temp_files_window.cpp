@@ -3,11 +3,11 @@
 #include "clean/temp_extensions.h"
 #include "common/message_boxes.h"
 #include "common/profile.h"
-#include "common/screen_centre.h"
 #include "common/select_extension.h"
 #include "common/ui.h"
 #include "controls/pick_list.h"
 #include "widgets/push_button.h"
+#include "widgets/tool_frame.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,8 +18,7 @@ constexpr int kButtonHeight = 25;
 } // namespace
 
 TfrmTempFiles::TfrmTempFiles(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    : TFormDialog(parent, kFixedDialogFlags, Place::Centred) {
     setObjectName(QStringLiteral("frmTempFiles"));
     setWindowTitle(QStringLiteral("Temporary file extensions"));
     setFixedSize(470, 340);
@@ -86,15 +85,6 @@ TfrmTempFiles::TfrmTempFiles(QWidget* parent)
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TfrmTempFiles::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        centreOnScreen(this);
-        FormShow();
-    }
-}
-
 void TfrmTempFiles::FormShow() {
     PickList1->clear();
     for (const QString& entry : ReadInFromDisk(IniFileName))
@@ -103,7 +93,7 @@ void TfrmTempFiles::FormShow() {
 
 void TfrmTempFiles::done(int result) {
     // Closing always saves: the Close button, Esc and the title bar alike.
-    if (shown_)
+    if (formShown())
         WriteOutToDisk();
     QDialog::done(result);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/form_dialog.h"
+
 #include <QString>
 
 class QLabel;
@@ -10,25 +11,21 @@ class TPickList;
 // The editor of the temporary extension list: Add (through the extension choice window),
 // Delete, Clear all and Defaults. It loads the list from the settings file when shown and
 // saves it there whenever it closes, however it closes.
-class TfrmTempFiles : public QDialog {
+class TfrmTempFiles : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmTempFiles(QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
     TPickList* PickList1 = nullptr;
-    QPushButton* btAdd = nullptr;
-    QPushButton* btDelete = nullptr;
-    QPushButton* btClear = nullptr;
-    QPushButton* btDefaults = nullptr;
-    QPushButton* btClose = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
+    QPushButton *btAdd = nullptr, *btDelete = nullptr, *btClear = nullptr, *btDefaults = nullptr,
+                *btClose = nullptr;
+    QLabel *Label2 = nullptr, *Label3 = nullptr;
 
     // The settings file the list lives in.
     QString IniFileName = QStringLiteral("zelkova.ini");
 
-    void FormShow();
+    void FormShow() override;
     void btAddClick();
     void btDeleteClick();
     void btClearClick();
@@ -38,10 +35,6 @@ public:
 
     void done(int result) override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void addEntry(const QString& entry);
-    bool shown_ = false;
 };

@@ -144,3 +144,11 @@ void TfrmDelDirectory::btRecycleClick() {
         recycle = false;
     }
 }
+
+std::optional<bool> askDeleteDirectory(QWidget* owner, const QString& path) {
+    TfrmDelDirectory dlg(owner);
+    dlg.setDirectory(path);
+    if (ui().showModal(dlg) != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.recycle;
+}

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -44,3 +45,7 @@ public Q_SLOTS:
 protected:
     void showEvent(QShowEvent* event) override;
 };
+
+// Shows the confirmation window for the folder at `path` modally (through the UI seam): true
+// when the person chose the trash, false for deletion for good, nullopt when they cancelled.
+std::optional<bool> askDeleteDirectory(QWidget* owner, const QString& path);

@@ -280,14 +280,10 @@ void TfrmDirHog::btDeleteClick() {
         errorBox(refusal);
         return;
     }
-    bool recycle = false;
-    {
-        TfrmDelDirectory dlg(this);
-        dlg.setDirectory(path);
-        if (ui().showModal(dlg) != QDialog::Accepted)
-            return;
-        recycle = dlg.recycle;
-    }
+    const std::optional<bool> choice = askDeleteDirectory(this, path);
+    if (!choice)
+        return;
+    const bool recycle = *choice;
     const FolderRowDeletion d = deleteListedFolder(path, recycle);
     states_[r] = d.state;
     grid->viewport()->update();

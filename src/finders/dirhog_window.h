@@ -39,20 +39,13 @@ public:
     // The folder lines of the last scan, after the incomplete note when it was aborted.
     QStringList lbLines() const;
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QPushButton* btTop = nullptr;
-    QPushButton* btAll = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
+           *Label5 = nullptr;
+    QPushButton *btTop = nullptr, *btAll = nullptr;
     QLabel* pnlScan = nullptr;
     QMenu* PopupMenu1 = nullptr;
-    QAction* SortbySize1 = nullptr;
-    QAction* SortbyFiles1 = nullptr;
-    QAction* SortbySubfolders1 = nullptr;
-    QAction* SortbyAccessDate1 = nullptr;
-    QAction* SortbyName1 = nullptr;
+    QAction *SortbySize1 = nullptr, *SortbyFiles1 = nullptr, *SortbySubfolders1 = nullptr;
+    QAction *SortbyAccessDate1 = nullptr, *SortbyName1 = nullptr;
 
 public Q_SLOTS:
     void btTopClick();

@@ -52,20 +52,14 @@ public:
     DupRecords& records() { return records_; }
 
     // Controls.
-    QRadioButton* rbLarger = nullptr;
-    QRadioButton* rbSmaller = nullptr;
-    QRadioButton* rbBetween = nullptr;
-    TNumberField* num1 = nullptr;
-    TNumberField* num2 = nullptr;
-    QLabel* lblKB1 = nullptr;
-    QLabel* lblAnd = nullptr;
-    QLabel* lblKB2 = nullptr;
+    QRadioButton *rbLarger = nullptr, *rbSmaller = nullptr, *rbBetween = nullptr;
+    TNumberField *num1 = nullptr, *num2 = nullptr;
+    QLabel *lblKB1 = nullptr, *lblAnd = nullptr, *lblKB2 = nullptr;
     QFrame* Bevel1 = nullptr;
     QLabel* Label3 = nullptr;
     QComboBox* cbWildCard = nullptr;
     QLabel* lblWild = nullptr;
-    QPushButton* btScan = nullptr;
-    QPushButton* btExact = nullptr;
+    QPushButton *btScan = nullptr, *btExact = nullptr;
     QLabel* pnlSel = nullptr;
     DupMenu menu;
 

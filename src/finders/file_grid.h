@@ -13,11 +13,8 @@ class StringGrid;
 
 // The pop-up menu of a grid of file records, with its Sort items by name.
 struct FileSortMenu : FinderMenu {
-    QAction* Size1 = nullptr;
-    QAction* Date1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Name1 = nullptr;
-    QAction* Type1 = nullptr;
+    QAction *Size1 = nullptr, *Date1 = nullptr, *AccessDate1 = nullptr;
+    QAction *Name1 = nullptr, *Type1 = nullptr;
     // Names the Sort items after the menu is built.
     void nameSorts();
 };

@@ -33,11 +33,8 @@ struct FinderMenu {
     QMenu* PopupMenu1 = nullptr;
     QAction* Details1 = nullptr;
     QAction* Sort1 = nullptr; // the "Sort" submenu's item
-    QAction* Mark1 = nullptr;
-    QAction* Resize1 = nullptr;
-    QAction* separator = nullptr;
-    QAction* Run1 = nullptr;
-    QAction* View1 = nullptr;
+    QAction *Mark1 = nullptr, *Resize1 = nullptr, *separator = nullptr;
+    QAction *Run1 = nullptr, *View1 = nullptr;
     std::vector<QAction*> sorts;
 };
 
@@ -100,13 +97,9 @@ public:
 
     QFrame* Panel1 = nullptr;
     TDrivePanel* pnlDrives = nullptr;
-    QPushButton* btClose = nullptr;
-    QPushButton* btAbort = nullptr;
+    QPushButton *btClose = nullptr, *btAbort = nullptr;
     QPushButton* btMark = nullptr; // nullptr in a window without marks
-    QPushButton* btDelete = nullptr;
-    QPushButton* btPrint = nullptr;
-    QPushButton* btClip = nullptr;
-    QPushButton* btBrowse = nullptr;
+    QPushButton *btDelete = nullptr, *btPrint = nullptr, *btClip = nullptr, *btBrowse = nullptr;
     StringGrid* grid = nullptr;
     QFrame* pnlBase = nullptr;
     TWinPlace* WinPlace1 = nullptr;

@@ -19,12 +19,8 @@ class QToolButton;
 
 // The pop-up menu of the date finder's grid, by item.
 struct ModsMenu : FinderMenu {
-    QAction* Sortbyname1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* CreationDate1 = nullptr;
-    QAction* ModificationDate1 = nullptr;
-    QAction* Folder1 = nullptr;
-    QAction* Type1 = nullptr;
+    QAction *Sortbyname1 = nullptr, *AccessDate1 = nullptr, *CreationDate1 = nullptr;
+    QAction *ModificationDate1 = nullptr, *Folder1 = nullptr, *Type1 = nullptr;
     QAction* N1 = nullptr; // separator
 };
 
@@ -51,13 +47,9 @@ public:
     QString printTitle() const;
 
     QGroupBox* rgWhat = nullptr;
-    QRadioButton* rbAccessed = nullptr;
-    QRadioButton* rbCreated = nullptr;
-    QRadioButton* rbModified = nullptr;
+    QRadioButton *rbAccessed = nullptr, *rbCreated = nullptr, *rbModified = nullptr;
     QGroupBox* rgWhen = nullptr;
-    QRadioButton* rbBefore = nullptr;
-    QRadioButton* rbBetween = nullptr;
-    QRadioButton* rbAfter = nullptr;
+    QRadioButton *rbBefore = nullptr, *rbBetween = nullptr, *rbAfter = nullptr;
     QLineEdit* dtStart = nullptr;
     QToolButton* popStartDate = nullptr;
     QLabel* lblAnd = nullptr;

@@ -79,7 +79,7 @@ QString parentFolder(const QString& path) {
 
 } // namespace
 
-TfrmBrowse::TfrmBrowse(QWidget* owner) : QDialog(owner, kToolWindowFlags) {
+TfrmBrowse::TfrmBrowse(QWidget* owner) : TFormDialog(owner, kToolWindowFlags) {
     setObjectName(QStringLiteral("frmBrowse"));
     setWindowTitle(QStringLiteral("Browse through folders"));
     setSizeGripEnabled(true);
@@ -325,20 +325,12 @@ void TfrmBrowse::setFolder(const QString& folder) {
     if (tree_->root() != drive->root)
         tree_->setRoot(drive->root);
     folder_ = folder;
-    if (shown_)
+    if (formShown())
         DirectoryListBox1Change();
 }
 
 void TfrmBrowse::setMask(const QString& mask) {
     mask_ = mask.isEmpty() ? QStringLiteral("*.*") : mask;
-}
-
-void TfrmBrowse::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
 }
 
 void TfrmBrowse::FormShow() {
@@ -549,14 +541,10 @@ void TfrmBrowse::btDeleteDirectoryClick() {
                      .arg(escapeForLine(path)));
         return;
     }
-    bool recycle = false;
-    {
-        TfrmDelDirectory dlg(this);
-        dlg.setDirectory(path);
-        if (ui().showModal(dlg) != QDialog::Accepted)
-            return;
-        recycle = dlg.recycle;
-    }
+    const std::optional<bool> choice = askDeleteDirectory(this, path);
+    if (!choice)
+        return;
+    const bool recycle = *choice;
     folder_ = parentFolder(path);
     if (!removeEmptyFolder(path)) {
         qint64 files = 0;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/form_dialog.h"
 #include "inspect/folder_files.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -26,15 +26,11 @@ struct BrowseMenu {
     QMenu* PopupMenu1 = nullptr;
     QAction* Details1 = nullptr;
     QAction* Sort1 = nullptr; // the "Sort" submenu's item
-    QAction* Name1 = nullptr;
-    QAction* ModifiedDate1 = nullptr;
-    QAction* AccessDate1 = nullptr;
-    QAction* Size1 = nullptr;
-    QAction* Type1 = nullptr;
+    QAction *Name1 = nullptr, *ModifiedDate1 = nullptr, *AccessDate1 = nullptr, *Size1 = nullptr,
+            *Type1 = nullptr; // the Sort items
     QAction* Mark1 = nullptr; // the "Mark" submenu's item
     QAction* N1 = nullptr;    // separator
-    QAction* Run1 = nullptr;
-    QAction* View1 = nullptr;
+    QAction *Run1 = nullptr, *View1 = nullptr;
 };
 
 // The folder browser: a drive and its folder tree on the left, the files of the shown folder
@@ -43,7 +39,7 @@ struct BrowseMenu {
 // and a file run, viewed or inspected. Every action works on the exact path of a listed entry
 // (the folder it was read from and its name as the kernel gave it); the process's current
 // directory is never changed.
-class TfrmBrowse : public QDialog {
+class TfrmBrowse : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmBrowse(QWidget* owner = nullptr);
@@ -77,17 +73,12 @@ public:
     QFrame* Panel3 = nullptr;
     QComboBox* DriveComboBox1 = nullptr;
     QTreeView* DirectoryListBox1 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QFrame* Panel6 = nullptr;
+    QFrame *Panel5 = nullptr, *Panel6 = nullptr;
     QLabel* Label1 = nullptr;
     StringGrid* grid = nullptr;
     QFrame* Panel2 = nullptr;
-    QPushButton* btDeleteDirectory = nullptr;
-    QPushButton* btLaunch = nullptr;
-    QPushButton* btView = nullptr;
-    QPushButton* btMark = nullptr;
-    QPushButton* btDeleteFiles = nullptr;
-    QPushButton* btClose = nullptr;
+    QPushButton *btDeleteDirectory = nullptr, *btLaunch = nullptr, *btView = nullptr,
+                *btMark = nullptr, *btDeleteFiles = nullptr, *btClose = nullptr;
     QFrame* pnlScan2 = nullptr;
     QLabel* pnlScan = nullptr;
     QPushButton* pnlWild = nullptr;
@@ -115,7 +106,6 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -128,7 +118,7 @@ private:
     void setUpGrid();
     void connectControls();
     void fillDriveBox();
-    void FormShow();
+    void FormShow() override;
     // Lays the grid's columns out in the width the window gives it.
     void FormResize();
     void buildMenu();
@@ -149,7 +139,6 @@ private:
     ResultList* marks_ = nullptr;
     std::unique_ptr<GridSortMenu> sortMenu_;
     int driveIndex_ = -1;
-    bool shown_ = false;
 };
 
 // Opens the folder browser modally, as every opener does: the window is made, shown and

@@ -2,13 +2,13 @@
 
 #include "common/message_boxes.h"
 #include "common/reports.h"
-#include "common/screen_centre.h"
 #include "common/ui.h"
 #include "inspect/details_texts.h"
 #include "inspect/view_window.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/native_path.h"
+#include "widgets/tool_frame.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -92,9 +92,7 @@ QPushButton* makeButton(QWidget* parent, const char* object, const QString& capt
 }
 } // namespace
 
-TfrmDetails::TfrmDetails(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+TfrmDetails::TfrmDetails(QWidget* owner) : TFormDialog(owner, kFixedDialogFlags, Place::Centred) {
     setObjectName(QStringLiteral("frmDetails"));
     setWindowTitle(QStringLiteral("File Details"));
 
@@ -151,15 +149,6 @@ TfrmDetails::TfrmDetails(QWidget* owner)
     connect(btPrint, &QPushButton::clicked, this, &TfrmDetails::btPrintClick);
     // Esc rejects the dialog as Close does.
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void TfrmDetails::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!filled_) {
-        filled_ = true;
-        FormShow();
-        centreOnScreen(this);
-    }
 }
 
 void TfrmDetails::FormShow() {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/form_dialog.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,7 +14,7 @@ struct FileDetails;
 // "File Details": name, type, size with its cluster waste, the three dates with their ages,
 // the attributes and a program's version information, with buttons to run the file, view it
 // and print the details.
-class TfrmDetails : public QDialog {
+class TfrmDetails : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmDetails(QWidget* owner = nullptr);
@@ -48,7 +49,7 @@ public:
     QStringList lb; // the report lines for printing
 
     // Fills the window from the file; called when the window is shown.
-    void FormShow();
+    void FormShow() override;
     void btLaunchClick();
     void btViewClick();
     void btPrintClick();
@@ -56,13 +57,9 @@ public:
     // The version lines, as read and printed; Memo1 shows them with their values lined up.
     const QStringList& memoLines() const { return version_; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void fill(const FileDetails& details);
     QStringList version_;
-    bool filled_ = false;
 };
 
 // Opens the details window on `fileName` modally, as every opener does: the window is made,

@@ -20,13 +20,10 @@ public:
     QGroupBox* GroupBox1 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;
-    QRadioButton* RadioButton1 = nullptr; // forward
-    QRadioButton* RadioButton2 = nullptr; // backward
+    QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr; // forward, backward
     QFrame* Bevel1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr; // match case
-    QCheckBox* CheckBox2 = nullptr; // global search
-    QPushButton* BitBtn1 = nullptr; // OK
-    QPushButton* BitBtn2 = nullptr; // Cancel
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr; // match case, global search
+    QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr;   // OK, Cancel
 };
 
 // The program's find dialog. Start-up installs its instance; without one (a test, a tool run

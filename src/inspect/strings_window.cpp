@@ -176,7 +176,7 @@ void StringsView::changeEvent(QEvent* event) {
     }
 }
 
-TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
+TfrmStrings::TfrmStrings(QWidget* parent) : TFormDialog(parent) {
     setObjectName(QStringLiteral("frmStrings"));
     setWindowTitle(QStringLiteral("Strings for file: "));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -216,14 +216,6 @@ TfrmStrings::TfrmStrings(QWidget* parent) : QDialog(parent) {
 TfrmStrings::~TfrmStrings() {
     WinPlace1->savePlacement();
     delete WinPlace1;
-}
-
-void TfrmStrings::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
 }
 
 void TfrmStrings::FormShow() {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/form_dialog.h"
 #include "inspect/strings_extract.h"
 
 #include <QAbstractListModel>
-#include <QDialog>
 #include <QListView>
 #include <QString>
 #include <string_view>
@@ -71,7 +71,7 @@ private:
 // opened by the viewer, which gives it the file, its title and its position. The strings are
 // listed when the window is shown; the window stays live meanwhile, and Esc or Close stops the
 // listing and keeps what was found.
-class TfrmStrings : public QDialog {
+class TfrmStrings : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmStrings(QWidget* parent = nullptr);
@@ -83,8 +83,7 @@ public:
 
     StringsView* Memo1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* lblCount = nullptr;
+    QLabel *Label1 = nullptr, *lblCount = nullptr;
     QPushButton* btClose = nullptr;
     TWinPlace* WinPlace1 = nullptr;
 
@@ -93,16 +92,14 @@ public Q_SLOTS:
     void reject() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void FormShow();
+    void FormShow() override;
     void listStrings();
 
     StringList list_;
     StringListModel* model_ = nullptr;
-    bool shown_ = false;
     bool extracting_ = false;
     bool stopRequested_ = false;
 };

@@ -56,7 +56,7 @@ QString workText(const FileViewer& viewer) {
 
 } // namespace
 
-TfrmView::TfrmView(QWidget* parent) : QDialog(parent) {
+TfrmView::TfrmView(QWidget* parent) : TFormDialog(parent) {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("View file"));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -199,14 +199,6 @@ void TfrmView::buildMenu() {
 }
 
 // ---- showing, layout
-
-void TfrmView::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!shown_) {
-        shown_ = true;
-        FormShow();
-    }
-}
 
 void TfrmView::FormShow() {
     openFile(fileName);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "common/form_dialog.h"
+
 #include <QString>
 
 class FileViewer;
@@ -18,7 +19,7 @@ class TWinPlace;
 // control, with a status line, search, go to line, printing, copying and the way into the
 // strings window. The control does the reading and drawing; the window holds the menus, the
 // dialogs and the status line.
-class TfrmView : public QDialog {
+class TfrmView : public TFormDialog {
     Q_OBJECT
 public:
     explicit TfrmView(QWidget* parent = nullptr);
@@ -37,35 +38,22 @@ public:
     // Controls.
     FileViewer* Viewer1 = nullptr;
     QFrame* Panel1 = nullptr;
-    QRadioButton* rbAscii = nullptr;
-    QRadioButton* rbHex = nullptr;
-    QPushButton* btFont = nullptr;
-    QPushButton* btPrint = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* btStrings = nullptr;
-    QPushButton* btClose = nullptr;
+    QRadioButton *rbAscii = nullptr, *rbHex = nullptr;
+    QPushButton *btFont = nullptr, *btPrint = nullptr, *BitBtn1 = nullptr, *btStrings = nullptr,
+                *btClose = nullptr;
     QHeaderView* Header1 = nullptr;
     TWinPlace* WinPlace1 = nullptr;
 
     // Menus and their items.
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* Print1 = nullptr;
-    QAction* Printsetup1 = nullptr;
-    QAction* Exit1 = nullptr;
+    QAction *Open1 = nullptr, *Print1 = nullptr, *Printsetup1 = nullptr, *Exit1 = nullptr;
     QMenu* Clipboard1 = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Selectall1 = nullptr;
+    QAction *Copy1 = nullptr, *Selectall1 = nullptr;
     QMenu* Search1 = nullptr;
-    QAction* Find1 = nullptr;
-    QAction* Findnext1 = nullptr;
-    QAction* Gotoline1 = nullptr;
+    QAction *Find1 = nullptr, *Findnext1 = nullptr, *Gotoline1 = nullptr;
     QMenu* Options1 = nullptr;
-    QAction* HexMode1 = nullptr;
-    QAction* Tabexpansion1 = nullptr;
-    QAction* Tabsize1 = nullptr;
-    QAction* Font1 = nullptr;
+    QAction *HexMode1 = nullptr, *Tabexpansion1 = nullptr, *Tabsize1 = nullptr, *Font1 = nullptr;
 
 public Q_SLOTS:
     void Open1Click();
@@ -88,7 +76,6 @@ public Q_SLOTS:
     void Search1Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -99,14 +86,13 @@ private:
     void buildPanel();
     void buildStatusLine();
     void buildMenu();
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void setHexMode(bool on);
     // Searches with the find dialog's text; "not found" goes to the information box.
     void search(bool global);
 
     QStandardItemModel* headerModel_ = nullptr;
-    bool shown_ = false;
 };
 
 // Opens the file viewer on `fileName` modally, as every opener does: the window is made,

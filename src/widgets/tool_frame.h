@@ -10,6 +10,10 @@ class QVBoxLayout;
 inline constexpr Qt::WindowFlags kToolWindowFlags =
     Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
     Qt::WindowCloseButtonHint;
+// The title bar of a fixed-size dialog: system menu and close box.
+inline constexpr Qt::WindowFlags kFixedDialogFlags =
+    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+    Qt::MSWindowsFixedSizeDialogHint;
 
 // The frame a finder's window is built in: a size grip, an outer layout without margins or
 // spacing, and at its top the fixed-height panel "Panel1" that holds the window's controls.
