@@ -94,7 +94,7 @@ void TfrmDirHog::buildLabels() {
     Label4->setContentsMargins(0, 2, 0, 0);
     Label4->setFixedSize(50, 20);
     Label4->setBuddy(pnlDrives);
-    driveRow()->insertWidget(1, Label4, 0, Qt::AlignTop);
+    driveRow()->insertWidget(0, Label4, 0, Qt::AlignTop);
 }
 
 void TfrmDirHog::buildMenu() {

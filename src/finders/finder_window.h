@@ -69,10 +69,23 @@ struct FinderLook {
     QString placeIdentifier;
 };
 
-// A label of a finder's panel with its object name, at `r`.
+// Fixes `w` at `width` by `height`, or at the least its content needs where that is more (a
+// larger font), so a panel laid out for the design size keeps its look and never cuts text.
+void fixAtLeast(QWidget* w, int width, int height);
+// A label of a finder's panel with its object name, `width` pixels wide (or as wide as its
+// text needs). It takes the height of its row; its text is centred in that height less the
+// `top` pixels kept free above it.
+QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, int width,
+                       int top = 0);
+// A label of a finder's panel that takes the width its row leaves (a text that may be long,
+// cut where the row ends); `top` as for makePanelLabel.
+QLabel* makeWidthTakingLabel(QWidget* parent, const char* name, const QString& caption,
+                             int top = 0);
+// The editable file-match box "cbWildCard", `width` by 24 pixels, "*.*" at first, with `label`
+// as its caption (buddy and accessible name).
+QComboBox* makePatternCombo(QWidget* parent, QLabel* label, int width);
+// The same at a fixed place, for panels not yet on layouts.
 QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r);
-// The editable file-match box "cbWildCard" at `r`, "*.*" at first, with `label` as its
-// caption (buddy and accessible name).
 QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r);
 
 // The shell of a finder window: a top panel with the tool's filter controls, the drive panel
@@ -137,6 +150,9 @@ protected:
     QVBoxLayout* frameLayout() const { return frameLayout_; }
     // The row that holds the drive panel; a tool may put a label before it.
     QHBoxLayout* driveRow() const { return driveRow_; }
+    // The panel's top left area, up to the drive row, for the tool's filter controls; the
+    // width the drive row leaves is theirs.
+    QVBoxLayout* filterArea() const { return filterArea_; }
     // A button of the row, 75 by 28 pixels (wider when the look lets a caption widen it).
     QPushButton* makeRowButton(const char* name, const QString& caption, const QString& hint = {});
     // Fills the button row: the tool's start buttons, Close, Abort and Mark (one place: never
@@ -181,6 +197,7 @@ private:
 
     QVBoxLayout* frameLayout_ = nullptr;
     QHBoxLayout* driveRow_ = nullptr;
+    QVBoxLayout* filterArea_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
     QLabel* status_ = nullptr;
     const FinderLook look_;
