@@ -16,24 +16,20 @@ QString todayText() {
     return shortDateText(currentDateTime().date());
 }
 
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r) {
+QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible) {
     auto* e = new QLineEdit(QLatin1String(name), parent);
     e->setObjectName(QLatin1String(name));
     e->setAccessibleName(accessible);
-    e->setGeometry(r);
     return e;
 }
 
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r) {
+QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setToolTip(QStringLiteral("Popup Calendar"));
     b->setAccessibleName(accessible);
     b->setAutoRaise(true);
     b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    b->setGeometry(r);
     return b;
 }
 

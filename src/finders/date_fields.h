@@ -4,7 +4,6 @@
 #include <QString>
 
 class QLineEdit;
-class QRect;
 class QToolButton;
 class QWidget;
 
@@ -12,10 +11,8 @@ class QWidget;
 QString todayText();
 
 // A date field of a window's panel, and the button beside it that opens the pop-up calendar.
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r);
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r);
+QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible);
+QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible);
 
 // The start and end date fields of a range. Each field is checked as the focus leaves it
 // (not when the window or a menu takes the focus): a bad date gets its error box once and
