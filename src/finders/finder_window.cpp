@@ -58,21 +58,6 @@ QComboBox* makePatternCombo(QWidget* parent, QLabel* label, int width) {
     return combo;
 }
 
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
-    return l;
-}
-
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r) {
-    QComboBox* combo = makePatternCombo(parent, label, r.width());
-    combo->setMinimumSize(0, 0);
-    combo->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    combo->setGeometry(r);
-    return combo;
-}
-
 FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)
     : QDialog(owner, kToolWindowFlags), look_(look) {
     setObjectName(QLatin1String(look.objectName));

@@ -84,9 +84,6 @@ QLabel* makeWidthTakingLabel(QWidget* parent, const char* name, const QString& c
 // The editable file-match box "cbWildCard", `width` by 24 pixels, "*.*" at first, with `label`
 // as its caption (buddy and accessible name).
 QComboBox* makePatternCombo(QWidget* parent, QLabel* label, int width);
-// The same at a fixed place, for panels not yet on layouts.
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r);
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r);
 
 // The shell of a finder window: a top panel with the tool's filter controls, the drive panel
 // at its right and the button row along its bottom; the result grid with its marks, sort menu
