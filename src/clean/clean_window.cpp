@@ -66,8 +66,8 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 }
 
 void TfrmClean::buildExtensionList() {
-    Label2 = makePanelLabel(Panel1, "Label2",
-                            QStringLiteral("Temporary file types to search and clean."), 300);
+    Label2 = panelLabel(Panel1, "Label2",
+                        QStringLiteral("Temporary file types to search and clean."), 300);
     fixAtLeast(Label2, 300, 18);
     PickList1 = new TPickList(Panel1);
     PickList1->setObjectName(QStringLiteral("PickList1"));

@@ -2,12 +2,15 @@
 
 #include "common/message_boxes.h"
 #include "common/ui.h"
+#include "finders/finder_window.h"
 #include "finders/pick_date.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
@@ -16,10 +19,12 @@ QString todayText() {
     return shortDateText(currentDateTime().date());
 }
 
+namespace {
 QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible) {
     auto* e = new QLineEdit(QLatin1String(name), parent);
     e->setObjectName(QLatin1String(name));
     e->setAccessibleName(accessible);
+    fixAtLeast(e, 100, 24);
     return e;
 }
 
@@ -30,7 +35,30 @@ QToolButton* makePopButton(QWidget* parent, const char* name, const QString& acc
     b->setAccessibleName(accessible);
     b->setAutoRaise(true);
     b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    fixAtLeast(b, 24, 24);
     return b;
+}
+} // namespace
+
+QHBoxLayout* makeDateRangeRow(QWidget* parent, QLineEdit*& start, QToolButton*& popStart,
+                              QLabel*& andLabel, QLineEdit*& end, QToolButton*& popEnd) {
+    start = makeDateField(parent, "dtStart", QStringLiteral("Start date"));
+    popStart = makePopButton(parent, "popStartDate", QStringLiteral("Pick the start date"));
+    andLabel = panelLabel(parent, "lblAnd", QStringLiteral("and"), 32, 2);
+    andLabel->setIndent(4);
+    end = makeDateField(parent, "dtEnd", QStringLiteral("End date"));
+    popEnd = makePopButton(parent, "popEndDate", QStringLiteral("Pick the end date"));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(start);
+    row->addSpacing(2);
+    row->addWidget(popStart);
+    row->addWidget(andLabel);
+    row->addWidget(end);
+    row->addSpacing(2);
+    row->addWidget(popEnd);
+    row->addStretch(1);
+    return row;
 }
 
 DateFields::DateFields(QWidget& window, QLineEdit& start, QLineEdit& end)

@@ -87,7 +87,7 @@ void TfrmDirHog::buildLabels() {
     labels->setVerticalSpacing(8);
     const auto add = [&](int row, const char* name, const QString& caption,
                          const char* explanationName, const QString& explanation) {
-        QLabel* l = makePanelLabel(Panel1, name, caption, 40);
+        QLabel* l = panelLabel(Panel1, name, caption, 40);
         fixAtLeast(l, 40, 18);
         auto* text = new QLabel(explanation, Panel1);
         text->setObjectName(QLatin1String(explanationName));

@@ -108,10 +108,10 @@ void TfrmDup::buildSizeFilter() {
         return n;
     };
     num1 = number("num1", QStringLiteral("First size in KB"));
-    lblKB1 = makePanelLabel(Panel1, "lblKB1", QStringLiteral("KB"), 157, 2);
-    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), 30, 2);
+    lblKB1 = panelLabel(Panel1, "lblKB1", QStringLiteral("KB"), 157, 2);
+    lblAnd = panelLabel(Panel1, "lblAnd", QStringLiteral("and"), 30, 2);
     num2 = number("num2", QStringLiteral("Second size in KB"));
-    lblKB2 = makePanelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
+    lblKB2 = panelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
     for (QLabel* kb : {lblKB1, lblKB2})
         kb->setIndent(7);
     sizes->addWidget(num1, 0, 1);
@@ -139,15 +139,10 @@ void TfrmDup::buildSizeFilter() {
     Bevel1->setFixedHeight(2);
     Bevel1->setMinimumWidth(410);
 
-    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("Matching"), 62);
-    cbWildCard = makePatternCombo(Panel1, Label3, 100);
-    lblWild = makeWidthTakingLabel(Panel1, "lblWild", QStringLiteral("All files"));
-    lblWild->setIndent(8);
-    auto* matchRow = new QHBoxLayout;
-    matchRow->setSpacing(0);
-    matchRow->addWidget(Label3);
-    matchRow->addWidget(cbWildCard);
-    matchRow->addWidget(lblWild, 1);
+    Label3 = panelLabel(Panel1, "Label3", QStringLiteral("Matching"), 62);
+    const MatchRow match = makeMatchRow(Panel1, Label3, 100, 8);
+    cbWildCard = match.combo;
+    lblWild = match.description;
 
     QVBoxLayout* area = filterArea();
     area->setContentsMargins(8, 8, 0, 0);
@@ -155,7 +150,7 @@ void TfrmDup::buildSizeFilter() {
     area->addSpacing(3);
     area->addWidget(Bevel1, 0, Qt::AlignLeft);
     area->addSpacing(10);
-    area->addLayout(matchRow);
+    area->addLayout(match.layout);
 }
 
 void TfrmDup::buildMenu() {

@@ -28,34 +28,37 @@ void fixAtLeast(QWidget* w, int width, int height) {
     w->setFixedSize(w->minimumSizeHint().expandedTo(QSize(width, height)));
 }
 
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, int width,
-                       int top) {
-    auto* l = new QLabel(caption, parent);
+QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, int width, int top) {
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setFixedWidth(std::max(width, l->minimumSizeHint().width()));
     l->setContentsMargins(0, top, 0, 0);
     return l;
 }
 
-QLabel* makeWidthTakingLabel(QWidget* parent, const char* name, const QString& caption, int top) {
-    QLabel* l = makePanelLabel(parent, name, caption, 0, top);
-    l->setMinimumWidth(0);
-    l->setMaximumWidth(QWIDGETSIZE_MAX);
-    l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    return l;
-}
-
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, int width) {
+MatchRow makeMatchRow(QWidget* parent, QLabel* caption, int comboWidth, int gap) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("cbWildCard"));
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
-    combo->setAccessibleName(label->text());
-    fixAtLeast(combo, width, 24);
+    combo->setAccessibleName(caption->text());
+    fixAtLeast(combo, comboWidth, 24);
     combo->setEditText(QStringLiteral("*.*"));
-    label->setBuddy(combo);
-    return combo;
+    caption->setBuddy(combo);
+
+    auto* description = new QLabel(QStringLiteral("All files"), parent);
+    description->setObjectName(QStringLiteral("lblWild"));
+    description->setContentsMargins(0, caption->contentsMargins().top(), 0, 0);
+    description->setIndent(gap);
+    description->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(caption);
+    row->addWidget(combo);
+    row->addWidget(description, 1);
+    return {combo, description, row};
 }
 
 FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)

@@ -75,15 +75,17 @@ void fixAtLeast(QWidget* w, int width, int height);
 // A label of a finder's panel with its object name, `width` pixels wide (or as wide as its
 // text needs). It takes the height of its row; its text is centred in that height less the
 // `top` pixels kept free above it.
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, int width,
-                       int top = 0);
-// A label of a finder's panel that takes the width its row leaves (a text that may be long,
-// cut where the row ends); `top` as for makePanelLabel.
-QLabel* makeWidthTakingLabel(QWidget* parent, const char* name, const QString& caption,
-                             int top = 0);
-// The editable file-match box "cbWildCard", `width` by 24 pixels, "*.*" at first, with `label`
-// as its caption (buddy and accessible name).
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, int width);
+QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, int width, int top = 0);
+// The file-match row of a finder's panel: `caption`, the editable file-match box "cbWildCard"
+// `comboWidth` by 24 pixels ("*.*" at first; the caption is its buddy and accessible name) and
+// the pattern's description "lblWild", `gap` pixels after the box, which takes the rest of the
+// row (a long description is cut where the row ends).
+struct MatchRow {
+    QComboBox* combo;
+    QLabel* description;
+    QHBoxLayout* layout;
+};
+MatchRow makeMatchRow(QWidget* parent, QLabel* caption, int comboWidth, int gap);
 
 // The shell of a finder window: a top panel with the tool's filter controls, the drive panel
 // at its right and the button row along its bottom; the result grid with its marks, sort menu

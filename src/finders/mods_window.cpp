@@ -127,8 +127,14 @@ void TfrmMods::buildDateFilter() {
     auto* fields = new QVBoxLayout;
     fields->setContentsMargins(0, 8, 0, 0);
     fields->setSpacing(12);
-    fields->addLayout(buildDateRow());
-    fields->addLayout(buildMatchRow());
+    fields->addLayout(makeDateRangeRow(Panel1, dtStart, popStartDate, lblAnd, dtEnd, popEndDate));
+    dates_ = new DateFields(*this, *dtStart, *dtEnd);
+    Label1 = panelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), 98, 2);
+    const MatchRow match = makeMatchRow(Panel1, Label1, 90, 4);
+    cbWildCard = match.combo;
+    cbWildCard->setMaxVisibleItems(14);
+    lblWild = match.description;
+    fields->addLayout(match.layout);
     fields->addStretch(1);
     whenRow->addLayout(fields);
 
@@ -137,45 +143,6 @@ void TfrmMods::buildDateFilter() {
     area->setSpacing(2);
     area->addWidget(rgWhat);
     area->addLayout(whenRow);
-}
-
-QHBoxLayout* TfrmMods::buildDateRow() {
-    dtStart = makeDateField(Panel1, "dtStart", QStringLiteral("Start date"));
-    popStartDate = makePopButton(Panel1, "popStartDate", QStringLiteral("Pick the start date"));
-    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), 32, 2);
-    lblAnd->setIndent(4);
-    dtEnd = makeDateField(Panel1, "dtEnd", QStringLiteral("End date"));
-    popEndDate = makePopButton(Panel1, "popEndDate", QStringLiteral("Pick the end date"));
-    dates_ = new DateFields(*this, *dtStart, *dtEnd);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(0);
-    fixAtLeast(dtStart, 100, 24);
-    fixAtLeast(dtEnd, 100, 24);
-    fixAtLeast(popStartDate, 24, 24);
-    fixAtLeast(popEndDate, 24, 24);
-    row->addWidget(dtStart);
-    row->addSpacing(2);
-    row->addWidget(popStartDate);
-    row->addWidget(lblAnd);
-    row->addWidget(dtEnd);
-    row->addSpacing(2);
-    row->addWidget(popEndDate);
-    row->addStretch(1);
-    return row;
-}
-
-QHBoxLayout* TfrmMods::buildMatchRow() {
-    Label1 = makePanelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), 98, 2);
-    cbWildCard = makePatternCombo(Panel1, Label1, 90);
-    cbWildCard->setMaxVisibleItems(14);
-    lblWild = makeWidthTakingLabel(Panel1, "lblWild", QStringLiteral("All files"), 2);
-    lblWild->setIndent(4);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(0);
-    row->addWidget(Label1);
-    row->addWidget(cbWildCard);
-    row->addWidget(lblWild, 1);
-    return row;
 }
 
 void TfrmMods::buildMenu() {

@@ -92,8 +92,6 @@ private:
     void FormResize() override;
     void sortChosen(QAction* item) override { Sortbyname1Click(item); }
     void buildDateFilter();
-    QHBoxLayout* buildDateRow();
-    QHBoxLayout* buildMatchRow();
     void buildMenu();
     void ClearGrid();
     void scan();
