@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -86,8 +87,10 @@ void TfrmClean::buildExtensionList() {
                         Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-    Label1->setFixedWidth(400);
-    Label1->setMinimumHeight(30);
+    // Two lines, as tight as at the design size, wider and taller for a larger font.
+    const QFontMetrics metrics = Label1->fontMetrics();
+    Label1->setFixedWidth(std::max(400, metrics.horizontalAdvance(Label1->text()) / 2 + 40));
+    Label1->setMinimumHeight(std::max(30, 2 * metrics.lineSpacing() - 4));
 
     auto* listRow = new QHBoxLayout;
     listRow->setSpacing(6);

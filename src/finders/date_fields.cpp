@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 
 QString todayText() {
     return shortDateText(currentDateTime().date());
@@ -24,7 +25,7 @@ QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& acces
     auto* e = new QLineEdit(QLatin1String(name), parent);
     e->setObjectName(QLatin1String(name));
     e->setAccessibleName(accessible);
-    fixAtLeast(e, 100, 24);
+    fixAtLeast(e, std::max(100, e->fontMetrics().horizontalAdvance(todayText()) + 16), 24);
     return e;
 }
 
@@ -44,8 +45,7 @@ QHBoxLayout* makeDateRangeRow(QWidget* parent, QLineEdit*& start, QToolButton*& 
                               QLabel*& andLabel, QLineEdit*& end, QToolButton*& popEnd) {
     start = makeDateField(parent, "dtStart", QStringLiteral("Start date"));
     popStart = makePopButton(parent, "popStartDate", QStringLiteral("Pick the start date"));
-    andLabel = panelLabel(parent, "lblAnd", QStringLiteral("and"), 32, 2);
-    andLabel->setIndent(4);
+    andLabel = panelLabel(parent, "lblAnd", QStringLiteral("and"), 28, 2);
     end = makeDateField(parent, "dtEnd", QStringLiteral("End date"));
     popEnd = makePopButton(parent, "popEndDate", QStringLiteral("Pick the end date"));
     auto* row = new QHBoxLayout;
@@ -53,6 +53,7 @@ QHBoxLayout* makeDateRangeRow(QWidget* parent, QLineEdit*& start, QToolButton*& 
     row->addWidget(start);
     row->addSpacing(2);
     row->addWidget(popStart);
+    row->addSpacing(4);
     row->addWidget(andLabel);
     row->addWidget(end);
     row->addSpacing(2);

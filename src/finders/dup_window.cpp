@@ -112,8 +112,10 @@ void TfrmDup::buildSizeFilter() {
     lblAnd = panelLabel(Panel1, "lblAnd", QStringLiteral("and"), 30, 2);
     num2 = number("num2", QStringLiteral("Second size in KB"));
     lblKB2 = panelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
-    for (QLabel* kb : {lblKB1, lblKB2})
+    for (QLabel* kb : {lblKB1, lblKB2}) { // as wide as "KB (256000 bytes)" and the like need
         kb->setIndent(7);
+        kb->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
     sizes->addWidget(num1, 0, 1);
     sizes->addWidget(lblKB1, 0, 2);
     sizes->addWidget(lblAnd, 1, 0);

@@ -31,7 +31,7 @@ void fixAtLeast(QWidget* w, int width, int height) {
 QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, int width, int top) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    l->setFixedWidth(std::max(width, l->minimumSizeHint().width()));
+    l->setFixedWidth(std::max(width, l->minimumSizeHint().width() + 2)); // 2: a gap after it
     l->setContentsMargins(0, top, 0, 0);
     return l;
 }
