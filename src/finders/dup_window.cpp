@@ -115,6 +115,7 @@ void TfrmDup::buildSizeFilter() {
     for (QLabel* kb : {lblKB1, lblKB2}) { // as wide as "KB (256000 bytes)" and the like need
         kb->setIndent(7);
         kb->setMaximumWidth(QWIDGETSIZE_MAX);
+        kb->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     }
     sizes->addWidget(num1, 0, 1);
     sizes->addWidget(lblKB1, 0, 2);
