@@ -12,8 +12,11 @@
 #include "widgets/string_grid.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -64,9 +67,9 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 }
 
 void TfrmClean::buildExtensionList() {
-    Label2 = makePanelLabel(Panel1, "Label2",
-                            QStringLiteral("Temporary file types to search and clean."),
-                            QRect(8, 4, 300, 18));
+    Label2 = panelLabel(Panel1, "Label2",
+                        QStringLiteral("Temporary file types to search and clean."), 300);
+    fixAtLeast(Label2, 300, 18);
     PickList1 = new TPickList(Panel1);
     PickList1->setObjectName(QStringLiteral("PickList1"));
     PickList1->setToolTip(QStringLiteral("File extensions/types of temporary files"));
@@ -74,17 +77,31 @@ void TfrmClean::buildExtensionList() {
     PickList1->setMultiSelect(true);
     PickList1->Sorted = true;
     PickList1->setTabStops(QStringLiteral("16"));
-    PickList1->setGeometry(8, 22, 300, 98);
+    PickList1->setFixedSize(300, 98); // a longer list scrolls
     Label2->setBuddy(PickList1);
     btEdit = makePushButton(Panel1, "btEdit", QStringLiteral("Add/Delete"),
                             QStringLiteral("Add, delete temporary file extensions"), 75, 28);
-    btEdit->move(314, 22);
+    btEdit->setFixedSize(btEdit->size());
     Label1 = new QLabel(QStringLiteral("Hint: Use the Shift and Ctrl keys with the mouse click to "
                                        "select multiple file extensions."),
                         Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-    Label1->setGeometry(8, 120, 400, 30);
+    // Two lines, as tight as at the design size, wider and taller for a larger font.
+    const QFontMetrics metrics = Label1->fontMetrics();
+    Label1->setFixedWidth(std::max(400, metrics.horizontalAdvance(Label1->text()) / 2 + 40));
+    Label1->setMinimumHeight(std::max(30, 2 * metrics.lineSpacing() - 4));
+
+    auto* listRow = new QHBoxLayout;
+    listRow->setSpacing(6);
+    listRow->addWidget(PickList1);
+    listRow->addWidget(btEdit, 0, Qt::AlignTop);
+    listRow->addStretch(1);
+    QVBoxLayout* area = filterArea();
+    area->setContentsMargins(8, 4, 0, 0);
+    area->addWidget(Label2);
+    area->addLayout(listRow);
+    area->addWidget(Label1);
 }
 
 void TfrmClean::buildMenu() {

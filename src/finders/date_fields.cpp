@@ -2,39 +2,64 @@
 
 #include "common/message_boxes.h"
 #include "common/ui.h"
+#include "finders/finder_window.h"
 #include "finders/pick_date.h"
 #include "platform/clock.h"
 #include "platform/date_text.h"
 
 #include <QEvent>
 #include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
+#include <algorithm>
 
 QString todayText() {
     return shortDateText(currentDateTime().date());
 }
 
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r) {
+namespace {
+QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible) {
     auto* e = new QLineEdit(QLatin1String(name), parent);
     e->setObjectName(QLatin1String(name));
     e->setAccessibleName(accessible);
-    e->setGeometry(r);
+    fixAtLeast(e, std::max(100, e->fontMetrics().horizontalAdvance(todayText()) + 16), 24);
     return e;
 }
 
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r) {
+QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible) {
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setToolTip(QStringLiteral("Popup Calendar"));
     b->setAccessibleName(accessible);
     b->setAutoRaise(true);
     b->setIcon(b->style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    b->setGeometry(r);
+    fixAtLeast(b, 24, 24);
     return b;
+}
+} // namespace
+
+QHBoxLayout* makeDateRangeRow(QWidget* parent, QLineEdit*& start, QToolButton*& popStart,
+                              QLabel*& andLabel, QLineEdit*& end, QToolButton*& popEnd) {
+    start = makeDateField(parent, "dtStart", QStringLiteral("Start date"));
+    popStart = makePopButton(parent, "popStartDate", QStringLiteral("Pick the start date"));
+    andLabel = panelLabel(parent, "lblAnd", QStringLiteral("and"), 28, 2);
+    end = makeDateField(parent, "dtEnd", QStringLiteral("End date"));
+    popEnd = makePopButton(parent, "popEndDate", QStringLiteral("Pick the end date"));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(start);
+    row->addSpacing(2);
+    row->addWidget(popStart);
+    row->addSpacing(4);
+    row->addWidget(andLabel);
+    row->addWidget(end);
+    row->addSpacing(2);
+    row->addWidget(popEnd);
+    row->addStretch(1);
+    return row;
 }
 
 DateFields::DateFields(QWidget& window, QLineEdit& start, QLineEdit& end)

@@ -3,19 +3,21 @@
 #include <QObject>
 #include <QString>
 
+class QHBoxLayout;
+class QLabel;
 class QLineEdit;
-class QRect;
 class QToolButton;
 class QWidget;
 
 // Today in the short date form.
 QString todayText();
 
-// A date field of a window's panel, and the button beside it that opens the pop-up calendar.
-QLineEdit* makeDateField(QWidget* parent, const char* name, const QString& accessible,
-                         const QRect& r);
-QToolButton* makePopButton(QWidget* parent, const char* name, const QString& accessible,
-                           const QRect& r);
+// The row of a date range on a finder's panel, made into the pointers given: the start field
+// "dtStart" and its calendar button "popStartDate", "and", the end field "dtEnd" and its button
+// "popEndDate". The fields are 100 by 24 pixels, the buttons 24 square (more where a larger
+// font needs it).
+QHBoxLayout* makeDateRangeRow(QWidget* parent, QLineEdit*& start, QToolButton*& popStart,
+                              QLabel*& andLabel, QLineEdit*& end, QToolButton*& popEnd);
 
 // The start and end date fields of a range. Each field is checked as the focus leaves it
 // (not when the window or a menu takes the focus): a bad date gets its error box once and

@@ -11,11 +11,14 @@
 #include "widgets/string_grid.h"
 
 #include <QAction>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 #include <numeric>
+#include <tuple>
+#include <utility>
 
 namespace {
 FinderLook dirHogLook() {
@@ -45,8 +48,9 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
                           QStringLiteral("Only topmost folders. Does not display sub-folders."));
     btAll = makeRowButton("btAll", QStringLiteral("&All Folders"),
                           QStringLiteral("ALL folders including sub-folders are displayed"));
+    buildLabels();
     setStartButtons({btTop, btAll});
-    buildLabels(); // the drive label goes beside the drive panel
+    buildDriveLabel(); // beside the drive panel
     pnlScan = statusLine();
 
     grid->setRowSource([this](quint32 rec, int col) { return cellText(rec, col); });
@@ -75,26 +79,46 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
 }
 
 void TfrmDirHog::buildLabels() {
-    Label1 = makePanelLabel(Panel1, "Label1", QStringLiteral("Main -"), QRect(8, 12, 40, 18));
-    Label2 =
-        makePanelLabel(Panel1, "Label2",
-                       QStringLiteral("only main folders are displayed (those folders directly "
-                                      "under the main folder)"),
-                       QRect(50, 12, 350, 36));
-    Label2->setWordWrap(true);
-    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("All -"), QRect(8, 56, 40, 18));
-    Label5 = makePanelLabel(Panel1, "Label5",
-                            QStringLiteral("all folders including sub-folders are individually "
-                                           "displayed"),
-                            QRect(50, 56, 350, 36));
-    Label5->setWordWrap(true);
+    // Each caption with its explanation beside it; the explanations wrap short of the drive
+    // label, whatever the window's width.
+    auto* labels = new QGridLayout;
+    labels->setContentsMargins(8, 12, 8, 0);
+    labels->setHorizontalSpacing(2);
+    labels->setVerticalSpacing(8);
+    const auto add = [&](int row, const char* name, const QString& caption,
+                         const char* explanationName, const QString& explanation) {
+        QLabel* l = panelLabel(Panel1, name, caption, 40);
+        fixAtLeast(l, 40, 18);
+        auto* text = new QLabel(explanation, Panel1);
+        text->setObjectName(QLatin1String(explanationName));
+        text->setWordWrap(true);
+        // Two lines tall, whatever the width: the row below never moves.
+        text->setMinimumWidth(120);
+        text->setFixedHeight(std::max(36, 2 * text->fontMetrics().lineSpacing() + 2));
+        text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        labels->addWidget(l, row, 0, Qt::AlignTop);
+        labels->addWidget(text, row, 1);
+        return std::pair{l, text};
+    };
+    std::tie(Label1, Label2) = add(0, "Label1", QStringLiteral("Main -"), "Label2",
+                                   QStringLiteral("only main folders are displayed (those "
+                                                  "folders directly under the main folder)"));
+    std::tie(Label3, Label5) = add(1, "Label3", QStringLiteral("All -"), "Label5",
+                                   QStringLiteral("all folders including sub-folders are "
+                                                  "individually displayed"));
+    filterArea()->addLayout(labels);
+}
+
+void TfrmDirHog::buildDriveLabel() {
     // "Drives:" keeps 10 pixels left of the drive panel, 2 pixels below its top.
     Label4 = new QLabel(QStringLiteral("D&rives:"), Panel1);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setContentsMargins(0, 2, 0, 0);
-    Label4->setFixedSize(50, 20);
+    const QFontMetrics metrics = Label4->fontMetrics();
+    Label4->setFixedSize(std::max(50, metrics.horizontalAdvance(QStringLiteral("Drives:"))),
+                         std::max(20, metrics.height() + 2));
     Label4->setBuddy(pnlDrives);
-    driveRow()->insertWidget(1, Label4, 0, Qt::AlignTop);
+    driveRow()->insertWidget(0, Label4, 0, Qt::AlignTop);
 }
 
 void TfrmDirHog::buildMenu() {
@@ -157,11 +181,6 @@ void TfrmDirHog::FormResize() {
                          {K::Fixed, 90, sampleDateTexts()},
                          {K::Path, 300}},
                         width());
-    // The explanations wrap short of the drive label (10 pixels left of the drive panel,
-    // which keeps 10 pixels from the right edge), whether or not the layout has run yet.
-    const int labelLeft = width() - 10 - pnlDrives->width() - 10 - Label4->width();
-    for (QLabel* l : {Label2, Label5})
-        l->resize(std::max(120, labelLeft - l->x() - 8), l->height());
 }
 
 // ---- the grid

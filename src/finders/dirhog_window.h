@@ -62,6 +62,7 @@ private:
     void FormResize() override;
     void sortChosen(QAction* item) override { SortbySize1Click(item); }
     void buildLabels();
+    void buildDriveLabel();
     void buildMenu();
     QString cellText(quint32 rec, int col) const;
 

@@ -12,9 +12,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 const QString TfrmDup::kResourceText = QStringLiteral(
     "Due to Windows resource limitations ... cannot process any more files.\r\rTry increasing "
@@ -74,44 +78,82 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
 }
 
 void TfrmDup::buildSizeFilter() {
-    rbLarger = new QRadioButton(QStringLiteral("Larger or equal to"), Panel1);
-    rbLarger->setObjectName(QStringLiteral("rbLarger"));
-    rbLarger->setGeometry(8, 10, 140, 20);
+    auto* radios = new QVBoxLayout;
+    radios->setContentsMargins(0, 2, 2, 0);
+    radios->setSpacing(2);
+    const auto radio = [&](const char* name, const QString& caption) {
+        auto* rb = new QRadioButton(caption, Panel1);
+        rb->setObjectName(QLatin1String(name));
+        fixAtLeast(rb, 140, 20);
+        radios->addWidget(rb);
+        return rb;
+    };
+    rbLarger = radio("rbLarger", QStringLiteral("Larger or equal to"));
     rbLarger->setChecked(true);
-    rbSmaller = new QRadioButton(QStringLiteral("Smaller or equal to"), Panel1);
-    rbSmaller->setObjectName(QStringLiteral("rbSmaller"));
-    rbSmaller->setGeometry(8, 32, 140, 20);
-    rbBetween = new QRadioButton(QStringLiteral("In between"), Panel1);
-    rbBetween->setObjectName(QStringLiteral("rbBetween"));
-    rbBetween->setGeometry(8, 54, 140, 20);
+    rbSmaller = radio("rbSmaller", QStringLiteral("Smaller or equal to"));
+    rbBetween = radio("rbBetween", QStringLiteral("In between"));
 
-    num1 = new TNumberField(Panel1);
-    num1->setObjectName(QStringLiteral("num1"));
-    num1->setRange(0, 10000);
-    num1->setGeometry(180, 8, 80, 22);
-    num1->setAccessibleNames(QStringLiteral("First size in KB"));
-    lblKB1 = makePanelLabel(Panel1, "lblKB1", QStringLiteral("KB"), QRect(267, 11, 150, 18));
-    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(150, 36, 28, 18));
-    num2 = new TNumberField(Panel1);
-    num2->setObjectName(QStringLiteral("num2"));
-    num2->setRange(0, 10000);
-    num2->setGeometry(180, 33, 80, 22);
-    num2->setAccessibleNames(QStringLiteral("Second size in KB"));
-    lblKB2 = makePanelLabel(Panel1, "lblKB2", QStringLiteral("KB"), QRect(267, 36, 150, 18));
-    lblAnd->hide();
-    num2->hide();
-    lblKB2->hide();
+    // The sizes: "and" before the second one; the units after each. The second row keeps its
+    // room while hidden, so the first stays where it is.
+    auto* sizes = new QGridLayout;
+    sizes->setHorizontalSpacing(0);
+    sizes->setVerticalSpacing(3);
+    const auto number = [&](const char* name, const QString& accessible) {
+        auto* n = new TNumberField(Panel1);
+        n->setObjectName(QLatin1String(name));
+        n->setRange(0, 10000);
+        n->setAccessibleNames(accessible);
+        // The arrows stack beside the editor; the editor sets the height.
+        n->setFixedSize(80, std::max(22, n->fontMetrics().height() + 4));
+        return n;
+    };
+    num1 = number("num1", QStringLiteral("First size in KB"));
+    lblKB1 = panelLabel(Panel1, "lblKB1", QStringLiteral("KB"), 157, 2);
+    lblAnd = panelLabel(Panel1, "lblAnd", QStringLiteral("and"), 30, 2);
+    num2 = number("num2", QStringLiteral("Second size in KB"));
+    lblKB2 = panelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
+    for (QLabel* kb : {lblKB1, lblKB2}) { // as wide as "KB (256000 bytes)" and the like need
+        kb->setIndent(7);
+        kb->setMaximumWidth(QWIDGETSIZE_MAX);
+        kb->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    }
+    sizes->addWidget(num1, 0, 1);
+    sizes->addWidget(lblKB1, 0, 2);
+    sizes->addWidget(lblAnd, 1, 0);
+    sizes->addWidget(num2, 1, 1);
+    sizes->addWidget(lblKB2, 1, 2);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, num2, lblKB2}) {
+        QSizePolicy p = w->sizePolicy();
+        p.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(p);
+        w->hide();
+    }
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->setSpacing(0);
+    sizeRow->addLayout(radios);
+    sizeRow->addLayout(sizes);
+    sizeRow->setAlignment(sizes, Qt::AlignTop);
+    sizeRow->addStretch(1);
 
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 77, 410, 2);
+    Bevel1->setFixedHeight(2);
+    Bevel1->setMinimumWidth(410);
 
-    Label3 = makePanelLabel(Panel1, "Label3", QStringLiteral("Matching"), QRect(8, 92, 60, 18));
-    cbWildCard = makePatternCombo(Panel1, Label3, QRect(70, 89, 100, 24));
-    lblWild =
-        makePanelLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(178, 92, 230, 18));
+    Label3 = panelLabel(Panel1, "Label3", QStringLiteral("Matching"), 62);
+    const MatchRow match = makeMatchRow(Panel1, Label3, 100, 8);
+    cbWildCard = match.combo;
+    lblWild = match.description;
+
+    QVBoxLayout* area = filterArea();
+    area->setContentsMargins(8, 8, 0, 0);
+    area->addLayout(sizeRow);
+    area->addSpacing(3);
+    area->addWidget(Bevel1, 0, Qt::AlignLeft);
+    area->addSpacing(10);
+    area->addLayout(match.layout);
 }
 
 void TfrmDup::buildMenu() {

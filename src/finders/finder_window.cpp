@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kPanelWidth = 632; // the top panel at the design size
@@ -23,24 +24,41 @@ constexpr int kButtonHeight = 28;
 constexpr int kButtonGap = 3;
 } // namespace
 
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
-    auto* l = new QLabel(caption, parent);
+void fixAtLeast(QWidget* w, int width, int height) {
+    w->setFixedSize(w->minimumSizeHint().expandedTo(QSize(width, height)));
+}
+
+QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, int width, int top) {
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
+    l->setFixedWidth(std::max(width, l->minimumSizeHint().width() + 2)); // 2: a gap after it
+    l->setContentsMargins(0, top, 0, 0);
     return l;
 }
 
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r) {
+MatchRow makeMatchRow(QWidget* parent, QLabel* caption, int comboWidth, int gap) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(QStringLiteral("cbWildCard"));
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setToolTip(QStringLiteral("Wildcard pattern for matching file types"));
-    combo->setAccessibleName(label->text());
-    combo->setGeometry(r);
+    combo->setAccessibleName(caption->text());
+    fixAtLeast(combo, comboWidth, 24);
     combo->setEditText(QStringLiteral("*.*"));
-    label->setBuddy(combo);
-    return combo;
+    caption->setBuddy(combo);
+
+    auto* description = new QLabel(QStringLiteral("All files"), parent);
+    description->setObjectName(QStringLiteral("lblWild"));
+    description->setContentsMargins(0, caption->contentsMargins().top(), 0, 0);
+    description->setIndent(gap);
+    description->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(caption);
+    row->addWidget(combo);
+    row->addWidget(description, 1);
+    return {combo, description, row};
 }
 
 FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)
@@ -66,16 +84,22 @@ void FinderWindow::buildPanel(const FinderLook& look) {
     frameLayout_ = frame.layout;
     Panel1 = frame.Panel1;
 
-    // The tool's filter controls sit in the panel's free area; the drive panel keeps to the
-    // top right corner and the button row to the bottom, whatever the window's width.
+    // The tool's filter controls take the panel's top left, up to the drive row; the drive
+    // panel keeps to the top right corner and the button row to the bottom, whatever the
+    // window's width.
     auto* column = new QVBoxLayout(Panel1);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(0);
+    filterArea_ = new QVBoxLayout;
+    filterArea_->setSpacing(0);
+    top->addLayout(filterArea_, 1);
     driveRow_ = new QHBoxLayout;
     driveRow_->setContentsMargins(0, 8, look.drivesRight, 0);
     driveRow_->setSpacing(10);
-    driveRow_->addStretch(1);
-    column->addLayout(driveRow_);
+    top->addLayout(driveRow_);
+    column->addLayout(top);
     column->addStretch(1);
     buttonRow_ = new QHBoxLayout;
     buttonRow_->setContentsMargins(look.buttonLeft, 0, 0,
@@ -87,6 +111,7 @@ void FinderWindow::buildPanel(const FinderLook& look) {
 void FinderWindow::buildRow(const FinderLook& look, std::initializer_list<QPushButton*> starts) {
     // Made after the tool's panel controls, so that Tab reaches them in the order of old:
     // the tool's controls, the drives, the start buttons, the rest of the row, the grid.
+    filterArea_->addStretch(1);
     pnlDrives = new TDrivePanel(Panel1);
     driveRow_->addWidget(pnlDrives, 0, Qt::AlignTop);
     for (QPushButton* b : starts) {
@@ -162,6 +187,8 @@ void FinderWindow::setStartButtons(std::initializer_list<QPushButton*> starts) {
         buttonRow_->addWidget(b);
     }
     buttonRow_->addStretch(1);
+    // A larger font may need a taller panel than the design's.
+    Panel1->setFixedHeight(std::max(look_.panelHeight, Panel1->layout()->minimumSize().height()));
     buildGrid(look_);
 }
 
@@ -237,7 +264,8 @@ void FinderWindow::showEvent(QShowEvent* event) {
     pnlDrives->buildDriveBoxes();
     btClose->setEnabled(true);
     FormShow();
-    setFinderMinimumSize(*this, kPanelWidth, look_.panelHeight);
+    setFinderMinimumSize(*this, kPanelWidth, Panel1->height());
+    setMinimumSize(minimumSize().expandedTo(layout()->minimumSize()));
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();

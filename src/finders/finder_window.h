@@ -66,11 +66,23 @@ struct FinderLook {
     QString placeIdentifier;
 };
 
-// A label of a finder's panel with its object name, at `r`.
-QLabel* makePanelLabel(QWidget* parent, const char* name, const QString& caption, const QRect& r);
-// The editable file-match box "cbWildCard" at `r`, "*.*" at first, with `label` as its
-// caption (buddy and accessible name).
-QComboBox* makePatternCombo(QWidget* parent, QLabel* label, const QRect& r);
+// Fixes `w` at `width` by `height`, or at the least its content needs where that is more (a
+// larger font), so a panel laid out for the design size keeps its look and never cuts text.
+void fixAtLeast(QWidget* w, int width, int height);
+// A label of a finder's panel with its object name, `width` pixels wide (or as wide as its
+// text needs). It takes the height of its row; its text is centred in that height less the
+// `top` pixels kept free above it.
+QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, int width, int top = 0);
+// The file-match row of a finder's panel: `caption`, the editable file-match box "cbWildCard"
+// `comboWidth` by 24 pixels ("*.*" at first; the caption is its buddy and accessible name) and
+// the pattern's description "lblWild", `gap` pixels after the box, which takes the rest of the
+// row (a long description is cut where the row ends).
+struct MatchRow {
+    QComboBox* combo;
+    QLabel* description;
+    QHBoxLayout* layout;
+};
+MatchRow makeMatchRow(QWidget* parent, QLabel* caption, int comboWidth, int gap);
 
 // The shell of a finder window: a top panel with the tool's filter controls, the drive panel
 // at its right and the button row along its bottom; the result grid with its marks, sort menu
@@ -130,6 +142,9 @@ protected:
     QVBoxLayout* frameLayout() const { return frameLayout_; }
     // The row that holds the drive panel; a tool may put a label before it.
     QHBoxLayout* driveRow() const { return driveRow_; }
+    // The panel's top left area, up to the drive row, for the tool's filter controls; the
+    // width the drive row leaves is theirs.
+    QVBoxLayout* filterArea() const { return filterArea_; }
     // A button of the row, 75 by 28 pixels (wider when the look lets a caption widen it).
     QPushButton* makeRowButton(const char* name, const QString& caption, const QString& hint = {});
     // Fills the button row: the tool's start buttons, Close, Abort and Mark (one place: never
@@ -174,6 +189,7 @@ private:
 
     QVBoxLayout* frameLayout_ = nullptr;
     QHBoxLayout* driveRow_ = nullptr;
+    QVBoxLayout* filterArea_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
     QLabel* status_ = nullptr;
     const FinderLook look_;

@@ -98,9 +98,9 @@ TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTes
 void TfrmMods::buildDateFilter() {
     rgWhat = new QGroupBox(QStringLiteral("Search for files that were"), Panel1);
     rgWhat->setObjectName(QStringLiteral("rgWhat"));
-    rgWhat->setGeometry(4, 2, 410, 44);
+    // Margins as small as the design size lets them be: the boxes keep that size.
     auto* whatRow = new QHBoxLayout(rgWhat);
-    whatRow->setContentsMargins(8, 2, 8, 2);
+    whatRow->setContentsMargins(8, 1, 8, 0);
     rbAccessed = makeRadio(rgWhat, whatRow, "rbAccessed", QStringLiteral("Last accessed"));
     rbCreated = makeRadio(rgWhat, whatRow, "rbCreated", QStringLiteral("Created"));
     rbModified = makeRadio(rgWhat, whatRow, "rbModified", QStringLiteral("Last modified"));
@@ -108,34 +108,41 @@ void TfrmMods::buildDateFilter() {
     rbCreated->setToolTip(QStringLiteral(
         "The birth time where the file system records it, else the time of the last change "
         "to the file's entry"));
+    fixAtLeast(rgWhat, 410, 44);
 
     rgWhen = new QGroupBox(Panel1);
     rgWhen->setObjectName(QStringLiteral("rgWhen"));
-    rgWhen->setGeometry(4, 48, 120, 72);
     auto* whenColumn = new QVBoxLayout(rgWhen);
-    whenColumn->setContentsMargins(8, 2, 8, 2);
+    whenColumn->setContentsMargins(8, 2, 4, 1);
     whenColumn->setSpacing(0);
     rbBefore = makeRadio(rgWhen, whenColumn, "rbBefore", QStringLiteral("On or Before"));
     rbBetween = makeRadio(rgWhen, whenColumn, "rbBetween", QStringLiteral("In between"));
     rbAfter = makeRadio(rgWhen, whenColumn, "rbAfter", QStringLiteral("On or After"));
     rbBetween->setChecked(true);
+    fixAtLeast(rgWhen, 120, 72);
 
-    dtStart =
-        makeDateField(Panel1, "dtStart", QStringLiteral("Start date"), QRect(132, 56, 100, 24));
-    popStartDate = makePopButton(Panel1, "popStartDate", QStringLiteral("Pick the start date"),
-                                 QRect(234, 56, 24, 24));
-    lblAnd = makePanelLabel(Panel1, "lblAnd", QStringLiteral("and"), QRect(262, 60, 28, 18));
-    dtEnd = makeDateField(Panel1, "dtEnd", QStringLiteral("End date"), QRect(290, 56, 100, 24));
-    popEndDate = makePopButton(Panel1, "popEndDate", QStringLiteral("Pick the end date"),
-                               QRect(392, 56, 24, 24));
+    auto* whenRow = new QHBoxLayout;
+    whenRow->setSpacing(8);
+    whenRow->addWidget(rgWhen, 0, Qt::AlignTop);
+    auto* fields = new QVBoxLayout;
+    fields->setContentsMargins(0, 8, 0, 0);
+    fields->setSpacing(12);
+    fields->addLayout(makeDateRangeRow(Panel1, dtStart, popStartDate, lblAnd, dtEnd, popEndDate));
     dates_ = new DateFields(*this, *dtStart, *dtEnd);
-
-    Label1 =
-        makePanelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), QRect(132, 96, 96, 18));
-    cbWildCard = makePatternCombo(Panel1, Label1, QRect(230, 92, 90, 24));
+    Label1 = panelLabel(Panel1, "Label1", QStringLiteral("Wildcard match"), 98, 2);
+    const MatchRow match = makeMatchRow(Panel1, Label1, 90, 4);
+    cbWildCard = match.combo;
     cbWildCard->setMaxVisibleItems(14);
-    lblWild =
-        makePanelLabel(Panel1, "lblWild", QStringLiteral("All files"), QRect(324, 96, 200, 18));
+    lblWild = match.description;
+    fields->addLayout(match.layout);
+    fields->addStretch(1);
+    whenRow->addLayout(fields);
+
+    QVBoxLayout* area = filterArea();
+    area->setContentsMargins(4, 2, 0, 0);
+    area->setSpacing(2);
+    area->addWidget(rgWhat);
+    area->addLayout(whenRow);
 }
 
 void TfrmMods::buildMenu() {

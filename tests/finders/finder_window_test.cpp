@@ -9,10 +9,13 @@
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
@@ -74,9 +77,7 @@ protected:
         for (const char* f : {"a/same.txt", "b/same.txt"})
             tree.file(f, 4096);
     }
-    void TearDown() override {
-        setDriveListSeam(nullptr);
-    }
+    void TearDown() override { setDriveListSeam(nullptr); }
 
     ScriptedUi ui;
     TempTree tree;
@@ -163,4 +164,40 @@ TEST_F(FinderWindowTest, TabGoesFromTheFiltersToTheDrivesTheButtonsAndTheGrid) {
         EXPECT_LT(at(w->btClose), at(w->grid));
         EXPECT_LT(at(w->btBrowse), at(w->grid));
     }
+}
+
+// With a larger font the filter controls grow and move apart: no two overlap, labels and radio
+// buttons keep room for their text, and all stay above the button row.
+TEST_F(FinderWindowTest, ALargerFontKeepsTheFilterControlsApartAndUncut) {
+    const QFont normal = QApplication::font();
+    QFont big = normal;
+    big.setPointSizeF(normal.pointSizeF() * 1.6);
+    QApplication::setFont(big);
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = c.make();
+        w->show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        std::vector<QWidget*> controls;
+        for (QWidget* x : w->Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (x->isVisible() && x->y() < w->btClose->y())
+                controls.push_back(x);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            QWidget* a = controls[i];
+            const std::string name = a->objectName().toStdString();
+            EXPECT_LE(a->geometry().bottom(), w->btClose->y()) << name;
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                EXPECT_FALSE(a->geometry().intersects(controls[j]->geometry()))
+                    << name << " and " << controls[j]->objectName().toStdString();
+            }
+            auto* label = qobject_cast<QLabel*>(a);
+            const bool text = qobject_cast<QRadioButton*>(a) ||
+                              (label && !label->wordWrap() &&
+                               label->sizePolicy().horizontalPolicy() != QSizePolicy::Ignored);
+            if (text) {
+                EXPECT_GE(a->width(), a->sizeHint().width()) << name;
+            }
+        }
+    }
+    QApplication::setFont(normal);
 }
