@@ -114,6 +114,7 @@ void TfrmDup::buildSizeFilter() {
     lblKB2 = panelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
     for (QLabel* kb : {lblKB1, lblKB2}) { // as wide as "KB (256000 bytes)" and the like need
         kb->setIndent(7);
+        kb->setMinimumWidth(0); // the column keeps the design width; the text may ask for more
         kb->setMaximumWidth(QWIDGETSIZE_MAX);
         kb->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     }
@@ -122,6 +123,7 @@ void TfrmDup::buildSizeFilter() {
     sizes->addWidget(lblAnd, 1, 0);
     sizes->addWidget(num2, 1, 1);
     sizes->addWidget(lblKB2, 1, 2);
+    sizes->setColumnMinimumWidth(2, 157);
     for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, num2, lblKB2}) {
         QSizePolicy p = w->sizePolicy();
         p.setRetainSizeWhenHidden(true);
