@@ -265,7 +265,9 @@ void FinderWindow::showEvent(QShowEvent* event) {
     btClose->setEnabled(true);
     FormShow();
     setFinderMinimumSize(*this, kPanelWidth, Panel1->height());
-    setMinimumSize(minimumSize().expandedTo(layout()->minimumSize()));
+    // The texts FormShow set are measured afresh, not as the layout last cached them.
+    layout()->invalidate();
+    setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();
