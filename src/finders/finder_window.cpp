@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -265,12 +266,19 @@ void FinderWindow::showEvent(QShowEvent* event) {
     btClose->setEnabled(true);
     FormShow();
     setFinderMinimumSize(*this, kPanelWidth, Panel1->height());
-    // The texts FormShow set are measured afresh, not as the layout last cached them.
-    layout()->invalidate();
     setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
     centreOnScreen(this);
     FormResize();
     WinPlace1->restorePlacement();
+}
+
+// A text that grows once the window is up (a larger font, a longer size caption) raises the
+// window's smallest size with the layout, so no control is squeezed below what it needs.
+bool FinderWindow::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::LayoutRequest && shown_)
+        setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
+    return handled;
 }
 
 void FinderWindow::resizeEvent(QResizeEvent* event) {

@@ -135,6 +135,7 @@ protected:
     // The tool's Sort item was chosen.
     virtual void sortChosen(QAction* item) = 0;
 
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -177,7 +177,9 @@ TEST_F(FinderWindowTest, ALargerFontKeepsTheFilterControlsApartAndUncut) {
         SCOPED_TRACE(c.name);
         auto w = c.make();
         w->show();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        // Each layer of nested layouts settles in its own round of posted requests.
+        for (int round = 0; round < 4; ++round)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         std::vector<QWidget*> controls;
         for (QWidget* x : w->Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (x->isVisible() && x->y() < w->btClose->y())
