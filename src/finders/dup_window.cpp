@@ -114,8 +114,8 @@ void TfrmDup::buildSizeFilter() {
     lblKB2 = panelLabel(Panel1, "lblKB2", QStringLiteral("KB"), 157, 2);
     for (QLabel* kb : {lblKB1, lblKB2}) { // as wide as "KB (256000 bytes)" and the like need
         kb->setIndent(7);
-        kb->setMinimumWidth(0); // the column keeps the design width; the text may ask for more
-        kb->setMaximumWidth(QWIDGETSIZE_MAX);
+        kb->setMaximumWidth(QWIDGETSIZE_MAX); // the column keeps the design width (below)
+        kb->setMinimumWidth(0);
         kb->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     }
     sizes->addWidget(num1, 0, 1);
@@ -139,8 +139,7 @@ void TfrmDup::buildSizeFilter() {
 
     Bevel1 = new QFrame(Panel1);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::HLine);
-    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Bevel1->setFixedHeight(2);
     Bevel1->setMinimumWidth(410);
 
