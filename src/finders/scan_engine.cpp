@@ -2,9 +2,9 @@
 
 #include "platform/native_path.h"
 
-#include <QCoreApplication>
 #include <cstring>
 #include <dirent.h>
+#include <thread>
 #include <time.h>
 
 namespace {
@@ -33,28 +33,44 @@ bool ScanEngine::matches(const char* name, int length) const {
     return matchAll_ || wildcardMatch(pattern_, fromNative(name, length));
 }
 
-void ScanEngine::pump() {
-    if (pumpInterval_ > 0) {
-        const qint64 now = monotonicMs();
-        if (now - lastPump_ < pumpInterval_)
-            return;
-        lastPump_ = now;
-    }
-    runPump();
+int ScanEngine::defaultThreads() {
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 }
 
-void ScanEngine::runPump() {
-    if (status_)
-        status_(fromNative(walk_.path()));
-    if (pumpHook_)
-        pumpHook_();
-    QCoreApplication::processEvents();
+int ScanEngine::threads() const {
+    return threads_ > 0 ? threads_ : defaultThreads();
+}
+
+ScanEngine::Progress ScanEngine::progress() const {
+    Progress p;
+    p.files = filesSeen_.load(std::memory_order_relaxed);
+    p.bytes = bytesSeen_.load(std::memory_order_relaxed);
+    const std::lock_guard lock(folderMutex_);
+    p.folder = folder_;
+    return p;
+}
+
+void ScanEngine::resetProgress() {
+    filesSeen_ = 0;
+    bytesSeen_ = 0;
+    const std::lock_guard lock(folderMutex_);
+    folder_.clear();
+}
+
+// Keeps the folder for progress at most every 20 ms: a copy under a lock per folder would
+// cost more than the walk's own work on trees of many small folders.
+void ScanEngine::noteFolder(const QByteArray& path) {
+    const qint64 now = monotonicMs();
+    qint64 last = lastNoted_.load(std::memory_order_relaxed);
+    if (now - last < 20 || !lastNoted_.compare_exchange_strong(last, now))
+        return;
+    const std::lock_guard lock(folderMutex_);
+    folder_ = path;
 }
 
 bool ScanEngine::walk(const QString& root) {
     if (!walk_.openRoot(toNative(root)))
         return false;
-    lastPump_ = monotonicMs();
     walkFolder();
     walk_.close();
     return true;
@@ -62,21 +78,20 @@ bool ScanEngine::walk(const QString& root) {
 
 // One folder: its subfolders first, each walked to the bottom, then its own files.
 void ScanEngine::walkFolder() {
-    if (aborted_)
+    if (aborted())
         return;
     const int depth = walk_.depth();
+    noteFolder(walk_.path());
+    if (folderHook_)
+        folderHook_(walk_.path());
     if (sink_)
         sink_->enterFolder(walk_.path(), depth);
 
     // The entries stay in this level's buffer while the walk is below the folder.
     const FolderEntries& entries = walk_.readEntries();
-    bool first = true;
     bool lost = false;
     for (const FolderEntry e : entries) {
-        if (!first)
-            pump();
-        first = false;
-        if (aborted_)
+        if (aborted())
             break;
         if (e.type != DT_DIR)
             continue;
@@ -97,7 +112,7 @@ void ScanEngine::walkFolder() {
         // path now is another folder, whose files are not listed as this one's.
         if (sink_)
             sink_->folderNotEntered(walk_.parentPath(), walk_.name());
-    } else if (!aborted_ && sink_) {
+    } else if (!aborted() && sink_) {
         listFiles(entries);
     }
     if (sink_)
@@ -118,9 +133,7 @@ void ScanEngine::listFiles(const FolderEntries& entries) {
             continue;
         if (!listSystem && e.type != DT_REG)
             continue;
-        if (index > 0)
-            pump();
-        if (aborted_)
+        if (aborted())
             break;
         const int length = int(std::strlen(name));
         if (!matches(name, length))
@@ -140,5 +153,7 @@ void ScanEngine::listFiles(const FolderEntries& entries) {
         f.creationTime = info.creationTime;
         f.indexInFolder = index++;
         sink_->file(f);
+        filesSeen_.fetch_add(1, std::memory_order_relaxed);
+        bytesSeen_.fetch_add(f.size, std::memory_order_relaxed);
     }
 }

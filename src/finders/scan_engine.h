@@ -6,7 +6,9 @@
 #include <QByteArray>
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 // One file as a walk lists it. The name is the kernel's bytes (NUL-terminated) and is valid
@@ -63,6 +65,13 @@ public:
 //   changed under it), is reported through folderNotEntered and skipped; a file that is gone
 //   by the time it is read is skipped. The walk goes on.
 // - However deep the tree, the walk holds a bounded number of descriptors (platform/dir_walk.h).
+//
+// Threads. A walk runs on a pool of walking threads that share the folders of the tree: a
+// thread that runs dry takes a subfolder another thread has seen but not started. The sink is
+// called only on the thread that called walk(), and in exactly the order a single-threaded
+// walk would call it, so sinks need no locks and every result is the same for any number of
+// threads. The name filter runs on the walking threads and must not touch shared state.
+// abort(), the progress figures and the folder hook are safe from any thread.
 class ScanEngine {
 public:
     ScanEngine();
@@ -75,55 +84,73 @@ public:
     void setPattern(const QString& pattern);
     // A test of each file's bare name (the kernel's bytes, valid during the call), made before
     // the file is looked at further. When set it takes the place of the file-match pattern.
+    // It is called on the walking threads, at the same time from several of them.
     void setNameFilter(std::function<bool(const char* name, int length)> filter) {
         nameFilter_ = std::move(filter);
     }
     // The attribute mask of the file search (kFileMask unless set).
     void setFileMask(unsigned mask) { fileMask_ = mask; }
-    // Receives the folder being searched whenever the pump runs.
-    void setStatusHandler(std::function<void(const QString&)> handler) {
-        status_ = std::move(handler);
-    }
 
-    // Walks the tree under `root` (a folder path; a trailing "/" is ignored). False when the
-    // root itself cannot be opened; otherwise true, also after an abort.
+    // The number of walking threads: 1 walks on the calling thread alone; 0 (the default)
+    // takes defaultThreads().
+    void setThreads(int threads) { threads_ = std::max(0, threads); }
+    int threads() const;
+    // One per core, at most 8.
+    static int defaultThreads();
+    // The most descriptors all threads of a walk hold at once together; 0 (the default) takes
+    // the walker's budget from the descriptor limit (platform/dir_walk.h).
+    void setDescriptorBudget(int budget) { budget_ = std::max(0, budget); }
+
+    // Walks the tree under `root` (a folder path; a trailing "/" is ignored) and returns when
+    // the walk is over. False when the root itself cannot be opened; otherwise true, also
+    // after an abort.
     bool walk(const QString& root);
 
     // This engine's abort flag. A walk tests it at every folder and before every further file
     // and ends quickly once it is set; what was found so far is kept. It stays set, so later
     // walks return at once, until clearAbort. Each engine has its own flag: stopping one walk
-    // never stops another (see finders/scan_session.h).
-    void abort() { aborted_ = true; }
-    void clearAbort() { aborted_ = false; }
-    bool aborted() const { return aborted_; }
+    // never stops another.
+    void abort() { aborted_.store(true, std::memory_order_relaxed); }
+    void clearAbort() { aborted_.store(false, std::memory_order_relaxed); }
+    bool aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
-    // The pump that keeps the window live during a walk. The walk calls it once per directory
-    // entry; it returns at once unless the pump interval has passed on a monotonic clock since
-    // it last ran, and then shows the status and processes the pending window events. Walks of
-    // other shapes call it for the same throttling.
-    void pump();
-    // The pump interval: 20 ms unless set; tests set 0 to run the pump at every call.
-    void setPumpInterval(int milliseconds) { pumpInterval_ = std::max(0, milliseconds); }
-    int pumpInterval() const { return pumpInterval_; }
-    // Called whenever the pump actually runs, before the events are processed (tests use it to
-    // change the tree or press Abort mid-walk). An empty function removes it.
-    void setPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+    // Progress, readable from any thread while a walk runs: the files handed over so far and
+    // their bytes, and a folder being walked now (native bytes). resetProgress sets them to
+    // nothing; walks add to them.
+    struct Progress {
+        qint64 files = 0;
+        qint64 bytes = 0;
+        QByteArray folder;
+    };
+    Progress progress() const;
+    void resetProgress();
+
+    // Called on a walking thread as each folder is entered, with its path (tests use it to
+    // change the tree or abort mid-walk). An empty function removes it; set it only between
+    // walks.
+    void setFolderHook(std::function<void(const QByteArray& path)> hook) {
+        folderHook_ = std::move(hook);
+    }
 
 private:
     void walkFolder();
     void listFiles(const FolderEntries& entries);
     bool matches(const char* name, int length) const;
-    void runPump();
+    void noteFolder(const QByteArray& path);
 
     ScanSink* sink_ = nullptr;
     QString pattern_ = QStringLiteral("*.*");
     bool matchAll_ = true;
     std::function<bool(const char*, int)> nameFilter_;
     unsigned fileMask_ = kFileMask;
-    std::function<void(const QString&)> status_;
+    int threads_ = 0;
+    int budget_ = 0;
+    std::function<void(const QByteArray&)> folderHook_;
+    std::atomic<bool> aborted_{false};
+    std::atomic<qint64> filesSeen_{0};
+    std::atomic<qint64> bytesSeen_{0};
+    std::atomic<qint64> lastNoted_{0};
+    mutable std::mutex folderMutex_;
+    QByteArray folder_;
     DirWalk walk_;
-    qint64 lastPump_ = 0;
-    int pumpInterval_ = 20;
-    std::function<void()> pumpHook_;
-    bool aborted_ = false;
 };

@@ -21,13 +21,6 @@ ScanSession::ScanSession(ScanEngine& engine, Parts parts, QObject* parent)
     : QObject(parent), engine_(engine), parts_(std::move(parts)),
       reportAbort_([] { warningBox(kAbortText); }),
       walkDrive_([this](const QString& root) { return engine_.walk(root); }) {
-    // The folder being walked, its middle left out where it is wider than the status line: a
-    // path can be hundreds of kilobytes long, and the line repaints at every folder.
-    engine_.setStatusHandler([this](const QString& folder) {
-        if (parts_.status)
-            setStatus(elideText(folder, Qt::ElideMiddle, parts_.status->fontMetrics(),
-                                parts_.status->contentsRect().width()));
-    });
     if (parts_.abortButton)
         connect(parts_.abortButton, &QPushButton::clicked, this, &ScanSession::abort);
     if (parts_.window)

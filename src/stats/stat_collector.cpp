@@ -46,12 +46,6 @@ void StatCollector::start(const QString& drive, const QDateTime& now) {
 }
 
 bool StatCollector::walk(const QString& root) {
-    // Set on every walk: whoever drives the engine may have put its own handler there.
-    engine_.setStatusHandler([this](const QString&) {
-        if (progress_)
-            progress_({tallies_.filesProcessed,
-                       gaugePercent(tallies_.totalBytes, usedBytes_).value_or(0)});
-    });
     return engine_.walk(root);
 }
 
