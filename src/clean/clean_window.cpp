@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -53,7 +54,7 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 
     // The extensions in force are those selected when Scan was pressed; neither the list nor
     // its editor can change them under a running walk.
-    makeSession({btScan, btClose, pnlDrives, PickList1, btEdit});
+    makeSession({btScan, btClose, pnlDrives, PickList1, btEdit, menu.PopupMenu1});
     records_.accept = nullptr; // the name filter of the walk is the only test
     records_.onRefused = [this] { session().stopAtLimit(); };
     engine_.setSink(&records_);
@@ -64,6 +65,10 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
     connect(btEdit, &QPushButton::clicked, this, &TfrmClean::btEditClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmClean::BrowseDirectory1Click);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmClean::cb1Click);
+}
+
+TfrmClean::~TfrmClean() {
+    session().halt(); // the walk fills records_, which go before the shell
 }
 
 void TfrmClean::buildExtensionList() {
@@ -167,13 +172,12 @@ void TfrmClean::btScanClick() {
     }
     ClearGrid();
     scan(selected);
-    Sortbysize1Click(menu.Size1);
 }
 
 void TfrmClean::scan(const QStringList& selected) {
     records_.clear();
     matcher_ = TempMatcher(selected);
-    const ScanSession::End end = session().run([this] {
+    session().start({}, [this](ScanSession::End) {
         // The grid takes every row before any is written.
         std::vector<quint32> keys(records_.count());
         std::iota(keys.begin(), keys.end(), 0u);
@@ -181,13 +185,12 @@ void TfrmClean::scan(const QStringList& selected) {
         grid->setRowCount(std::max(2, rowCounter + 1));
         if (!keys.empty())
             grid->setKeyedRows(1, keys);
+        if (showResults(rowCounter, rowCounter == 0 ? QString()
+                                                    : formatThousands(rowCounter) +
+                                                          QStringLiteral(" tempfiles found")))
+            grid->setPopupMenu(menu.PopupMenu1);
+        Sortbysize1Click(menu.Size1);
     });
-    if (end == ScanSession::End::Closed)
-        return;
-    if (showResults(rowCounter, rowCounter == 0 ? QString()
-                                                : formatThousands(rowCounter) +
-                                                      QStringLiteral(" tempfiles found")))
-        grid->setPopupMenu(menu.PopupMenu1);
 }
 
 void TfrmClean::cb1Click() {

@@ -26,6 +26,7 @@ class TfrmClean : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmClean(QWidget* owner = nullptr);
+    ~TfrmClean() override;
 
     const DupRecords& records() const { return records_; }
     DupRecords& records() { return records_; }
