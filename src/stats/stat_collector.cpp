@@ -38,6 +38,7 @@ bool StatCollector::driveReadyNow(const QString& root) {
 
 void StatCollector::start(const QString& drive, const QDateTime& now) {
     engine_.clearAbort();
+    engine_.resetProgress();
     drive_ = drive;
     tallies_.clearVariables(now);
     const std::optional<DiskGeometry> g = diskGeometry(drive);
@@ -52,4 +53,9 @@ bool StatCollector::walk(const QString& root) {
 bool StatCollector::collect(const QString& drive, const QDateTime& now) {
     start(drive, now);
     return walk(drive);
+}
+
+StatCollector::Progress StatCollector::progress() const {
+    const ScanEngine::Progress p = engine_.progress();
+    return {p.files, gaugePercent(p.bytes, usedBytes_).value_or(0)};
 }

@@ -5,13 +5,13 @@
 
 #include <QDateTime>
 #include <QString>
-#include <functional>
 #include <memory>
 
 // One statistics collection without any window: it walks a drive (every file of its mount
 // point, hidden and system files included) with the finders' scan engine and classifies each
-// file into the tallies. Progress goes out through a callback whenever the walk's pump runs;
-// the result is the tallies. The abort flag is the engine's own, so stopping this walk stops
+// file into the tallies. The walk may run on any thread: the tallies are filled on the thread
+// that calls walk() and are read once it has returned, while progress() and abort() are safe
+// from any thread meanwhile. The abort flag is the engine's own, so stopping this walk stops
 // no other.
 class StatCollector {
 public:
@@ -38,9 +38,9 @@ public:
     // start and walk in one.
     bool collect(const QString& drive, const QDateTime& now);
 
-    void setProgressHandler(std::function<void(const Progress&)> handler) {
-        progress_ = std::move(handler);
-    }
+    // The files processed so far and their share of the drive's used space, from the
+    // engine's figures: safe from any thread while the walk runs.
+    Progress progress() const;
 
     void abort() { engine_.abort(); }
     bool aborted() const { return engine_.aborted(); }
@@ -58,7 +58,6 @@ private:
     StatTallies tallies_;
     ScanEngine engine_;
     std::unique_ptr<Sink> sink_;
-    std::function<void(const Progress&)> progress_;
     QString drive_;
     qint64 clusterSize_ = 0;
     qint64 usedBytes_ = 0;

@@ -6,7 +6,8 @@
 
 namespace {
 
-// The collector on its own: no window, progress through its callback.
+// The collector on its own: no window. The folder hook runs on a walking thread, where
+// progress() and abort() are allowed.
 TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     TempTree tree;
     for (int f = 0; f < 40; ++f)
@@ -16,26 +17,31 @@ TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     tree.file(".folder/not-walked.dat", 100); // a hidden folder is not entered
     const QDateTime now = QDateTime::currentDateTime();
     StatCollector c;
-    c.engine().setPumpInterval(0);
-    std::vector<qint64> seen;
-    bool abortEarly = true;
-    c.setProgressHandler([&](const StatCollector::Progress& p) {
-        EXPECT_TRUE(seen.empty() || p.files >= seen.back());
-        EXPECT_GE(p.percent, 0);
-        EXPECT_LE(p.percent, 100);
-        seen.push_back(p.files);
-        if (abortEarly && p.files >= 5)
+    std::atomic<int> folders{0};
+    std::atomic<bool> monotonic{true};
+    std::atomic<qint64> lastSeen{0};
+    std::atomic<int> abortAt{3};
+    c.engine().setFolderHook([&](const QByteArray&) {
+        const StatCollector::Progress p = c.progress();
+        if (p.files < lastSeen.exchange(p.files) || p.percent < 0 || p.percent > 100)
+            monotonic = false;
+        if (++folders == abortAt)
             c.abort();
     });
+    // One walking thread, so the abort falls after the first folders' files.
+    c.engine().setThreads(1);
     EXPECT_TRUE(c.collect(tree.path(), now));
     EXPECT_TRUE(c.aborted());
     EXPECT_GT(c.tallies().filesProcessed, 0);
     EXPECT_LT(c.tallies().filesProcessed, 42);
+    EXPECT_EQ(c.progress().files, c.tallies().filesProcessed);
 
-    abortEarly = false;
-    seen.clear();
+    abortAt = -1;
+    lastSeen = 0;
+    c.engine().setThreads(0);
     EXPECT_TRUE(c.collect(tree.path(), now));
     EXPECT_FALSE(c.aborted());
+    EXPECT_TRUE(monotonic);
     const StatTallies& t = c.tallies();
     EXPECT_EQ(t.filesProcessed, 42);
     EXPECT_EQ(t.hidden.count, 1);
@@ -45,11 +51,11 @@ TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     EXPECT_EQ(t.types()[0].tally.count, 40);
     EXPECT_EQ(c.drive(), tree.path());
     EXPECT_GT(c.clusterSize(), 0);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_LE(seen.back(), 42);
+    EXPECT_EQ(c.progress().files, 42);
 
     EXPECT_FALSE(c.collect(tree.path() + "/gone", now)); // a root that cannot be opened
     EXPECT_EQ(c.tallies().filesProcessed, 0);
+    EXPECT_EQ(c.progress().files, 0);
 }
 
 } // namespace
