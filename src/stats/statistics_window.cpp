@@ -27,11 +27,14 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 const QString kNotCollectedCaption = QStringLiteral("File Statistics Not Yet Collected");
 const QString kNotYetText = QStringLiteral("Statistics haven't been collected yet!");
+// The figures on the screen follow the walk ten times a second.
+constexpr int kProgressIntervalMs = 100;
 } // namespace
 
 TfrmStatistics::TfrmStatistics(QWidget* owner)
@@ -47,21 +50,19 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
 
     ScanSession::Parts parts;
     parts.window = this;
-    parts.status = lblStatus;
+    parts.progress = lblProgress; // the status text is the window's own (showProgress)
     parts.busyArea = this;
     parts.lockWhileScanning = {btOK, btPrint};
     session_ = new ScanSession(collector_.engine(), parts, this);
     session_->setAbortReport({}); // the caption and the status say it
-    session_->setInline(true);    // the collection runs on this thread
     session_->setRoots([this] { return QStringList{collector_.drive()}; });
     session_->setDriveWalk([this](const QString& root) { return collector_.walk(root); });
-    // The status every 25 files and the share of the drive's used space collected so far,
-    // brought up to date when the walk's pump runs, which is when the screen can show them.
-    collector_.setProgressHandler([this](const StatCollector::Progress& p) {
-        lblStatus->setText(QStringLiteral("Processing files ... standby : ") +
-                           QString::number(p.files - p.files % 25));
-        ProgressBar1->setValue(p.percent);
-    });
+    // The walk runs on the session's thread; the screen follows it from here. The end comes
+    // however the walk ended, also when the window was closed during it.
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(kProgressIntervalMs);
+    connect(progressTimer_, &QTimer::timeout, this, &TfrmStatistics::showProgress);
+    connect(session_, &ScanSession::finished, this, &TfrmStatistics::finishCollection);
 
     connect(btOK, &QPushButton::clicked, this, &TfrmStatistics::btOKClick);
     connect(btCancel, &QPushButton::clicked, this, &TfrmStatistics::btCancelClick);
@@ -72,7 +73,11 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
     showNotYet();
 }
 
-TfrmStatistics::~TfrmStatistics() = default;
+// The walk fills this window's tallies through its engine: it is stopped and waited for
+// before either goes.
+TfrmStatistics::~TfrmStatistics() {
+    session_->halt();
+}
 
 void TfrmStatistics::buildFrame() {
     auto* layout = new QVBoxLayout(this);
@@ -126,6 +131,14 @@ void TfrmStatistics::buildStatusBar() {
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setAccessibleDescription(QStringLiteral("Status"));
     StatusBar1->addWidget(lblStatus, 1);
+    // The files and bytes so far, beside the status while a collection runs (the scan session
+    // fills it). Screen readers read the figures as its description under a fixed name.
+    lblProgress = new QLabel(StatusBar1);
+    lblProgress->setObjectName(QStringLiteral("lblProgress"));
+    lblProgress->setTextFormat(Qt::PlainText);
+    lblProgress->setAccessibleName(QStringLiteral("Progress"));
+    lblProgress->hide();
+    StatusBar1->addPermanentWidget(lblProgress);
     DigMarquee1 = new TDigMarquee(StatusBar1);
     DigMarquee1->setObjectName(QStringLiteral("DigMarquee1"));
     DigMarquee1->setFixedSize(264, 21);
@@ -205,6 +218,8 @@ void TfrmStatistics::btOKClick() {
 }
 
 void TfrmStatistics::collect(const QString& drive) {
+    if (collecting_)
+        return;
     sizesPage->lblCluster->clear();
     if (!StatCollector::driveReadyNow(drive)) {
         // The earlier figures stay as they were.
@@ -222,10 +237,15 @@ void TfrmStatistics::collect(const QString& drive) {
     sizesPage->showClusterSize(drive, collector_.clusterSize());
     showStart(drive);
     scan();
-    collected_ = true;
-    collecting_ = false;
-    Q_EMIT collectingChanged(false);
-    showEnd(drive);
+}
+
+// Starts the walk, which fills the tallies; finishCollection takes its end.
+void TfrmStatistics::scan() {
+    lblStatus->clear();
+    typesPage->clear(); // the grid's rows name entries of the table just emptied
+    showProgress();
+    progressTimer_->start();
+    session_->start({}, {});
 }
 
 void TfrmStatistics::showStart(const QString& drive) {
@@ -240,16 +260,30 @@ void TfrmStatistics::showStart(const QString& drive) {
     DigMarquee1->show();
 }
 
-void TfrmStatistics::scan() {
-    lblStatus->clear();
-    typesPage->clear(); // the grid's rows name entries of the table just emptied
-    session_->start({}, [this](ScanSession::End) { fillPages(); });
+// The status every 25 files and the share of the drive's used space collected so far.
+void TfrmStatistics::showProgress() {
+    const StatCollector::Progress p = collector_.progress();
+    const QString status =
+        QStringLiteral("Processing files ... standby : ") + QString::number(p.files - p.files % 25);
+    if (lblStatus->text() != status)
+        lblStatus->setText(status);
+    ProgressBar1->setValue(p.percent);
+}
+
+// The walk has let go of the tallies: the pages show them.
+void TfrmStatistics::finishCollection() {
+    progressTimer_->stop();
+    fillPages();
     QString status = QStringLiteral("Finished - ") +
                      QString::number(collector_.tallies().filesProcessed) +
                      QStringLiteral(" files processed");
     if (collector_.aborted())
         status += QStringLiteral(" INCOMPLETE ... ABORTED");
     lblStatus->setText(status);
+    collected_ = true;
+    collecting_ = false;
+    Q_EMIT collectingChanged(false);
+    showEnd(collector_.drive());
 }
 
 void TfrmStatistics::fillPages() {

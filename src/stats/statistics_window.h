@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 class QVBoxLayout;
 class ScanSession;
 class SizesPage;
@@ -29,10 +30,11 @@ class TypesPage;
 // figures of the last collection stay on show between openings.
 //
 // The window wires the collector (stats/stat_collector.h) to the pages, each of which fills
-// itself from the tallies. A collection runs on the user-interface thread through the shared
-// walker and keeps the window live; Cancel and Esc stop it, closing the window stops it
-// first. While it runs the window says so through collectingChanged, so the main window can
-// keep its tools still.
+// itself from the tallies. A collection walks on a background thread through the window's
+// scan session and its own engine, so other tools can walk at the same time; a timer shows
+// the progress meanwhile, and the pages are filled on the user-interface thread once the walk
+// has ended. Cancel and Esc stop it; closing the window stops it and closes once the walk has
+// let go; destroying the window stops the walk and waits for it.
 class TfrmStatistics : public QDialog {
     Q_OBJECT
 public:
@@ -59,8 +61,11 @@ public:
 
     // Stops a running collection (the main window calls it when the program ends).
     void abortCollection();
-    // One collection of `drive` (a mount point), without the drive question.
+    // Starts one collection of `drive` (a mount point), without the drive question, and
+    // returns while it runs; collectingChanged(false) says it has ended.
     void collect(const QString& drive);
+    // The scan session the collection runs on.
+    ScanSession& session() const { return *session_; }
 
     // The frame.
     QTabWidget* OvcNotebook1 = nullptr;
@@ -70,7 +75,8 @@ public:
     QPushButton* btCancel = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* lblStatus = nullptr; // the status bar's text
+    QLabel* lblStatus = nullptr;   // the status bar's text
+    QLabel* lblProgress = nullptr; // files and bytes so far, while collecting
     // An LED sign at the status bar's right: it scrolls while a collection runs, then tells
     // once how it ended and hides.
     TDigMarquee* DigMarquee1 = nullptr;
@@ -107,11 +113,14 @@ private:
 
     void showStart(const QString& drive);
     void scan();
+    void showProgress();
+    void finishCollection();
     void showEnd(const QString& drive);
     void fillPages();
 
     StatCollector collector_;
     ScanSession* session_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
     QVBoxLayout* notYetArea_ = nullptr; // places pnlNotYet
     bool collecting_ = false;
     bool collected_ = false;

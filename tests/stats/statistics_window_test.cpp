@@ -18,6 +18,7 @@
 #include "platform/file_time.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/gauge.h"
 #include "widgets/string_grid.h"
 
@@ -31,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <new>
 
@@ -38,7 +40,14 @@ namespace {
 
 // The engine the window collects with.
 ScanEngine& engineOf(TfrmStatistics& w) {
-    return w.findChild<ScanSession*>()->engine();
+    return w.session().engine();
+}
+
+// One collection of `drive` in the background, run to its end.
+void collectAll(TfrmStatistics& w, const QString& drive) {
+    w.collect(drive);
+    w.session().wait();
+    EXPECT_FALSE(w.collecting());
 }
 
 // The statistics window over a test "drive": the temporary tree is the only drive.
@@ -84,6 +93,7 @@ TEST_F(StatisticsWindowTest, CollectsEveryFileOfTheDriveIntoThePages) {
     EXPECT_TRUE(w.pnlNotYet->isVisible());
 
     w.btOK->click();
+    w.session().wait();
     EXPECT_EQ(ui.messageTexts(),
               QStringList{"Drive \"" + tree.path() +
                           "\" will be scanned.  The analysis may take some time.  You may quit "
@@ -119,44 +129,54 @@ TEST_F(StatisticsWindowTest, CollectsEveryFileOfTheDriveIntoThePages) {
     EXPECT_EQ(w.agePages[StatTallies::Modified]->rows[1].count->text(), "7");
 }
 
-TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
-    for (int d = 0; d < 5; ++d)
+TEST_F(StatisticsWindowTest, ShowsProgressWhileCollectingAndCancelKeepsThePartialFigures) {
+    for (int d = 0; d < 10; ++d)
         for (int f = 0; f < 10; ++f)
             tree.file(
                 QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f) + ".dat", 5);
     TfrmStatistics w;
     w.show();
-    engineOf(w).setPumpInterval(0);
-    int pumps = 0;
-    bool signShown = false;
-    engineOf(w).setPumpHook([&] {
-        signShown = signShown || w.DigMarquee1->isVisible();
-        if (++pumps == 20)
-            w.btCancel->click(); // Cancel while collecting stops the walk
-    });
-    w.collect(tree.path());
-    EXPECT_TRUE(signShown);
+    // One walking thread: held at the fifth folder, three folders' files are in.
+    engineOf(w).setThreads(1);
+    {
+        WalkGate gate(engineOf(w), 5);
+        w.collect(tree.path());
+        ASSERT_TRUE(gate.reached());
+        EXPECT_TRUE(w.collecting());
+        EXPECT_TRUE(w.DigMarquee1->isVisible());
+        EXPECT_TRUE(w.ProgressBar1->isVisible());
+        EXPECT_FALSE(w.btOK->isEnabled());
+        // The screen follows the walk by its timers, beside the status the figures so far.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return w.lblStatus->text() == QStringLiteral("Processing files ... standby : 25") &&
+                   w.lblProgress->accessibleDescription() == progressText(30, 150);
+        })) << w.lblStatus->text().toStdString();
+        EXPECT_TRUE(w.lblProgress->isVisible());
+
+        w.btCancel->click(); // Cancel while collecting stops the walk
+        w.session().wait();
+    }
+    EXPECT_FALSE(w.collecting());
+    EXPECT_FALSE(w.lblProgress->isVisible());
     EXPECT_TRUE(w.DigMarquee1->caption().contains(QStringLiteral("ABORTED")));
-    const qint64 n = w.tallies().filesProcessed;
-    EXPECT_GT(n, 0);
-    EXPECT_LT(n, 50);
+    EXPECT_EQ(w.tallies().filesProcessed, 30);
     EXPECT_EQ(w.windowTitle(),
               "File Statistics for drive " + tree.path() + " incomplete ... aborted.");
-    EXPECT_EQ(w.lblStatus->text(),
-              "Finished - " + QString::number(n) + " files processed INCOMPLETE ... ABORTED");
-    EXPECT_EQ(w.overhangPage->lblNumFiles->text(),
-              "Number of files scanned: " + QString::number(n));
-    EXPECT_EQ(w.sizesPage->rows[1].count->text(), QString::number(n));
+    EXPECT_EQ(w.lblStatus->text(), "Finished - 30 files processed INCOMPLETE ... ABORTED");
+    EXPECT_EQ(w.overhangPage->lblNumFiles->text(), "Number of files scanned: 30");
+    EXPECT_EQ(w.sizesPage->rows[1].count->text(), "30");
     EXPECT_TRUE(w.collected());
+    EXPECT_TRUE(w.btOK->isEnabled());
+    EXPECT_FALSE(w.ProgressBar1->isVisible());
     EXPECT_TRUE(w.isVisible()); // Cancel stopped the walk; it did not close the window
 
     // The next collection starts afresh and completes.
-    engineOf(w).setPumpHook(nullptr);
-    w.collect(tree.path());
-    EXPECT_EQ(w.tallies().filesProcessed, 50);
-    EXPECT_EQ(w.lblStatus->text(), "Finished - 50 files processed");
+    engineOf(w).setThreads(0);
+    collectAll(w, tree.path());
+    EXPECT_EQ(w.tallies().filesProcessed, 100);
+    EXPECT_EQ(w.lblStatus->text(), "Finished - 100 files processed");
     // The sign tells the end once and then steps aside.
-    EXPECT_TRUE(w.DigMarquee1->caption().contains(QStringLiteral("COMPLETED: 50 FILES")));
+    EXPECT_TRUE(w.DigMarquee1->caption().contains(QStringLiteral("COMPLETED: 100 FILES")));
     for (int t = 0; t < 10000 && w.DigMarquee1->isVisible(); ++t)
         w.DigMarquee1->tick();
     EXPECT_FALSE(w.DigMarquee1->isVisible());
@@ -164,39 +184,53 @@ TEST_F(StatisticsWindowTest, AbortKeepsThePartialFiguresAndSaysSo) {
 
 TEST_F(StatisticsWindowTest, RunningOutOfMemoryStopsWithAWarningThatSaysWhy) {
     for (int f = 0; f < 30; ++f)
-        tree.file("f" + QByteArray::number(f), 1);
+        tree.file("d" + QByteArray::number(f % 10) + "/f" + QByteArray::number(f), 1);
     TfrmStatistics w;
     w.show();
-    engineOf(w).setPumpInterval(0);
-    engineOf(w).setPumpHook([pumps = 0]() mutable {
-        if (++pumps == 10)
+    engineOf(w).setThreads(1); // the hook then runs on the walk's own thread
+    engineOf(w).setFolderHook([folders = 0](const QByteArray&) mutable {
+        if (++folders == 5)
             throw std::bad_alloc();
     });
-    w.collect(tree.path());
+    collectAll(w, tree.path());
     EXPECT_EQ(ui.lastMessage(), ScanSession::kLimitText);
     EXPECT_EQ(ui.messages.back().kind, MessageKind::Warning);
     EXPECT_TRUE(w.lblStatus->text().endsWith(QStringLiteral("INCOMPLETE ... ABORTED")));
     EXPECT_FALSE(w.collecting());
 }
 
-TEST_F(StatisticsWindowTest, ClosingDuringACollectionStopsItFirst) {
+// Closing the window lets the walk stop and closes it after; destroying it stops the walk and
+// waits for it (the address sanitizer sees any use of the window after it is gone).
+TEST_F(StatisticsWindowTest, ClosingOrDestroyingDuringACollectionStopsTheWalkFirst) {
     for (int f = 0; f < 30; ++f)
-        tree.file("f" + QByteArray::number(f), 1);
-    TfrmStatistics w;
-    w.show();
-    engineOf(w).setPumpInterval(0);
-    engineOf(w).setPumpHook([&] { w.close(); });
-    w.collect(tree.path());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_LT(w.tallies().filesProcessed, 30);
-    EXPECT_FALSE(w.collecting());
+        tree.file("d" + QByteArray::number(f % 3) + "/f" + QByteArray::number(f), 1);
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy);
+        auto w = std::make_unique<TfrmStatistics>();
+        w->show();
+        WalkGate gate(engineOf(*w), 2);
+        w->collect(tree.path());
+        ASSERT_TRUE(gate.reached());
+        if (destroy) {
+            w.reset();
+            gate.forgetEngine();
+            continue;
+        }
+        w->close();
+        EXPECT_TRUE(w->isVisible()) << "the window stays until the walk has let go";
+        w->session().wait();
+        EXPECT_FALSE(w->collecting());
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_LT(w->tallies().filesProcessed, 30);
+        EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral("incomplete ... aborted.")));
+    }
 }
 
 TEST_F(StatisticsWindowTest, ADriveGoneBetweenCollectionsKeepsTheEarlierFigures) {
     tree.file("a.txt", 100);
     TfrmStatistics w;
     w.show();
-    w.collect(tree.path());
+    collectAll(w, tree.path());
     const QString title = w.windowTitle();
     drives.clear(); // unmounted
     ui.clear();
@@ -213,7 +247,7 @@ TEST_F(StatisticsWindowTest, AnEmptyDriveLeavesTheBarsAlone) {
     w.show();
     w.sizesPage->rows[3].countGauge->setProgress(42);
     w.overhangPage->gaOver[1]->setProgress(7);
-    w.collect(tree.path());
+    collectAll(w, tree.path());
     EXPECT_EQ(w.lblStatus->text(), "Finished - 0 files processed");
     EXPECT_EQ(w.sizesPage->rows[3].countGauge->progress(), 42);
     EXPECT_EQ(w.overhangPage->gaOver[1]->progress(), 7);
@@ -296,7 +330,7 @@ TEST_F(StatisticsWindowTest, PrintsTheTypeGridAsAReportAndOtherPagesAsPictures) 
     tree.file("a.txt", 1);
     TfrmStatistics w;
     w.show();
-    w.collect(tree.path());
+    collectAll(w, tree.path());
     for (int page : {int(TfrmStatistics::Types), int(TfrmStatistics::Sizes)}) {
         SCOPED_TRACE(page);
         ui.pdfPath = tree.path() + "/page" + QString::number(page) + ".pdf";
