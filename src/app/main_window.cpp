@@ -209,11 +209,6 @@ void TfrmMain::setToolOpener(ToolButton which, std::function<void()> open) {
     tool.button->setEnabled(static_cast<bool>(tool.open));
 }
 
-void TfrmMain::setToolsEnabled(bool enabled) {
-    for (Tool& tool : tools_)
-        tool.button->setEnabled(enabled && static_cast<bool>(tool.open));
-}
-
 QPushButton* TfrmMain::toolButton(ToolButton which) const {
     return tools_[static_cast<int>(which)].button;
 }

@@ -51,10 +51,6 @@ public:
         setToolOpener(which, [this] { openModalWindow<Window>(this); });
     }
 
-    // Enables every tool button that has its window (true), or disables them all (false), for
-    // example while a walk that cannot share the screen with another tool runs.
-    void setToolsEnabled(bool enabled);
-
     QPushButton* toolButton(ToolButton which) const;
     QLabel* toolLabel(ToolButton which) const;
     QFrame* toolPanel(ToolButton which) const;

@@ -53,10 +53,8 @@ void plugInToolWindows(TfrmMain& main) {
         statistics->raise();
         statistics->activateWindow();
     });
-    // A collection walks on the user-interface thread and keeps the screen live, so while it
-    // runs the other tools stay closed: their walks would run inside it. Ending the program
-    // stops the collection first, so nothing is torn down under the walk.
-    QObject::connect(statistics, &TfrmStatistics::collectingChanged, &main,
-                     [&main](bool collecting) { main.setToolsEnabled(!collecting); });
+    // A collection walks in the background on its own engine, so the other tools stay open
+    // to use beside it. Ending the program stops the collection at once; the window waits
+    // for its walk to let go when the main window destroys it.
     QObject::connect(&main, &TfrmMain::closed, statistics, &TfrmStatistics::abortCollection);
 }

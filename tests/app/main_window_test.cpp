@@ -5,6 +5,7 @@
 #include "common/locations.h"
 #include "controls/animated.h"
 #include "controls/gradient_back.h"
+#include "finders/dirhog_window.h"
 #include "finders/dup_window.h"
 #include "finders/scan_engine.h"
 #include "finders/scan_session.h"
@@ -13,6 +14,8 @@
 #include "stats/statistics_window.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
+#include "widgets/string_grid.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -440,41 +443,87 @@ TEST(SearchPath, TheMainWindowRefillsTheListFromPath) {
     searchPathList() = saved;
 }
 
-TEST_F(MainWindowTest, StatisticsWindowIsMadeOnceAndHoldsTheToolsWhileItCollects) {
+// The statistics window over a test "drive", plugged into a main window.
+class MainWindowWithStatisticsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        for (int f = 0; f < 20; ++f)
+            tree.file("d" + QByteArray::number(f % 4) + "/f" + QByteArray::number(f), 1);
+        setDriveListSeam([this] {
+            return std::vector<Drive>{
+                Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
+        });
+        openMain();
+    }
+    void openMain() {
+        main = std::make_unique<TfrmMain>();
+        plugInToolWindows(*main);
+        stats = main->findChild<TfrmStatistics*>();
+    }
+    void TearDown() override {
+        main.reset();
+        setDriveListSeam(nullptr);
+    }
+
     TempTree tree;
-    for (int f = 0; f < 20; ++f)
-        tree.file("f" + QByteArray::number(f), 1);
-    setDriveListSeam([&] {
-        return std::vector<Drive>{
-            Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
-    });
-    TfrmMain w;
-    plugInToolWindows(w);
-    auto* stats = w.findChild<TfrmStatistics*>();
+    std::unique_ptr<TfrmMain> main;
+    TfrmStatistics* stats = nullptr;
+};
+
+TEST_F(MainWindowWithStatisticsTest, ToolsStayEnabledAndAFinderScansWhileStatisticsCollect) {
     ASSERT_NE(stats, nullptr);
-    w.btStatistic->click();
+    main->btStatistic->click();
     EXPECT_TRUE(stats->isVisible());
     stats->close();
-    w.btStatistic->click();
-    EXPECT_EQ(w.findChildren<TfrmStatistics*>().size(), 1);
+    main->btStatistic->click();
+    EXPECT_EQ(main->findChildren<TfrmStatistics*>().size(), 1);
 
-    // During the walk every tool button is disabled; closing the main window stops the walk.
-    std::vector<bool> enabledDuringWalk;
-    int pumps = 0;
-    ScanEngine& engine = stats->findChild<ScanSession*>()->engine();
-    engine.setPumpInterval(0);
-    engine.setPumpHook([&] {
-        if (++pumps == 3) {
-            for (ToolButton t : tools)
-                enabledDuringWalk.push_back(w.toolButton(t)->isEnabled());
-            w.close();
-        }
-    });
+    WalkGate gate(stats->session().engine(), 2);
     stats->collect(tree.path());
-    setDriveListSeam(nullptr);
-    EXPECT_EQ(enabledDuringWalk, std::vector<bool>(7, false));
-    EXPECT_LT(stats->tallies().filesProcessed, 20);
-    EXPECT_TRUE(stats->windowTitle().endsWith("incomplete ... aborted."));
-    EXPECT_TRUE(w.btStatistic->isEnabled());
-    EXPECT_TRUE(w.btDuplicate->isEnabled());
+    ASSERT_TRUE(gate.reached());
+    for (ToolButton t : tools)
+        EXPECT_TRUE(main->toolButton(t)->isEnabled());
+
+    // A folder-hog scan runs to its end on its own walk while the collection waits.
+    QStringList hogRows;
+    ui.onModal = [&](QDialog& d) {
+        auto& hog = dynamic_cast<TfrmDirHog&>(d);
+        hog.show(); // ticks the drive
+        hog.btTopClick();
+        hog.session().wait();
+        for (int r = 1; r <= hog.rowCounter; ++r)
+            hogRows << hog.grid->cell(5, r).mid(tree.path().size()) + u':' + hog.grid->cell(2, r);
+        return int(QDialog::Rejected);
+    };
+    main->btDirHogs->click();
+    hogRows.sort();
+    EXPECT_EQ(hogRows, (QStringList{"/d0:5", "/d1:5", "/d2:5", "/d3:5"}));
+    EXPECT_TRUE(stats->collecting());
+
+    gate.open();
+    stats->session().wait();
+    EXPECT_EQ(stats->tallies().filesProcessed, 20);
+    EXPECT_TRUE(stats->windowTitle().endsWith(QStringLiteral("completed.")));
+}
+
+// Closing the main window stops the collection; destroying it (the program's end) waits for
+// the walk before the statistics window goes, with or without the close first.
+TEST_F(MainWindowWithStatisticsTest, QuittingDuringACollectionStopsItAndWaitsForTheWalk) {
+    for (const bool closeFirst : {true, false}) {
+        SCOPED_TRACE(closeFirst);
+        if (!main)
+            openMain();
+        main->show();
+        QPointer<TfrmStatistics> window = stats;
+        WalkGate gate(stats->session().engine(), 2);
+        stats->collect(tree.path());
+        ASSERT_TRUE(gate.reached());
+        if (closeFirst) {
+            main->close();
+            EXPECT_TRUE(stats->session().engine().aborted());
+        }
+        main.reset();
+        gate.forgetEngine();
+        EXPECT_TRUE(window.isNull());
+    }
 }
