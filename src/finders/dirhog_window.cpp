@@ -288,7 +288,9 @@ void TfrmDirHog::btBrowseClick() {
 }
 
 void TfrmDirHog::btDeleteClick() {
-    const qint64 rec = selectedRecord();
+    // The folder-tree deletion walks on this thread and asks its questions there; it never
+    // starts while this window's walk still fills the records it would act on.
+    const qint64 rec = scanning() ? -1 : selectedRecord();
     if (rec < 0)
         return;
     const quint32 r = quint32(rec);

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -354,4 +355,21 @@ TEST_F(DirHogWindowTest, MountedAndUnreadableFoldersAddNothingFalse) {
     if (r.skipped)
         GTEST_SKIP() << "mounting or changing user is not permitted here";
     EXPECT_EQ(r.problems.toStdString(), "");
+}
+
+TEST_F(DirHogWindowTest, NoFolderIsDeletedWhileTheWindowsOwnWalkRuns) {
+    tree.file("Old/f", 100);
+    auto w = open();
+    w->btTopClick();
+    int asked = 0;
+    ui.onModal = [&](QDialog&) { return ++asked, int(QDialog::Accepted); };
+    scanHeldAt(
+        w->session(), 1, [&] { w->btTopClick(); },
+        [&] {
+            w->grid->setCurrentRow(1);
+            w->btDeleteClick();
+        });
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(QFileInfo::exists(tree.path() + "/Old/f"));
+    EXPECT_EQ(rows(*w).size(), 1);
 }
