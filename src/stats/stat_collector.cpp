@@ -57,5 +57,5 @@ bool StatCollector::collect(const QString& drive, const QDateTime& now) {
 
 StatCollector::Progress StatCollector::progress() const {
     const ScanEngine::Progress p = engine_.progress();
-    return {p.files, gaugePercent(p.bytes, usedBytes_).value_or(0)};
+    return {p.files, p.bytes, gaugePercent(p.bytes, usedBytes_).value_or(0)};
 }

@@ -17,6 +17,7 @@ class StatCollector {
 public:
     struct Progress {
         qint64 files = 0; // processed so far
+        qint64 bytes = 0; // their sizes
         int percent = 0;  // their bytes as a share of the drive's used space
     };
 

@@ -50,7 +50,6 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
 
     ScanSession::Parts parts;
     parts.window = this;
-    parts.progress = lblProgress; // the status text is the window's own (showProgress)
     parts.busyArea = this;
     parts.lockWhileScanning = {btOK, btPrint};
     session_ = new ScanSession(collector_.engine(), parts, this);
@@ -131,8 +130,8 @@ void TfrmStatistics::buildStatusBar() {
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setAccessibleDescription(QStringLiteral("Status"));
     StatusBar1->addWidget(lblStatus, 1);
-    // The files and bytes so far, beside the status while a collection runs (the scan session
-    // fills it). Screen readers read the figures as its description under a fixed name.
+    // The files and bytes so far, beside the status while a collection runs. Screen readers
+    // read the figures as its description under a fixed name, without hearing each change.
     lblProgress = new QLabel(StatusBar1);
     lblProgress->setObjectName(QStringLiteral("lblProgress"));
     lblProgress->setTextFormat(Qt::PlainText);
@@ -244,6 +243,7 @@ void TfrmStatistics::scan() {
     lblStatus->clear();
     typesPage->clear(); // the grid's rows name entries of the table just emptied
     showProgress();
+    lblProgress->show();
     progressTimer_->start();
     session_->start({}, {});
 }
@@ -260,19 +260,26 @@ void TfrmStatistics::showStart(const QString& drive) {
     DigMarquee1->show();
 }
 
-// The status every 25 files and the share of the drive's used space collected so far.
+// The status every 25 files, the files and bytes so far and their share of the drive's used
+// space, all from one reading of the walk's figures.
 void TfrmStatistics::showProgress() {
     const StatCollector::Progress p = collector_.progress();
     const QString status =
         QStringLiteral("Processing files ... standby : ") + QString::number(p.files - p.files % 25);
     if (lblStatus->text() != status)
         lblStatus->setText(status);
+    const QString figures = progressText(p.files, p.bytes);
+    lblProgress->setText(figures);
+    lblProgress->setAccessibleDescription(figures);
     ProgressBar1->setValue(p.percent);
 }
 
 // The walk has let go of the tallies: the pages show them.
 void TfrmStatistics::finishCollection() {
     progressTimer_->stop();
+    lblProgress->hide();
+    lblProgress->clear();
+    lblProgress->setAccessibleDescription(QString());
     fillPages();
     QString status = QStringLiteral("Finished - ") +
                      QString::number(collector_.tallies().filesProcessed) +
