@@ -54,7 +54,11 @@ void plugInToolWindows(TfrmMain& main) {
         statistics->activateWindow();
     });
     // A collection walks in the background on its own engine, so the other tools stay open
-    // to use beside it. Ending the program stops the collection at once; the window waits
-    // for its walk to let go when the main window destroys it.
-    QObject::connect(&main, &TfrmMain::closed, statistics, &TfrmStatistics::abortCollection);
+    // to use beside it. Ending the program stops the collection at once and puts the window
+    // away without a close event, which a running collection would hold back and with it the
+    // program's quit; the window waits for its walk to let go when the main window destroys it.
+    QObject::connect(&main, &TfrmMain::closed, statistics, [statistics] {
+        statistics->abortCollection();
+        statistics->hide();
+    });
 }

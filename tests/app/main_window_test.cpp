@@ -28,6 +28,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -506,20 +507,28 @@ TEST_F(MainWindowWithStatisticsTest, ToolsStayEnabledAndAFinderScansWhileStatist
     EXPECT_TRUE(stats->windowTitle().endsWith(QStringLiteral("completed.")));
 }
 
-// Closing the main window stops the collection; destroying it (the program's end) waits for
-// the walk before the statistics window goes, with or without the close first.
+// Quitting by the main window's close ends the message loop at once and stops the collection;
+// destroying the main window (the program's end) waits for the walk before the statistics
+// window goes, with or without the quit first.
 TEST_F(MainWindowWithStatisticsTest, QuittingDuringACollectionStopsItAndWaitsForTheWalk) {
-    for (const bool closeFirst : {true, false}) {
-        SCOPED_TRACE(closeFirst);
+    for (const bool quitFirst : {true, false}) {
+        SCOPED_TRACE(quitFirst);
         if (!main)
             openMain();
         main->show();
+        stats->show();
         QPointer<TfrmStatistics> window = stats;
         WalkGate gate(stats->session().engine(), 2);
         stats->collect(tree.path());
         ASSERT_TRUE(gate.reached());
-        if (closeFirst) {
-            main->close();
+        if (quitFirst) {
+            QObject::connect(main.get(), &TfrmMain::closed, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, main.get(), [&] { main->close(); });
+            QTimer watchdog;
+            watchdog.setSingleShot(true);
+            QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+            watchdog.start(10000);
+            EXPECT_EQ(QCoreApplication::exec(), 0) << "the collection held the quit back";
             EXPECT_TRUE(stats->session().engine().aborted());
         }
         main.reset();
