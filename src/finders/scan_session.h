@@ -135,7 +135,7 @@ private:
     // The scan's thread: the walk and `prepare`; returns the roots that could not be opened.
     QStringList walkAndPrepare(const QStringList& roots, const std::function<void()>& prepare);
     // This thread: the scan's end.
-    void end(const QStringList& failedRoots, const std::function<void(End)>& finish);
+    void end();
     void showProgress();
 
     ScanEngine& engine_;
@@ -146,6 +146,11 @@ private:
     std::function<QStringList()> roots_;
     WorkerThread worker_;
     QTimer* progressTimer_ = nullptr;
+    QTimer* endPoll_ = nullptr;
+    std::function<void(End)> finish_;
+    // Set by the scan's thread when it is done; its roots that could not be opened.
+    std::atomic<bool> walked_{false};
+    QStringList failedRoots_;
     bool inline_ = false;
     bool scanning_ = false;
     bool abortPending_ = false; // Abort or Esc, reported at the end
