@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "common/ui.h"
 #include "controls/pick_list.h"
+#include "model/row_order.h"
 #include "platform/date_text.h"
 #include "widgets/column_width.h"
 #include "widgets/push_button.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <numeric>
 
 namespace {
 FinderLook cleanLook() {
@@ -176,21 +176,29 @@ void TfrmClean::btScanClick() {
 
 void TfrmClean::scan(const QStringList& selected) {
     records_.clear();
+    listed_.clear();
     matcher_ = TempMatcher(selected);
-    session().start({}, [this](ScanSession::End) {
-        // The grid takes every row before any is written.
-        std::vector<quint32> keys(records_.count());
-        std::iota(keys.begin(), keys.end(), 0u);
-        rowCounter = int(keys.size());
-        grid->setRowCount(std::max(2, rowCounter + 1));
-        if (!keys.empty())
-            grid->setKeyedRows(1, keys);
-        if (showResults(rowCounter, rowCounter == 0 ? QString()
-                                                    : formatThousands(rowCounter) +
-                                                          QStringLiteral(" tempfiles found")))
-            grid->setPopupMenu(menu.PopupMenu1);
-        Sortbysize1Click(menu.Size1);
-    });
+    session().start(
+        [this] {
+            // Largest first, as the Size item sorts (equal sizes in walk order), made here so
+            // the grid only takes the rows.
+            std::vector<double> sizes(records_.count());
+            for (quint32 rec = 0; rec < records_.count(); ++rec)
+                sizes[rec] = double(records_.size(rec));
+            const std::vector<int> order = keyOrder(sizes, true);
+            listed_.assign(order.begin(), order.end());
+        },
+        [this](ScanSession::End) {
+            // The grid takes every row before any is written. Size stays the checked sort.
+            rowCounter = int(listed_.size());
+            grid->setRowCount(std::max(2, rowCounter + 1));
+            if (!listed_.empty())
+                grid->setKeyedRows(1, listed_);
+            if (showResults(rowCounter, rowCounter == 0 ? QString()
+                                                        : formatThousands(rowCounter) +
+                                                              QStringLiteral(" tempfiles found")))
+                grid->setPopupMenu(menu.PopupMenu1);
+        });
 }
 
 void TfrmClean::cb1Click() {

@@ -68,6 +68,7 @@ private:
     void scan(const QStringList& selected);
 
     DupRecords records_{false};
+    std::vector<quint32> listed_; // the records in the grid's order after the scan
     TempMatcher matcher_;
     FileRecordSort sorts_{records_};
 };

@@ -20,6 +20,8 @@
 namespace {
 // How often the progress of a walk is shown: five times a second and a little more.
 constexpr int kProgressMs = 180;
+// How often the user-interface thread looks whether the walk has ended.
+constexpr int kEndPollMs = 5;
 } // namespace
 
 const QString ScanSession::kAbortText = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
@@ -39,6 +41,14 @@ ScanSession::ScanSession(ScanEngine& engine, Parts parts, QObject* parent)
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(kProgressMs);
     connect(progressTimer_, &QTimer::timeout, this, &ScanSession::showProgress);
+    // The end of the walk is polled for, not signalled from the scan's thread: nothing of a
+    // walk posts to the user-interface thread's event queue, whose locks are Qt's own.
+    endPoll_ = new QTimer(this);
+    endPoll_->setInterval(kEndPollMs);
+    connect(endPoll_, &QTimer::timeout, this, [this] {
+        if (walked_.load(std::memory_order_acquire))
+            wait();
+    });
 }
 
 ScanSession::~ScanSession() {
@@ -89,6 +99,7 @@ void ScanSession::lock(bool locked) {
         progressTimer_->start();
     } else {
         progressTimer_->stop();
+        endPoll_->stop();
     }
     if (parts_.progress) {
         if (!locked) {
@@ -123,19 +134,23 @@ void ScanSession::start(std::function<void()> prepare, std::function<void(End)> 
     abortPending_ = false;
     closePending_ = false;
     failure_ = nullptr;
+    finish_ = std::move(finish);
     const QStringList roots =
         roots_ ? roots_() : (parts_.drives ? parts_.drives->tickedRoots() : QStringList());
     scanning_ = true;
     lock(true);
     Q_EMIT started();
     if (inline_) {
-        end(walkAndPrepare(roots, prepare), finish);
+        failedRoots_ = walkAndPrepare(roots, prepare);
+        end();
         return;
     }
-    worker_.start([this, roots, prepare = std::move(prepare), finish = std::move(finish)] {
-        QStringList failed = walkAndPrepare(roots, prepare);
-        worker_.deliver([this, failed = std::move(failed), finish] { end(failed, finish); }, true);
+    walked_.store(false, std::memory_order_relaxed);
+    worker_.start([this, roots, prepare = std::move(prepare)] {
+        failedRoots_ = walkAndPrepare(roots, prepare);
+        walked_.store(true, std::memory_order_release);
     });
+    endPoll_->start();
 }
 
 QStringList ScanSession::walkAndPrepare(const QStringList& roots,
@@ -170,9 +185,10 @@ QStringList ScanSession::walkAndPrepare(const QStringList& roots,
     return failed;
 }
 
-void ScanSession::end(const QStringList& failedRoots, const std::function<void(End)>& finish) {
+void ScanSession::end() {
     scanning_ = false;
     lock(false);
+    const std::function<void(End)> finish = std::exchange(finish_, {});
     if (failure_)
         std::rethrow_exception(std::exchange(failure_, nullptr));
     if (closePending_) {
@@ -184,7 +200,7 @@ void ScanSession::end(const QStringList& failedRoots, const std::function<void(E
         window->close();
         return;
     }
-    for (const QString& root : failedRoots)
+    for (const QString& root : std::exchange(failedRoots_, {}))
         plainErrorBox(QStringLiteral("Can't open drive ") + root);
     if (abortPending_ && reportAbort_)
         reportAbort_();
@@ -197,7 +213,10 @@ void ScanSession::end(const QStringList& failedRoots, const std::function<void(E
 }
 
 void ScanSession::wait() {
+    if (!scanning_ || inline_)
+        return;
     worker_.wait();
+    end();
 }
 
 void ScanSession::halt() {
@@ -206,6 +225,7 @@ void ScanSession::halt() {
     engine_.abort();
     worker_.stop();
     progressTimer_->stop();
+    endPoll_->stop();
     scanning_ = false;
 }
 

@@ -28,8 +28,10 @@ class TDrivePanel;
 // Threads. The walk's sink, the drive walk and `prepare` run on the scan's thread; they own
 // the window's records until the scan ends and must not touch a widget. Everything else of
 // the session runs on the user-interface thread, except stopAtLimit(), which the sinks call
-// from the walk. The window's records must outlive the walk: a window calls halt() in its
-// destructor, before its own members go (the session, a child object, dies after them).
+// from the walk. The user-interface thread looks for the walk's end every few milliseconds,
+// so the scan's thread never posts to its event queue. The window's records must outlive the
+// walk: a window calls halt() in its destructor, before its own members go (the session, a
+// child object, dies after them).
 //
 // Abort state. Each session owns its abort state: the flag of its own engine. Abort, Esc,
 // closing the window and the record limit stop only this session's walk, and a new scan
@@ -135,7 +137,7 @@ private:
     // The scan's thread: the walk and `prepare`; returns the roots that could not be opened.
     QStringList walkAndPrepare(const QStringList& roots, const std::function<void()>& prepare);
     // This thread: the scan's end.
-    void end(const QStringList& failedRoots, const std::function<void(End)>& finish);
+    void end();
     void showProgress();
 
     ScanEngine& engine_;
@@ -146,6 +148,11 @@ private:
     std::function<QStringList()> roots_;
     WorkerThread worker_;
     QTimer* progressTimer_ = nullptr;
+    QTimer* endPoll_ = nullptr;
+    std::function<void(End)> finish_;
+    // Set by the scan's thread when it is done; its roots that could not be opened.
+    std::atomic<bool> walked_{false};
+    QStringList failedRoots_;
     bool inline_ = false;
     bool scanning_ = false;
     bool abortPending_ = false; // Abort or Esc, reported at the end
