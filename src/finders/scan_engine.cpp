@@ -1,11 +1,14 @@
 #include "finders/scan_engine.h"
 
+#include "finders/walk_shares.h"
 #include "platform/native_path.h"
 
 #include <cstring>
 #include <dirent.h>
+#include <exception>
 #include <thread>
 #include <time.h>
+#include <utility>
 
 namespace {
 // Milliseconds on a monotonic clock. The coarse clock is read without a system call and is
@@ -68,36 +71,72 @@ void ScanEngine::noteFolder(const QByteArray& path) {
     folder_ = path;
 }
 
-bool ScanEngine::walk(const QString& root) {
-    if (!walk_.openRoot(toNative(root)))
-        return false;
-    walkFolder();
-    walk_.close();
-    return true;
+// One thread's part of a walk: depth-first through one subtree, its calls going to `out`
+// (the sink itself, or the recorder of the thread's current share). With a pool, a subfolder
+// is handed to an idle thread instead of being walked here.
+class ScanEngine::Walker {
+public:
+    Walker(ScanEngine& engine, ScanSink* out, WalkPool* pool, int budget)
+        : engine_(engine), out_(out), pool_(pool) {
+        if (budget > 0)
+            walk_.setDescriptorBudget(budget);
+    }
+    ~Walker() { flushProgress(); }
+
+    // Walks the folder open as `fd` (taken over) at `depth`.
+    void walkTree(int fd, const EntryInfo& info, const QByteArray& path, int depth) {
+        walk_.adoptRoot(fd, info, path);
+        base_ = depth;
+        walkFolder();
+        walk_.close();
+    }
+
+private:
+    void walkFolder();
+    bool shareFolder(const char* name);
+    void listFiles(const FolderEntries& entries);
+    void flushProgress();
+
+    ScanEngine& engine_;
+    ScanSink* out_;
+    WalkPool* pool_;
+    DirWalk walk_;
+    int base_ = 0;
+    qint64 files_ = 0; // progress not yet added to the engine's
+    qint64 bytes_ = 0;
+};
+
+void ScanEngine::Walker::flushProgress() {
+    engine_.filesSeen_.fetch_add(files_, std::memory_order_relaxed);
+    engine_.bytesSeen_.fetch_add(bytes_, std::memory_order_relaxed);
+    files_ = 0;
+    bytes_ = 0;
 }
 
 // One folder: its subfolders first, each walked to the bottom, then its own files.
-void ScanEngine::walkFolder() {
-    if (aborted())
+void ScanEngine::Walker::walkFolder() {
+    if (engine_.aborted())
         return;
-    const int depth = walk_.depth();
-    noteFolder(walk_.path());
-    if (folderHook_)
-        folderHook_(walk_.path());
-    if (sink_)
-        sink_->enterFolder(walk_.path(), depth);
+    const int depth = base_ + walk_.depth();
+    engine_.noteFolder(walk_.path());
+    if (engine_.folderHook_)
+        engine_.folderHook_(walk_.path());
+    if (out_)
+        out_->enterFolder(walk_.path(), depth);
 
     // The entries stay in this level's buffer while the walk is below the folder.
     const FolderEntries& entries = walk_.readEntries();
     bool lost = false;
     for (const FolderEntry e : entries) {
-        if (aborted())
+        if (engine_.aborted())
             break;
         if (e.type != DT_DIR)
             continue;
+        if (e.name[0] != '.' && pool_ && pool_->wantsShare() && shareFolder(e.name))
+            continue;
         if (e.name[0] == '.' || walk_.enter(e.name) != DirWalk::Entered) {
-            if (sink_)
-                sink_->folderNotEntered(walk_.path(), e.name);
+            if (out_)
+                out_->folderNotEntered(walk_.path(), e.name);
             continue;
         }
         walkFolder();
@@ -110,19 +149,43 @@ void ScanEngine::walkFolder() {
     if (lost) {
         // The folder was removed or replaced while the walk was below it: what is at its
         // path now is another folder, whose files are not listed as this one's.
-        if (sink_)
-            sink_->folderNotEntered(walk_.parentPath(), walk_.name());
-    } else if (!aborted() && sink_) {
+        if (out_)
+            out_->folderNotEntered(walk_.parentPath(), walk_.name());
+    } else if (!engine_.aborted() && out_) {
         listFiles(entries);
     }
-    if (sink_)
-        sink_->leaveFolder(walk_.path(), depth);
+    if (out_)
+        out_->leaveFolder(walk_.path(), depth);
+    flushProgress();
 }
 
-void ScanEngine::listFiles(const FolderEntries& entries) {
-    sink_->folderFiles(walk_.path());
-    const bool listHidden = fileMask_ & faHidden;
-    const bool listSystem = fileMask_ & faSysFile;
+// Opens the subfolder `name` for an idle thread and marks its place in this thread's output.
+// False, with nothing done, when no descriptor is free for it: then this thread walks it.
+bool ScanEngine::Walker::shareFolder(const char* name) {
+    if (!pool_->takeSlot())
+        return false;
+    EntryInfo info;
+    int fd = -1;
+    if (walk_.openChild(name, info, fd) != DirWalk::Entered) {
+        pool_->returnSlot();
+        if (out_)
+            out_->folderNotEntered(walk_.path(), name);
+        return true;
+    }
+    QByteArray path = walk_.path();
+    if (path.size() != 1 || path[0] != '/')
+        path.append('/');
+    path.append(name);
+    static_cast<ShareRecorder*>(out_)->splice(
+        pool_->share(fd, info, path, base_ + walk_.depth() + 1));
+    return true;
+}
+
+void ScanEngine::Walker::listFiles(const FolderEntries& entries) {
+    out_->folderFiles(walk_.path());
+    const unsigned mask = engine_.fileMask_;
+    const bool listHidden = mask & faHidden;
+    const bool listSystem = mask & faSysFile;
     const int fd = walk_.fd();
     int index = 0;
     for (const FolderEntry e : entries) {
@@ -133,15 +196,15 @@ void ScanEngine::listFiles(const FolderEntries& entries) {
             continue;
         if (!listSystem && e.type != DT_REG)
             continue;
-        if (aborted())
+        if (engine_.aborted())
             break;
         const int length = int(std::strlen(name));
-        if (!matches(name, length))
+        if (!engine_.matches(name, length))
             continue;
         EntryInfo info;
         if (!statAt(fd, name, info) || info.isFolder())
             continue; // gone, or replaced by a folder, since the folder was read
-        if (!searchIncludes(info.attributes, fileMask_))
+        if (!searchIncludes(info.attributes, mask))
             continue;
         ScanFile f;
         f.name = name;
@@ -152,8 +215,70 @@ void ScanEngine::listFiles(const FolderEntries& entries) {
         f.accessTime = info.accessTime;
         f.creationTime = info.creationTime;
         f.indexInFolder = index++;
-        sink_->file(f);
-        filesSeen_.fetch_add(1, std::memory_order_relaxed);
-        bytesSeen_.fetch_add(f.size, std::memory_order_relaxed);
+        out_->file(f);
+        ++files_;
+        bytes_ += f.size;
     }
+}
+
+bool ScanEngine::walk(const QString& root) {
+    EntryInfo info;
+    QByteArray path;
+    const int fd = DirWalk::openFolder(toNative(root), info, path);
+    if (fd < 0)
+        return false;
+    const int threads = this->threads();
+    const int budget = budget_ > 0 ? budget_ : defaultDescriptorBudget();
+    if (threads == 1) {
+        Walker(*this, sink_, nullptr, budget).walkTree(fd, info, path, 0);
+        return true;
+    }
+    // Each thread's own walk gets a part of the budget; what is left is for the subfolders
+    // waiting to be taken, each held open by one descriptor.
+    const int perThread = std::max(2, budget / (2 * threads));
+    WalkPool pool(std::max(0, budget - threads * perThread));
+    WalkShare* top = pool.addRoot(fd, info, path);
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto work = [&] {
+        ShareRecorder recorder(pool);
+        Walker walker(*this, &recorder, &pool, perThread);
+        while (WalkShare* share = pool.next()) {
+            const int shareFd = std::exchange(share->fd, -1);
+            recorder.begin(*share);
+            try {
+                walker.walkTree(shareFd, share->info, share->path, share->depth);
+            } catch (...) {
+                // Out of memory: the walk stops, the caller learns why.
+                abort();
+                const std::lock_guard lock(failureMutex);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+            recorder.end();
+        }
+    };
+    std::vector<std::thread> walkers;
+    // The threads are joined however the replay ends; a sink that throws stops the walk first.
+    struct Join {
+        ScanEngine& engine;
+        std::vector<std::thread>& threads;
+        void operator()() {
+            for (std::thread& t : threads)
+                if (t.joinable())
+                    t.join();
+        }
+        ~Join() {
+            if (std::uncaught_exceptions() > 0)
+                engine.abort();
+            (*this)();
+        }
+    } join{*this, walkers};
+    for (int i = 0; i < threads; ++i)
+        walkers.emplace_back(work);
+    replayShares(pool, *top, sink_ ? *sink_ : nullSink_);
+    join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return true;
 }

@@ -133,8 +133,11 @@ public:
     }
 
 private:
-    void walkFolder();
-    void listFiles(const FolderEntries& entries);
+    class Walker;
+    // Takes the calls of a walk that has no sink.
+    class NullSink : public ScanSink {
+        void file(const ScanFile&) override {}
+    };
     bool matches(const char* name, int length) const;
     void noteFolder(const QByteArray& path);
 
@@ -152,5 +155,5 @@ private:
     std::atomic<qint64> lastNoted_{0};
     mutable std::mutex folderMutex_;
     QByteArray folder_;
-    DirWalk walk_;
+    NullSink nullSink_;
 };

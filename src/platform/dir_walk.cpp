@@ -10,14 +10,15 @@
 namespace {
 constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
 
+} // namespace
+
 // A quarter of the soft limit leaves room for everything else the program keeps open.
-int budgetFromLimit() {
+int defaultDescriptorBudget() {
     rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return 256;
     return int(std::clamp<rlim_t>(limit.rlim_cur / 4, 8, 256));
 }
-} // namespace
 
 long raiseDescriptorLimit() {
     rlimit limit;
@@ -44,35 +45,50 @@ void DirWalk::setDescriptorBudget(int budget) {
     budget_ = budgetSetting_;
 }
 
-bool DirWalk::openRoot(const QByteArray& root) {
-    close();
-    QByteArray path = root;
+int DirWalk::openFolder(const QByteArray& root, EntryInfo& info, QByteArray& path) {
+    path = root;
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     if (path.isEmpty()) {
         errno = ENOENT;
-        return false;
+        return -1;
     }
     const int fd = ::open(path.constData(), kFolderOpenFlags);
     if (fd < 0)
-        return false;
-    if (levels_.empty())
-        levels_.emplace_back();
-    Level& level = levels_[0];
-    if (!statAt(fd, "", level.info)) {
+        return -1;
+    if (!statAt(fd, "", info)) {
         const int error = errno;
         ::close(fd);
         errno = error;
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+bool DirWalk::openRoot(const QByteArray& root) {
+    close();
+    EntryInfo info;
+    QByteArray path;
+    const int fd = openFolder(root, info, path);
+    if (fd < 0)
+        return false;
+    adoptRoot(fd, info, path);
+    return true;
+}
+
+void DirWalk::adoptRoot(int fd, const EntryInfo& info, const QByteArray& path) {
+    close();
+    if (levels_.empty())
+        levels_.emplace_back();
+    Level& level = levels_[0];
     level.fd = fd;
     level.fresh = true;
+    level.info = info;
     level.nameStart = 0;
     depth_ = 0;
     held_ = 1;
-    budget_ = budgetSetting_ > 0 ? budgetSetting_ : budgetFromLimit();
+    budget_ = budgetSetting_ > 0 ? budgetSetting_ : defaultDescriptorBudget();
     path_ = path;
-    return true;
 }
 
 void DirWalk::close() {
@@ -144,6 +160,31 @@ int DirWalk::openChecked(int dirFd, const char* name, const EntryInfo& expected)
     return fd;
 }
 
+DirWalk::EnterResult DirWalk::openChild(const char* name, EntryInfo& look, int& child) const {
+    const int parent = fd();
+    if (parent < 0)
+        return NotOpened;
+    if (!statAt(parent, name, look))
+        return NotFolder;
+    return openSeen(parent, name, look, child);
+}
+
+DirWalk::EnterResult DirWalk::openSeen(int parent, const char* name, const EntryInfo& look,
+                                       int& child) const {
+    if (!look.isFolder())
+        return NotFolder;
+    if (!onOwnMount(look))
+        return OtherMount;
+    child = openChecked(parent, name, look);
+    if (child < 0) {
+        // Gone, or no longer a folder, or another folder: not what was seen.
+        if (errno == ESTALE || errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
+            return Changed;
+        return NotOpened;
+    }
+    return Entered;
+}
+
 DirWalk::EnterResult DirWalk::enter(const char* name, const EntryInfo* seen) {
     const int parent = fd();
     if (parent < 0)
@@ -153,17 +194,10 @@ DirWalk::EnterResult DirWalk::enter(const char* name, const EntryInfo* seen) {
         look = *seen;
     else if (!statAt(parent, name, look))
         return NotFolder;
-    if (!look.isFolder())
-        return NotFolder;
-    if (!onOwnMount(look))
-        return OtherMount;
-    const int child = openChecked(parent, name, look);
-    if (child < 0) {
-        // Gone, or no longer a folder, or another folder: not what was seen.
-        if (errno == ESTALE || errno == ENOENT || errno == ENOTDIR || errno == ELOOP)
-            return Changed;
-        return NotOpened;
-    }
+    int child = -1;
+    const EnterResult opened = openSeen(parent, name, look, child);
+    if (opened != Entered)
+        return opened;
     ++depth_;
     if (levels_.size() <= size_t(depth_))
         levels_.emplace_back();

@@ -9,6 +9,9 @@
 // Raises the soft limit of open descriptors to the hard limit. Called once at program start,
 // so deep walks and many open windows do not run out. Returns the soft limit now in force.
 long raiseDescriptorLimit();
+// A quarter of the soft limit of open descriptors, at least 8 and at most 256: what one walk,
+// or all the threads of one walk together, may hold.
+int defaultDescriptorBudget();
 
 // The position of one depth-first walk through a folder tree: the folder it is in, how it got
 // there, and a descriptor for that folder. Every walk of the program (scans, folder deletion,
@@ -59,6 +62,12 @@ public:
     // Starts a walk at the folder `root` (native bytes; a trailing "/" is ignored). False,
     // with errno set, when it is not a folder that can be opened.
     bool openRoot(const QByteArray& root);
+    // Opens the folder `root` as openRoot does, for a walk to adopt: its descriptor, or -1
+    // with errno set. `info` is the folder's, `path` the root without a trailing "/".
+    static int openFolder(const QByteArray& root, EntryInfo& info, QByteArray& path);
+    // Starts a walk at a folder another walk opened with openChild: the walk takes over `fd`
+    // (closing it with the walk), `info` is what openChild or openFolder saw, `path` its full path.
+    void adoptRoot(int fd, const EntryInfo& info, const QByteArray& path);
     // Closes every descriptor. Also done by the next openRoot and the destructor.
     void close();
 
@@ -85,6 +94,9 @@ public:
     // Enters the subfolder `name` of the current folder. With `seen` (the caller's own look
     // at the entry) it must still be that folder.
     EnterResult enter(const char* name, const EntryInfo* seen = nullptr);
+    // Opens the subfolder `name` of the current folder with every check enter() makes, without
+    // entering it: on Entered, `fd` is the caller's and `info` what was seen.
+    EnterResult openChild(const char* name, EntryInfo& info, int& fd) const;
     // Back to the parent folder; at the root nothing happens. False when the parent cannot be
     // had again as the same folder: the walk is then in that parent with fd() == -1; the
     // caller stops working on it and leaves again.
@@ -108,6 +120,7 @@ private:
         FolderEntries entries;
     };
     bool regain(int level);
+    EnterResult openSeen(int parent, const char* name, const EntryInfo& look, int& child) const;
     int openChecked(int dirFd, const char* name, const EntryInfo& expected) const;
     void closeLevel(Level& level);
     void keepWithinBudget();

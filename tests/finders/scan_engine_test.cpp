@@ -80,7 +80,6 @@ std::pair<int, QByteArray> childOutput(const std::function<int(int fd)>& work) {
 int writeListing(int fd, const QString& root) {
     RecordingSink sink;
     ScanEngine engine;
-    engine.setPumpInterval(1 << 30); // no event processing in the child
     engine.setSink(&sink);
     engine.setFileMask(kAnyFileMask);
     if (!engine.walk(root))
@@ -229,7 +228,6 @@ TEST_F(ScanEngineTest, UnreadableFolderIsSkippedAndTheWalkGoesOn) {
             return 3;
         RecordingSink sink;
         ScanEngine engine;
-        engine.setPumpInterval(1 << 30); // no event processing in the child
         engine.setSink(&sink);
         if (!engine.walk(t.path()))
             return 4;
@@ -251,13 +249,13 @@ TEST_F(ScanEngineTest, FilesThatVanishOrAreRenamedMidWalkAreSkipped) {
     t.file("stays.txt");
 
     // The root's entries are read before its subfolder is walked and its files are read
-    // afterwards; the first pump runs in between.
+    // afterwards; the subfolder is entered in between. One thread keeps that order in time.
     bool done = false;
     RecordingSink sink;
     ScanEngine engine;
-    engine.setPumpInterval(0);
-    engine.setPumpHook([&] {
-        if (done)
+    engine.setThreads(1);
+    engine.setFolderHook([&](const QByteArray& path) {
+        if (done || !path.endsWith("/sub"))
             return;
         done = true;
         ::unlink(t.abs("victim.txt").constData());
@@ -307,7 +305,6 @@ TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
         tree->file("mnt/inside.txt");
         RecordingSink sink;
         ScanEngine engine;
-        engine.setPumpInterval(1 << 30); // no event processing in the child
         engine.setSink(&sink);
         if (!engine.walk(t.path()))
             return 4;
@@ -327,60 +324,56 @@ TEST_F(ScanEngineTest, AnotherFileSystemMountedInsideIsNotEntered) {
         (QStringList{p(t, "real/bound.txt"), p(t, "outside.txt"), "--", p(t, "mnt/inside.txt")}));
 }
 
-TEST_F(ScanEngineTest, AbortEndsTheWalkAndKeepsWhatWasFound) {
+TEST_F(ScanEngineTest, AbortEndsTheWalkAndANewWalkAfterwardsFindsEverything) {
     TempTree t;
     for (int d = 0; d < 5; ++d)
         for (int f = 0; f < 4; ++f)
             t.file(QByteArray("d") + QByteArray::number(d) + "/f" + QByteArray::number(f));
-    int pumps = 0;
-    RecordingSink sink;
-    ScanEngine engine;
-    engine.setPumpInterval(0);
-    engine.setPumpHook([&] {
-        // Abort once some files were listed.
-        if (++pumps == 1 || sink.files.size() < 3)
-            return;
-        engine.abort();
-    });
-    engine.setSink(&sink);
-    ASSERT_TRUE(engine.walk(t.path()));
-    EXPECT_TRUE(engine.aborted());
-    EXPECT_GE(sink.files.size(), 3);
-    EXPECT_LT(sink.files.size(), 20);
-    const qsizetype listedAtAbort = sink.files.size();
-    // Nothing is entered or listed after the abort: the last event is a listed file or a
-    // folder whose files were being listed.
-    EXPECT_FALSE(sink.events.last().startsWith("enter "));
+    for (const int threads : {1, 2, 4}) {
+        SCOPED_TRACE(threads);
+        std::atomic<int> entered = 0;
+        RecordingSink sink;
+        ScanEngine engine;
+        engine.setThreads(threads);
+        engine.setFolderHook([&](const QByteArray&) {
+            if (++entered == 3)
+                engine.abort();
+        });
+        engine.setSink(&sink);
+        ASSERT_TRUE(engine.walk(t.path()));
+        EXPECT_TRUE(engine.aborted());
+        EXPECT_LT(sink.files.size(), 20);
 
-    // A walk started with the flag set does nothing.
-    RecordingSink none;
-    engine.setSink(&none);
-    ASSERT_TRUE(engine.walk(t.path()));
-    EXPECT_TRUE(none.events.isEmpty());
-    EXPECT_EQ(sink.files.size(), listedAtAbort);
+        // A walk started with the flag set does nothing.
+        RecordingSink none;
+        engine.setSink(&none);
+        ASSERT_TRUE(engine.walk(t.path()));
+        EXPECT_TRUE(none.events.isEmpty());
+
+        RecordingSink all;
+        engine.setSink(&all);
+        engine.setFolderHook({});
+        engine.clearAbort();
+        ASSERT_TRUE(engine.walk(t.path()));
+        EXPECT_EQ(all.files.size(), 20);
+    }
 }
 
-TEST_F(ScanEngineTest, PumpShowsTheFolderBeingSearchedOnlyWhenItRuns) {
+TEST_F(ScanEngineTest, ProgressCountsTheFilesHandedOver) {
     TempTree t;
-    t.file("x/a");
-    t.file("x/b");
-    t.file("x/c");
-    QStringList shown;
+    t.file("x/a", 100);
+    t.file("x/b", 20);
+    t.file("c", 3);
     ScanEngine engine;
     RecordingSink sink;
     engine.setSink(&sink);
-    engine.setStatusHandler([&](const QString& s) { shown << s; });
-
-    // Within the interval the pump returns at once and shows nothing.
-    engine.setPumpInterval(1 << 30);
     ASSERT_TRUE(engine.walk(t.path()));
-    EXPECT_TRUE(shown.isEmpty());
-
-    engine.setPumpInterval(0);
-    ASSERT_TRUE(engine.walk(t.path()));
-    EXPECT_TRUE(shown.contains(p(t, "x")));
-    for (const QString& s : shown)
-        EXPECT_TRUE(s.startsWith(t.path()));
+    const ScanEngine::Progress p = engine.progress();
+    EXPECT_EQ(p.files, 3);
+    EXPECT_EQ(p.bytes, 123);
+    EXPECT_TRUE(p.folder.startsWith(t.nativePath()));
+    engine.resetProgress();
+    EXPECT_EQ(engine.progress().files, 0);
 }
 
 TEST_F(ScanEngineTest, NamesThatAreNotTextArePassedAsBytes) {
