@@ -112,12 +112,16 @@ void FileRecords::clear() {
     types_.clear();
     typeByExtension_.clear();
     haveLastType_ = false;
-    pendingFolder_ = nullptr;
+    havePendingFolder_ = false;
+    pendingFolder_.clear();
     folderIndex_ = -1;
 }
 
 void FileRecords::folderFiles(const QByteArray& path) {
-    pendingFolder_ = &path;
+    // The path is valid only during this call: a copy (shared, not copied byte by byte) is
+    // kept for the folder's files.
+    pendingFolder_ = path;
+    havePendingFolder_ = true;
     folderIndex_ = -1;
 }
 
@@ -171,13 +175,13 @@ void FileRecords::untrimRecords() {
 
 bool FileRecords::intern(const ScanFile& file, Record& r) {
     if (folderIndex_ < 0) {
-        if (!pendingFolder_ || folders_.size() >= IndexLimit)
+        if (!havePendingFolder_ || folders_.size() >= IndexLimit)
             return false;
         Folder f;
-        if (!folderPaths_.add(pendingFolder_->constData(), size_t(pendingFolder_->size()), f.path))
+        if (!folderPaths_.add(pendingFolder_.constData(), size_t(pendingFolder_.size()), f.path))
             return false;
-        f.length = quint32(pendingFolder_->size());
-        f.onSearchPath = isOnSearchPath(fromNative(*pendingFolder_));
+        f.length = quint32(pendingFolder_.size());
+        f.onSearchPath = isOnSearchPath(fromNative(pendingFolder_));
         folderIndex_ = qint64(folders_.size());
         folders_.push_back(f);
     }

@@ -181,6 +181,7 @@ private:
     std::string lastExtension_;
     quint32 lastType_ = 0;
     bool haveLastType_ = false;
-    const QByteArray* pendingFolder_ = nullptr;
+    QByteArray pendingFolder_;
+    bool havePendingFolder_ = false;
     qint64 folderIndex_ = -1; // interned index of the pending folder, -1 until its first record
 };

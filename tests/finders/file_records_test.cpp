@@ -96,3 +96,12 @@ TEST(FileRecordsTest, RecordsOutlastTheTrimAtTheEndOfEachRoot) {
         }
     }
 }
+
+TEST(FileRecordsTest, KeepsTheFolderPathPastTheCallThatGaveIt) {
+    // A walk's folder path is valid only during folderFiles; the files come later.
+    FileRecords r;
+    r.folderFiles(QByteArray("/gone/before/its/files"));
+    add(r, "f", 0, 0, 0);
+    ASSERT_EQ(r.count(), 1u);
+    EXPECT_EQ(r.path(0), QStringLiteral("/gone/before/its/files/f"));
+}
