@@ -10,6 +10,7 @@
 //   folder added between the two.
 #include "common/locations.h"
 #include "finders/dirhog_window.h"
+#include "finders/scan_session.h"
 #include "platform/drives.h"
 #include "support/finder_bench.h"
 #include "support/heap_counter.h"
@@ -42,6 +43,11 @@ std::vector<std::string> topFolders(const std::string& root) {
     return out;
 }
 
+// One scan in `mode`, run to its end.
+void scanOnce(TfrmDirHog& w, FolderRecords::Mode mode) {
+    scanToEnd([&] { w.scan(mode); }, [&] { return w.session().scanning(); });
+}
+
 void compare(benchmark::State& state, FolderRecords::Mode mode) {
     const std::string& root = mainTree();
     std::vector<std::string> du{"du", "-x", "--apparent-size"};
@@ -63,7 +69,7 @@ void compare(benchmark::State& state, FolderRecords::Mode mode) {
     };
     auto w = open();
     runTool(du); // warm the cache for both
-    w->scan(mode);
+    scanOnce(*w, mode);
     double duTotal = 0, scanTotal = 0;
     double heldPerFolder = 0, peakPerFolder = 0;
     for (auto _ : state) {
@@ -79,7 +85,7 @@ void compare(benchmark::State& state, FolderRecords::Mode mode) {
         const long long before = heapLiveBytes();
         resetHeapPeak();
         const auto start = Clock::now();
-        w->scan(mode);
+        scanOnce(*w, mode);
         const double s = secondsSince(start);
         heldPerFolder = double(heapLiveBytes() - before) / double(w->rowCounter);
         peakPerFolder = double(heapPeakBytes() - before) / double(w->rowCounter);
@@ -112,7 +118,7 @@ void MemoryAtScale(benchmark::State& state) {
         malloc_trim(0);
         const long long before = heapLiveBytes();
         resetHeapPeak();
-        w->scan(FolderRecords::Mode::AllFolders);
+        scanOnce(*w, FolderRecords::Mode::AllFolders);
         const Figures f{double(w->rowCounter), double(heapLiveBytes() - before),
                         double(heapPeakBytes() - before)};
         setDriveListSeam(nullptr);

@@ -74,6 +74,11 @@ std::unique_ptr<TfrmDup> openOn(const std::string& root, bool duplicates) {
 // scans with more threads; 0 until measured.
 double oneThreadCpu[2] = {0, 0};
 
+// Scan pressed and the scan run to its end.
+void scanOnce(TfrmDup& w) {
+    scanToEnd([&] { w.btScanClick(); }, [&] { return w.session().scanning(); });
+}
+
 void ScanVsReferences(benchmark::State& state, bool duplicates) {
     const std::string& root = mainTree();
     const int threads = int(state.range(0));
@@ -81,7 +86,7 @@ void ScanVsReferences(benchmark::State& state, bool duplicates) {
     w->session().engine().setThreads(threads);
     scanAgainst(
         state, {{"find", [&] { return runFind(root); }}, {"ncdu", [&] { return runNcdu(root); }}},
-        [&] { w->btScanClick(); }, [&] { return double(w->rowCounter); });
+        [&] { scanOnce(*w); }, [&] { return double(w->rowCounter); });
     state.counters["threads"] = w->session().engine().threads();
     double& one = oneThreadCpu[duplicates ? 1 : 0];
     if (threads == 1)
@@ -95,7 +100,7 @@ void ColdScanVsFind(benchmark::State& state, bool duplicates) {
     auto w = openOn(root, duplicates);
     state.counters["threads"] = w->session().engine().threads();
     scanAgainst(
-        state, {{"find", [&] { return runFind(root); }}}, [&] { w->btScanClick(); },
+        state, {{"find", [&] { return runFind(root); }}}, [&] { scanOnce(*w); },
         [&] { return double(w->rowCounter); }, true);
 }
 
@@ -111,7 +116,7 @@ void measureScan(benchmark::State& state, TfrmDup& w, const char* prefix) {
     const long long before = heapLiveBytes();
     resetHeapPeak();
     const auto start = Clock::now();
-    w.btScanClick();
+    scanOnce(w);
     const double scan = secondsSince(start);
     const double peak = double(heapPeakBytes() - before);
     const double held = double(heapLiveBytes() - before);

@@ -3,6 +3,8 @@
 #include "support/run_tool.h"
 #include "support/tree_gen.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +23,12 @@ double processCpuSeconds() {
     ::getrusage(RUSAGE_SELF, &u);
     auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(u.ru_utime) + seconds(u.ru_stime);
+}
+
+void scanToEnd(const std::function<void()>& start, const std::function<bool()>& running) {
+    start();
+    while (running())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 namespace {

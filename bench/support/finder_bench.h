@@ -15,6 +15,11 @@ double secondsSince(std::chrono::steady_clock::time_point start);
 // The processor time (user and system) of the whole process so far, all its threads.
 double processCpuSeconds();
 
+// Runs one scan of a window to its end: `start` presses its button, then the event loop runs
+// while `running` says the scan goes on, so a scan that ends with a queued signal is timed to
+// that end (one that ran inline has ended already).
+void scanToEnd(const std::function<void()>& start, const std::function<bool()>& running);
+
 // The 300,000-file tree in 20,000 folders and the million-file tree, each made once for every
 // benchmark program that uses it. The third holds a million files too, a quarter of them
 // under a name that no other file has.
