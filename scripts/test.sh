@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zelkova with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the benchmarks are compiled too, so a change cannot leave them
-# broken), and runs every test headless; then builds the .deb and checks it
+# broken), and runs every test headless; runs the threaded walks under ThreadSanitizer; then builds the .deb and checks it
 # (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +14,12 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-test --output-on-failure -j "$(nproc)" "$@"
+# The walking threads under ThreadSanitizer: the engine's tests, a tree changed during the
+# walk, and the scans that start walks and take their results.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKOVA_TSAN=ON -DZELKOVA_TESTS=ON >/dev/null
+cmake --build build-tsan --target test_finders
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/test_finders \
+  --gtest_filter='ScanEngine*:ScanSession*:ParallelWalkTest.ATreeChanged*'
 # The package: built optimised in its own folder, unpacked and started, validated.
 scripts/package.sh
 scripts/check-package.sh

@@ -49,7 +49,8 @@ ScanEngine::Progress ScanEngine::progress() const {
     p.files = filesSeen_.load(std::memory_order_relaxed);
     p.bytes = bytesSeen_.load(std::memory_order_relaxed);
     const std::lock_guard lock(folderMutex_);
-    p.folder = folder_;
+    // Deep copies both ways: the bytes never pass between threads by a shared buffer.
+    p.folder = QByteArray(folder_.constData(), folder_.size());
     return p;
 }
 
@@ -68,7 +69,7 @@ void ScanEngine::noteFolder(const QByteArray& path) {
     if (now - last < 20 || !lastNoted_.compare_exchange_strong(last, now))
         return;
     const std::lock_guard lock(folderMutex_);
-    folder_ = path;
+    folder_ = QByteArray(path.constData(), path.size());
 }
 
 // One thread's part of a walk: depth-first through one subtree, its calls going to `out`
