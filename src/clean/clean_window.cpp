@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "common/ui.h"
 #include "controls/pick_list.h"
+#include "model/row_order.h"
 #include "platform/date_text.h"
 #include "widgets/column_width.h"
 #include "widgets/push_button.h"
@@ -14,10 +15,10 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <numeric>
 
 namespace {
 FinderLook cleanLook() {
@@ -53,7 +54,7 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
 
     // The extensions in force are those selected when Scan was pressed; neither the list nor
     // its editor can change them under a running walk.
-    makeSession({btScan, btClose, pnlDrives, PickList1, btEdit});
+    makeSession({btScan, btClose, pnlDrives, PickList1, btEdit, menu.PopupMenu1});
     records_.accept = nullptr; // the name filter of the walk is the only test
     records_.onRefused = [this] { session().stopAtLimit(); };
     engine_.setSink(&records_);
@@ -64,6 +65,10 @@ TfrmClean::TfrmClean(QWidget* owner) : FinderWindow(owner, cleanLook()) {
     connect(btEdit, &QPushButton::clicked, this, &TfrmClean::btEditClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmClean::BrowseDirectory1Click);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmClean::cb1Click);
+}
+
+TfrmClean::~TfrmClean() {
+    session().halt(); // the walk fills records_, which go before the shell
 }
 
 void TfrmClean::buildExtensionList() {
@@ -167,27 +172,33 @@ void TfrmClean::btScanClick() {
     }
     ClearGrid();
     scan(selected);
-    Sortbysize1Click(menu.Size1);
 }
 
 void TfrmClean::scan(const QStringList& selected) {
     records_.clear();
+    listed_.clear();
     matcher_ = TempMatcher(selected);
-    const ScanSession::End end = session().run([this] {
-        // The grid takes every row before any is written.
-        std::vector<quint32> keys(records_.count());
-        std::iota(keys.begin(), keys.end(), 0u);
-        rowCounter = int(keys.size());
-        grid->setRowCount(std::max(2, rowCounter + 1));
-        if (!keys.empty())
-            grid->setKeyedRows(1, keys);
-    });
-    if (end == ScanSession::End::Closed)
-        return;
-    if (showResults(rowCounter, rowCounter == 0 ? QString()
-                                                : formatThousands(rowCounter) +
-                                                      QStringLiteral(" tempfiles found")))
-        grid->setPopupMenu(menu.PopupMenu1);
+    session().start(
+        [this] {
+            // Largest first, as the Size item sorts (equal sizes in walk order), made here so
+            // the grid only takes the rows.
+            std::vector<double> sizes(records_.count());
+            for (quint32 rec = 0; rec < records_.count(); ++rec)
+                sizes[rec] = double(records_.size(rec));
+            const std::vector<int> order = keyOrder(sizes, true);
+            listed_.assign(order.begin(), order.end());
+        },
+        [this](ScanSession::End) {
+            // The grid takes every row before any is written. Size stays the checked sort.
+            rowCounter = int(listed_.size());
+            grid->setRowCount(std::max(2, rowCounter + 1));
+            if (!listed_.empty())
+                grid->setKeyedRows(1, listed_);
+            if (showResults(rowCounter, rowCounter == 0 ? QString()
+                                                        : formatThousands(rowCounter) +
+                                                              QStringLiteral(" tempfiles found")))
+                grid->setPopupMenu(menu.PopupMenu1);
+        });
 }
 
 void TfrmClean::cb1Click() {

@@ -26,6 +26,7 @@ class TfrmClean : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmClean(QWidget* owner = nullptr);
+    ~TfrmClean() override;
 
     const DupRecords& records() const { return records_; }
     DupRecords& records() { return records_; }
@@ -67,6 +68,7 @@ private:
     void scan(const QStringList& selected);
 
     DupRecords records_{false};
+    std::vector<quint32> listed_; // the records in the grid's order after the scan
     TempMatcher matcher_;
     FileRecordSort sorts_{records_};
 };

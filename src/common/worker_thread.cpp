@@ -27,6 +27,12 @@ void WorkerThread::stop() {
     results_.clear();
 }
 
+void WorkerThread::wait() {
+    if (thread_.joinable())
+        thread_.join();
+    runDelivered();
+}
+
 void WorkerThread::deliver(std::function<void()> result, bool last) {
     {
         const std::lock_guard lock(mutex_);

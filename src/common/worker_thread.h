@@ -22,6 +22,8 @@ public:
 
     void start(std::function<void()> job);
     void stop();
+    // Waits for the job to end by itself, then runs its results not yet run, here and now.
+    void wait();
     // A job runs, or its results wait to be run.
     bool busy() const { return busy_; }
 

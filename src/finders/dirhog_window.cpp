@@ -185,6 +185,10 @@ void TfrmDirHog::FormResize() {
 
 // ---- the grid
 
+TfrmDirHog::~TfrmDirHog() {
+    session().halt(); // the walk fills records_, which go before the shell
+}
+
 void TfrmDirHog::ClearGrid() {
     clearGrid({"Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"});
     nameRank_.clear();
@@ -210,21 +214,20 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
     incomplete = false;
     records_.clear(mode);
     states_.clear();
-    std::vector<quint32> order;
-    const ScanSession::End end = session().run([&] {
-        // Collect, then sort once: largest first.
-        records_.compact();
-        order = records_.largestFirst();
-        states_.assign(records_.count(), FolderRowState::Listed);
-        grid->setKeyedRows(1, order);
-        rowCounter = int(order.size());
-        grid->setRowCount(std::max(2, rowCounter + 1));
-    });
-    if (end == ScanSession::End::Closed)
-        return;
-    lb = std::move(order);
-    incomplete = session().stopped() && !records_.refused();
-    showResults(rowCounter, QStringLiteral("Folders : ") + QString::number(rowCounter));
+    session().start(
+        [this] {
+            // Collect, then sort once: largest first.
+            records_.compact();
+            lb = records_.largestFirst();
+            states_.assign(records_.count(), FolderRowState::Listed);
+        },
+        [this](ScanSession::End) {
+            grid->setKeyedRows(1, lb);
+            rowCounter = int(lb.size());
+            grid->setRowCount(std::max(2, rowCounter + 1));
+            incomplete = session().stopped() && !records_.refused();
+            showResults(rowCounter, QStringLiteral("Folders : ") + QString::number(rowCounter));
+        });
 }
 
 void TfrmDirHog::cb1Click() {

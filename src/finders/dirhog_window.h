@@ -24,6 +24,7 @@ class TfrmDirHog : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmDirHog(QWidget* owner = nullptr);
+    ~TfrmDirHog() override;
 
     const FolderRecords& records() const { return records_; }
     // The state of the folder of record `rec` after deletions.

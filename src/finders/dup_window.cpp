@@ -77,6 +77,10 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDup::cb1Click);
 }
 
+TfrmDup::~TfrmDup() {
+    session().halt(); // the walk fills records_, which go before the shell
+}
+
 void TfrmDup::buildSizeFilter() {
     auto* radios = new QVBoxLayout;
     radios->setContentsMargins(0, 2, 2, 0);
@@ -234,13 +238,11 @@ void TfrmDup::addToGrid(std::span<const quint32> recs) {
 void TfrmDup::addDups(bool exact) {
     lbList = records_.sortedList();
     lbFiles = duplicateRows(records_, lbList, exact);
-    addToGrid(lbFiles);
 }
 
 void TfrmDup::reSort() {
     lbList = records_.sortedList();
     lbFiles.assign(lbList.rbegin(), lbList.rend());
-    addToGrid(lbFiles);
 }
 
 // ---- scanning
@@ -264,20 +266,24 @@ void TfrmDup::scan(bool exact) {
     records_.clear();
     records_.setFilter(sizeFilter());
     engine_.setPattern(cbWildCard->currentText());
-    const ScanSession::End end = session().run([&] {
-        if (duplicates_)
-            addDups(exact);
-        else
-            reSort();
-        if (rowCounter > 1)
-            grid->setRowCount(rowCounter + 1);
-    });
-    if (end == ScanSession::End::Closed)
-        return; // no report for a window that is going
-    const int found = int(lbFiles.size());
-    showResults(found, found == 0    ? QString()
-                       : duplicates_ ? formatThousands(found) + QStringLiteral(" duplicates found")
-                                     : formatThousands(found) + QStringLiteral(" file hogs found"));
+    // The lists are made on the scan's thread; the grid takes them here.
+    session().start(
+        [this, exact] {
+            if (duplicates_)
+                addDups(exact);
+            else
+                reSort();
+        },
+        [this](ScanSession::End) {
+            addToGrid(lbFiles);
+            if (rowCounter > 1)
+                grid->setRowCount(rowCounter + 1);
+            const int found = int(lbFiles.size());
+            showResults(found, found == 0 ? QString()
+                               : duplicates_
+                                   ? formatThousands(found) + QStringLiteral(" duplicates found")
+                                   : formatThousands(found) + QStringLiteral(" file hogs found"));
+        });
 }
 
 void TfrmDup::btScanClick() {

@@ -31,14 +31,17 @@ public:
     static const QString kResourceText;
 
     explicit TfrmDup(bool duplicates, QWidget* owner = nullptr);
+    ~TfrmDup() override;
 
     bool duplicates() const { return duplicates_; }
 
-    // The scan: lock the window, walk the ticked drives, fill the grid, unlock, report.
+    // The scan: lock the window and start the walk of the ticked drives; at its end the grid
+    // is filled, the window unlocked and the result reported.
     void scan(bool exact);
-    // Duplicates mode: every group of equal names (with `exact`, names and size texts).
+    // Duplicates mode: lbList and lbFiles from the records, lbFiles every group of equal names
+    // (with `exact`, names and size texts). No widget is touched: it runs on the scan's thread.
     void addDups(bool exact);
-    // File-hog mode: all records, largest first.
+    // File-hog mode: lbList and lbFiles from the records, lbFiles all of them largest first.
     void reSort();
     // Writes records as the next grid rows.
     void addToGrid(std::span<const quint32> records);

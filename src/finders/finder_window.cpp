@@ -76,6 +76,7 @@ FinderWindow::FinderWindow(QWidget* owner, const FinderLook& look)
 }
 
 FinderWindow::~FinderWindow() {
+    session_->halt();
     WinPlace1->savePlacement();
     delete WinPlace1;
 }
@@ -209,6 +210,9 @@ void FinderWindow::makeSession(QList<QWidget*> locked) {
     parts.status = status_;
     parts.busyArea = grid->viewport();
     parts.lockWhileScanning = std::move(locked);
+    // No row action (Delete among them) while the walk that lists the rows runs.
+    if (grid->popupMenu() && !parts.lockWhileScanning.contains(grid->popupMenu()))
+        parts.lockWhileScanning << grid->popupMenu();
     for (QPushButton* b : resultButtons())
         parts.hideWhenScanning << b;
     session_ = new ScanSession(engine_, parts, this);

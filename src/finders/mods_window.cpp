@@ -78,7 +78,10 @@ TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTes
     // The pattern is read once when the scan starts, so it is locked with the dates.
     makeSession({btOK, btClose, pnlDrives, dtStart, dtEnd, popStartDate, popEndDate, cbWildCard});
     records_.onRefused = [this] { session().stopAtLimit(); };
-    records_.accept = [this](const ScanFile& f) { return range_.passes(fileStamp(f, kind_)); };
+    records_.accept = [this](const ScanFile& f) {
+        const std::lock_guard lock(dateMutex_);
+        return range_.passes(fileStamp(f, kind_));
+    };
     engine_.setSink(&records_);
 
     connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
@@ -86,7 +89,7 @@ TfrmMods::TfrmMods(QWidget* owner) : FinderWindow(owner, modsLook()), noAtimeTes
     // The stamp and the range stay live during a scan: each file is tested by what they say
     // when it is found.
     for (QRadioButton* rb : {rbAccessed, rbCreated, rbModified})
-        connect(rb, &QRadioButton::toggled, this, [this] { kind_ = dateKind(); });
+        connect(rb, &QRadioButton::toggled, this, [this] { setDateTest(dateKind(), range_); });
     for (QRadioButton* rb : {rbBefore, rbBetween, rbAfter})
         connect(rb, &QRadioButton::toggled, this, &TfrmMods::rgWhenClick);
     connect(popStartDate, &QToolButton::clicked, this, &TfrmMods::popStartDateClick);
@@ -201,6 +204,10 @@ void TfrmMods::FormResize() {
 
 // ---- the grid and the scan
 
+TfrmMods::~TfrmMods() {
+    session().halt(); // the walk fills records_, which go before the shell
+}
+
 void TfrmMods::ClearGrid() {
     clearGrid({"Filename", "Accessed", "Created", "Modified", "Folder", "Type"});
     nameRank_.clear();
@@ -239,22 +246,25 @@ void TfrmMods::btOKClick() {
 
 void TfrmMods::scan() {
     records_.clear();
-    kind_ = dateKind();
-    range_ = dateRange();
+    setDateTest(dateKind(), dateRange());
     engine_.setPattern(cbWildCard->currentText());
     showNotice();
-    const ScanSession::End end = session().run([this] {
+    session().start({}, [this](ScanSession::End) {
         std::vector<quint32> keys(records_.count());
         std::iota(keys.begin(), keys.end(), 0u);
         if (!keys.empty())
             grid->setKeyedRows(1, keys);
         rowCounter = int(keys.size());
         grid->setRowCount(rowCounter >= 2 ? rowCounter + 1 : 2);
+        // Every search ends with its count, a stopped one too.
+        showResults(rowCounter, QStringLiteral("Found : ") + formatThousands(rowCounter));
     });
-    if (end == ScanSession::End::Closed)
-        return;
-    // Every search ends with its count, a stopped one too.
-    showResults(rowCounter, QStringLiteral("Found : ") + formatThousands(rowCounter));
+}
+
+void TfrmMods::setDateTest(DateKind kind, const DateRange& range) {
+    const std::lock_guard lock(dateMutex_);
+    kind_ = kind;
+    range_ = range;
 }
 
 void TfrmMods::showNotice() {
@@ -278,7 +288,7 @@ void TfrmMods::rgWhenClick() {
     for (QWidget* w : std::initializer_list<QWidget*>{lblAnd, dtEnd, popEndDate})
         w->setVisible(between);
     if (session().scanning() && parseShortDate(dtStart->text()).isValid())
-        range_ = dateRange();
+        setDateTest(kind_, dateRange());
 }
 
 void TfrmMods::cbWildCardChange(const QString& text) {

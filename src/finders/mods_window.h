@@ -5,6 +5,7 @@
 #include "finders/mods_records.h"
 
 #include <functional>
+#include <mutex>
 #include <vector>
 
 class QAction;
@@ -33,6 +34,7 @@ class TfrmMods : public FinderWindow {
     Q_OBJECT
 public:
     explicit TfrmMods(QWidget* owner = nullptr);
+    ~TfrmMods() override;
 
     const ModsRecords& records() const { return records_; }
     ModsRecords& records() { return records_; }
@@ -88,10 +90,13 @@ private:
     void ClearGrid();
     void scan();
     void showNotice();
+    void setDateTest(DateKind kind, const DateRange& range);
 
     ModsRecords records_;
     std::vector<quint32> nameRank_, folderRank_, typeRank_;
-    // Read afresh for each file, as the stamp and range choices stay live during a scan.
+    // Read afresh for each file on the scan's thread, as the stamp and range choices stay live
+    // during a scan; the mutex hands each change over.
+    std::mutex dateMutex_;
     DateRange range_;
     DateKind kind_ = DateKind::Accessed;
     DateFields* dates_ = nullptr;

@@ -1,39 +1,53 @@
 #pragma once
 
+#include "common/worker_thread.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
+#include <exception>
 #include <functional>
 
 class QFrame;
 class QLabel;
 class QPushButton;
+class QTimer;
 class QWidget;
 class ScanEngine;
 class TDrivePanel;
 
-// The scan of a finder window (and of the statistics window): it locks the window's controls,
-// walks every ticked drive with the window's engine, keeps the window live through the
-// engine's pump, and unlocks however the walk ends.
+// The scan of a finder window (and of the statistics window). start() locks the window's
+// controls and returns at once; the walk of every ticked drive and the window's work on its
+// results (grouping, ranking, sorting: plain data, no widget) run on a thread of the
+// session's own. Back on the user-interface thread the window is unlocked and the window's
+// finishing step fills its grid and reports. A scan begins with started() and ends with
+// finished(). Nothing of a walk runs an event loop: the user-interface thread stays free.
+//
+// Threads. The walk's sink, the drive walk and `prepare` run on the scan's thread; they own
+// the window's records until the scan ends and must not touch a widget. Everything else of
+// the session runs on the user-interface thread, except stopAtLimit(), which the sinks call
+// from the walk. The window's records must outlive the walk: a window calls halt() in its
+// destructor, before its own members go (the session, a child object, dies after them).
 //
 // Abort state. Each session owns its abort state: the flag of its own engine. Abort, Esc,
 // closing the window and the record limit stop only this session's walk, and a new scan
-// clears only this session's flag. This matters because walks nest: the modeless statistics
-// window's walk pumps the main window's events, so a finder can be opened and scan while that
-// walk is suspended below it. The finder's Abort leaves the statistics walk running when
-// control returns to it, and the finder's start does not undo an Abort of the statistics walk.
-// There is no program-wide abort flag.
+// clears only this session's flag, so walks of other windows run on side by side.
 //
 // During a scan:
-// - the Abort button is shown; clicking it stops the walk and reports the abort (by default
-//   the warning "LIST INCOMPLETE ... ABORTED BY USER");
+// - the Abort button is shown; clicking it stops the walk and hides the button; the abort is
+//   reported once the walk has let go (by default the warning "LIST INCOMPLETE ... ABORTED BY
+//   USER"), before the window's finishing step;
 // - Esc in the window does what Abort does, once; it does not close the window;
 // - closing the window by its title bar stops the walk without a message and closes the
-//   window only once the walk has unwound, so nothing is destroyed under a running walk;
-// - the status line shows the folder being searched.
+//   window only once the walk has let go, so nothing is destroyed under a running walk; the
+//   finishing step is not run then;
+// - the status line shows the folder being searched and, beside it, the files and bytes seen
+//   so far, several times a second.
 // Running out of memory inside the walk, or a sink refusing a record (stopAtLimit), stops the
-// walk with the limit warning; what was found so far is kept and shown as after Abort.
+// walk with the limit warning at its end; what was found so far is kept and shown as after
+// Abort. A drive root that cannot be opened is reported at the end too.
 class ScanSession : public QObject {
     Q_OBJECT
 public:
@@ -42,7 +56,10 @@ public:
         QWidget* window = nullptr;     // Esc and the close box are watched here
         TDrivePanel* drives = nullptr; // its ticked drives are walked, in box order
         QPushButton* abortButton = nullptr;
-        QLabel* status = nullptr;          // the status line
+        QLabel* status = nullptr; // the status line
+        // The files and bytes seen so far; by default the progress label of the status
+        // line's frame (makeStatusLine), if there is one.
+        QLabel* progress = nullptr;
         QWidget* busyArea = nullptr;       // shows the hourglass during the walk
         QList<QWidget*> lockWhileScanning; // disabled during the walk, enabled after
         QList<QWidget*> hideWhenScanning;  // hidden when the walk starts (result buttons)
@@ -53,10 +70,10 @@ public:
         Closed    // the window was closed during the walk and is closing now
     };
 
-    // The session sets the engine's status handler to show the folder in the status line; a
-    // window that shows something else there sets its own handler afterwards. The engine must
-    // outlive every walk the session runs.
+    // The engine must outlive every walk the session runs.
     ScanSession(ScanEngine& engine, Parts parts, QObject* parent = nullptr);
+    // Stops and waits for a running walk.
+    ~ScanSession() override;
     // The engine the session walks with.
     ScanEngine& engine() const { return engine_; }
 
@@ -65,25 +82,36 @@ public:
     // Reports an abort by the person; the default shows the warning box with kAbortText, an
     // empty function reports nothing.
     void setAbortReport(std::function<void()> report) { reportAbort_ = std::move(report); }
-    // Walks one drive root; false when the root cannot be opened. The default walks the
-    // engine over the whole drive.
+    // Walks one drive root on the scan's thread; false when the root cannot be opened. The
+    // default walks the engine over the whole drive.
     void setDriveWalk(std::function<bool(const QString& root)> walk) {
         walkDrive_ = std::move(walk);
     }
     // The drive roots to walk, for a window without a drive panel (the statistics window
-    // walks the one drive it was given). The default is the panel's ticked drives.
+    // walks the one drive it was given); asked when the scan starts. The default is the
+    // panel's ticked drives.
     void setRoots(std::function<QStringList()> roots) { roots_ = std::move(roots); }
+    // Inline scans run on the calling thread: start() returns after the finishing step (or
+    // the close). Headless tests use it.
+    void setInline(bool on) { inline_ = on; }
 
-    // One scan: clear this session's abort state, lock, walk every ticked and ready drive
-    // (a drive that is not ready is skipped silently; a root that cannot be opened gets the
-    // error box "Can't open drive " + root without a sound), then run `afterWalk` while still
-    // locked (the window fills its grid there), unlock. After End::Closed the window is
-    // closing and the caller reports nothing.
-    End run(const std::function<void()>& afterWalk = {});
+    // One scan: clear this session's abort state and progress, lock, and return. On the
+    // scan's thread: walk every ticked and ready drive (a drive that is not ready is skipped
+    // silently), then run `prepare`. Then, on this thread: unlock, show the error box "Can't
+    // open drive " + root (without a sound) for each root that could not be opened, report a
+    // limit or an abort, and run `finish` with how the scan ended. After a close during the
+    // walk the window is closed instead of running `finish`.
+    void start(std::function<void()> prepare, std::function<void(End)> finish);
+    // Blocks until the running scan (if any) has ended and its end has run here.
+    void wait();
+    // Stops the running walk and waits for it; its end is dropped and the window stays
+    // locked. For destructors.
+    void halt();
 
-    // The Abort button and Esc: stop the walk, hide Abort, report the abort once.
+    // The Abort button and Esc: stop the walk, hide Abort; the abort is reported at the end.
     void abort();
-    // The record limit: stop the walk and show the limit warning once.
+    // The record limit, from any thread: stop the walk; the limit warning shows once at the
+    // end.
     void stopAtLimit();
     bool scanning() const { return scanning_; }
     // Whether this session's current (or last) walk was stopped.
@@ -95,12 +123,20 @@ public:
     static const QString kAbortText;
     static const QString kLimitText;
 
+Q_SIGNALS:
+    void started();
+    void finished(ScanSession::End end);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void lock(bool locked);
-    void walkDrives();
+    // The scan's thread: the walk and `prepare`; returns the roots that could not be opened.
+    QStringList walkAndPrepare(const QStringList& roots, const std::function<void()>& prepare);
+    // This thread: the scan's end.
+    void end();
+    void showProgress();
 
     ScanEngine& engine_;
     Parts parts_;
@@ -108,12 +144,28 @@ private:
     std::function<void()> reportAbort_;
     std::function<bool(const QString&)> walkDrive_;
     std::function<QStringList()> roots_;
+    WorkerThread worker_;
+    QTimer* progressTimer_ = nullptr;
+    QTimer* endPoll_ = nullptr;
+    std::function<void(End)> finish_;
+    // Set by the scan's thread when it is done; its roots that could not be opened.
+    std::atomic<bool> walked_{false};
+    QStringList failedRoots_;
+    bool inline_ = false;
     bool scanning_ = false;
-    bool stopReported_ = false;
+    bool abortPending_ = false; // Abort or Esc, reported at the end
     bool closePending_ = false;
+    std::atomic<bool> limitReached_{false};
+    std::exception_ptr failure_; // an unexpected error of the walk, raised again at the end
 };
 
-// The sunken status line along a finder's bottom: a frame holding one plain-text label. The
-// label has no fixed accessible name, so screen readers read its text; its accessible
-// description says what the line is.
+// The sunken status line along a finder's bottom: a frame holding one plain-text label, and
+// after it the progress label, hidden unless a walk runs. The status label has no fixed
+// accessible name, so screen readers read its text; its accessible description says what the
+// line is. The progress label's accessible name stays "Progress" and its figures are its
+// accessible description, so screen readers can read them without announcing each change.
 QLabel* makeStatusLine(QWidget* parent, QFrame** frame);
+// The progress label in the frame of a status line made by makeStatusLine, or nullptr.
+QLabel* progressLabelOf(const QLabel* status);
+// "12,345 files, 1,234 MB": the figures of a walk so far.
+QString progressText(qint64 files, qint64 bytes);

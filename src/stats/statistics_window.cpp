@@ -52,6 +52,7 @@ TfrmStatistics::TfrmStatistics(QWidget* owner)
     parts.lockWhileScanning = {btOK, btPrint};
     session_ = new ScanSession(collector_.engine(), parts, this);
     session_->setAbortReport({}); // the caption and the status say it
+    session_->setInline(true);    // the collection runs on this thread
     session_->setRoots([this] { return QStringList{collector_.drive()}; });
     session_->setDriveWalk([this](const QString& root) { return collector_.walk(root); });
     // The status every 25 files and the share of the drive's used space collected so far,
@@ -242,7 +243,7 @@ void TfrmStatistics::showStart(const QString& drive) {
 void TfrmStatistics::scan() {
     lblStatus->clear();
     typesPage->clear(); // the grid's rows name entries of the table just emptied
-    session_->run([this] { fillPages(); });
+    session_->start({}, [this](ScanSession::End) { fillPages(); });
     QString status = QStringLiteral("Finished - ") +
                      QString::number(collector_.tallies().filesProcessed) +
                      QStringLiteral(" files processed");

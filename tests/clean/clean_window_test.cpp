@@ -14,6 +14,7 @@
 #include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -44,7 +45,7 @@ protected:
         if (section)
             settings.write("z.ini", section);
         w = std::make_unique<TfrmClean>();
-        w->session().engine().setPumpInterval(0);
+        w->session().setInline(true);
         w->IniFileName = settings.path() + QStringLiteral("/z.ini");
         w->show();
     }
@@ -235,12 +236,12 @@ TEST_F(CleanWindowTest, TheSelectionAtScanIsTheOneInForce) {
     for (int i = 0; i < w->PickList1->count(); ++i)
         w->PickList1->item(i)->setSelected(w->PickList1->item(i)->text().startsWith("*.tmp"));
     bool locked = true;
-    w->session().engine().setPumpHook([&] {
-        locked = locked && !w->PickList1->isEnabled() && !w->btEdit->isEnabled();
-        w->PickList1->selectAll();
-    });
-    w->btScanClick();
-    w->session().engine().setPumpHook(nullptr);
+    scanHeldAt(
+        w->session(), 1, [&] { w->btScanClick(); },
+        [&] {
+            locked = !w->PickList1->isEnabled() && !w->btEdit->isEnabled();
+            w->PickList1->selectAll();
+        });
     EXPECT_TRUE(locked);
     EXPECT_EQ(rowPaths(), QStringList{p("a.tmp")});
     EXPECT_TRUE(w->PickList1->isEnabled());

@@ -9,6 +9,7 @@
 #include "support/child_process.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -36,6 +37,7 @@ protected:
 
     std::unique_ptr<TfrmDirHog> open() {
         auto w = std::make_unique<TfrmDirHog>();
+        w->session().setInline(true);
         w->show();
         return w;
     }
@@ -285,9 +287,8 @@ TEST_F(DirHogWindowTest, AbortKeepsWhatWasFoundAndSaysSo) {
     for (const char* f : {"a/f", "b/f", "c/f"})
         tree.file(f, 2048);
     auto w = open();
-    w->session().engine().setPumpInterval(0);
-    w->session().engine().setPumpHook([&] { w->session().abort(); });
-    w->btAllClick();
+    scanHeldAt(
+        w->session(), 3, [&] { w->btAllClick(); }, [&] { w->session().abort(); });
     EXPECT_EQ(ui.lastMessage(), "LIST INCOMPLETE ... ABORTED BY USER");
     w->btClipClick();
     const QStringList lines = QApplication::clipboard()->text().split(u'\n');

@@ -11,6 +11,7 @@
 #include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
@@ -49,6 +50,7 @@ protected:
     // Opens the window as the main window would and shows it; every file passes the filter.
     std::unique_ptr<TfrmDup> open(bool duplicates) {
         auto w = std::make_unique<TfrmDup>(duplicates);
+        w->session().setInline(true);
         w->show();
         w->num1->setValue(0);
         return w;
@@ -321,19 +323,15 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
     auto w = open(false);
-    w->session().engine().setPumpInterval(0);
-    int pumps = 0;
-    w->session().engine().setPumpHook([&] {
-        // Abort is live during the walk; the walk ends after its message is closed.
-        if (++pumps == 12) {
+    // Abort is live during the walk; the walk ends, then the abort is reported.
+    scanHeldAt(
+        w->session(), 4, [&] { w->btScanClick(); },
+        [&] {
             EXPECT_FALSE(w->btAbort->isHidden());
             EXPECT_FALSE(w->btScan->isEnabled());
             w->btAbort->click();
-        }
-    });
-    w->btScanClick();
+        });
     EXPECT_EQ(ui.messageTexts(), QStringList{kAbortText});
-    EXPECT_GT(w->rowCounter, 0);
     EXPECT_LT(w->rowCounter, 50);
     EXPECT_EQ(w->pnlSel->text(), QStringLiteral("%1 file hogs found").arg(w->rowCounter));
     EXPECT_TRUE(w->btScan->isEnabled());
@@ -341,18 +339,14 @@ TEST_F(DupWindowTest, AbortMidWalkKeepsWhatWasFound) {
 
     // Esc during a scan stops it as Abort does, and the window stays open.
     ui.clear();
-    pumps = 0;
-    w->session().engine().setPumpHook([&] {
-        if (++pumps == 12)
-            QTest::keyClick(w.get(), Qt::Key_Escape);
-    });
-    w->btScanClick();
+    scanHeldAt(
+        w->session(), 4, [&] { w->btScanClick(); },
+        [&] { QTest::keyClick(w.get(), Qt::Key_Escape); });
     EXPECT_EQ(ui.messageTexts(), QStringList{kAbortText});
     EXPECT_LT(w->rowCounter, 50);
     EXPECT_TRUE(w->isVisible());
 
     // The next scan starts afresh and lists everything.
-    w->session().engine().setPumpHook(nullptr);
     ui.clear();
     w->btScanClick();
     EXPECT_EQ(w->rowCounter, 50);
@@ -362,8 +356,9 @@ TEST_F(DupWindowTest, AFailureInsideTheWalkLeavesTheWindowUnlocked) {
     tree.file("d/a", 1);
     tree.file("d/b", 1);
     auto w = open(false);
-    w->session().engine().setPumpInterval(0);
-    w->session().engine().setPumpHook([] { throw std::runtime_error("disk on fire"); });
+    w->session().engine().setNameFilter(
+        [](const char*, int) -> bool { throw std::runtime_error("disk on fire"); });
+    w->session().engine().setThreads(1); // the failure comes from the walk's own thread
     EXPECT_THROW(w->btScanClick(), std::runtime_error);
     EXPECT_FALSE(w->scanning());
     EXPECT_TRUE(w->btScan->isEnabled());
@@ -372,21 +367,18 @@ TEST_F(DupWindowTest, AFailureInsideTheWalkLeavesTheWindowUnlocked) {
     EXPECT_TRUE(w->btAbort->isHidden());
 }
 
-TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToUnwind) {
+TEST_F(DupWindowTest, ClosingDuringAScanWaitsForTheWalkToLetGo) {
     for (int d = 0; d < 10; ++d)
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
     auto w = open(true);
-    w->session().engine().setPumpInterval(0);
-    int pumps = 0;
     bool closedEarly = false;
-    w->session().engine().setPumpHook([&] {
-        if (++pumps == 5) {
+    scanHeldAt(
+        w->session(), 4, [&] { w->btScanClick(); },
+        [&] {
             w->close(); // the title bar's close box
             closedEarly = !w->isVisible();
-        }
-    });
-    w->btScanClick();
+        });
     EXPECT_FALSE(closedEarly);
     EXPECT_TRUE(w->session().stopped());
     EXPECT_FALSE(w->isVisible());
@@ -651,65 +643,42 @@ TEST_F(DupWindowTest, FixedFormCellsFitTheirColumnsUnderAnyFont) {
     }
 }
 
-// A finder can be opened while another window's walk is pumping (the modeless statistics
-// window keeps the main window live). Each scan has its own abort state: stopping one walk
-// never stops the other, and starting one never undoes the other's stop.
+// Two finders scan side by side, each with its own abort state: stopping one walk never stops
+// the other, and starting one never undoes the other's stop.
 TEST_F(DupWindowTest, EachScanHasItsOwnAbortState) {
     for (int d = 0; d < 10; ++d)
         for (int f = 0; f < 5; ++f)
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 100);
-    std::unique_ptr<TfrmDup> outer = open(false);
-    std::unique_ptr<TfrmDup> inner;
-    int outerPumps = 0;
-    int innerPumps = 0;
-    bool inInner = false;
-    int abortOuterAt = 0; // 0: the outer walk is not aborted
-    int abortInnerAt = 12;
-    qint64 listedAtAbort = -1;
-    // One hook serves both walks, each pumping at every call.
-    std::function<void()> hook;
-    const auto pumpEveryCall = [&](TfrmDup& w) {
-        w.session().engine().setPumpInterval(0);
-        w.session().engine().setPumpHook(hook);
-    };
-    hook = [&] {
-        if (inInner) {
-            if (++innerPumps == abortInnerAt)
-                inner->btAbort->click();
-            return;
+    for (const bool abortFirst : {true, false}) {
+        SCOPED_TRACE(abortFirst ? "first aborted" : "second aborted");
+        ui.clear();
+        std::unique_ptr<TfrmDup> first = open(false);
+        std::unique_ptr<TfrmDup> second = open(true);
+        TfrmDup& stopped = abortFirst ? *first : *second;
+        TfrmDup& going = abortFirst ? *second : *first;
+        first->session().setInline(false);
+        {
+            WalkGate gate(first->session().engine(), 4);
+            first->btScanClick();
+            ASSERT_TRUE(gate.reached());
+            if (abortFirst)
+                first->btAbort->click();
+            // The second starts while the first's walk is held, stopped or not.
+            scanHeldAt(
+                second->session(), 4, [&] { second->btScanClick(); },
+                [&] {
+                    if (!abortFirst)
+                        second->btAbort->click();
+                });
+            gate.open();
+            first->session().wait();
         }
-        ++outerPumps;
-        if (outerPumps == abortOuterAt) {
-            outer->btAbort->click();
-            listedAtAbort = outer->records().count();
-        } else if (outerPumps == std::max(abortOuterAt, 3) + 1 && !inner) {
-            inner = open(true);
-            pumpEveryCall(*inner);
-            inInner = true;
-            inner->btScanClick();
-            inInner = false;
-        }
-    };
-    pumpEveryCall(*outer);
-
-    // The inner finder's Abort stops its own walk only.
-    outer->btScanClick();
-    ASSERT_TRUE(inner);
-    EXPECT_LT(inner->rowCounter, 50);
-    EXPECT_EQ(outer->rowCounter, 50);
-    EXPECT_EQ(ui.messageTexts().count(kAbortText), 1);
-
-    // The outer walk aborted before the finder opens stays stopped after the finder's own
-    // complete scan.
-    ui.clear();
-    inner.reset();
-    outerPumps = innerPumps = 0;
-    abortOuterAt = 20;
-    abortInnerAt = 0;
-    outer->btScanClick();
-    ASSERT_TRUE(inner);
-    EXPECT_EQ(inner->rowCounter, 50);
-    EXPECT_EQ(outer->rowCounter, listedAtAbort);
+        EXPECT_LT(stopped.rowCounter, 50);
+        EXPECT_TRUE(stopped.session().stopped());
+        EXPECT_EQ(going.rowCounter, 50);
+        EXPECT_FALSE(going.session().stopped());
+        EXPECT_EQ(ui.messageTexts().count(kAbortText), 1);
+    }
 }
 
 TEST_F(DupWindowTest, ScreenReadersReadTheStatusAndToggleTheSizeChoice) {

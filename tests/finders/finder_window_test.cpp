@@ -6,19 +6,23 @@
 #include "platform/drives.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/number_field.h"
 #include "widgets/string_grid.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -40,6 +44,21 @@ const std::vector<FinderCase>& finderCases() {
          [](FinderWindow& w) { static_cast<TfrmDirHog&>(w).btTopClick(); }},
     };
     return cases;
+}
+
+// A finder as the main window opens it, its scans inline; every file passes the size filter.
+std::unique_ptr<FinderWindow> open(const FinderCase& c) {
+    auto w = c.make();
+    w->session().setInline(true);
+    w->show();
+    if (auto* dup = qobject_cast<TfrmDup*>(w.get()))
+        dup->num1->setValue(0);
+    return w;
+}
+
+// The descriptors the process holds.
+int openDescriptors() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot).size());
 }
 
 // The visible buttons of the row along the panel's bottom, left to right.
@@ -91,23 +110,14 @@ protected:
 TEST_F(FinderWindowTest, ButtonRowClosesUpAroundAScan) {
     for (const FinderCase& c : finderCases()) {
         SCOPED_TRACE(c.name);
-        auto w = c.make();
-        w->show();
-        if (auto* dup = qobject_cast<TfrmDup*>(w.get()))
-            dup->num1->setValue(0);
+        auto w = open(c);
         const QSize opened = w->size();
         const QStringList idle = expectClosedUp(*w, "idle");
         EXPECT_TRUE(idle.endsWith(QStringLiteral("btClose"))) << idle.join(' ').toStdString();
 
         QStringList during;
-        ScanEngine& engine = w->session().engine();
-        engine.setPumpInterval(0);
-        engine.setPumpHook([&] {
-            if (during.isEmpty())
-                during = expectClosedUp(*w, "scanning");
-        });
-        c.scan(*w);
-        engine.setPumpHook(nullptr);
+        scanHeldAt(
+            w->session(), 2, [&] { c.scan(*w); }, [&] { during = expectClosedUp(*w, "scanning"); });
         EXPECT_EQ(during, idle + QStringList{QStringLiteral("btAbort")});
 
         ASSERT_GT(w->rowCounter, 0);
@@ -202,4 +212,68 @@ TEST_F(FinderWindowTest, ALargerFontKeepsTheFilterControlsApartAndUncut) {
         }
     }
     QApplication::setFont(normal);
+}
+
+// Walks stopped at any moment, by Abort, Esc or the close box, leave the window as after the
+// walk's end (a stopped scan shows what it found and says so once), hold no descriptor, and
+// the next scan lists everything again. A window destroyed under its walk (the program
+// quitting) waits for the walk first.
+TEST_F(FinderWindowTest, WalksStoppedAtAnyMomentLetGoCleanly) {
+    for (int d = 0; d < 12; ++d)
+        for (const char* f : {"/same.txt", "/other.txt"})
+            tree.file("d" + QByteArray::number(d) + f, 4096);
+    const int folders = 15; // the root, a, b and the twelve
+    std::mt19937 random(19);
+    const int descriptors = openDescriptors();
+    for (const FinderCase& c : finderCases()) {
+        SCOPED_TRACE(c.name);
+        auto w = open(c);
+        c.scan(*w);
+        const int full = w->rowCounter;
+        ASSERT_GT(full, 0);
+        for (const char* how : {"abort", "esc", "abort", "esc"}) {
+            const int at = std::uniform_int_distribution(1, folders)(random);
+            SCOPED_TRACE(std::string(how) + " at folder " + std::to_string(at));
+            ui.clear();
+            scanHeldAt(
+                w->session(), at, [&] { c.scan(*w); },
+                [&] {
+                    EXPECT_FALSE(w->findChild<QLabel*>("lblProgress")->isHidden());
+                    if (how == std::string("abort"))
+                        w->btAbort->click();
+                    else
+                        QTest::keyClick(w.get(), Qt::Key_Escape);
+                });
+            EXPECT_TRUE(w->session().stopped());
+            EXPECT_FALSE(w->scanning());
+            EXPECT_EQ(ui.messageTexts().count(ScanSession::kAbortText), 1);
+            EXPECT_LE(w->rowCounter, full);
+            EXPECT_TRUE(w->btAbort->isHidden());
+            EXPECT_TRUE(w->btClose->isEnabled());
+            EXPECT_TRUE(w->findChild<QLabel*>("lblProgress")->isHidden());
+            EXPECT_EQ(openDescriptors(), descriptors);
+            ui.clear();
+            c.scan(*w);
+            EXPECT_EQ(w->rowCounter, full);
+            EXPECT_FALSE(w->session().stopped());
+        }
+
+        ui.clear();
+        scanHeldAt(
+            w->session(), std::uniform_int_distribution(1, folders)(random), [&] { c.scan(*w); },
+            [&] { w->close(); });
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_TRUE(ui.messages.empty());
+
+        // Destroyed while its walk is held at a folder: the walk sees its abort and ends
+        // before the records it fills go.
+        w->show();
+        w->session().setInline(false);
+        WalkGate gate(w->session().engine(), std::uniform_int_distribution(1, folders)(random));
+        c.scan(*w);
+        ASSERT_TRUE(gate.reached());
+        w.reset();
+        gate.forgetEngine();
+        EXPECT_EQ(openDescriptors(), descriptors);
+    }
 }

@@ -9,6 +9,7 @@
 #include "support/grid_check.h"
 #include "support/scripted_ui.h"
 #include "support/temp_tree.h"
+#include "support/walk_gate.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@ protected:
         setDriveListSeam([this] { return drives; });
         drives = {Drive{tree.path(), QStringLiteral("test"), QStringLiteral("tmpfs")}};
         w = std::make_unique<TfrmMods>();
+        w->session().setInline(true);
         w->noAtimeTest = [](const QString&) { return false; };
         w->show();
     }
@@ -212,14 +214,12 @@ TEST_F(ModsWindowTest, StoppedScansEndWithTheirCountAndThePatternIsLockedMeanwhi
             tree.file("d" + QByteArray::number(d) + "/f" + QByteArray::number(f));
     range(w->rbAfter, QDate(1990, 1, 1));
     bool patternLocked = false;
-    w->session().engine().setPumpInterval(0);
-    w->session().engine().setPumpHook([&] {
-        patternLocked = !w->cbWildCard->isEnabled();
-        w->session().abort();
-    });
-    w->btOKClick();
-    w->session().engine().setPumpHook(nullptr);
-    w->session().engine().setPumpInterval(20);
+    scanHeldAt(
+        w->session(), 2, [&] { w->btOKClick(); },
+        [&] {
+            patternLocked = !w->cbWildCard->isEnabled();
+            w->session().abort();
+        });
     EXPECT_TRUE(patternLocked);
     EXPECT_TRUE(w->cbWildCard->isEnabled());
     ASSERT_FALSE(ui.messages.empty());
@@ -247,6 +247,7 @@ TEST_F(ModsWindowTest, PlacementIsKeptApartFromTheCleanersSlot) {
                      .readString(programFilePath(), QStringLiteral("frmMods"), {})
                      .isEmpty());
     w = std::make_unique<TfrmMods>();
+    w->session().setInline(true);
     w->show();
     EXPECT_EQ(w->geometry(), QRect(100, 120, 700, 450));
 }
