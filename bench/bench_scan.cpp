@@ -205,18 +205,25 @@ public:
     }
     void tick() {
         const auto now = Clock::now();
-        if (last_ != Clock::time_point())
-            longest_ = std::max(longest_, std::chrono::duration<double>(now - last_).count());
+        if (last_ != Clock::time_point()) {
+            const double gap = std::chrono::duration<double>(now - last_).count();
+            if (gap > longest_) {
+                longest_ = gap;
+                longestEnded_ = now;
+            }
+        }
         last_ = now;
         if (onTick)
             onTick();
     }
     double longest() const { return longest_; }
+    // When the longest gap ended.
+    Clock::time_point longestEnded() const { return longestEnded_; }
     std::function<void()> onTick;
 
 private:
     QTimer timer_;
-    Clock::time_point last_;
+    Clock::time_point last_, longestEnded_;
     double longest_ = 0;
 };
 
@@ -239,7 +246,7 @@ void LongestBlock(benchmark::State& state) {
     runFind(root); // warm the cache
     auto w = openOn(root, true);
     PaintCounter painted(w->grid->viewport());
-    double longest = 0, total = 0;
+    double longest = 0, total = 0, longestBegan = 0;
     for (auto _ : state) {
         w->ClearGrid();
         QEventLoop loop;
@@ -266,11 +273,17 @@ void LongestBlock(benchmark::State& state) {
         const double s = secondsSince(start);
         state.SetIterationTime(s);
         total += s;
-        longest = std::max(longest, gaps.longest());
+        if (gaps.longest() > longest) {
+            longest = gaps.longest();
+            // Where the block was: its start in the time from Scan to the grid painted.
+            longestBegan =
+                std::chrono::duration<double>(gaps.longestEnded() - start).count() - longest;
+        }
     }
     state.counters["rows"] = double(w->rowCounter);
     state.counters["scan_to_paint_ms"] = total * 1000 / double(state.iterations());
     state.counters["longest_block_ms"] = longest * 1000;
+    state.counters["longest_block_began_ms"] = longestBegan * 1000;
 }
 
 } // namespace
