@@ -9,7 +9,7 @@ packages=(
   libglib2.0-dev shared-mime-info
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  hyperfine clang-format ccache
+  hyperfine ncdu clang-format ccache
   dpkg-dev file desktop-file-utils appstream lintian
 )
 screenshots=false

@@ -47,6 +47,7 @@ const char* const kSyllables[] = {"ka", "ro", "mi", "te", "su", "na", "lo", "vi"
 const char* const kExtensions[] = {".txt", ".c",   ".h",   ".jpg",  ".png", ".doc", ".pdf",
                                    ".mp3", ".so",  ".o",   ".html", ".js",  ".py",  ".json",
                                    ".xml", ".dat", ".bak", ".tmp",  ".log", "",     ".cpp"};
+constexpr std::size_t kExtensionCount = sizeof kExtensions / sizeof *kExtensions;
 
 // The pool name number i: two to five syllables, an extension, every seventh capitalised, so
 // that names differing only in case occur too.
@@ -61,8 +62,7 @@ std::string poolName(std::uint64_t i) {
     stem += std::to_string(i % 97);
     if (i % 7 == 0)
         stem[0] = char(stem[0] - 'a' + 'A');
-    const std::size_t extCount = sizeof kExtensions / sizeof *kExtensions;
-    return stem + kExtensions[(i * 2654435761u >> 7) % extCount];
+    return stem + kExtensions[(i * 2654435761u >> 7) % kExtensionCount];
 }
 
 struct FolderInfo {
@@ -89,7 +89,10 @@ int removeOne(const char* path, const struct stat*, int type, struct FTW*) {
 std::string shapeText(const TreeShape& shape) {
     std::ostringstream s;
     s << "seed=" << shape.seed << " files=" << shape.files << " folders=" << shape.folders
-      << " depth=" << shape.maxDepth << " v1";
+      << " depth=" << shape.maxDepth;
+    if (shape.uniqueNames > 0)
+        s << " unique=" << shape.uniqueNames;
+    s << " v1";
     return s.str();
 }
 
@@ -132,8 +135,13 @@ TreeFigures generateTree(const TreeShape& shape,
     for (int i = 0; i < shape.files; ++i) {
         FileInfo f;
         f.folder = int(rng.below(folders.size()));
-        const auto index = std::uint64_t(double(pool) * std::pow(rng.uniform(), 2.5));
-        std::string name = poolName(index);
+        std::string name;
+        // No pool name begins with a "w", in either case, so these names occur once. The draw
+        // is made only for such shapes, so the other trees stay as they were.
+        if (shape.uniqueNames > 0 && rng.uniform() < shape.uniqueNames)
+            name = "w" + std::to_string(i) + kExtensions[std::size_t(i) % kExtensionCount];
+        else
+            name = poolName(std::uint64_t(double(pool) * std::pow(rng.uniform(), 2.5)));
         auto& names = taken[std::size_t(f.folder)];
         const std::string base = name;
         const std::size_t dot = base.rfind('.');

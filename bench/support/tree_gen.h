@@ -14,6 +14,9 @@ struct TreeShape {
     int files = 300000;
     int folders = 20000;
     int maxDepth = 20;
+    // The share of files given a name that no other file has (0 to 1); the rest draw from the
+    // pool.
+    double uniqueNames = 0;
 };
 
 // One generated file. Paths are relative to the tree's root ("" for the root itself).

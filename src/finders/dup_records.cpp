@@ -129,7 +129,6 @@ DupRecords::DupRecords(bool duplicates) : duplicates_(duplicates) {
 
 void DupRecords::clear() {
     FileRecords::clear();
-    nameRank_ = {};
 }
 
 // The name's grouping key: its bytes upper-cased, the undecodable ones kept as they are.
@@ -186,28 +185,40 @@ QString DupRecords::line(quint32 rec) const {
     return text;
 }
 
-bool DupRecords::sameKey(quint32 a, quint32 b, bool exact) const {
-    // The name ranks of the last sortedList, while they still cover every record.
-    if (nameRank_.size() == count()) {
-        if (nameRank_[a] != nameRank_[b])
+bool DupRecords::sameName(const Record& a, const Record& b) const {
+    if (a.asciiName && b.asciiName) {
+        if (a.nameLength != b.nameLength)
             return false;
-    } else {
-        std::string ka, kb;
-        nameKey(at(a), ka);
-        nameKey(at(b), kb);
-        if (ka != kb)
-            return false;
+        const char* x = nameBytes(a);
+        const char* y = nameBytes(b);
+        for (int k = 0; k < int(a.nameLength); ++k)
+            if (upperAscii(x[k]) != upperAscii(y[k]))
+                return false;
+        return true;
     }
-    return !exact || sizeTextKey(at(a).size) == sizeTextKey(at(b).size);
+    // A name beyond ASCII may upper-case to an ASCII one.
+    std::string ka, kb;
+    nameKey(a, ka);
+    nameKey(b, kb);
+    return ka == kb;
+}
+
+bool DupRecords::sameKey(quint32 a, quint32 b, bool exact) const {
+    return sameName(at(a), at(b)) && (!exact || sizeTextKey(at(a).size) == sizeTextKey(at(b).size));
 }
 
 std::vector<quint32> DupRecords::sortedList() const {
     if (!duplicates_)
         return sizeOrder();
     // Records are placed by the rank of their name (a counting sort), so no record text is
-    // ever compared; the ranks are kept for sameKey.
-    const quint32 names = rankNames();
-    KeyedLists byName = listByKey(nameRank_, names);
+    // ever compared.
+    KeyedLists byName;
+    {
+        quint32 names = 0;
+        const std::vector<quint32> rank = rankNames(names);
+        byName = listByKey(rank, names);
+    } // the ranks are given back before the lists are ordered
+
     orderWithinNames(byName);
     return std::move(byName.items);
 }
@@ -226,10 +237,9 @@ std::vector<quint32> DupRecords::sizeOrder() const {
     return list;
 }
 
-quint32 DupRecords::rankNames() const {
+std::vector<quint32> DupRecords::rankNames(quint32& names) const {
     const quint32 n = count();
-    std::vector<quint32>& rank = nameRank_;
-    rank.assign(n, 0);
+    std::vector<quint32> rank(n, 0);
     std::vector<quint32> rankOfId;
     {
         DistinctNames distinct;
@@ -242,7 +252,8 @@ quint32 DupRecords::rankNames() const {
     }
     for (quint32 i = 0; i < n; ++i)
         rank[i] = rankOfId[rank[i]];
-    return quint32(rankOfId.size());
+    names = quint32(rankOfId.size());
+    return rank;
 }
 
 void DupRecords::orderWithinNames(KeyedLists& byName) const {
@@ -295,5 +306,6 @@ std::vector<quint32> duplicateRows(const DupRecords& records, const std::vector<
             rows.insert(rows.end(), sorted.begin() + qsizetype(s), sorted.begin() + qsizetype(i));
         s = i;
     }
+    rows.shrink_to_fit(); // the list is kept as long as its rows are shown
     return rows;
 }

@@ -55,18 +55,17 @@ public:
 
 private:
     void nameKey(const Record& r, std::string& key) const;
+    bool sameName(const Record& a, const Record& b) const;
     // File-hog mode's sorted list.
     std::vector<quint32> sizeOrder() const;
-    // Fills nameRank_: per record, the rank of its upper-cased name among the distinct names
-    // (in ascending byte order); returns how many distinct names there are.
-    quint32 rankNames() const;
+    // Per record, the rank of its upper-cased name among the distinct names (in ascending
+    // byte order); `names` is set to how many distinct names there are.
+    std::vector<quint32> rankNames(quint32& names) const;
     // Orders the records within each name's list.
     void orderWithinNames(KeyedLists& byName) const;
 
     bool duplicates_;
     SizeFilter filter_;
-    // Per record, the rank of its upper-cased name, made by sortedList in duplicates mode.
-    mutable std::vector<quint32> nameRank_;
 };
 
 // The records that the duplicate finder shows: every run of two or more neighbours in

@@ -104,6 +104,7 @@ void FileRecords::clear() {
     count_ = 0;
     records_.clear();
     records_.shrink_to_fit();
+    lastChunkTrimmed_ = false;
     names_.clear();
     folderPaths_.clear();
     folders_.clear();
@@ -111,12 +112,16 @@ void FileRecords::clear() {
     types_.clear();
     typeByExtension_.clear();
     haveLastType_ = false;
-    pendingFolder_ = nullptr;
+    havePendingFolder_ = false;
+    pendingFolder_.clear();
     folderIndex_ = -1;
 }
 
 void FileRecords::folderFiles(const QByteArray& path) {
-    pendingFolder_ = &path;
+    // The path is valid only during this call: a copy (shared, not copied byte by byte) is
+    // kept for the folder's files.
+    pendingFolder_ = path;
+    havePendingFolder_ = true;
     folderIndex_ = -1;
 }
 
@@ -142,15 +147,41 @@ quint32 FileRecords::typeOf(const char* name, int length) {
     return lastType_;
 }
 
+void FileRecords::leaveFolder(const QByteArray&, int depth) {
+    if (depth != 0)
+        return;
+    names_.trim();
+    folderPaths_.trim();
+    trimRecords();
+}
+
+void FileRecords::trimRecords() {
+    const quint32 used = count_ & ((1u << RecordChunkBits) - 1);
+    if (used == 0 || lastChunkTrimmed_)
+        return;
+    auto fitted = std::make_unique<Record[]>(used);
+    std::copy_n(records_.back().get(), used, fitted.get());
+    records_.back() = std::move(fitted);
+    lastChunkTrimmed_ = true;
+}
+
+void FileRecords::untrimRecords() {
+    const quint32 used = count_ & ((1u << RecordChunkBits) - 1);
+    auto whole = std::make_unique<Record[]>(size_t(1) << RecordChunkBits);
+    std::copy_n(records_.back().get(), used, whole.get());
+    records_.back() = std::move(whole);
+    lastChunkTrimmed_ = false;
+}
+
 bool FileRecords::intern(const ScanFile& file, Record& r) {
     if (folderIndex_ < 0) {
-        if (!pendingFolder_)
+        if (!havePendingFolder_ || folders_.size() >= IndexLimit)
             return false;
         Folder f;
-        if (!folderPaths_.add(pendingFolder_->constData(), size_t(pendingFolder_->size()), f.path))
+        if (!folderPaths_.add(pendingFolder_.constData(), size_t(pendingFolder_.size()), f.path))
             return false;
-        f.length = quint32(pendingFolder_->size());
-        f.onSearchPath = isOnSearchPath(fromNative(*pendingFolder_));
+        f.length = quint32(pendingFolder_.size());
+        f.onSearchPath = isOnSearchPath(fromNative(pendingFolder_));
         folderIndex_ = qint64(folders_.size());
         folders_.push_back(f);
     }
@@ -164,8 +195,10 @@ void FileRecords::file(const ScanFile& file) {
     if (refused_ || (accept && !accept(file)))
         return;
     Record r;
+    quint32 type = 0;
     if (qint64(count_) >= limit_ || count_ == std::numeric_limits<quint32>::max() ||
-        file.nameLength > 0xFFFF || !intern(file, r)) {
+        file.nameLength > 0x7FFF || !intern(file, r) ||
+        (type = typeOf(file.name, file.nameLength)) >= IndexLimit) {
         refused_ = true;
         if (onRefused)
             onRefused();
@@ -175,12 +208,14 @@ void FileRecords::file(const ScanFile& file) {
     r.written = stamps_.stamp(file.writeTime);
     r.accessed = stamps_.stamp(file.accessTime);
     r.created = stamps_.stamp(file.creationTime);
-    r.type = typeOf(file.name, file.nameLength);
+    r.type = type;
     r.nameLength = quint16(file.nameLength);
     r.asciiName = !hasNonAscii(file.name, file.nameLength);
     const quint32 slot = count_ & ((1u << RecordChunkBits) - 1);
     if (slot == 0)
         records_.push_back(std::make_unique<Record[]>(size_t(1) << RecordChunkBits));
+    else if (lastChunkTrimmed_)
+        untrimRecords();
     records_.back()[slot] = r;
     ++count_;
 }

@@ -50,7 +50,7 @@ private:
 // The compact store that every file finder keeps: one record per listed file, filled by a
 // walk (it is the walk's sink). A record keeps numbers, not texts: the 64-bit size, the three
 // time stamps, the name's bytes in an arena, the index of its interned folder and of its
-// interned type, so a million records take about 40 bytes each plus their names. Texts are
+// interned type, so a million records take 32 bytes each plus their names. Texts are
 // made only when they are shown, copied or printed. Names and folders are kept exactly as
 // the walk found them: a record's path is always the file's exact path, and every action on
 // a row takes it from the record, never from the row's text.
@@ -78,6 +78,8 @@ public:
     // ScanSink.
     void folderFiles(const QByteArray& path) override;
     void file(const ScanFile& file) override;
+    // At the end of a root's walk the unused room of the last chunks is given back.
+    void leaveFolder(const QByteArray& path, int depth) override;
 
     quint32 count() const { return count_; }
 
@@ -108,19 +110,22 @@ public:
     std::vector<quint32> typeRanks() const;
 
 protected:
+    // Folders and types are interned only for records, so there are never more of them than
+    // records; beyond IndexLimit of either a record is refused as beyond the store's limit.
+    static constexpr quint32 IndexLimit = 1u << 24;
     struct Record {
         qint64 size;
         quint32 name;    // arena handle
-        quint32 folder;  // index into folders_
-        quint32 type;    // index into types_
         quint32 written; // FileStamps
         quint32 accessed;
         quint32 created;
-        quint16 nameLength;
-        bool asciiName;
+        quint64 folder : 24; // index into folders_
+        quint64 type : 24;   // index into types_
+        quint64 nameLength : 15;
+        quint64 asciiName : 1;
     };
-    // A million records must stay well under 100 bytes each with their names.
-    static_assert(sizeof(Record) <= 40);
+    // A million records must stay well under 100 bytes each with their names and lists.
+    static_assert(sizeof(Record) == 32);
     const Record& at(quint32 rec) const {
         return records_[rec >> RecordChunkBits][rec & ((1u << RecordChunkBits) - 1)];
     }
@@ -157,12 +162,17 @@ private:
 
     bool intern(const ScanFile& file, Record& r);
     quint32 typeOf(const char* name, int length);
+    // Gives back the unused room of the last chunk of records, and makes it whole again
+    // before a record goes into it.
+    void trimRecords();
+    void untrimRecords();
 
     FileStamps stamps_;
     bool refused_ = false;
     quint32 count_ = 0;
     qint64 limit_ = DefaultLimit;
     std::vector<std::unique_ptr<Record[]>> records_;
+    bool lastChunkTrimmed_ = false;
     ByteArena names_;
     ByteArena folderPaths_;
     std::vector<Folder> folders_;
@@ -171,6 +181,7 @@ private:
     std::string lastExtension_;
     quint32 lastType_ = 0;
     bool haveLastType_ = false;
-    const QByteArray* pendingFolder_ = nullptr;
+    QByteArray pendingFolder_;
+    bool havePendingFolder_ = false;
     qint64 folderIndex_ = -1; // interned index of the pending folder, -1 until its first record
 };

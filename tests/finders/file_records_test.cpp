@@ -68,3 +68,40 @@ TEST(FileRecordsTest, TimesOutsideThePackedRangeShowEmptyAndSortAsTheOldest) {
             EXPECT_LT(r.accessDateKey(i), oldestShown) << s;
     }
 }
+
+TEST(FileRecordsTest, RecordsOutlastTheTrimAtTheEndOfEachRoot) {
+    // The end of a root's walk gives back the last chunk's unused room; records of a later root
+    // go on after it. Counts around the chunk size of 65,536 records.
+    for (const quint32 first : {1u, 65535u, 65536u, 65537u}) {
+        FileRecords r;
+        const QByteArray a = "/a", b = "/b";
+        auto walk = [&](const QByteArray& folder, quint32 from, quint32 to) {
+            r.folderFiles(folder);
+            for (quint32 i = from; i < to; ++i) {
+                ScanFile f;
+                const QByteArray name = QByteArray::number(i);
+                f.name = name.constData();
+                f.nameLength = int(name.size());
+                f.size = i;
+                r.file(f);
+            }
+            r.leaveFolder(folder, 0);
+        };
+        walk(a, 0, first);
+        walk(b, first, first + 3);
+        ASSERT_EQ(r.count(), first + 3) << first;
+        for (const quint32 i : {0u, first - 1, first, first + 2}) {
+            EXPECT_EQ(r.size(i), i) << first;
+            EXPECT_EQ(r.path(i), (i < first ? "/a/" : "/b/") + QString::number(i)) << first;
+        }
+    }
+}
+
+TEST(FileRecordsTest, KeepsTheFolderPathPastTheCallThatGaveIt) {
+    // A walk's folder path is valid only during folderFiles; the files come later.
+    FileRecords r;
+    r.folderFiles(QByteArray("/gone/before/its/files"));
+    add(r, "f", 0, 0, 0);
+    ASSERT_EQ(r.count(), 1u);
+    EXPECT_EQ(r.path(0), QStringLiteral("/gone/before/its/files/f"));
+}
