@@ -1,5 +1,6 @@
 #include "finders/scan_engine.h"
 
+#include "common/size_sum.h"
 #include "finders/walk_shares.h"
 #include "platform/native_path.h"
 
@@ -109,7 +110,10 @@ private:
 
 void ScanEngine::Walker::flushProgress() {
     engine_.filesSeen_.fetch_add(files_, std::memory_order_relaxed);
-    engine_.bytesSeen_.fetch_add(bytes_, std::memory_order_relaxed);
+    // Sparse files of exabytes can pass the 64-bit range: the sum stops at its top.
+    qint64 seen = engine_.bytesSeen_.load(std::memory_order_relaxed);
+    while (!engine_.bytesSeen_.compare_exchange_weak(seen, addSize(seen, bytes_)))
+        ;
     files_ = 0;
     bytes_ = 0;
 }
@@ -218,7 +222,7 @@ void ScanEngine::Walker::listFiles(const FolderEntries& entries) {
         f.indexInFolder = index++;
         out_->file(f);
         ++files_;
-        bytes_ += f.size;
+        bytes_ = addSize(bytes_, f.size);
     }
 }
 
@@ -228,6 +232,12 @@ bool ScanEngine::walk(const QString& root) {
     const int fd = DirWalk::openFolder(toNative(root), info, path);
     if (fd < 0)
         return false;
+    caller_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    // Not the caller's any more once the walk is over.
+    struct Forget {
+        std::atomic<std::thread::id>& caller;
+        ~Forget() { caller.store(std::thread::id(), std::memory_order_relaxed); }
+    } forget{caller_};
     const int threads = this->threads();
     const int budget = budget_ > 0 ? budget_ : defaultDescriptorBudget();
     if (threads == 1) {
@@ -277,7 +287,7 @@ bool ScanEngine::walk(const QString& root) {
     } join{*this, walkers};
     for (int i = 0; i < threads; ++i)
         walkers.emplace_back(work);
-    replayShares(pool, *top, sink_ ? *sink_ : nullSink_);
+    replayShares(pool, *top, *this, sink_ ? *sink_ : nullSink_);
     join();
     if (failure)
         std::rethrow_exception(failure);

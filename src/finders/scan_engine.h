@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 // One file as a walk lists it. The name is the kernel's bytes (NUL-terminated) and is valid
@@ -110,8 +111,20 @@ public:
     // and ends quickly once it is set; what was found so far is kept. It stays set, so later
     // walks return at once, until clearAbort. Each engine has its own flag: stopping one walk
     // never stops another.
-    void abort() { aborted_.store(true, std::memory_order_relaxed); }
-    void clearAbort() { aborted_.store(false, std::memory_order_relaxed); }
+    // Made from another thread (Abort pressed), the files the walking threads had already
+    // found still reach the sink. Made by the sink itself, during a call on the walk's thread
+    // (a store that is full), no further file reaches it.
+    void abort() {
+        aborted_.store(true, std::memory_order_relaxed);
+        if (std::this_thread::get_id() == caller_.load(std::memory_order_relaxed))
+            sinkStopped_.store(true, std::memory_order_relaxed);
+    }
+    void clearAbort() {
+        aborted_.store(false, std::memory_order_relaxed);
+        sinkStopped_.store(false, std::memory_order_relaxed);
+    }
+    // Whether the sink stopped the walk itself.
+    bool sinkStopped() const { return sinkStopped_.load(std::memory_order_relaxed); }
     bool aborted() const { return aborted_.load(std::memory_order_relaxed); }
 
     // Progress, readable from any thread while a walk runs: the files handed over so far and
@@ -150,6 +163,8 @@ private:
     int budget_ = 0;
     std::function<void(const QByteArray&)> folderHook_;
     std::atomic<bool> aborted_{false};
+    std::atomic<bool> sinkStopped_{false};
+    std::atomic<std::thread::id> caller_; // the thread in walk(), which calls the sink
     std::atomic<qint64> filesSeen_{0};
     std::atomic<qint64> bytesSeen_{0};
     std::atomic<qint64> lastNoted_{0};

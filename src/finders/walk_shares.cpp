@@ -198,62 +198,98 @@ void ShareRecorder::file(const ScanFile& f) {
 // ---- replay
 
 namespace {
-// Hands one recorded call at `at` to the sink; returns where the next begins, and the share
-// to replay first when the call is a splice mark.
-const char* replayOne(const char* at, ScanSink& sink, WalkShare*& spliced) {
-    char kind;
-    at = get(at, kind);
-    switch (kind) {
-    case kSplice:
-        return get(at, spliced);
-    case kFile: {
+// Hands the recorded calls to the sink. Once the sink has stopped the walk it hands over what
+// a single thread would still make after that: only the ends of the folders it entered.
+class Replay {
+public:
+    Replay(const ScanEngine& engine, ScanSink& sink) : engine_(engine), sink_(sink) {}
+
+    // Hands over the call at `at`; returns where the next begins, and the share to replay
+    // first when the call is a splice mark.
+    const char* one(const char* at, WalkShare*& spliced) {
+        char kind;
+        at = get(at, kind);
+        switch (kind) {
+        case kSplice:
+            return get(at, spliced);
+        case kFile:
+            return file(at);
+        case kNotEntered:
+            return notEntered(at);
+        default:
+            return folder(kind, at);
+        }
+    }
+
+private:
+    bool stopped() const { return engine_.sinkStopped(); }
+
+    const char* file(const char* at) {
         FileHead head;
         at = get(at, head);
-        ScanFile f;
-        f.name = at;
-        f.nameLength = head.nameLength;
-        f.size = head.size;
-        f.attributes = head.attributes;
-        f.writeTime = head.writeTime;
-        f.accessTime = head.accessTime;
-        f.creationTime = head.creationTime;
-        f.indexInFolder = head.indexInFolder;
-        sink.file(f);
+        if (!stopped()) {
+            ScanFile f;
+            f.name = at;
+            f.nameLength = head.nameLength;
+            f.size = head.size;
+            f.attributes = head.attributes;
+            f.writeTime = head.writeTime;
+            f.accessTime = head.accessTime;
+            f.creationTime = head.creationTime;
+            f.indexInFolder = head.indexInFolder;
+            sink_.file(f);
+        }
         return at + head.nameLength + 1;
     }
-    case kNotEntered: {
+
+    const char* notEntered(const char* at) {
         int length;
         at = get(at, length);
         const QByteArray parent(at, length);
         at = get(at + length, length);
-        sink.folderNotEntered(parent, at);
+        if (!stopped())
+            sink_.folderNotEntered(parent, at);
         return at + length + 1;
     }
-    default: {
+
+    const char* folder(char kind, const char* at) {
         int depth;
         int length;
         at = get(get(at, depth), length);
         // A copy of its own: a sink may keep the path.
         const QByteArray path(at, length);
-        if (kind == kEnter)
-            sink.enterFolder(path, depth);
-        else if (kind == kFiles)
-            sink.folderFiles(path);
-        else
-            sink.leaveFolder(path, depth);
+        if (kind == kEnter) {
+            const bool handed = !stopped();
+            entered_.push_back(handed);
+            if (handed)
+                sink_.enterFolder(path, depth);
+        } else if (kind == kFiles) {
+            if (!stopped())
+                sink_.folderFiles(path);
+        } else {
+            const bool handed = !entered_.empty() && entered_.back();
+            if (!entered_.empty())
+                entered_.pop_back();
+            if (handed)
+                sink_.leaveFolder(path, depth);
+        }
         return at + length;
     }
-    }
-}
+
+    const ScanEngine& engine_;
+    ScanSink& sink_;
+    std::vector<bool> entered_; // per open folder, whether its entry was handed over
+};
 } // namespace
 
-void replayShares(WalkPool& pool, WalkShare& root, ScanSink& sink) {
+void replayShares(WalkPool& pool, WalkShare& root, const ScanEngine& engine, ScanSink& sink) {
     struct Frame {
         WalkShare* share;
         std::unique_ptr<WalkShare::Chunk> chunk;
         const char* at = nullptr;
         const char* end = nullptr;
     };
+    Replay replay(engine, sink);
     std::vector<Frame> stack;
     stack.push_back({&root, nullptr});
     while (!stack.empty()) {
@@ -268,7 +304,7 @@ void replayShares(WalkPool& pool, WalkShare& root, ScanSink& sink) {
             top.end = top.at + top.chunk->bytes.size();
         }
         WalkShare* spliced = nullptr;
-        top.at = replayOne(top.at, sink, spliced);
+        top.at = replay.one(top.at, spliced);
         if (spliced)
             stack.push_back({spliced, nullptr});
     }

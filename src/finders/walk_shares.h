@@ -99,5 +99,6 @@ private:
 };
 
 // Hands the recorded calls of `root` and the shares spliced into it to `sink`, in the order
-// a single-threaded walk makes them, as they become available.
-void replayShares(WalkPool& pool, WalkShare& root, ScanSink& sink);
+// a single-threaded walk makes them, as they become available. Once the sink has stopped the
+// walk (ScanEngine::sinkStopped) only the ends of folders already handed over follow.
+void replayShares(WalkPool& pool, WalkShare& root, const ScanEngine& engine, ScanSink& sink);

@@ -188,3 +188,33 @@ TEST(ParallelWalkTest, ATreeChangedDuringTheWalkIsWalkedSafely) {
     stop = true;
     changer.join();
 }
+
+// A sink that stops the walk (a record limit) gets no file after that, whatever the threads
+// had found already, and every folder it was told of is closed again.
+TEST(ParallelWalkTest, ASinkThatAbortsGetsNoFurtherFile) {
+    TempTree t;
+    manySmallFolders(t);
+    struct Limited : CallLog {
+        ScanEngine* engine = nullptr;
+        int files = 0;
+        void file(const ScanFile& f) override {
+            CallLog::file(f);
+            if (++files == 7)
+                engine->abort();
+        }
+    };
+    for (const int threads : {1, 2, 4}) {
+        SCOPED_TRACE(threads);
+        Limited sink;
+        ScanEngine engine;
+        sink.engine = &engine;
+        engine.setThreads(threads);
+        engine.setSink(&sink);
+        ASSERT_TRUE(engine.walk(t.path()));
+        EXPECT_EQ(sink.files, 7);
+        int open = 0;
+        for (const QByteArray& call : sink.calls)
+            open += call.startsWith("enter ") - call.startsWith("leave ");
+        EXPECT_EQ(open, 0);
+    }
+}
