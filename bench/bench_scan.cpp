@@ -160,9 +160,8 @@ void MillionFiles(benchmark::State& state) {
     }
 }
 
-// Where the bytes of a duplicate scan go, per listed row, step by step without the window:
-// the records after the walk, the sorted list with the name ranks the records keep, and the
-// list of rows.
+// Where the bytes and the time of a duplicate scan go, per listed row, step by step without
+// the window: the records after the walk, the sorted list, and the list of rows.
 void duplicateBreakdown(benchmark::State& state, const std::string& root) {
     malloc_trim(0);
     const long long before = heapLiveBytes();
@@ -170,11 +169,17 @@ void duplicateBreakdown(benchmark::State& state, const std::string& root) {
     records.setFilter(SizeFilter{SizeMode::Larger, 0, 0});
     ScanEngine engine;
     engine.setSink(&records);
+    auto t = Clock::now();
     engine.walk(QString::fromStdString(root));
+    state.counters["dups_walk_s"] = secondsSince(t);
     const long long walked = heapLiveBytes();
+    t = Clock::now();
     std::vector<quint32> sorted = records.sortedList();
+    state.counters["dups_sort_s"] = secondsSince(t);
     const long long ranked = heapLiveBytes();
+    t = Clock::now();
     const std::vector<quint32> rows = duplicateRows(records, sorted, false);
+    state.counters["dups_rows_s"] = secondsSince(t);
     const double listed = double(rows.size());
     state.counters["dups_part_records"] = double(walked - before) / listed;
     state.counters["dups_part_sorted_and_ranks"] = double(ranked - walked) / listed;
