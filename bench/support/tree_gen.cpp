@@ -139,7 +139,9 @@ TreeFigures generateTree(const TreeShape& shape,
         // No pool name begins with a "w", in either case, so these names occur once. The draw
         // is made only for such shapes, so the other trees stay as they were.
         if (shape.uniqueNames > 0 && rng.uniform() < shape.uniqueNames)
-            name = "w" + std::to_string(i) + kExtensions[std::size_t(i) % kExtensionCount];
+            name.append("w")
+                .append(std::to_string(i))
+                .append(kExtensions[std::size_t(i) % kExtensionCount]);
         else
             name = poolName(std::uint64_t(double(pool) * std::pow(rng.uniform(), 2.5)));
         auto& names = taken[std::size_t(f.folder)];
