@@ -47,6 +47,12 @@ Answer QtUi::askYesNo(const QString& text) {
     return b == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+Answer QtUi::askYesNoDefaultNo(const QString& text) {
+    const auto b = QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(),
+                                         text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return b == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 Answer QtUi::askYesNoCancel(const QString& text) {
     const auto b =
         QMessageBox::question(dialogParent(), QApplication::applicationDisplayName(), text,

@@ -24,6 +24,9 @@ public:
     virtual void message(MessageKind kind, const QString& title, const QString& text) = 0;
     // Yes/No question (a confirmation box); returns Yes or No.
     virtual Answer askYesNo(const QString& text) = 0;
+    // A Yes/No question whose default button is No, for a step that cannot be undone: Enter
+    // or a hasty click on the default keeps everything. A seam without its own asks askYesNo.
+    virtual Answer askYesNoDefaultNo(const QString& text) { return askYesNo(text); }
     // Yes/No/Cancel question.
     virtual Answer askYesNoCancel(const QString& text) = 0;
     // A line of text; nullopt when the person cancels.
@@ -65,6 +68,7 @@ public:
     using Ui::printDialog;
     void message(MessageKind kind, const QString& title, const QString& text) override;
     Answer askYesNo(const QString& text) override;
+    Answer askYesNoDefaultNo(const QString& text) override;
     Answer askYesNoCancel(const QString& text) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& value) override;

@@ -79,6 +79,17 @@ void TfrmReallyDelete::buildFilePanel() {
     lblSavings = new QLabel(QStringLiteral("9,999,999,999 bytes"), Panel2);
     lblSavings->setObjectName(QStringLiteral("lblSavings"));
 
+    lblLastCopies = new QLabel(Panel2);
+    lblLastCopies->setObjectName(QStringLiteral("lblLastCopies"));
+    lblLastCopies->setWordWrap(true);
+    QFont lastCopiesFont = lblLastCopies->font();
+    lastCopiesFont.setBold(true);
+    lblLastCopies->setFont(lastCopiesFont);
+    QPalette lastCopiesPalette = lblLastCopies->palette();
+    lastCopiesPalette.setColor(QPalette::WindowText, Qt::red);
+    lblLastCopies->setPalette(lastCopiesPalette);
+    lblLastCopies->hide();
+
     lb1 = new QListWidget(Panel2);
     lb1->setObjectName(QStringLiteral("lb1"));
     lb1->setAccessibleName(QStringLiteral("Files to delete"));
@@ -116,6 +127,7 @@ void TfrmReallyDelete::buildFilePanel() {
     auto* panelLayout = new QVBoxLayout(Panel2);
     panelLayout->addWidget(lblDelete);
     panelLayout->addLayout(savingsRow);
+    panelLayout->addWidget(lblLastCopies);
     panelLayout->addWidget(lb1, 1);
     panelLayout->addLayout(actionRow);
 }
@@ -152,6 +164,20 @@ void TfrmReallyDelete::setFiles(const QStringList& paths) {
     lblNoTrash->setVisible(!refused.isEmpty());
 }
 
+void TfrmReallyDelete::setLastCopies(const QStringList& groups) {
+    lastCopies_ = groups;
+    lblLastCopies->setText(groups.isEmpty() ? QString() : lastCopiesWarning(groups));
+    lblLastCopies->setVisible(!groups.isEmpty());
+}
+
+bool TfrmReallyDelete::lastCopiesConfirmed() {
+    if (lastCopies_.isEmpty() ||
+        ui().askYesNoDefaultNo(lastCopiesQuestion(lastCopies_)) == Answer::Yes)
+        return true;
+    infoBox(QStringLiteral("Files not deleted"));
+    return false;
+}
+
 void TfrmReallyDelete::UpdateHeaders() {
     lblDelete->setText(QStringLiteral("The following ") + QString::number(paths_.size()) +
                        QStringLiteral(" files will be deleted."));
@@ -173,6 +199,8 @@ void TfrmReallyDelete::btDeleteAllClick() {
         infoBox(QStringLiteral("Files not deleted"));
         return;
     }
+    if (!lastCopiesConfirmed())
+        return;
     FileRunResult result;
     {
         BusyCursor busy;
@@ -198,6 +226,8 @@ void TfrmReallyDelete::btRecycleClick() {
         infoBox(QStringLiteral("Files not deleted"));
         return;
     }
+    if (!lastCopiesConfirmed())
+        return;
     FileRunResult result;
     {
         BusyCursor busy;
@@ -216,6 +246,7 @@ void TfrmReallyDelete::btRecycleClick() {
 
 void TfrmReallyDelete::clearList() {
     paths_.clear();
+    setLastCopies({});
     lb1->clear();
 }
 

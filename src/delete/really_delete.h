@@ -30,6 +30,10 @@ public:
     // The listed paths, exactly as given, in the sorted order.
     const QStringList& files() const { return paths_; }
 
+    // Groups of duplicates whose every copy is listed (their captions): the window warns of
+    // them, and a run needs a second Yes, defaulting to No. None: nothing is added.
+    void setLastCopies(const QStringList& groups);
+
     // The potential savings in bytes shown under the header; set before showing.
     qint64 savings = 0;
 
@@ -37,6 +41,8 @@ public:
     QLabel* lblDelete;
     QLabel* Label3;
     QLabel* lblSavings;
+    // The warning of the groups that would lose every copy; hidden when there are none.
+    QLabel* lblLastCopies;
     QListWidget* lb1;
     QPushButton* btDelete;
     QPushButton* btRecycle;
@@ -63,8 +69,12 @@ private:
     void buildFilePanel();
     void buildWarning();
     void clearList();
+    // The second question when every copy of a group is listed; true to go on. A No says
+    // "Files not deleted".
+    bool lastCopiesConfirmed();
     void finishRun(qint64 deletedFiles, qint64 deletedBytes, qint64 trashedFiles,
                    qint64 trashedBytes);
 
     QStringList paths_;
+    QStringList lastCopies_;
 };

@@ -5,6 +5,7 @@
 #include "common/number_text.h"
 #include "common/ui.h"
 #include "finders/dup_title.h"
+#include "finders/marked_groups.h"
 #include "platform/date_text.h"
 #include "widgets/column_width.h"
 #include "widgets/number_field.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -265,6 +267,7 @@ void TfrmDup::scan(bool exact) {
     lbList.clear();
     records_.clear();
     records_.setFilter(sizeFilter());
+    exact_ = exact;
     engine_.setPattern(cbWildCard->currentText());
     // The lists are made on the scan's thread; the grid takes them here.
     session().start(
@@ -298,6 +301,18 @@ void TfrmDup::btScanClick() {
 void TfrmDup::btExactClick() {
     ClearGrid();
     scan(true);
+}
+
+QStringList TfrmDup::lastCopyGroups() const {
+    if (!duplicates_ || scanning())
+        return {};
+    const QSet<QString> marked(lbDeleted().begin(), lbDeleted().end());
+    QStringList captions;
+    for (quint32 rec : wholeMarkedGroups(records_, lbFiles, exact_, [&](quint32 r) {
+             return marked.contains(records_.path(r));
+         }))
+        captions << groupCaption(records_, rec, exact_);
+    return captions;
 }
 
 // ---- controls of the top panel

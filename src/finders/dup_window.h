@@ -83,11 +83,14 @@ private:
     void FormShow() override;
     void FormResize() override;
     void sortChosen(QAction* item) override { Sortbysize1Click(item); }
+    QStringList lastCopyGroups() const override;
     void buildSizeFilter();
     void buildMenu();
     SizeFilter sizeFilter() const;
 
     const bool duplicates_;
+    // Whether the last scan was Exact, so its groups are split by size text.
+    bool exact_ = false;
     DupRecords records_;
     FileRecordSort sorts_{records_};
 };

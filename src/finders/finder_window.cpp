@@ -334,7 +334,7 @@ qint64 FinderWindow::selectedRecord() const {
 // ---- row actions
 
 void FinderWindow::btDeleteClick() {
-    rows_->btDeleteClick();
+    rows_->btDeleteClick(lastCopyGroups());
 }
 
 void FinderWindow::Run1Click() {

@@ -134,6 +134,9 @@ protected:
     virtual void FormResize() = 0;
     // The tool's Sort item was chosen.
     virtual void sortChosen(QAction* item) = 0;
+    // The groups whose every copy is marked, named for the deletion's confirmation; only the
+    // duplicate finder has groups.
+    virtual QStringList lastCopyGroups() const { return {}; }
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -37,11 +37,12 @@ void RowActions::Run1Click() {
         errorBox(QStringLiteral("Couldn't run ") + path);
 }
 
-void RowActions::btDeleteClick() {
+void RowActions::btDeleteClick(const QStringList& lastCopies) {
     int result = QDialog::Accepted;
     if (marks_.markedCount() >= 1) {
         TfrmReallyDelete dlg(&window_);
         dlg.setFiles(marks_.lbDeleted);
+        dlg.setLastCopies(lastCopies);
         dlg.savings = marks_.markedTotal();
         result = ui().showModal(dlg);
     }

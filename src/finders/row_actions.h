@@ -4,6 +4,7 @@
 #include "platform/dir_entry.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -34,8 +35,9 @@ public:
 
     // With at least one file marked: the confirmation window with the marked list and the
     // marked total, shown modally. Cancelled: the window stays with its rows and marks.
-    // Otherwise, and at once when nothing is marked, the window closes with OK.
-    void btDeleteClick();
+    // Otherwise, and at once when nothing is marked, the window closes with OK. `lastCopies`
+    // names the groups of duplicates whose every copy is marked (TfrmReallyDelete::setLastCopies).
+    void btDeleteClick(const QStringList& lastCopies = {});
 
     // The viewer, or the details window, on currentRegularFile(); nothing when it is empty.
     void View1Click();

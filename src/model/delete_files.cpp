@@ -30,6 +30,27 @@ QString recycleBinQuestion() {
                           "Send to the recycle bin anyway?");
 }
 
+QString namedGroups(const QStringList& groups) {
+    constexpr qsizetype shown = 3;
+    if (groups.size() <= shown + 1) {
+        if (groups.size() < 2)
+            return groups.value(0);
+        return groups.first(groups.size() - 1).join(QStringLiteral(", ")) +
+               QStringLiteral(" and ") + groups.last();
+    }
+    return groups.first(shown).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           QString::number(groups.size() - shown) + QStringLiteral(" more");
+}
+
+QString lastCopiesWarning(const QStringList& groups) {
+    return QStringLiteral("Every copy of ") + namedGroups(groups) +
+           QStringLiteral(" is marked: no copy will be left.");
+}
+
+QString lastCopiesQuestion(const QStringList& groups) {
+    return lastCopiesWarning(groups) + QStringLiteral("\n\nDelete every copy anyway?");
+}
+
 QString noTrashText(const QString& why) {
     return why + QStringLiteral(". Files there can only be deleted for good.");
 }

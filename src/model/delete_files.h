@@ -26,6 +26,14 @@ bool sendToRecycleBin(const QString& path, qint64* size = nullptr, QString* erro
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();
 
+// Names groups of duplicates whose every copy is marked: the first three captions, then
+// "and n more" for the rest ("a.txt, b.txt, c.txt and 2 more").
+QString namedGroups(const QStringList& groups);
+// The warning the confirmation shows for those groups, and the second question asked before
+// they go (after the usual one).
+QString lastCopiesWarning(const QStringList& groups);
+QString lastCopiesQuestion(const QStringList& groups);
+
 // What the deletion windows say in place of the trash when it is refused; `why` is the
 // platform's reason (platform/trash.h).
 QString noTrashText(const QString& why);

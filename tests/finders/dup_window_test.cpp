@@ -456,6 +456,45 @@ TEST_F(DupWindowTest, DeleteIntoTheTrash) {
     EXPECT_EQ(totalsKey("NWaste"), before + 2);
 }
 
+TEST_F(DupWindowTest, DeletingEveryCopyOfAGroupNeedsASecondYes) {
+    tree.file("a/keep.txt", 10);
+    tree.file("b/keep.txt", 10);
+    tree.file("a/junk.bak", 20);
+    tree.file("b/junk.bak", 20);
+    auto w = open(true);
+    w->btScanClick();
+    ASSERT_EQ(rowPaths(*w),
+              (QStringList{p("a/junk.bak"), p("b/junk.bak"), p("a/keep.txt"), p("b/keep.txt")}));
+    for (int row : {1, 2, 3})
+        w->marks().deleteOneFile(row);
+    QString warning;
+    ui.onModal = [&](QDialog& d) {
+        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+        warning = confirm.lblLastCopies->isHidden() ? QString() : confirm.lblLastCopies->text();
+        confirm.btDeleteAllClick();
+        return confirm.result();
+    };
+    // The usual question, then the second one: No keeps every file.
+    ui.answers = {Answer::Yes, Answer::No};
+    w->btDeleteClick();
+    EXPECT_EQ(warning, "Every copy of junk.bak is marked: no copy will be left.");
+    ASSERT_EQ(ui.questions.size(), 2);
+    EXPECT_TRUE(ui.questions[1].startsWith(warning));
+    EXPECT_EQ(ui.lastMessage(), "Files not deleted");
+    EXPECT_TRUE(w->isVisible());
+    for (const char* f : {"a/junk.bak", "b/junk.bak", "a/keep.txt", "b/keep.txt"})
+        EXPECT_TRUE(tree.exists(f)) << f;
+
+    ui.answers = {Answer::Yes, Answer::Yes};
+    w->btDeleteClick();
+    EXPECT_EQ(ui.questions.size(), 4);
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_FALSE(tree.exists("a/junk.bak"));
+    EXPECT_FALSE(tree.exists("b/junk.bak"));
+    EXPECT_FALSE(tree.exists("a/keep.txt"));
+    EXPECT_TRUE(tree.exists("b/keep.txt"));
+}
+
 TEST_F(DupWindowTest, CancelKeepsTheWindowAndNothingMarkedClosesAtOnce) {
     tree.file("a/x.txt", 10);
     tree.file("b/x.txt", 10);

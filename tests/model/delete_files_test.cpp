@@ -88,3 +88,17 @@ TEST(ListedFiles, AFolderSwappedForALinkAfterListingIsNeverFollowed) {
             EXPECT_EQ(failed, QStringList{native(listed)});
     }
 }
+
+TEST(LastCopies, AFewGroupsAreNamedAndTheRestCounted) {
+    const struct {
+        QStringList groups;
+        QString named;
+    } cases[] = {
+        {{"a"}, "a"},
+        {{"a", "b"}, "a and b"},
+        {{"a", "b", "c", "d"}, "a, b, c and d"},
+        {{"a", "b", "c", "d", "e"}, "a, b, c and 2 more"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(namedGroups(c.groups), c.named);
+}
