@@ -219,7 +219,7 @@ void FinderWindow::makeSession(QList<QWidget*> locked) {
             parts.lockWhileScanning << menu;
         // Shown only after a scan that could not open some folders.
         unreadSeparator_ = menu->addSeparator();
-        unreadItem_ = menu->addAction(QStringLiteral("Unreadable F&olders..."), this,
+        unreadItem_ = menu->addAction(QStringLiteral("&Unreadable Folders..."), this,
                                       &FinderWindow::showUnreadFolders);
         unreadItem_->setObjectName(QStringLiteral("UnreadFolders1"));
         showUnreadItem(false);

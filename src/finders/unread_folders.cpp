@@ -18,7 +18,7 @@ QString unreadListText(const std::vector<ScanEngine::UnreadFolder>& folders, int
     QStringList lines;
     const qsizetype total = qsizetype(folders.size());
     for (qsizetype i = 0; i < total && i < shown; ++i)
-        lines << fromNative(folders[size_t(i)].path) + u'\t' +
+        lines << fromNative(folders[size_t(i)].path) + QStringLiteral(": ") +
                      systemErrorText(folders[size_t(i)].error);
     if (total > shown)
         lines << QStringLiteral("... and %1 more").arg(formatThousands(total - shown));

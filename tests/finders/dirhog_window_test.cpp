@@ -357,7 +357,7 @@ TEST_F(DirHogWindowTest, MountedAndUnreadableFoldersAddNothingFalse) {
         if (!item || !item->isVisible())
             return problems + "no menu item";
         item->trigger();
-        if (!ui.lastMessage().endsWith(tree.path() + "/a/closed\tPermission denied"))
+        if (!ui.lastMessage().endsWith(tree.path() + "/a/closed: Permission denied"))
             problems += "list: " + ui.lastMessage();
         return problems;
     });

@@ -20,7 +20,7 @@ TEST(UnreadFolders, ListGivesPathAndReasonAndStopsWhenLong) {
     const std::vector<ScanEngine::UnreadFolder> folders{
         {"/d/locked", EACCES}, {"/d/caf\xe9", EIO}, {"/d/third", EACCES}};
     EXPECT_EQ(unreadListText(folders, 2),
-              QStringLiteral("/d/locked\tPermission denied\n") + fromNative("/d/caf\xe9") +
-                  QStringLiteral("\tInput/output error\n... and 1 more"));
+              QStringLiteral("/d/locked: Permission denied\n") + fromNative("/d/caf\xe9") +
+                  QStringLiteral(": Input/output error\n... and 1 more"));
     EXPECT_EQ(unreadListText(folders).count(u'\n'), 2);
 }
