@@ -226,6 +226,7 @@ TEST_F(ScanEngineTest, UnreadableFoldersAreSkippedAndTold) {
     openUpTo(t.nativePath());
     ::chmod(t.abs("locked").constData(), 0);
     ::chmod(t.abs("before/shut").constData(), 0);
+    ::chmod(t.abs(".hidden").constData(), 0); // never opened, so never told
 
     // Root ignores permission bits, so the walk runs as an unprivileged user in a child.
     QByteArray told[2];
