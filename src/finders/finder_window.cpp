@@ -3,7 +3,9 @@
 #include "common/locations.h"
 #include "common/message_boxes.h"
 #include "common/screen_centre.h"
+#include "common/ui.h"
 #include "common/win_place.h"
+#include "finders/unread_folders.h"
 #include "widgets/push_button.h"
 #include "widgets/string_grid.h"
 #include "widgets/tool_frame.h"
@@ -148,6 +150,7 @@ void FinderWindow::buildGrid(const FinderLook& look) {
     status_ = makeStatusLine(this, &pnlBase);
     pnlBase->setObjectName(QStringLiteral("pnlBase"));
     status_->setObjectName(QLatin1String(look.statusName));
+    status_->installEventFilter(this);
     frameLayout_->addWidget(pnlBase);
     if (!look.marks)
         return;
@@ -211,8 +214,16 @@ void FinderWindow::makeSession(QList<QWidget*> locked) {
     parts.busyArea = grid->viewport();
     parts.lockWhileScanning = std::move(locked);
     // No row action (Delete among them) while the walk that lists the rows runs.
-    if (grid->popupMenu() && !parts.lockWhileScanning.contains(grid->popupMenu()))
-        parts.lockWhileScanning << grid->popupMenu();
+    if (QMenu* menu = grid->popupMenu()) {
+        if (!parts.lockWhileScanning.contains(menu))
+            parts.lockWhileScanning << menu;
+        // Shown only after a scan that could not open some folders.
+        unreadSeparator_ = menu->addSeparator();
+        unreadItem_ = menu->addAction(QStringLiteral("&Unreadable Folders..."), this,
+                                      &FinderWindow::showUnreadFolders);
+        unreadItem_->setObjectName(QStringLiteral("UnreadFolders1"));
+        showUnreadItem(false);
+    }
     for (QPushButton* b : resultButtons())
         parts.hideWhenScanning << b;
     session_ = new ScanSession(engine_, parts, this);
@@ -294,7 +305,29 @@ void FinderWindow::hideResultButtons() {
     for (QPushButton* b : resultButtons())
         b->hide();
     btAbort->hide();
+    showUnreadItem(false);
     session_->setStatus(QString());
+}
+
+bool FinderWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == status_ && event->type() == QEvent::MouseButtonDblClick && !scanning())
+        showUnreadFolders();
+    return QDialog::eventFilter(watched, event);
+}
+
+void FinderWindow::showUnreadItem(bool shown) {
+    if (!unreadItem_)
+        return;
+    unreadSeparator_->setVisible(shown);
+    unreadItem_->setVisible(shown);
+}
+
+void FinderWindow::showUnreadFolders() {
+    if (engine_.unreadFolders().empty())
+        return;
+    ui().message(MessageKind::Information, QStringLiteral("Unreadable Folders"),
+                 QStringLiteral("These folders could not be read:\n\n") +
+                     unreadListText(engine_.unreadFolders()));
 }
 
 // ---- the grid
@@ -312,7 +345,10 @@ void FinderWindow::clearGrid(const QStringList& header) {
 }
 
 bool FinderWindow::showResults(int found, const QString& status) {
-    session_->setStatus(status);
+    const qsizetype unread = qsizetype(engine_.unreadFolders().size());
+    session_->setStatus(status.isEmpty() ? unreadNote(unread).trimmed()
+                                         : status + unreadNote(unread));
+    showUnreadItem(unread > 0);
     if (found == 0) {
         infoBox(QStringLiteral("No files found."));
         return false;

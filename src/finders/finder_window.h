@@ -139,6 +139,7 @@ protected:
     virtual QStringList lastCopyGroups() const { return {}; }
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -175,6 +176,9 @@ protected:
     // Shows the result buttons (hidden during the scan) after a scan that found `found` rows,
     // with `status` on the status line; with none found, says so and returns false.
     bool showResults(int found, const QString& status);
+    // The folders the last scan could not open, with their reasons, in a message; nothing
+    // when there were none. The pop-up menu item and a double click on the status line.
+    void showUnreadFolders();
     // Hides the result buttons and Abort and empties the status line.
     void hideResultButtons();
     // The result buttons, in row order.
@@ -204,5 +208,9 @@ private:
     std::unique_ptr<GridSortMenu> sortMenu_;
     std::unique_ptr<TopPanelResizer> resizer_;
     std::function<QString(quint32)> recordPath_;
+    // The pop-up menu's item for showUnreadFolders and the separator before it.
+    QAction* unreadItem_ = nullptr;
+    QAction* unreadSeparator_ = nullptr;
+    void showUnreadItem(bool shown);
     bool shown_ = false;
 };

@@ -61,8 +61,9 @@ void FolderRecords::enterFolder(const QByteArray& path, int depth) {
     openNode_.push_back(node);
 }
 
-void FolderRecords::folderNotEntered(const QByteArray& parent, const char* name) {
+void FolderRecords::folderNotEntered(const QByteArray& parent, const char* name, int error) {
     Q_UNUSED(parent);
+    Q_UNUSED(error);
     // Hidden folders count only as the direct subfolders of a folder of its own.
     if (mode_ == Mode::MainFolders && name[0] == '.')
         return;

@@ -46,7 +46,7 @@ public:
 
     // ScanSink.
     void enterFolder(const QByteArray& path, int depth) override;
-    void folderNotEntered(const QByteArray& parent, const char* name) override;
+    void folderNotEntered(const QByteArray& parent, const char* name, int error) override;
     void file(const ScanFile& file) override;
     void leaveFolder(const QByteArray& path, int depth) override;
 

@@ -4,6 +4,7 @@
 #include "finders/walk_shares.h"
 #include "platform/native_path.h"
 
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <exception>
@@ -20,7 +21,39 @@ qint64 monotonicMs() {
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+// The reason a subfolder was not entered: the errno of one that could not be opened, 0 for
+// one passed over on purpose or changed under the walk.
+int notEnteredError(DirWalk::EnterResult result) {
+    if (result != DirWalk::NotOpened)
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+
 } // namespace
+
+// Passes every call on to the engine's sink and keeps the folders that could not be opened.
+// It sits on the thread that called walk(), so the list has a single thread's order.
+class ScanEngine::Tally : public ScanSink {
+public:
+    Tally(ScanSink& sink, std::vector<UnreadFolder>& unread) : sink_(sink), unread_(unread) {}
+    void enterFolder(const QByteArray& path, int depth) override { sink_.enterFolder(path, depth); }
+    void folderNotEntered(const QByteArray& parent, const char* name, int error) override {
+        if (error != 0) {
+            QByteArray path = parent;
+            if (path.size() != 1 || path[0] != '/')
+                path.append('/');
+            unread_.push_back({path.append(name), error});
+        }
+        sink_.folderNotEntered(parent, name, error);
+    }
+    void folderFiles(const QByteArray& path) override { sink_.folderFiles(path); }
+    void file(const ScanFile& file) override { sink_.file(file); }
+    void leaveFolder(const QByteArray& path, int depth) override { sink_.leaveFolder(path, depth); }
+
+private:
+    ScanSink& sink_;
+    std::vector<UnreadFolder>& unread_;
+};
 
 ScanEngine::ScanEngine() = default;
 
@@ -58,6 +91,7 @@ ScanEngine::Progress ScanEngine::progress() const {
 void ScanEngine::resetProgress() {
     filesSeen_ = 0;
     bytesSeen_ = 0;
+    unread_.clear();
     const std::lock_guard lock(folderMutex_);
     folder_.clear();
 }
@@ -139,9 +173,11 @@ void ScanEngine::Walker::walkFolder() {
             continue;
         if (e.name[0] != '.' && pool_ && pool_->wantsShare() && shareFolder(e.name))
             continue;
-        if (e.name[0] == '.' || walk_.enter(e.name) != DirWalk::Entered) {
+        const DirWalk::EnterResult entered =
+            e.name[0] == '.' ? DirWalk::NotFolder : walk_.enter(e.name);
+        if (entered != DirWalk::Entered) {
             if (out_)
-                out_->folderNotEntered(walk_.path(), e.name);
+                out_->folderNotEntered(walk_.path(), e.name, notEnteredError(entered));
             continue;
         }
         walkFolder();
@@ -155,7 +191,7 @@ void ScanEngine::Walker::walkFolder() {
         // The folder was removed or replaced while the walk was below it: what is at its
         // path now is another folder, whose files are not listed as this one's.
         if (out_)
-            out_->folderNotEntered(walk_.parentPath(), walk_.name());
+            out_->folderNotEntered(walk_.parentPath(), walk_.name(), 0);
     } else if (!engine_.aborted() && out_) {
         listFiles(entries);
     }
@@ -171,10 +207,12 @@ bool ScanEngine::Walker::shareFolder(const char* name) {
         return false;
     EntryInfo info;
     int fd = -1;
-    if (walk_.openChild(name, info, fd) != DirWalk::Entered) {
+    const DirWalk::EnterResult opened = walk_.openChild(name, info, fd);
+    if (opened != DirWalk::Entered) {
+        const int error = notEnteredError(opened);
         pool_->returnSlot();
         if (out_)
-            out_->folderNotEntered(walk_.path(), name);
+            out_->folderNotEntered(walk_.path(), name, error);
         return true;
     }
     QByteArray path = walk_.path();
@@ -240,8 +278,9 @@ bool ScanEngine::walk(const QString& root) {
     } forget{caller_};
     const int threads = this->threads();
     const int budget = budget_ > 0 ? budget_ : defaultDescriptorBudget();
+    Tally tally(sink_ ? *sink_ : nullSink_, unread_);
     if (threads == 1) {
-        Walker(*this, sink_, nullptr, budget).walkTree(fd, info, path, 0);
+        Walker(*this, sink_ ? &tally : nullptr, nullptr, budget).walkTree(fd, info, path, 0);
         return true;
     }
     // Each thread's own walk gets a part of the budget; what is left is for the subfolders
@@ -287,7 +326,7 @@ bool ScanEngine::walk(const QString& root) {
     } join{*this, walkers};
     for (int i = 0; i < threads; ++i)
         walkers.emplace_back(work);
-    replayShares(pool, *top, *this, sink_ ? *sink_ : nullSink_);
+    replayShares(pool, *top, *this, tally);
     join();
     if (failure)
         std::rethrow_exception(failure);

@@ -36,11 +36,13 @@ public:
         Q_UNUSED(path);
         Q_UNUSED(depth);
     }
-    // A subfolder entry that the walk does not enter: a hidden folder, one that cannot be
-    // opened, or the mount point of another file system.
-    virtual void folderNotEntered(const QByteArray& parent, const char* name) {
+    // A subfolder entry that the walk does not enter. `error` is the errno of a folder that
+    // could not be opened; 0 for one left out on purpose (hidden, the mount point of another
+    // file system) or one that changed under the walk.
+    virtual void folderNotEntered(const QByteArray& parent, const char* name, int error) {
         Q_UNUSED(parent);
         Q_UNUSED(name);
+        Q_UNUSED(error);
     }
     // The folder's files are about to be listed; everything below it has been walked.
     virtual void folderFiles(const QByteArray& path) { Q_UNUSED(path); }
@@ -138,6 +140,15 @@ public:
     Progress progress() const;
     void resetProgress();
 
+    // The folders the walks since resetProgress could not open, in the order a single thread
+    // meets them, with the errno of each. Read it on the thread that called walk(), or once
+    // the walk is over.
+    struct UnreadFolder {
+        QByteArray path;
+        int error = 0;
+    };
+    const std::vector<UnreadFolder>& unreadFolders() const { return unread_; }
+
     // Called on a walking thread as each folder is entered, with its path (tests use it to
     // change the tree or abort mid-walk). An empty function removes it; set it only between
     // walks.
@@ -147,6 +158,7 @@ public:
 
 private:
     class Walker;
+    class Tally;
     // Takes the calls of a walk that has no sink.
     class NullSink : public ScanSink {
         void file(const ScanFile&) override {}
@@ -171,4 +183,5 @@ private:
     mutable std::mutex folderMutex_;
     QByteArray folder_;
     NullSink nullSink_;
+    std::vector<UnreadFolder> unread_;
 };

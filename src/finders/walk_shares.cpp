@@ -177,11 +177,11 @@ void ShareRecorder::leaveFolder(const QByteArray& path, int depth) {
     putPath(kLeave, path, depth);
 }
 
-void ShareRecorder::folderNotEntered(const QByteArray& parent, const char* name) {
+void ShareRecorder::folderNotEntered(const QByteArray& parent, const char* name, int error) {
     const int parentLength = int(parent.size());
     const int nameLength = int(std::strlen(name));
-    char* at = room(1 + 2 * sizeof(int) + std::size_t(parentLength + nameLength + 1));
-    at = put(put(at, kNotEntered), parentLength);
+    char* at = room(1 + 3 * sizeof(int) + std::size_t(parentLength + nameLength + 1));
+    at = put(put(put(at, kNotEntered), error), parentLength);
     std::memcpy(at, parent.constData(), std::size_t(parentLength));
     at = put(at + parentLength, nameLength);
     std::memcpy(at, name, std::size_t(nameLength) + 1);
@@ -243,12 +243,13 @@ private:
     }
 
     const char* notEntered(const char* at) {
+        int error;
         int length;
-        at = get(at, length);
+        at = get(get(at, error), length);
         const QByteArray parent(at, length);
         at = get(at + length, length);
         if (!stopped())
-            sink_.folderNotEntered(parent, at);
+            sink_.folderNotEntered(parent, at, error);
         return at + length + 1;
     }
 

@@ -84,7 +84,7 @@ public:
     void splice(WalkShare* spliced);
 
     void enterFolder(const QByteArray& path, int depth) override;
-    void folderNotEntered(const QByteArray& parent, const char* name) override;
+    void folderNotEntered(const QByteArray& parent, const char* name, int error) override;
     void folderFiles(const QByteArray& path) override;
     void file(const ScanFile& file) override;
     void leaveFolder(const QByteArray& path, int depth) override;

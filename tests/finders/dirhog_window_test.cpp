@@ -349,6 +349,16 @@ TEST_F(DirHogWindowTest, MountedAndUnreadableFoldersAddNothingFalse) {
             problems += "all folders: " + lines() + "; ";
         if (!ui.messages.empty())
             problems += "message: " + ui.lastMessage();
+        // The closed folder is told, the other file system is not.
+        const QString status = w->findChild<QLabel*>("pnlScan")->text();
+        if (status != "Folders : 3 (1 folder could not be read)")
+            problems += "status: " + status + "; ";
+        QAction* item = w->findChild<QAction*>("UnreadFolders1");
+        if (!item || !item->isVisible())
+            return problems + "no menu item";
+        item->trigger();
+        if (!ui.lastMessage().endsWith(tree.path() + "/a/closed: Permission denied"))
+            problems += "list: " + ui.lastMessage();
         return problems;
     });
     ::chmod(tree.abs("a/closed").constData(), 0755);

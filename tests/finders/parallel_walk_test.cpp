@@ -23,8 +23,8 @@ public:
     void enterFolder(const QByteArray& path, int depth) override {
         calls << "enter " + QByteArray::number(depth) + ' ' + path;
     }
-    void folderNotEntered(const QByteArray& parent, const char* name) override {
-        calls << "skip " + parent + '/' + name;
+    void folderNotEntered(const QByteArray& parent, const char* name, int error) override {
+        calls << "skip " + parent + '/' + name + ' ' + QByteArray::number(error);
     }
     void folderFiles(const QByteArray& path) override { calls << "files " + path; }
     void file(const ScanFile& f) override {

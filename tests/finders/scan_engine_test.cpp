@@ -3,6 +3,8 @@
 #include "support/temp_tree.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -30,7 +32,7 @@ public:
     void enterFolder(const QByteArray& path, int) override {
         events << QStringLiteral("enter ") + fromNative(path);
     }
-    void folderNotEntered(const QByteArray& parent, const char* name) override {
+    void folderNotEntered(const QByteArray& parent, const char* name, int) override {
         notEntered << fromNative(parent) + u'/' + QString::fromUtf8(name);
     }
     void folderFiles(const QByteArray& path) override {
@@ -212,32 +214,51 @@ TEST_F(ScanEngineTest, MissingRootIsReported) {
     EXPECT_TRUE(sink.events.isEmpty());
 }
 
-TEST_F(ScanEngineTest, UnreadableFolderIsSkippedAndTheWalkGoesOn) {
+TEST_F(ScanEngineTest, UnreadableFoldersAreSkippedAndTold) {
     TempTree t;
     t.file("before/a.txt");
+    t.file("before/shut/x.txt");
     t.file("locked/secret.txt");
     t.file("locked/inner/deeper.txt");
+    t.file(".hidden/h.txt");
     t.file("after/b.txt");
     t.file("top.txt");
     openUpTo(t.nativePath());
     ::chmod(t.abs("locked").constData(), 0);
+    ::chmod(t.abs("before/shut").constData(), 0);
+    ::chmod(t.abs(".hidden").constData(), 0); // never opened, so never told
 
     // Root ignores permission bits, so the walk runs as an unprivileged user in a child.
-    const auto [code, out] = childOutput([&](int fd) {
-        if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-            return 3;
-        RecordingSink sink;
-        ScanEngine engine;
-        engine.setSink(&sink);
-        if (!engine.walk(t.path()))
-            return 4;
-        const QByteArray out = sink.files.join(u'\n').toUtf8();
-        return ::write(fd, out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
-    });
-    ASSERT_EQ(code, 0);
-    QStringList files = QString::fromUtf8(out).split(u'\n');
-    files.sort();
-    EXPECT_EQ(files, (QStringList{p(t, "after/b.txt"), p(t, "before/a.txt"), p(t, "top.txt")}));
+    QByteArray told[2];
+    for (const int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        const auto [code, out] = childOutput([&](int fd) {
+            if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+                return 3;
+            RecordingSink sink;
+            ScanEngine engine;
+            engine.setSink(&sink);
+            engine.setThreads(threads);
+            if (!engine.walk(t.path()))
+                return 4;
+            QByteArray out = sink.files.join(u'\n').toUtf8() + "\n--\n";
+            for (const ScanEngine::UnreadFolder& u : engine.unreadFolders())
+                out += u.path + ' ' + QByteArray::number(u.error) + '\n';
+            return ::write(fd, out.constData(), size_t(out.size())) == out.size() ? 0 : 5;
+        });
+        ASSERT_EQ(code, 0);
+        const qsizetype cut = out.indexOf("\n--\n");
+        QStringList files = QString::fromUtf8(out.left(cut)).split(u'\n');
+        files.sort();
+        EXPECT_EQ(files, (QStringList{p(t, "after/b.txt"), p(t, "before/a.txt"), p(t, "top.txt")}));
+        told[threads - 1] = out.mid(cut + 4).trimmed();
+        QList<QByteArray> lines = told[threads - 1].split('\n');
+        std::sort(lines.begin(), lines.end());
+        const QByteArray denied = ' ' + QByteArray::number(EACCES);
+        EXPECT_EQ(lines,
+                  (QList<QByteArray>{t.abs("before/shut") + denied, t.abs("locked") + denied}));
+    }
+    EXPECT_EQ(told[0], told[1]); // the same list in the same order
 }
 
 TEST_F(ScanEngineTest, FilesThatVanishOrAreRenamedMidWalkAreSkipped) {
