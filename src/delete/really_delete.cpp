@@ -32,6 +32,19 @@ QString withReason(const QString& reason) {
 
 } // namespace
 
+namespace {
+// A wrapped notice in bold letters of one colour: the warnings of the confirmation.
+void makeBoldNotice(QLabel* label, Qt::GlobalColor colour) {
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+} // namespace
+
 TfrmReallyDelete::TfrmReallyDelete(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Delete/rename the following files:"));
     setFixedSize(622, 400);
@@ -81,13 +94,7 @@ void TfrmReallyDelete::buildFilePanel() {
 
     lblLastCopies = new QLabel(Panel2);
     lblLastCopies->setObjectName(QStringLiteral("lblLastCopies"));
-    lblLastCopies->setWordWrap(true);
-    QFont lastCopiesFont = lblLastCopies->font();
-    lastCopiesFont.setBold(true);
-    lblLastCopies->setFont(lastCopiesFont);
-    QPalette lastCopiesPalette = lblLastCopies->palette();
-    lastCopiesPalette.setColor(QPalette::WindowText, Qt::red);
-    lblLastCopies->setPalette(lastCopiesPalette);
+    makeBoldNotice(lblLastCopies, Qt::red);
     lblLastCopies->hide();
 
     lb1 = new QListWidget(Panel2);
@@ -140,13 +147,7 @@ void TfrmReallyDelete::buildWarning() {
                        "files. "),
         this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setWordWrap(true);
-    QFont warningFont = Label2->font();
-    warningFont.setBold(true);
-    Label2->setFont(warningFont);
-    QPalette warningPalette = Label2->palette();
-    warningPalette.setColor(QPalette::WindowText, Qt::blue);
-    Label2->setPalette(warningPalette);
+    makeBoldNotice(Label2, Qt::blue);
 }
 
 void TfrmReallyDelete::setFiles(const QStringList& paths) {
