@@ -9,7 +9,8 @@ packages=(
   libglib2.0-dev shared-mime-info
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
-  hyperfine ncdu clang-format ccache
+  libxxhash-dev
+  hyperfine ncdu fdupes jdupes rdfind clang-format ccache
   dpkg-dev file desktop-file-utils appstream lintian
 )
 screenshots=false

@@ -258,6 +258,7 @@ void ScanEngine::Walker::listFiles(const FolderEntries& entries) {
         f.accessTime = info.accessTime;
         f.creationTime = info.creationTime;
         f.indexInFolder = index++;
+        f.identity = FileIdentity::of(info);
         out_->file(f);
         ++files_;
         bytes_ = addSize(bytes_, f.size);

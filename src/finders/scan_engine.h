@@ -2,6 +2,7 @@
 
 #include "platform/dir_entry.h"
 #include "platform/dir_walk.h"
+#include "platform/entry_info.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,6 +25,9 @@ struct ScanFile {
     qint64 creationTime = 0; // birth time where recorded, else ctime
     // 0 for the first file the folder's file search returns, then 1, 2 ...
     int indexInFolder = 0;
+    // Device, inode, link count and modification time to the nanosecond: what tells hard links
+    // of one file apart from copies, and a file changed since the walk from the one it saw.
+    FileIdentity identity;
 };
 
 // Receives what a walk finds. Folder paths are native bytes without a trailing "/" (except

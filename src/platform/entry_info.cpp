@@ -14,8 +14,8 @@ namespace {
 // thread that walks shares it, and it only ever turns true.
 std::atomic<bool> statxRefused{false};
 
-constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME |
-                             STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
+constexpr unsigned kWanted = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
+                             STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_MNT_ID;
 
 bool statFallback(int dirFd, const char* name, EntryInfo& info) {
     struct stat st;
@@ -26,6 +26,8 @@ bool statFallback(int dirFd, const char* name, EntryInfo& info) {
     info.attributes = mapAttributes(name, st.st_mode, false);
     info.size = qint64(st.st_size);
     info.writeTime = st.st_mtim.tv_sec;
+    info.writeNanos = qint32(st.st_mtim.tv_nsec);
+    info.links = quint32(st.st_nlink);
     info.accessTime = st.st_atim.tv_sec;
     info.creationTime = st.st_ctim.tv_sec;
     info.device = st.st_dev;
@@ -61,6 +63,8 @@ bool statAt(int dirFd, const char* name, EntryInfo& info) {
     info.attributes = mapAttributes(name, sx.stx_mode, noDump);
     info.size = qint64(sx.stx_size);
     info.writeTime = sx.stx_mtime.tv_sec;
+    info.writeNanos = qint32(sx.stx_mtime.tv_nsec);
+    info.links = sx.stx_nlink;
     info.accessTime = sx.stx_atime.tv_sec;
     // Some file systems (overlay layers among them) report a birth time of exactly the epoch
     // for files whose birth they never recorded: that is no creation time.

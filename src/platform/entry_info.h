@@ -15,6 +15,8 @@ struct EntryInfo {
     qint64 creationTime = 0; // birth time where the file system records it, else ctime
     quint64 device = 0;      // makedev() of the file system's device
     quint64 inode = 0;
+    quint32 links = 1;      // hard links to the file (st_nlink)
+    qint32 writeNanos = 0;  // the nanoseconds of writeTime
     quint64 mountId = 0;    // the kernel's mount id; 0 when it is not known
     bool mountRoot = false; // the entry is the root of a mount
 
@@ -23,6 +25,29 @@ struct EntryInfo {
     // The same file: same device and inode.
     bool sameFile(const EntryInfo& other) const {
         return device == other.device && inode == other.inode;
+    }
+};
+
+// What says that a file is still the one a walk listed: the same device and inode, the same
+// size and the same modification time to the nanosecond. A file edited, truncated, grown or
+// replaced since has another identity.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 writeTime = 0; // seconds since the epoch
+    qint32 writeNanos = 0;
+    quint32 links = 1; // not compared: a new link elsewhere leaves the file as it was
+
+    static FileIdentity of(const EntryInfo& info) {
+        return {info.device, info.inode, info.size, info.writeTime, info.writeNanos, info.links};
+    }
+    bool sameFile(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode;
+    }
+    bool unchanged(const FileIdentity& other) const {
+        return sameFile(other) && size == other.size && writeTime == other.writeTime &&
+               writeNanos == other.writeNanos;
     }
 };
 
