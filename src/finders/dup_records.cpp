@@ -129,6 +129,15 @@ DupRecords::DupRecords(bool duplicates) : duplicates_(duplicates) {
 
 void DupRecords::clear() {
     FileRecords::clear();
+    identities_.clear();
+    identities_.shrink_to_fit();
+}
+
+void DupRecords::file(const ScanFile& file) {
+    const quint32 before = count();
+    FileRecords::file(file);
+    if (keepIdentity_ && count() > before)
+        identities_.push_back(file.identity);
 }
 
 // The name's grouping key: its bytes upper-cased, the undecodable ones kept as they are.

@@ -37,6 +37,12 @@ public:
 
     bool duplicates() const { return duplicates_; }
     void clear() override;
+    // Whether each record keeps the identity its file had at the walk (device, inode, size,
+    // time to the nanosecond, links): the contents search needs it, the other searches do not
+    // pay for it. Set before a walk; clear() keeps the setting.
+    void setKeepIdentity(bool keep) { keepIdentity_ = keep; }
+    const FileIdentity& identity(quint32 rec) const { return identities_[rec]; }
+    void file(const ScanFile& file) override;
     void setFilter(const SizeFilter& filter) { filter_ = filter; }
     const SizeFilter& filter() const { return filter_; }
 
@@ -66,6 +72,8 @@ private:
 
     bool duplicates_;
     SizeFilter filter_;
+    bool keepIdentity_ = false;
+    std::vector<FileIdentity> identities_;
 };
 
 // The records that the duplicate finder shows: every run of two or more neighbours in

@@ -50,23 +50,43 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* owner)
     btScan = makeRowButton("btScan", QStringLiteral("&Scan"));
     btExact = makeRowButton("btExact", QStringLiteral("&Exact"),
                             QStringLiteral("Search for duplicates based on file name AND size"));
-    setStartButtons({btScan, btExact});
+    btContents = makeRowButton("btContents", QStringLiteral("&Contents"),
+                               QStringLiteral("Find files with the same contents"));
+    setStartButtons({btScan, btExact, btContents});
     pnlSel = statusLine();
 
-    grid->setRowSource([this](quint32 key, int col) { return records_.field(key, col); });
+    // A contents search adds the group column, and shades every other group.
+    grid->setRowSource([this](quint32 key, int col) {
+        return col < records_.fieldCount() ? records_.field(key, col) : contents_.groupText(key);
+    });
+    grid->setRowShade([this](int row) {
+        return search_ == Search::Contents && row <= rowCounter && grid->isKeyedRow(row) &&
+               contents_.groupOf(grid->rowKey(row)) % 2 == 0;
+    });
     grid->setRightAligned(duplicates_ ? 1 : 0, true);
     marks().setNameColumn(duplicates_ ? 0 : 4);
     setRecordPath([this](quint32 rec) { return records_.path(rec); });
     buildMenu();
 
-    makeSession({btScan, btExact, btClose, num1, num2, cbWildCard, rbLarger, rbSmaller, rbBetween});
+    makeSession({btScan, btExact, btContents, btClose, num1, num2, cbWildCard, rbLarger, rbSmaller,
+                 rbBetween});
     session().setLimitText(kResourceText);
+    session().setStopHook([this] { grouper_.abort(); });
+    session().setStage([this](QString& status, QString& figures) {
+        if (!comparing_.load(std::memory_order_relaxed))
+            return false;
+        status = QStringLiteral("Comparing contents");
+        figures =
+            formatThousands(grouper_.bytesRead() / (1024 * 1024)) + QStringLiteral(" MB compared");
+        return true;
+    });
     // A record refused by the store ends the walk as Abort does; what was found is kept.
     records_.onRefused = [this] { session().stopAtLimit(); };
     engine_.setSink(&records_);
 
     connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
     connect(btExact, &QPushButton::clicked, this, &TfrmDup::btExactClick);
+    connect(btContents, &QPushButton::clicked, this, &TfrmDup::btContentsClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDup::BrowseDirectory1Click);
     // Toggled, not clicked: a screen reader's toggle action changes the choice without a click.
     for (QRadioButton* rb : {rbLarger, rbSmaller, rbBetween})
@@ -183,6 +203,7 @@ void TfrmDup::FormShow() {
     btScan->setEnabled(true);
     menu.Sortbysize1->setVisible(!duplicates_);
     btExact->setVisible(duplicates_);
+    btContents->setVisible(duplicates_);
     if (duplicates_) {
         setWindowTitle(QStringLiteral("Find and delete duplicate files"));
         btScan->setToolTip(QStringLiteral("Duplicates on file name only"));
@@ -209,23 +230,28 @@ void TfrmDup::FormResize() {
     // the room a wider window gives goes to the name and the folder.
     const QStringList dates = sampleDateTexts();
     using K = ColumnKind;
-    layoutResultColumns(*grid,
-                        {{K::Name, 93},
-                         {K::Figure, 54, sampleSizeTexts()},
-                         {K::Fixed, 64, dates},
-                         {K::Fixed, 70, sampleTimeTexts()},
-                         {K::Fixed, 70, dates},
-                         {K::Path, 184},
-                         {K::Text, 120}},
-                        width());
+    std::vector<ColumnPlan> plan{{K::Name, 93},         {K::Figure, 54, sampleSizeTexts()},
+                                 {K::Fixed, 64, dates}, {K::Fixed, 70, sampleTimeTexts()},
+                                 {K::Fixed, 70, dates}, {K::Path, 184},
+                                 {K::Text, 120}};
+    if (search_ == Search::Contents)
+        plan.push_back({K::Fixed, 60, {QStringLiteral("99,999 (hard link)")}});
+    layoutResultColumns(*grid, plan, width());
 }
 
 // ---- the grid
 
+QStringList TfrmDup::gridHeader() const {
+    if (!duplicates_)
+        return fileListHeader();
+    QStringList header{"Filename", "Size in K", "Modified", "Time", "Access", "Folder", "Type"};
+    if (search_ == Search::Contents)
+        header << QStringLiteral("Group");
+    return header;
+}
+
 void TfrmDup::ClearGrid() {
-    static const QStringList dupHeader{"Filename", "Size in K", "Modified", "Time",
-                                       "Access",   "Folder",    "Type"};
-    clearGrid(duplicates_ ? dupHeader : fileListHeader());
+    clearGrid(gridHeader());
     sorts_.clear();
     grid->setFocus();
 }
@@ -240,6 +266,21 @@ void TfrmDup::addToGrid(std::span<const quint32> recs) {
 void TfrmDup::addDups(bool exact) {
     lbList = records_.sortedList();
     lbFiles = duplicateRows(records_, lbList, exact);
+}
+
+void TfrmDup::addContentDups() {
+    lbList = records_.sortedList();
+    // A walk stopped by the person leaves nothing worth comparing; one stopped by the record
+    // limit compares what it found.
+    if (engine_.aborted() && !engine_.sinkStopped())
+        return;
+    comparing_ = true;
+    const ContentGroups::Result result =
+        grouper_.group(ContentsSearch::candidates(records_, lbList),
+                       [this](quint32 rec) { return records_.nativePath(rec); });
+    comparing_ = false;
+    contents_.take(result, records_.count());
+    lbFiles = contents_.rows();
 }
 
 void TfrmDup::reSort() {
@@ -259,33 +300,39 @@ SizeFilter TfrmDup::sizeFilter() const {
     return f;
 }
 
-void TfrmDup::scan(bool exact) {
+void TfrmDup::scan(Search search) {
     // The grid's rows name records of the store about to be emptied.
-    if (rowCounter > 0)
-        ClearGrid();
+    search_ = duplicates_ ? search : Search::Names;
+    ClearGrid();
+    FormResize();
     lbFiles.clear();
     lbList.clear();
     records_.clear();
+    contents_.clear();
+    grouper_.clearAbort();
+    records_.setKeepIdentity(search_ == Search::Contents);
     records_.setFilter(sizeFilter());
-    exact_ = exact;
     engine_.setPattern(cbWildCard->currentText());
     // The lists are made on the scan's thread; the grid takes them here.
     session().start(
-        [this, exact] {
-            if (duplicates_)
-                addDups(exact);
-            else
+        [this] {
+            if (!duplicates_)
                 reSort();
+            else if (search_ == Search::Contents)
+                addContentDups();
+            else
+                addDups(search_ == Search::Exact);
         },
         [this](ScanSession::End) {
             addToGrid(lbFiles);
             if (rowCounter > 1)
                 grid->setRowCount(rowCounter + 1);
             const int found = int(lbFiles.size());
-            showResults(found, found == 0 ? QString()
-                               : duplicates_
-                                   ? formatThousands(found) + QStringLiteral(" duplicates found")
-                                   : formatThousands(found) + QStringLiteral(" file hogs found"));
+            const QString figures = formatThousands(found);
+            showResults(found, search_ == Search::Contents ? contents_.status()
+                               : found == 0                ? QString()
+                               : duplicates_ ? figures + QStringLiteral(" duplicates found")
+                                             : figures + QStringLiteral(" file hogs found"));
         });
 }
 
@@ -294,24 +341,36 @@ void TfrmDup::btScanClick() {
         errorBox(QStringLiteral("The second number must be larger or equal than the first number"));
         return;
     }
-    ClearGrid();
-    scan(false);
+    scan(Search::Names);
 }
 
 void TfrmDup::btExactClick() {
-    ClearGrid();
-    scan(true);
+    scan(Search::Exact);
+}
+
+void TfrmDup::btContentsClick() {
+    if (rbBetween->isChecked() && num2->value() < num1->value()) {
+        errorBox(QStringLiteral("The second number must be larger or equal than the first number"));
+        return;
+    }
+    scan(Search::Contents);
 }
 
 QStringList TfrmDup::lastCopyGroups() const {
     if (!duplicates_ || scanning())
         return {};
     const QSet<QString> marked(lbDeleted().begin(), lbDeleted().end());
+    const auto isMarked = [&](quint32 r) { return marked.contains(records_.path(r)); };
+    const bool exact = search_ != Search::Names;
+    const std::vector<quint32> groups =
+        search_ == Search::Contents
+            ? wholeMarkedGroups(
+                  lbFiles, [this](size_t a, size_t b) { return contents_.sameGroup(a, b); },
+                  isMarked)
+            : wholeMarkedGroups(records_, lbFiles, exact, isMarked);
     QStringList captions;
-    for (quint32 rec : wholeMarkedGroups(records_, lbFiles, exact_, [&](quint32 r) {
-             return marked.contains(records_.path(r));
-         }))
-        captions << groupCaption(records_, rec, exact_);
+    for (quint32 rec : groups)
+        captions << groupCaption(records_, rec, exact);
     return captions;
 }
 
@@ -334,6 +393,7 @@ void TfrmDup::num2Exit() {
 void TfrmDup::cb1Click() {
     btScan->setEnabled(pnlDrives->anyTicked());
     btExact->setEnabled(btScan->isEnabled());
+    btContents->setEnabled(btScan->isEnabled());
 }
 
 void TfrmDup::cbWildCardChange(const QString& text) {
@@ -362,7 +422,9 @@ void TfrmDup::btClipClick() {
     QStringList lines;
     lines.reserve(qsizetype(lbFiles.size()));
     for (quint32 rec : lbFiles)
-        lines << records_.line(rec);
+        lines << (search_ == Search::Contents
+                      ? records_.line(rec) + u'\t' + contents_.groupText(rec)
+                      : records_.line(rec));
     copyLinesToClipboard(lines);
 }
 

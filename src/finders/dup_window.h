@@ -1,5 +1,7 @@
 #pragma once
 
+#include "finders/content_groups.h"
+#include "finders/contents_search.h"
 #include "finders/dup_records.h"
 #include "finders/file_grid.h"
 #include "finders/finder_window.h"
@@ -35,12 +37,20 @@ public:
 
     bool duplicates() const { return duplicates_; }
 
+    // The three searches of the duplicate finder: equal names (Scan), equal names and size
+    // texts (Exact), equal contents (Contents).
+    enum class Search { Names, Exact, Contents };
+    Search search() const { return search_; }
+
     // The scan: lock the window and start the walk of the ticked drives; at its end the grid
     // is filled, the window unlocked and the result reported.
-    void scan(bool exact);
+    void scan(Search search);
     // Duplicates mode: lbList and lbFiles from the records, lbFiles every group of equal names
     // (with `exact`, names and size texts). No widget is touched: it runs on the scan's thread.
     void addDups(bool exact);
+    // Contents search: lbFiles every group of files with equal contents, compared on the
+    // scan's thread.
+    void addContentDups();
     // File-hog mode: lbList and lbFiles from the records, lbFiles all of them largest first.
     void reSort();
     // Writes records as the next grid rows.
@@ -62,13 +72,14 @@ public:
     QLabel* Label3 = nullptr;
     QComboBox* cbWildCard = nullptr;
     QLabel* lblWild = nullptr;
-    QPushButton *btScan = nullptr, *btExact = nullptr;
+    QPushButton *btScan = nullptr, *btExact = nullptr, *btContents = nullptr;
     QLabel* pnlSel = nullptr;
     DupMenu menu;
 
 public Q_SLOTS:
     void btScanClick();
     void btExactClick();
+    void btContentsClick();
     void BrowseDirectory1Click();
     void Sortbysize1Click(QAction* item);
     void rbLargerClick();
@@ -87,10 +98,14 @@ private:
     void buildSizeFilter();
     void buildMenu();
     SizeFilter sizeFilter() const;
+    QStringList gridHeader() const;
 
     const bool duplicates_;
-    // Whether the last scan was Exact, so its groups are split by size text.
-    bool exact_ = false;
+    // The last scan's search: Exact splits groups by size text, Contents groups by contents.
+    Search search_ = Search::Names;
     DupRecords records_;
+    ContentGroups grouper_;
+    ContentsSearch contents_;
+    std::atomic<bool> comparing_{false}; // the contents are being compared
     FileRecordSort sorts_{records_};
 };

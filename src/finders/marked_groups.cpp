@@ -4,12 +4,20 @@
 
 std::vector<quint32> wholeMarkedGroups(const DupRecords& records, std::span<const quint32> rows,
                                        bool exact, const std::function<bool(quint32)>& marked) {
+    return wholeMarkedGroups(
+        rows, [&](size_t first, size_t i) { return records.sameKey(rows[first], rows[i], exact); },
+        marked);
+}
+
+std::vector<quint32> wholeMarkedGroups(std::span<const quint32> rows,
+                                       const std::function<bool(size_t first, size_t i)>& sameGroup,
+                                       const std::function<bool(quint32)>& marked) {
     std::vector<quint32> groups;
     const size_t n = rows.size();
     for (size_t start = 0; start < n;) {
         bool all = true;
         size_t end = start;
-        for (; end < n && records.sameKey(rows[start], rows[end], exact); ++end)
+        for (; end < n && sameGroup(start, end); ++end)
             all = all && marked(rows[end]);
         if (all)
             groups.push_back(rows[start]);

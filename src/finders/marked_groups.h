@@ -14,6 +14,11 @@
 // record of each such group, in list order. A group with one copy left unmarked is not named.
 std::vector<quint32> wholeMarkedGroups(const DupRecords& records, std::span<const quint32> rows,
                                        bool exact, const std::function<bool(quint32)>& marked);
+// The same for groups told by `sameGroup(first, i)`: whether rows[i] belongs to the group that
+// begins at rows[first].
+std::vector<quint32> wholeMarkedGroups(std::span<const quint32> rows,
+                                       const std::function<bool(size_t first, size_t i)>& sameGroup,
+                                       const std::function<bool(quint32)>& marked);
 
 // How the confirmation names a group: its file name as shown, and with `exact` its size text
 // ("setup.exe (2 K)"), since exact groups of one name differ by size.

@@ -67,7 +67,7 @@ void ScanSession::setStatus(const QString& text) {
 void ScanSession::abort() {
     if (!scanning_ || engine_.aborted())
         return;
-    engine_.abort();
+    stopWork();
     abortPending_ = true;
     if (parts_.abortButton)
         parts_.abortButton->hide();
@@ -111,6 +111,17 @@ void ScanSession::lock(bool locked) {
 }
 
 void ScanSession::showProgress() {
+    if (stage_) {
+        QString status, figures;
+        if (stage_(status, figures)) {
+            setStatus(status);
+            if (parts_.progress) {
+                parts_.progress->setText(figures);
+                parts_.progress->setAccessibleDescription(figures);
+            }
+            return;
+        }
+    }
     const ScanEngine::Progress p = engine_.progress();
     // The folder being walked, its middle left out where it is wider than the status line: a
     // path can be hundreds of kilobytes long.
@@ -219,10 +230,16 @@ void ScanSession::wait() {
     end();
 }
 
+void ScanSession::stopWork() {
+    engine_.abort();
+    if (stopHook_)
+        stopHook_();
+}
+
 void ScanSession::halt() {
     if (!scanning_)
         return;
-    engine_.abort();
+    stopWork();
     worker_.stop();
     progressTimer_->stop();
     endPoll_->stop();
@@ -232,7 +249,7 @@ void ScanSession::halt() {
 bool ScanSession::eventFilter(QObject* watched, QEvent* event) {
     if (watched == parts_.window && scanning_) {
         if (event->type() == QEvent::Close) {
-            engine_.abort();
+            stopWork();
             closePending_ = true;
             event->ignore();
             return true;

@@ -93,6 +93,15 @@ public:
     // walks the one drive it was given); asked when the scan starts. The default is the
     // panel's ticked drives.
     void setRoots(std::function<QStringList()> roots) { roots_ = std::move(roots); }
+    // Runs on this thread whenever the person stops the scan (Abort, Esc, a close) or the
+    // window halts it: for work in `prepare` that the engine's abort flag does not reach.
+    void setStopHook(std::function<void()> hook) { stopHook_ = std::move(hook); }
+    // A later stage of the scan, after the walk: while `stage` returns true, the status line
+    // shows its `status` and the progress label its `figures` instead of the walk's. It is
+    // called on this thread, several times a second during a scan.
+    void setStage(std::function<bool(QString& status, QString& figures)> stage) {
+        stage_ = std::move(stage);
+    }
     // Inline scans run on the calling thread: start() returns after the finishing step (or
     // the close). Headless tests use it.
     void setInline(bool on) { inline_ = on; }
@@ -139,6 +148,8 @@ private:
     // This thread: the scan's end.
     void end();
     void showProgress();
+    // Stops the walk and the work after it.
+    void stopWork();
 
     ScanEngine& engine_;
     Parts parts_;
@@ -146,6 +157,8 @@ private:
     std::function<void()> reportAbort_;
     std::function<bool(const QString&)> walkDrive_;
     std::function<QStringList()> roots_;
+    std::function<void()> stopHook_;
+    std::function<bool(QString&, QString&)> stage_;
     WorkerThread worker_;
     QTimer* progressTimer_ = nullptr;
     QTimer* endPoll_ = nullptr;

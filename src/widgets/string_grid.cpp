@@ -508,9 +508,10 @@ void StringGrid::drawCellDefault(QPainter& painter, const QRect& rect, int col, 
     const QPalette& pal = palette();
     painter.save();
     painter.setClipRect(rect);
-    painter.fillRect(rect, header     ? pal.color(QPalette::Button)
-                           : selected ? pal.color(QPalette::Highlight)
-                                      : pal.color(QPalette::Base));
+    painter.fillRect(rect, header                  ? pal.color(QPalette::Button)
+                           : selected              ? pal.color(QPalette::Highlight)
+                           : shade_ && shade_(row) ? pal.color(QPalette::AlternateBase)
+                                                   : pal.color(QPalette::Base));
     if (header) {
         painter.setPen(pal.color(QPalette::Mid));
         painter.drawLine(rect.bottomLeft(), rect.bottomRight());

@@ -131,6 +131,9 @@ public:
     // 16x16 mark glyph at (left + 2, top + 2), purple transparent, and its text from left + 18.
     void drawCellDefault(QPainter& painter, const QRect& rect, int col, int row) const;
     // Columns that the default drawing right-aligns (none by default).
+    // Rows for which `shaded` is true are drawn on the palette's alternate base, so that runs
+    // of rows (groups) can be told apart; none by default.
+    void setRowShade(std::function<bool(int row)> shaded) { shade_ = std::move(shaded); }
     void setRightAligned(int col, bool right);
     bool isRightAligned(int col) const;
     // Distance of the text from the cell's side in the default drawing (2 by default).
@@ -196,6 +199,7 @@ private:
     std::vector<QStringList> stored_;
     std::vector<quint32> freeStored_;
     RowSource source_;
+    std::function<bool(int row)> shade_;
     DrawCell draw_;
     std::vector<bool> rightAligned_;
     int markColumn_ = 0;

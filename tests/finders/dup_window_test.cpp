@@ -495,6 +495,47 @@ TEST_F(DupWindowTest, DeletingEveryCopyOfAGroupNeedsASecondYes) {
     EXPECT_TRUE(tree.exists("b/keep.txt"));
 }
 
+TEST_F(DupWindowTest, ContentsGroupsEqualBytesWhateverTheirNames) {
+    tree.write("photos/IMG_0002.JPG", "aaaa");
+    tree.write("backup/IMG_0002.JPG", "bbbb"); // same name, other bytes: no duplicate
+    tree.write("backup/copy.jpg", "aaaa");
+    ASSERT_EQ(::link(tree.abs("backup/copy.jpg"), tree.abs("backup/copy-link.jpg")), 0);
+    tree.write("big/one.iso", QByteArray(5000, 'x'));
+    tree.write("big/two.iso", QByteArray(5000, 'x'));
+    tree.file("empty"); // files of 0 bytes are nobody's duplicate
+    tree.file("sub/empty");
+    auto w = open(true);
+    w->btContentsClick();
+    ASSERT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+    // Largest first; the hard link is one member, listed under the name met first.
+    EXPECT_EQ(rowPaths(*w),
+              (QStringList{p("big/one.iso"), p("big/two.iso"), p("backup/copy-link.jpg"),
+                           p("backup/copy.jpg"), p("photos/IMG_0002.JPG")}));
+    EXPECT_EQ(rowTexts(*w, 7), (QStringList{"1", "1", "2", "2 (hard link)", "2"}));
+    EXPECT_EQ(w->pnlSel->text(), "2 duplicates found in 2 groups, 5,004 bytes could be freed");
+
+    // Every name of the second group marked: the confirmation names it.
+    for (int row : {3, 4, 5})
+        w->marks().deleteOneFile(row);
+    QString warning;
+    ui.onModal = [&](QDialog& d) {
+        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+        warning = confirm.lblLastCopies->isHidden() ? QString() : confirm.lblLastCopies->text();
+        return int(QDialog::Rejected);
+    };
+    w->btDeleteClick();
+    EXPECT_TRUE(warning.startsWith("Every copy of copy-link.jpg (")) << warning.toStdString();
+    // With the hard link's other name left, a copy stays.
+    w->marks().deleteOneFile(4);
+    w->btDeleteClick();
+    EXPECT_EQ(warning, QString());
+
+    // Names and Exact still go by names alone.
+    w->btExactClick();
+    EXPECT_EQ(rowPaths(*w), (QStringList{p("empty"), p("sub/empty"), p("backup/IMG_0002.JPG"),
+                                         p("photos/IMG_0002.JPG")}));
+}
+
 TEST_F(DupWindowTest, CancelKeepsTheWindowAndNothingMarkedClosesAtOnce) {
     tree.file("a/x.txt", 10);
     tree.file("b/x.txt", 10);
