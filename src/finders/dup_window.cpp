@@ -411,9 +411,11 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
 }
 
 void TfrmDup::btPrintClick() {
-    const QString title =
+    QString title =
         printTitle(duplicates_, sizePhrase(sizeFilter().mode, lblKB1->text(), lblKB2->text()),
                    cbWildCard->currentText(), pnlDrives->tickedCaptions());
+    if (search_ == Search::Contents)
+        title.insert(title.indexOf(u' '), QStringLiteral(" by contents"));
     printGridWithDialog(*grid, title, this);
 }
 
