@@ -2,16 +2,19 @@
 // 20,000 names and about 5 GB with real data (support/dup_tree.h): a walk of the tree and the
 // grouping by contents (support/content_scan.h), default threads, timed together.
 //
-// - SameGroups/<peer>: each peer run once, its groups compared with ours. A file with several
-//   names is one file: fdupes names it once per group (any of its names) and leaves its names
-//   out as duplicates of one another; jdupes may name it more than once in a group; rdfind
-//   drops every name of a file but its first before it compares. A difference from fdupes's
-//   groups fails the program (a FAILED line, the first differences, and a non-zero exit);
-//   the others' differences are only counted.
-// - Warm/<peer>: ours and the peer run alternately, the cache warm; ratio_<peer> is our time
-//   over the peer's. Budgets: at most 0.5 for fdupes, 1.0 for jdupes and rdfind.
-// - Cold/<peer>: the same with the caches dropped before every run of every tool; skipped
-//   with the reason where they cannot be (not root).
+// - SameGroups/<peer>: each peer run once on a small tree of hard links and once on the large
+//   tree, its groups compared with ours. A file with several names is one file: fdupes names
+//   it once in a group (any one of its names) and never lists its names as duplicates of one
+//   another; jdupes may name it more than once in a group; rdfind drops every name of a file
+//   but the first it meets before it compares. A difference from fdupes's groups fails the
+//   program (a FAILED line, the first differences, a non-zero exit); the others' differences
+//   are counted. `fdupes -H` lists the names of one file as duplicates: the comparison must
+//   tell, or it fails too.
+// - Against/warm_<peer>: ours and the peer run alternately, the cache warm; ratio_<peer> is
+//   our time over the peer's. Budgets: at most 0.5 for fdupes, 1.0 for jdupes and rdfind.
+//   read_GB_per_s: the bytes our grouping read over our whole time, walk included.
+// - Against/cold_<peer>: the same with the caches dropped before every run of every tool;
+//   skipped with the reason where they cannot be (not root).
 //
 // The peers: `fdupes -r -q TREE`, `jdupes -r -q TREE` (-q only hides the progress display),
 // `rdfind -dryrun true -outputname FILE TREE`.
@@ -26,6 +29,8 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,17 +50,40 @@ const std::string& tree() {
 std::string scratch() {
     static const std::string folder = [] {
         char name[] = "/tmp/zelkova-peers-XXXXXX";
-        return std::string(mkdtemp(name) ? name : "/tmp");
+        if (!mkdtemp(name)) {
+            std::perror("cannot make a folder under /tmp");
+            std::exit(1);
+        }
+        return std::string(name);
     }();
     return folder;
 }
 
-enum Peer { Fdupes, Jdupes, Rdfind };
-const char* const kPeerNames[] = {"fdupes", "jdupes", "rdfind"};
+// A few names that show how each tool treats hard links: a file with two further names and
+// a copy, a file with a further name and no copy, and two copies each with a further name.
+const std::string& linkTree() {
+    static const std::string root = [] {
+        const std::string r = scratch() + "/links";
+        for (const char* folder : {"", "/a", "/b", "/c"})
+            ::mkdir((r + folder).c_str(), 0755);
+        const std::pair<const char*, const char*> files[] = {
+            {"a/x", "hello"}, {"c/y", "hello"}, {"a/s", "alone"}, {"a/p", "pair"}, {"b/p", "pair"}};
+        for (const auto& [name, text] : files)
+            std::ofstream(r + "/" + name) << text;
+        const std::pair<const char*, const char*> links[] = {
+            {"a/x", "b/x2"}, {"a/x", "c/x3"}, {"a/s", "b/s2"}, {"b/p", "c/p2"}, {"a/p", "c/p3"}};
+        for (const auto& [from, to] : links)
+            ::link((r + "/" + from).c_str(), (r + "/" + to).c_str());
+        return r;
+    }();
+    return root;
+}
 
-// Runs the peer over the tree; its groups written to `output`, its time in seconds or -1.
-double runPeer(Peer peer, const std::string& output) {
-    const std::string& root = tree();
+enum Peer { Fdupes, Jdupes, Rdfind, FdupesAllNames };
+const char* const kPeerNames[] = {"fdupes", "jdupes", "rdfind", "fdupes -H"};
+
+// Runs the peer over `root`, its groups written to `output`; its time in seconds or -1.
+double runPeer(Peer peer, const std::string& root, const std::string& output) {
     switch (peer) {
     case Fdupes:
         return runTool({"fdupes", "-r", "-q", root}, output);
@@ -63,56 +91,80 @@ double runPeer(Peer peer, const std::string& output) {
         return runTool({"jdupes", "-r", "-q", root}, output);
     case Rdfind:
         return runTool({"rdfind", "-dryrun", "true", "-outputname", output, root});
+    case FdupesAllNames:
+        return runTool({"fdupes", "-r", "-q", "-H", root}, output);
     }
     return -1;
 }
 
 bool failed = false;
 
-void SameGroups(benchmark::State& state, Peer peer) {
-    const std::string output = scratch() + "/groups-" + kPeerNames[peer];
+// The peer's groups over `root` and how they differ from ours (fdupes's: one name per file).
+std::vector<std::string> differencesFrom(Peer peer, const std::string& root,
+                                         benchmark::State& state, const std::string& prefix) {
+    const std::string output = scratch() + "/groups";
+    if (runPeer(peer, root, output) < 0)
+        return {std::string(kPeerNames[peer]) + " failed"};
     IdentityRecords records;
-    ContentGroups::Result ours;
-    for (auto _ : state) {
-        if (runPeer(peer, output) < 0) {
-            state.SkipWithError((std::string(kPeerNames[peer]) + " failed").c_str());
-            failed = failed || peer == Fdupes;
-            return;
-        }
-        ours = findSameContents(tree(), records);
-    }
+    const ContentGroups::Result ours = findSameContents(root, records);
     const PathGroups theirs =
         peer == Rdfind ? readResultsFileGroups(output) : readBlankLineGroups(output);
     long long repeated = 0;
-    const std::vector<std::string> differences = groupDifferences(
+    std::vector<std::string> differences = groupDifferences(
         theirs, ours, [&](quint32 r) { return records.nativePath(r).toStdString(); },
-        peer == Fdupes, &repeated);
-    state.counters["groups"] = double(ours.groups.size());
-    state.counters["duplicates"] = double(ours.duplicates);
-    state.counters["freeable_GB"] = double(ours.freeable) / 1e9;
-    state.counters["their_groups"] = double(theirs.size());
-    state.counters["their_second_names"] = double(repeated);
-    state.counters["differences"] = double(differences.size());
-    state.counters["left_out"] = double(ours.changed + ours.unreadable);
-    if (differences.empty() || peer != Fdupes)
-        return;
+        peer != Jdupes, &repeated);
+    if (prefix.empty()) {
+        state.counters["groups"] = double(ours.groups.size());
+        state.counters["duplicates"] = double(ours.duplicates);
+        state.counters["freeable_GB"] = double(ours.freeable) / 1e9;
+        state.counters["left_out"] = double(ours.changed + ours.unreadable);
+    }
+    state.counters[prefix + "their_groups"] = double(theirs.size());
+    state.counters[prefix + "their_second_names"] = double(repeated);
+    state.counters[prefix + "differences"] = double(differences.size());
+    return differences;
+}
+
+void fail(benchmark::State& state, const std::string& why,
+          const std::vector<std::string>& differences) {
     failed = true;
-    std::fprintf(stderr, "FAILED: %zu differences from %s's groups, the first:\n",
-                 differences.size(), kPeerNames[peer]);
+    std::fprintf(stderr, "FAILED: %s\n", why.c_str());
     for (std::size_t i = 0; i < differences.size() && i < 10; ++i)
-        std::fprintf(stderr, "  %s %s\n", kPeerNames[peer], differences[i].c_str());
-    state.SkipWithError("the groups differ from fdupes's");
+        std::fprintf(stderr, "  %s\n", differences[i].c_str());
+    state.SkipWithError(why.c_str());
+}
+
+// Our groups against the peer's, on the small tree of hard links and on the large tree. Only
+// fdupes's must agree; for the others the differences are counted. That the comparison sees
+// names of one file listed as duplicates is checked against fdupes -H.
+void SameGroups(benchmark::State& state, Peer peer) {
+    for (auto _ : state) {
+        const auto small = differencesFrom(peer, linkTree(), state, "links_");
+        if (peer == Fdupes && !small.empty())
+            return fail(state, "our groups differ from fdupes's on the tree of hard links", small);
+        if (peer == Fdupes &&
+            differencesFrom(FdupesAllNames, linkTree(), state, "links_H_").empty())
+            return fail(state, "the comparison does not tell names of one file apart", {});
+        const auto large = differencesFrom(peer, tree(), state, "");
+        if (peer == Fdupes && !large.empty())
+            return fail(state, std::to_string(large.size()) + " differences from fdupes's groups",
+                        large);
+    }
 }
 
 void Against(benchmark::State& state, Peer peer, bool cold) {
-    const std::string output = scratch() + "/timed-" + kPeerNames[peer];
+    const std::string output = scratch() + "/timed";
     IdentityRecords records;
     ContentGroups::Result ours;
+    qint64 bytesRead = 0;
     scanAgainst(
-        state, {{kPeerNames[peer], [&] { return runPeer(peer, output); }}},
-        [&] { ours = findSameContents(tree(), records); },
+        state, {{kPeerNames[peer], [&] { return runPeer(peer, tree(), output); }}},
+        [&] { ours = findSameContents(tree(), records, 0, &bytesRead); },
         [&] { return double(ours.duplicates + qint64(ours.groups.size())); }, cold);
     state.counters["threads"] = ScanEngine::defaultThreads();
+    // Every run reads the same: the last run's bytes over the mean time.
+    state.counters["read_GB"] = double(bytesRead) / 1e9;
+    state.counters["read_GB_per_s"] = double(bytesRead) / 1e6 / state.counters["scan_ms"];
 }
 
 } // namespace

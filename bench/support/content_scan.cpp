@@ -22,7 +22,7 @@ void IdentityRecords::file(const ScanFile& file) {
 }
 
 ContentGroups::Result findSameContents(const std::string& root, IdentityRecords& records,
-                                       int threads) {
+                                       int threads, qint64* bytesRead) {
     records.clear();
     ScanEngine engine;
     engine.setSink(&records);
@@ -31,8 +31,11 @@ ContentGroups::Result findSameContents(const std::string& root, IdentityRecords&
     engine.walk(QString::fromStdString(root));
     ContentGroups groups;
     groups.setThreads(threads);
-    return groups.group(records.candidates(),
-                        [&records](quint32 record) { return records.nativePath(record); });
+    ContentGroups::Result result = groups.group(
+        records.candidates(), [&records](quint32 record) { return records.nativePath(record); });
+    if (bytesRead)
+        *bytesRead = groups.bytesRead();
+    return result;
 }
 
 PathGroups readBlankLineGroups(const std::string& file) {

@@ -21,9 +21,10 @@ private:
 
 // The contents search as the duplicate finder makes it: the tree under `root` walked (every
 // name, no size limit), then its files grouped by contents, `threads` walking and reading (0:
-// the default). `records` is cleared first and holds the walk's files after.
+// the default). `records` is cleared first and holds the walk's files after; `bytesRead`, when
+// given, is set to the bytes the grouping read.
 ContentGroups::Result findSameContents(const std::string& root, IdentityRecords& records,
-                                       int threads = 0);
+                                       int threads = 0, qint64* bytesRead = nullptr);
 
 // Groups of paths as another duplicate finder lists them.
 using PathGroups = std::vector<std::vector<std::string>>;
