@@ -64,7 +64,9 @@ public:
             return Outcome::Changed;
         }
         bool complete = false;
-        if (whole || seen.size <= kReadWholeUpTo) {
+        if (seen.size <= kReadWholeUpTo) {
+            complete = hashWhole(file.fd, seen.size, out);
+        } else if (whole) {
             ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
             complete = hashWhole(file.fd, seen.size, out);
         } else {
@@ -82,13 +84,13 @@ public:
     }
 
 private:
-    // Reads `length` bytes at `offset` into the buffer; false at an error (errno_ set) or
-    // the end of the file (errno_ 0).
-    bool readAt(int fd, qint64 offset, qint64 length) {
+    // Reads `length` bytes at `offset` into the buffer from `into` on; false at an error
+    // (errno_ set) or the end of the file (errno_ 0).
+    bool readAt(int fd, qint64 offset, qint64 length, qint64 into = 0) {
+        char* const out = buffer_.get() + into;
         qint64 done = 0;
         while (done < length) {
-            const ssize_t n =
-                ::pread(fd, buffer_.get() + done, size_t(length - done), offset + done);
+            const ssize_t n = ::pread(fd, out + done, size_t(length - done), offset + done);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
@@ -102,9 +104,9 @@ private:
     }
 
     bool hashEnds(int fd, qint64 size, XXH128_hash_t& out) {
-        if (!readAt(fd, 0, kEdge) || !readAt(fd, size - kEdge, kEdge))
+        if (!readAt(fd, 0, kEdge) || !readAt(fd, size - kEdge, kEdge, kEdge))
             return false;
-        out = XXH3_128bits(buffer_.get(), size_t(kEdge));
+        out = XXH3_128bits(buffer_.get(), size_t(2 * kEdge));
         return true;
     }
 

@@ -365,3 +365,30 @@ TEST(ContentGroups, AbortEndsTheReadingAndDropsWhatWasFound) {
     EXPECT_EQ(r.groups.size(), 1u);
     EXPECT_EQ(listed.engine.bytesRead(), 2 * kSize + 4 * 4096);
 }
+
+// Each round reads only what the one before left: files whose ends differ are not read
+// through, files of 8 KiB or less are read once.
+TEST(ContentGroups, RoundsReadOnlyWhatTheyNeed) {
+    const struct {
+        qint64 size;
+        qint64 differsAt; // -1: the same
+        qint64 bytesRead;
+    } cases[] = {
+        {100000, 0, 4 * 4096},
+        {100000, 99999, 4 * 4096},
+        {100000, 50000, 4 * 4096 + 2 * 100000},
+        {100000, -1, 4 * 4096 + 2 * 100000},
+        {8000, 7999, 2 * 8000},
+        {8000, -1, 2 * 8000},
+    };
+    for (const auto& c : cases) {
+        Listed listed;
+        QByteArray bytes = pattern(c.size);
+        listed.write("a", bytes);
+        if (c.differsAt >= 0)
+            bytes[c.differsAt] = '!';
+        listed.write("b", bytes);
+        listed.group();
+        EXPECT_EQ(listed.engine.bytesRead(), c.bytesRead) << c.size << " " << c.differsAt;
+    }
+}
