@@ -169,36 +169,23 @@ void Against(benchmark::State& state, Peer peer, bool cold) {
 
 } // namespace
 
-BENCHMARK_CAPTURE(SameGroups, fdupes, Fdupes)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(SameGroups, jdupes, Jdupes)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(SameGroups, rdfind, Rdfind)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(Against, warm_fdupes, Fdupes, false)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
-BENCHMARK_CAPTURE(Against, warm_jdupes, Jdupes, false)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
-BENCHMARK_CAPTURE(Against, warm_rdfind, Rdfind, false)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
-BENCHMARK_CAPTURE(Against, cold_fdupes, Fdupes, true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK_CAPTURE(Against, cold_jdupes, Jdupes, true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK_CAPTURE(Against, cold_rdfind, Rdfind, true)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    const Peer peers[] = {Fdupes, Jdupes, Rdfind};
+    for (Peer peer : peers)
+        benchmark::RegisterBenchmark(("SameGroups/" + std::string(kPeerNames[peer])).c_str(),
+                                     SameGroups, peer)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
+    for (bool cold : {false, true})
+        for (Peer peer : peers)
+            benchmark::RegisterBenchmark(
+                ((cold ? "Against/cold_" : "Against/warm_") + std::string(kPeerNames[peer]))
+                    .c_str(),
+                Against, peer, cold)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(cold ? 2 : 3);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     const std::string cleanup = "rm -rf '" + scratch() + "'";
