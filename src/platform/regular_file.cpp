@@ -103,11 +103,7 @@ RegularFileOpen openSeenFile(const QByteArray& path, const FileIdentity& seen) {
     const auto error = [](int err) {
         return err == ELOOP ? RegularFileError::Missing : errorOf(err);
     };
-    QByteArray name;
-    const UniqueFd parent(openParentLinkFree(path, name));
-    if (parent.fd < 0)
-        return failed(error(errno), errno);
-    const UniqueFd place(::openat(parent.fd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    const UniqueFd place(openLinkFree(path, O_PATH));
     if (place.fd < 0)
         return failed(error(errno), errno);
     EntryInfo info;
@@ -117,19 +113,20 @@ RegularFileOpen openSeenFile(const QByteArray& path, const FileIdentity& seen) {
         return failed(RegularFileError::NotRegular, 0);
     if (!FileIdentity::of(info).unchanged(seen))
         return failed(RegularFileError::Changed, 0);
-    // Without /proc the name is opened again, still without following a link, and checked.
     int fd = reopenForReading(place.fd);
     if (fd < 0 && errno == ENOENT) {
+        // Without /proc the path is opened again, still without following a link, and what
+        // it names by now is checked.
         do
-            fd = ::openat(parent.fd, name.constData(), kReadFlags | O_NOFOLLOW);
+            fd = openLinkFree(path, kReadFlags);
         while (fd < 0 && errno == EINTR);
+        if (fd >= 0 && !sameFileAs(fd, place.fd)) {
+            ::close(fd);
+            return failed(RegularFileError::Changed, 0);
+        }
     }
     if (fd < 0)
         return failed(error(errno), errno);
-    if (!sameFileAs(fd, place.fd)) {
-        ::close(fd);
-        return failed(RegularFileError::Changed, 0);
-    }
     return {fd, RegularFileError::None, 0};
 }
 
