@@ -18,30 +18,6 @@
 
 namespace {
 
-// splitmix64: small, fast and defined bit for bit, so a seed gives the same tree everywhere.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // Uniform in [0, 1).
-    double uniform() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
-    std::uint64_t below(std::uint64_t n) { return next() % n; }
-    // Standard normal (Box-Muller).
-    double normal() {
-        const double u1 = 1.0 - uniform(); // (0, 1]
-        const double u2 = uniform();
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
-    }
-
-private:
-    std::uint64_t state_;
-};
-
 const char* const kSyllables[] = {"ka", "ro", "mi", "te", "su", "na", "lo", "vi", "pe", "da",
                                   "zu", "ri", "mo", "xa", "be", "fo", "gi", "hu", "ju", "qe"};
 const char* const kExtensions[] = {".txt", ".c",   ".h",   ".jpg",  ".png", ".doc", ".pdf",
@@ -101,7 +77,7 @@ std::string shapeText(const TreeShape& shape) {
 TreeFigures generateTree(const TreeShape& shape,
                          const std::function<void(const std::string& folder)>& folderVisit,
                          const std::function<void(const GeneratedFile& file)>& fileVisit) {
-    Random rng(shape.seed);
+    TreeRandom rng(shape.seed);
     TreeFigures figures;
 
     // Folders: each hangs below a random earlier folder that is not yet at the deepest level.
@@ -183,22 +159,10 @@ TreeFigures generateTree(const TreeShape& shape,
 }
 
 TreeFigures makeTree(const std::string& root, const TreeShape& shape) {
-    const std::string stamp = root + ".stamp";
     const std::string wanted = shapeText(shape);
-    {
-        std::ifstream in(stamp);
-        std::string have;
-        std::getline(in, have);
-        struct stat st;
-        if (have == wanted && ::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            return generateTree(shape, nullptr, nullptr);
-    }
-    ::unlink(stamp.c_str());
-    ::nftw(root.c_str(), removeOne, 64, FTW_DEPTH | FTW_PHYS);
-    // The parents of the root.
-    for (std::size_t i = 1; i < root.size(); ++i)
-        if (root[i] == '/')
-            ::mkdir(root.substr(0, i).c_str(), 0755);
+    if (treeComplete(root, wanted))
+        return generateTree(shape, nullptr, nullptr);
+    clearTree(root);
 
     const std::string zeros(4096, 'z');
     const TreeFigures figures = generateTree(
@@ -225,8 +189,29 @@ TreeFigures makeTree(const std::string& root, const TreeShape& shape) {
             if (!ok)
                 throw std::runtime_error("cannot fill " + p + ": " + std::strerror(errno));
         });
-    std::ofstream(stamp) << wanted << "\n";
+    stampTree(root, wanted);
     return figures;
+}
+
+bool treeComplete(const std::string& root, const std::string& shape) {
+    std::ifstream in(root + ".stamp");
+    std::string have;
+    std::getline(in, have);
+    struct stat st;
+    return have == shape && ::stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void clearTree(const std::string& root) {
+    ::unlink((root + ".stamp").c_str());
+    ::nftw(root.c_str(), removeOne, 64, FTW_DEPTH | FTW_PHYS);
+    // The parents of the root.
+    for (std::size_t i = 1; i < root.size(); ++i)
+        if (root[i] == '/')
+            ::mkdir(root.substr(0, i).c_str(), 0755);
+}
+
+void stampTree(const std::string& root, const std::string& shape) {
+    std::ofstream(root + ".stamp") << shape << "\n";
 }
 
 std::string benchTreeFolder() {

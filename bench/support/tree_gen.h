@@ -1,8 +1,33 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+// splitmix64: small, fast and defined bit for bit, so a seed gives the same tree everywhere.
+class TreeRandom {
+public:
+    explicit TreeRandom(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // Uniform in [0, 1).
+    double uniform() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
+    std::uint64_t below(std::uint64_t n) { return next() % n; }
+    // Standard normal (Box-Muller).
+    double normal() {
+        const double u1 = 1.0 - uniform(); // (0, 1]
+        const double u2 = uniform();
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
+    }
+
+private:
+    std::uint64_t state_;
+};
 
 // A deterministic, seeded file tree for the scan benchmarks: folders nested at random up to a
 // depth of about 20, file names drawn from a pool with a heavy-tailed repeat count (most names
@@ -44,6 +69,13 @@ TreeFigures generateTree(const TreeShape& shape,
 // takes little room. A tree already made under `root` with the same shape is kept as it is
 // (a stamp file beside the root records the shape); a partial or different one is replaced.
 TreeFigures makeTree(const std::string& root, const TreeShape& shape);
+
+// The stamp beside a generated tree: a text that names its shape, written once the tree is
+// complete. treeComplete tells whether `root` holds a complete tree of that shape; clearTree
+// removes whatever is under `root` (and its stamp) and makes the root's parents.
+bool treeComplete(const std::string& root, const std::string& shape);
+void clearTree(const std::string& root);
+void stampTree(const std::string& root, const std::string& shape);
 
 // The folder the benchmarks keep their trees in: $ZELKOVA_BENCH_TREES, else
 // build-bench-trees beside the benchmark's build folder, else under /tmp.

@@ -18,7 +18,8 @@
 // Names of one file (hard links: the same device and inode) are one file: it is read once
 // and is one member of its group, never a duplicate of itself.
 //
-// Files are read, never mapped, in large sequential reads on a pool of threads. A file is
+// Files are read, never mapped, in large sequential reads on a pool of threads; the holes of
+// a sparse file are hashed as the zeros they read as, without reading them. A file is
 // only read when it is still the regular file the walk saw: it is opened without following a
 // link and without side effects (a FIFO or a device put in its place is never opened for
 // reading), and checked against its identity before and after it is read. A file that is
@@ -48,7 +49,8 @@ public:
         std::vector<std::pair<quint32, quint32>> otherNames;
         qint64 duplicates = 0; // members beyond the first of each group
         qint64 freeable = 0;   // bytes that deleting every duplicate would free: a member whose
-                               // file has links beyond the listed names frees nothing
+                               // file has links beyond the listed names frees nothing, and the
+                               // member counted as kept is one that frees the least
         qint64 changed = 0;    // left out: changed, replaced or gone while being compared
         qint64 unreadable = 0; // left out: could not be opened or read
         bool aborted = false;

@@ -5,6 +5,8 @@
 
 #include <QList>
 #include <cerrno>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +68,26 @@ int openParentLinkFree(const QByteArray& path, QByteArray& name) {
     }
     name = parts.last();
     return openComponents(parts, parts.size() - 1, O_PATH);
+}
+
+int openLinkFree(const QByteArray& path, int flags) {
+    flags |= O_NOFOLLOW | O_CLOEXEC;
+    if (path.startsWith('/')) {
+        open_how how{};
+        how.flags = quint64(flags);
+        how.resolve = RESOLVE_NO_SYMLINKS;
+        const int fd = int(::syscall(SYS_openat2, AT_FDCWD, path.constData(), &how, sizeof how));
+        // Too old a kernel, a sandbox that refuses the call, a path beyond PATH_MAX: the walk
+        // one folder at a time serves all of them.
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM && errno != ENAMETOOLONG &&
+                        errno != E2BIG && errno != EINVAL))
+            return fd;
+    }
+    QByteArray name;
+    const UniqueFd parent(openParentLinkFree(path, name));
+    if (parent.fd < 0)
+        return -1;
+    return ::openat(parent.fd, name.constData(), flags);
 }
 
 std::optional<DirEntry> statPathLinkFree(const QString& path) {

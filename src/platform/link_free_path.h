@@ -26,6 +26,13 @@ int openFolderLinkFree(const QByteArray& path, int flags = O_PATH);
 // with errno set when the folder cannot be opened or the path names no entry ("/").
 int openParentLinkFree(const QByteArray& path, QByteArray& name);
 
+// Opens the entry `path` names with `flags` (O_CLOEXEC is added), its folders reached as above
+// and the entry itself not followed when it is a symbolic link: with O_PATH | O_NOFOLLOW that
+// opens the link itself, otherwise it fails with ELOOP. One call where the kernel resolves a
+// path without links itself (openat2), else one call per folder. Returns the descriptor, or
+// -1 with errno set.
+int openLinkFree(const QByteArray& path, int flags);
+
 // statEntry of the last component of `path`, its folders opened as above; nullopt when it
 // cannot be reached that way. Works for paths of any length.
 std::optional<DirEntry> statPathLinkFree(const QString& path);

@@ -1,5 +1,6 @@
 #include "platform/regular_file.h"
 
+#include "platform/link_free_path.h"
 #include "platform/unique_fd.h"
 #include "platform/whole_file.h"
 
@@ -35,6 +36,23 @@ int openRetrying(const char* path, int flags) {
     return fd;
 }
 
+// Opens the file that the O_PATH descriptor `place` refers to for reading, through the
+// descriptor's own entry in /proc: that opens the very file that was looked at, whatever its
+// name names by now. -1 with errno ENOENT when there is no /proc.
+int reopenForReading(int place) {
+    char self[48];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", place);
+    return openRetrying(self, kReadFlags);
+}
+
+// Whether the descriptors `opened` and `place` reach the same file (a name opened again
+// where /proc is missing may name another one by now).
+bool sameFileAs(int opened, int place) {
+    struct stat a, b;
+    return ::fstat(opened, &a) == 0 && ::fstat(place, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 bool onPseudoFileSystem(int fd) {
     struct statfs fs {};
     return ::fstatfs(fd, &fs) == 0 && (fs.f_type == PROC_SUPER_MAGIC || fs.f_type == SYSFS_MAGIC);
@@ -68,20 +86,47 @@ RegularFileOpen openRegularFile(const QByteArray& path) {
         return failed(RegularFileError::Refused, errno);
     if (!S_ISREG(seen.st_mode))
         return failed(RegularFileError::NotRegular, 0);
-    // Opening the descriptor's own entry in /proc opens the very file that was looked at,
-    // whatever the path names by now. Without /proc the path is opened again and checked.
-    char self[48];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", place.fd);
-    int fd = openRetrying(self, kReadFlags);
+    // Without /proc the path is opened again and checked.
+    int fd = reopenForReading(place.fd);
     if (fd < 0 && errno == ENOENT)
         fd = openRetrying(path.constData(), kReadFlags);
     if (fd < 0)
         return failed(errorOf(errno), errno);
-    struct stat opened;
-    if (::fstat(fd, &opened) != 0 || opened.st_dev != seen.st_dev || opened.st_ino != seen.st_ino) {
+    if (!sameFileAs(fd, place.fd)) {
         ::close(fd);
         return failed(RegularFileError::Refused, EACCES);
     }
+    return {fd, RegularFileError::None, 0};
+}
+
+RegularFileOpen openSeenFile(const QByteArray& path, const FileIdentity& seen) {
+    const auto error = [](int err) {
+        return err == ELOOP ? RegularFileError::Missing : errorOf(err);
+    };
+    const UniqueFd place(openLinkFree(path, O_PATH));
+    if (place.fd < 0)
+        return failed(error(errno), errno);
+    EntryInfo info;
+    if (!statAt(place.fd, "", info))
+        return failed(error(errno), errno);
+    if (!info.isRegular())
+        return failed(RegularFileError::NotRegular, 0);
+    if (!FileIdentity::of(info).unchanged(seen))
+        return failed(RegularFileError::Changed, 0);
+    int fd = reopenForReading(place.fd);
+    if (fd < 0 && errno == ENOENT) {
+        // Without /proc the path is opened again, still without following a link, and what
+        // it names by now is checked.
+        do
+            fd = openLinkFree(path, kReadFlags);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0 && !sameFileAs(fd, place.fd)) {
+            ::close(fd);
+            return failed(RegularFileError::Changed, 0);
+        }
+    }
+    if (fd < 0)
+        return failed(error(errno), errno);
     return {fd, RegularFileError::None, 0};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/entry_info.h"
+
 #include <QByteArray>
 #include <cstdint>
 
@@ -13,6 +15,7 @@ enum class RegularFileError {
     Missing,    // nothing at the path (or a folder on the way is missing)
     NotRegular, // a folder, FIFO, socket or device
     Refused,    // no permission, or the system refused for another reason
+    Changed,    // a regular file, but no longer the one that was seen (openSeenFile)
 };
 
 struct RegularFileOpen {
@@ -24,6 +27,13 @@ struct RegularFileOpen {
 // Opens the file at the byte path (platform/native_path.h) read-only; symbolic links are
 // followed. Others may read and write the file meanwhile.
 RegularFileOpen openRegularFile(const QByteArray& path);
+
+// Opens the file at the absolute byte path read-only only when it is still the regular file
+// `seen` describes (FileIdentity::unchanged): no symbolic link is followed anywhere on the
+// path, which may be of any length (platform/link_free_path.h), and a FIFO, socket or device
+// in its place is never opened. A link on the way counts as Missing: the file the walk saw is
+// not there any more.
+RegularFileOpen openSeenFile(const QByteArray& path, const FileIdentity& seen);
 
 // A copy in memory of a file whose size says nothing of what reading it gives: the files of
 // proc and sysfs report 0 bytes or a whole page whatever they hold, and other kernel file

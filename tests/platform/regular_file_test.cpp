@@ -1,3 +1,4 @@
+#include "platform/link_free_path.h"
 #include "platform/regular_file.h"
 #include "platform/unique_fd.h"
 #include "support/temp_tree.h"
@@ -69,5 +70,47 @@ TEST(RegularFile, CopiesOnlyFilesWithoutATrustworthySize) {
         EXPECT_GT(st.st_size, 0) << c.path.constData();
         EXPECT_LE(st.st_size, c.limit) << c.path.constData();
         EXPECT_EQ(got, std::min<off_t>(st.st_size, sizeof bytes - 1)) << c.path.constData();
+    }
+}
+
+// A file is opened only as it was seen, reached without following any link, at a short path
+// and at one beyond PATH_MAX alike.
+TEST(RegularFile, OpensASeenFileOnlyWhileItIsTheSame) {
+    TempTree tree;
+    const QByteArray deep = tree.deepFile("deep", 24, 200, 3);
+    const QByteArray shallow = tree.file("shallow/f", 3);
+    for (const QByteArray& file : {shallow, deep}) {
+        const QByteArray folder = file.left(file.lastIndexOf('/'));
+        const UniqueFd dir(openFolderLinkFree(folder));
+        ASSERT_GE(dir.fd, 0);
+        ASSERT_EQ(::symlinkat("f", dir.fd, "link"), 0);
+        ASSERT_EQ(::mkfifoat(dir.fd, "fifo", 0600), 0);
+        ASSERT_EQ(::mkdirat(dir.fd, "sub", 0700), 0);
+        ASSERT_EQ(::linkat(dir.fd, "f", dir.fd, "sub/f", 0), 0);
+        ASSERT_EQ(::symlinkat("sub", dir.fd, "sub link"), 0);
+        EntryInfo info;
+        ASSERT_TRUE(statAt(dir.fd, "f", info));
+        const FileIdentity seen = FileIdentity::of(info);
+        FileIdentity grown = seen;
+        grown.size += 1;
+        const struct {
+            const char* name;
+            FileIdentity seen;
+            RegularFileError error;
+        } cases[] = {
+            {"f", seen, RegularFileError::None},
+            {"sub/f", seen, RegularFileError::None},
+            {"f", grown, RegularFileError::Changed},
+            {"link", seen, RegularFileError::NotRegular},
+            {"fifo", seen, RegularFileError::NotRegular},
+            {"gone", seen, RegularFileError::Missing},
+            {"sub link/f", seen, RegularFileError::Missing},
+        };
+        for (const auto& c : cases) {
+            const RegularFileOpen opened = openSeenFile(folder + '/' + c.name, c.seen);
+            const UniqueFd owned(opened.fd);
+            EXPECT_EQ(opened.error, c.error) << c.name << " " << folder.size();
+            EXPECT_EQ(opened.fd >= 0, c.error == RegularFileError::None) << c.name;
+        }
     }
 }
