@@ -277,21 +277,26 @@ int tileOf(const std::vector<MapTile>& tiles, quint32 node) {
     return -1;
 }
 
+std::pair<int, int> siblingSpan(const std::vector<MapTile>& tiles, int index) {
+    // Between the parent's tile and the next tile of a lower level.
+    const quint16 level = tiles[size_t(index)].level;
+    size_t first = size_t(index), last = size_t(index);
+    while (first > 0 && tiles[first - 1].level >= level)
+        --first;
+    while (last + 1 < tiles.size() && tiles[last + 1].level >= level)
+        ++last;
+    return {int(first), int(last)};
+}
+
 int neighbourTile(const std::vector<MapTile>& tiles, int from, int dx, int dy) {
     if (from < 0 || from >= int(tiles.size()))
         return from;
     const MapTile& f = tiles[size_t(from)];
-    // Siblings: the tiles of the same level between the parent's tile and the next tile of a
-    // lower level.
-    size_t first = size_t(from), last = size_t(from);
-    while (first > 0 && tiles[first - 1].level >= f.level)
-        --first;
-    while (last + 1 < tiles.size() && tiles[last + 1].level >= f.level)
-        ++last;
+    const auto [first, last] = siblingSpan(tiles, from);
     const QPoint c = f.rect().center();
     int best = from;
     qint64 bestScore = 0;
-    for (size_t i = first; i <= last; ++i) {
+    for (size_t i = size_t(first); i <= size_t(last); ++i) {
         if (i == size_t(from) || tiles[i].level != f.level)
             continue;
         const QPoint d = tiles[i].rect().center() - c;

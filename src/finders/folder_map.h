@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <span>
+#include <utility>
 #include <vector>
 
 class FolderRecords;
@@ -79,6 +80,9 @@ std::vector<MapTile> layoutFolderMap(const FolderTree& tree, quint32 top, const 
 int tileAt(const std::vector<MapTile>& tiles, const QPoint& p);
 // The index of the tile of `node` (a Folder tile), or -1.
 int tileOf(const std::vector<MapTile>& tiles, quint32 node);
+// The tiles that share the parent and level of tile `index`: they lie in [first, last], among
+// the tiles inside them (which have a higher level).
+std::pair<int, int> siblingSpan(const std::vector<MapTile>& tiles, int index);
 // The tile to move to from `from` in a direction (dx, dy of -1, 0, 1) among the tiles of the
 // same level and parent: the nearest whose centre lies that way; `from` when none.
 int neighbourTile(const std::vector<MapTile>& tiles, int from, int dx, int dy);
