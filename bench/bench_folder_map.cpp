@@ -85,8 +85,8 @@ const FolderRecords& recordsOf(int folders) {
 size_t drawMap(const FolderTree& tree, quint32 top, QImage& image) {
     image.fill(Qt::white);
     QPainter p(&image);
-    const auto tiles = layoutFolderMap(tree, top, image.rect(),
-                                       FolderMapView::layoutOptions(p.fontMetrics()));
+    const auto tiles =
+        layoutFolderMap(tree, top, image.rect(), FolderMapView::layoutOptions(p.fontMetrics()));
     drawFolderMap(p, tree, tiles, 0, {});
     return tiles.size();
 }

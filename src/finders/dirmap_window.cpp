@@ -188,7 +188,7 @@ void TfrmDirMap::mapRecords() {
     tree_.build(hog_->records());
     Map1->setTree(&tree_);
     buildCrumbs();
-    btBack->setEnabled(false);
+    btBack->setEnabled(Map1->top() != FolderTree::None);
     btPrint->setEnabled(!tree_.empty());
     btCopy->setEnabled(!tree_.empty());
     listRowChanged();

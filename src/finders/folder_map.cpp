@@ -5,7 +5,6 @@
 #include "finders/folder_records.h"
 #include "platform/native_path.h"
 
-#include <QLocale>
 #include <algorithm>
 #include <cmath>
 
@@ -336,12 +335,8 @@ QString mapTileName(const FolderTree& tree, const MapTile& tile) {
 
 QString mapTileHover(const FolderTree& tree, const MapTile& tile) {
     const qint64 bytes = tile.kind == MapTile::Files ? tree.own(tile.node) : tree.total(tile.node);
-    const qint64 drive = tree.driveBytes(tile.node);
-    QString share = QStringLiteral("???");
-    if (drive > 0) {
-        QLocale locale = QLocale::system();
-        share = locale.toString(double(bytes) / double(drive) * 100.0, 'f', 2);
-    }
+    // The share as the list shows it: "???" for a folder as large as the drive or larger.
+    const QString share = driveShareText(bytes, tree.driveBytes(tile.node));
     const QString path = tile.kind == MapTile::Files
                              ? QStringLiteral("Files in ") + tree.path(tile.node)
                              : tree.path(tile.node);

@@ -262,7 +262,11 @@ MapLayoutOptions FolderMapView::layoutOptions(const QFontMetrics& metrics) {
 
 void FolderMapView::setTree(const FolderTree* tree) {
     tree_ = tree;
+    // One walk's root opens zoomed into, so its folders are the first tiles the arrow keys
+    // move between; Backspace still shows the root's own tile.
     top_ = FolderTree::None;
+    if (tree_ && tree_->children(FolderTree::None).size() == 1)
+        top_ = tree_->children(FolderTree::None).front();
     current_ = hover_ = -1;
     relayout();
 }
