@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
@@ -147,10 +148,19 @@ TEST_F(DirMapWindowTest, DeletingFromTheMapGoesThroughTheListsConfirmationAndRul
     EXPECT_NE(picture.pixelColor(at), mapDepthColour(1));
 }
 
-TEST_F(DirMapWindowTest, CopyPutsThePictureOnTheClipboardAndANewScanRedraws) {
+TEST_F(DirMapWindowTest, PrintAndCopyGiveThePictureAndANewScanRedraws) {
     map->btCopy->click();
     const QImage copied = QApplication::clipboard()->image();
     EXPECT_EQ(copied.size(), view->size());
+    // Print goes through the print dialog: cancelled, nothing is written.
+    ui.pdfPath = tree.path() + "/map.pdf";
+    ui.printAccepted = false;
+    map->btPrint->click();
+    EXPECT_FALSE(QFileInfo::exists(ui.pdfPath));
+    ui.printAccepted = true;
+    map->btPrint->click();
+    EXPECT_GT(QFileInfo(ui.pdfPath).size(), 1000);
+    EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
     // A new scan empties the map while it walks and draws the new records after.
     tree.file("Mid/more", 5000000);
     hog->btAllClick();
