@@ -5,6 +5,7 @@
 #include "common/ui.h"
 #include "delete/del_directory.h"
 #include "finders/dirmap_window.h"
+#include "finders/folder_map_view.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
@@ -77,7 +78,7 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
     connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
     connect(Map1, &QAction::triggered, this, &TfrmDirHog::Map1Click);
-    enableMap(false);
+    Map1->setEnabled(false);
     connect(grid, &StringGrid::cellDoubleClicked, this, &TfrmDirHog::btDeleteClick);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDirHog::cb1Click);
 }
@@ -173,7 +174,7 @@ QString TfrmDirHog::cellText(quint32 rec, int col) const {
 // ---- showing, layout
 
 void TfrmDirHog::FormShow() {
-    enableMap(false);
+    Map1->setEnabled(false);
     ClearGrid();
     lb.clear();
     cb1Click();
@@ -226,7 +227,7 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
         ClearGrid();
     lb.clear();
     incomplete = false;
-    enableMap(false);
+    Map1->setEnabled(false);
     if (map_)
         map_->clearMap(); // the walk refills the records it draws
     records_.clear(mode);
@@ -244,7 +245,7 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
             grid->setRowCount(std::max(2, rowCounter + 1));
             incomplete = session().stopped() && !records_.refused();
             showResults(rowCounter, QStringLiteral("Folders : ") + QString::number(rowCounter));
-            enableMap(rowCounter > 0);
+            Map1->setEnabled(rowCounter > 0);
             if (map_ && rowCounter > 0)
                 map_->mapRecords();
         });
@@ -307,10 +308,6 @@ void TfrmDirHog::btBrowseClick() {
     fileOpeners().browse(this, records_.path(quint32(rec)), QString(), QStringLiteral("*.*"));
 }
 
-void TfrmDirHog::enableMap(bool enabled) {
-    Map1->setEnabled(enabled);
-}
-
 void TfrmDirHog::Map1Click() {
     if (scanning() || rowCounter < 1)
         return;
@@ -357,6 +354,8 @@ void TfrmDirHog::btDeleteClick() {
     const FolderRowDeletion d = deleteListedFolder(path, recycle);
     states_[r] = d.state;
     grid->viewport()->update();
+    if (map_)
+        map_->Map1->refresh(); // the folder's tile shows what its row reads
     const QString report = folderDeletionReport(d, recycle);
     if (!report.isEmpty())
         infoBox(report);

@@ -83,5 +83,4 @@ private:
     std::vector<FolderRowState> states_;
     std::vector<quint32> nameRank_; // made when the grid is first sorted by name
     QPointer<TfrmDirMap> map_;
-    void enableMap(bool enabled);
 };

@@ -259,7 +259,6 @@ void TfrmDirMap::Delete1Click() {
     if (!selectRow(menuNode_))
         return;
     hog_->btDeleteClick();
-    Map1->refresh();
 }
 
 void TfrmDirMap::btPrintClick() {
