@@ -38,6 +38,7 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     pnlPath = new QWidget(this);
     pnlPath->setObjectName(QStringLiteral("pnlPath"));
     pnlPath->setAccessibleName(QStringLiteral("Folders zoomed into"));
+    pnlPath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     crumbs_ = new QHBoxLayout(pnlPath);
     crumbs_->setContentsMargins(0, 0, 0, 0);
     crumbs_->setSpacing(2);
@@ -55,6 +56,8 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lblInfo->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblInfo->setMinimumHeight(lblInfo->fontMetrics().lineSpacing() + 4);
+    // A long path is cut at the window's edge; it never widens the window.
+    lblInfo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(lblInfo);
 
     auto* buttons = new QHBoxLayout;
