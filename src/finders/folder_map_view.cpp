@@ -75,9 +75,14 @@ void drawFolderMap(QPainter& p, const FolderTree& tree, const std::vector<MapTil
         if (t.labelled) {
             const QRect strip(r.x() + o.border + 2, r.y() + o.border, r.width() - 2 * o.border - 4,
                               o.header);
-            const QString text = tree.name(t.node) + QStringLiteral("  ") + size;
-            p.drawText(strip, Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(text, Qt::ElideMiddle, strip.width()));
+            // The name gives way before the size; a strip too short for both shows the name.
+            const QString name = tree.name(t.node);
+            const QString tail = QStringLiteral("  ") + size;
+            const int room = strip.width() - fm.horizontalAdvance(tail);
+            const QString text = room >= fm.horizontalAdvance(QStringLiteral("www"))
+                                     ? fm.elidedText(name, Qt::ElideRight, room) + tail
+                                     : fm.elidedText(name, Qt::ElideRight, strip.width());
+            p.drawText(strip, Qt::AlignLeft | Qt::AlignVCenter, text);
         } else if (gone && r.width() > fm.horizontalAdvance(size) + 4 && r.height() > fm.height()) {
             p.drawText(r, Qt::AlignCenter, size);
         }
