@@ -154,3 +154,28 @@ bool printGrid(const ReportGrid& grid, const QString& title) {
 bool printTextLines(qint64 count, const std::function<QString(qint64)>& line, const QFont& font) {
     return printReport({}, count, line, font);
 }
+
+bool printPicture(const QString& title, const std::function<void(QPainter&, const QRect&)>& draw) {
+    QPrinter& printer = appPrinter();
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        plainErrorBox(kPrintError);
+        return false;
+    }
+    painter.setFont(courierFont());
+    const QFontMetrics metrics = painter.fontMetrics();
+    int y = 0;
+    for (const QString& line : gridHeader(title)) {
+        painter.drawText(0, y + metrics.ascent(), line);
+        y += metrics.lineSpacing();
+    }
+    {
+        BusyCursor busy;
+        draw(painter, QRect(0, y, printer.width(), printer.height() - y));
+    }
+    if (!painter.end()) {
+        plainErrorBox(kPrintError);
+        return false;
+    }
+    return true;
+}

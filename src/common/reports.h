@@ -5,6 +5,8 @@
 #include <functional>
 
 class QFont;
+class QPainter;
+class QRect;
 class QPrinter;
 
 // What a report needs of a grid: its cells as text and its column widths in screen pixels.
@@ -33,3 +35,7 @@ bool printGrid(const ReportGrid& grid, const QString& title);
 // `font`: no title, one line a printed line, new pages when full. Failures are handled as for
 // the reports.
 bool printTextLines(qint64 count, const std::function<QString(qint64)>& line, const QFont& font);
+// Prints a picture on one page of appPrinter(): the title and the printed line in Courier 9 pt,
+// then `draw` paints into the rest of the page (in the printer's pixels). Failures are handled
+// as for the reports.
+bool printPicture(const QString& title, const std::function<void(QPainter&, const QRect&)>& draw);

@@ -4,6 +4,8 @@
 #include "common/message_boxes.h"
 #include "common/ui.h"
 #include "delete/del_directory.h"
+#include "finders/dirmap_window.h"
+#include "finders/folder_map_view.h"
 #include "platform/date_text.h"
 #include "platform/drives.h"
 #include "widgets/column_width.h"
@@ -14,6 +16,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <algorithm>
 #include <numeric>
@@ -74,6 +77,8 @@ TfrmDirHog::TfrmDirHog(QWidget* owner) : FinderWindow(owner, dirHogLook()) {
     connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
     connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
     connect(btBrowse, &QPushButton::clicked, this, &TfrmDirHog::btBrowseClick);
+    connect(Map1, &QAction::triggered, this, &TfrmDirHog::Map1Click);
+    Map1->setEnabled(false);
     connect(grid, &StringGrid::cellDoubleClicked, this, &TfrmDirHog::btDeleteClick);
     connect(pnlDrives, &TDrivePanel::boxClicked, this, &TfrmDirHog::cb1Click);
 }
@@ -150,6 +155,14 @@ void TfrmDirHog::buildMenu() {
     useSortChoices(std::move(choices));
     b.separator("N1");
     useResizer(b.resizeItems(*Panel1));
+    PopupMenu1->addSeparator();
+    Map1 = PopupMenu1->addAction(QStringLiteral("&Map"));
+    Map1->setObjectName(QStringLiteral("Map1"));
+    Map1->setToolTip(QStringLiteral("Show the folders as a map"));
+    // Reachable without the menu too.
+    Map1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    Map1->setShortcutContext(Qt::WindowShortcut);
+    addAction(Map1);
 }
 
 QString TfrmDirHog::cellText(quint32 rec, int col) const {
@@ -161,6 +174,7 @@ QString TfrmDirHog::cellText(quint32 rec, int col) const {
 // ---- showing, layout
 
 void TfrmDirHog::FormShow() {
+    Map1->setEnabled(false);
     ClearGrid();
     lb.clear();
     cb1Click();
@@ -187,6 +201,7 @@ void TfrmDirHog::FormResize() {
 
 TfrmDirHog::~TfrmDirHog() {
     session().halt(); // the walk fills records_, which go before the shell
+    delete map_;      // it draws records_ too
 }
 
 void TfrmDirHog::ClearGrid() {
@@ -212,6 +227,9 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
         ClearGrid();
     lb.clear();
     incomplete = false;
+    Map1->setEnabled(false);
+    if (map_)
+        map_->clearMap(); // the walk refills the records it draws
     records_.clear(mode);
     states_.clear();
     session().start(
@@ -227,6 +245,9 @@ void TfrmDirHog::scan(FolderRecords::Mode mode) {
             grid->setRowCount(std::max(2, rowCounter + 1));
             incomplete = session().stopped() && !records_.refused();
             showResults(rowCounter, QStringLiteral("Folders : ") + QString::number(rowCounter));
+            Map1->setEnabled(rowCounter > 0);
+            if (map_ && rowCounter > 0)
+                map_->mapRecords();
         });
 }
 
@@ -287,6 +308,28 @@ void TfrmDirHog::btBrowseClick() {
     fileOpeners().browse(this, records_.path(quint32(rec)), QString(), QStringLiteral("*.*"));
 }
 
+void TfrmDirHog::Map1Click() {
+    if (scanning() || rowCounter < 1)
+        return;
+    if (!map_) {
+        map_ = new TfrmDirMap(this);
+        map_->mapRecords();
+    }
+    map_->show();
+    map_->raise();
+    map_->activateWindow();
+}
+
+bool TfrmDirHog::selectRecord(quint32 rec) {
+    for (int row = 1; row <= rowCounter; ++row) {
+        if (grid->isKeyedRow(row) && grid->rowKey(row) == rec) {
+            grid->setCurrentRow(row);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TfrmDirHog::btDeleteClick() {
     // The folder-tree deletion walks on this thread and asks its questions there; it never
     // starts while this window's walk still fills the records it would act on.
@@ -311,6 +354,8 @@ void TfrmDirHog::btDeleteClick() {
     const FolderRowDeletion d = deleteListedFolder(path, recycle);
     states_[r] = d.state;
     grid->viewport()->update();
+    if (map_)
+        map_->Map1->refresh(); // the folder's tile shows what its row reads
     const QString report = folderDeletionReport(d, recycle);
     if (!report.isEmpty())
         infoBox(report);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "finders/dirmap_window.h"
 #include "finders/finder_window.h"
 #include "finders/folder_records.h"
 #include "finders/folder_row_delete.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,6 +46,15 @@ public:
            *Label5 = nullptr;
     QPushButton *btTop = nullptr, *btAll = nullptr;
     QLabel* pnlScan = nullptr;
+    // The pop-up menu's "&Map" (Ctrl+M): the last scan's folders as a map; enabled once a
+    // scan has listed folders.
+    QAction* Map1 = nullptr;
+    // The map's window while it is open.
+    TfrmDirMap* map() const { return map_; }
+    // Makes the row of record `rec` the current one; false when it is not in the grid.
+    bool selectRecord(quint32 rec);
+    // The record of the current row, or -1.
+    qint64 currentRecord() const { return selectedRecord(); }
     QMenu* PopupMenu1 = nullptr;
     QAction *SortbySize1 = nullptr, *SortbyFiles1 = nullptr, *SortbySubfolders1 = nullptr;
     QAction *SortbyAccessDate1 = nullptr, *SortbyName1 = nullptr;
@@ -53,6 +64,7 @@ public Q_SLOTS:
     void btAllClick();
     void btDeleteClick() override;
     void btBrowseClick();
+    void Map1Click();
     void cb1Click();
     void SortbySize1Click(QAction* item);
     void btPrintClick() override;
@@ -70,4 +82,5 @@ private:
     FolderRecords records_;
     std::vector<FolderRowState> states_;
     std::vector<quint32> nameRank_; // made when the grid is first sorted by name
+    QPointer<TfrmDirMap> map_;
 };

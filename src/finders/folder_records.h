@@ -69,6 +69,20 @@ public:
     // The records largest first; equal totals in walk order.
     std::vector<quint32> largestFirst() const;
 
+    // The folder chain behind the records, for drawing them as a tree. Every kept folder is a
+    // node, numbered in walk order (a parent before its subfolders); AllFolders keeps each
+    // folder walked, MainFolders the roots and the folders directly under them. A walk's root
+    // has no parent node and holds its whole path as its name.
+    static constexpr quint32 NoNode = 0xFFFFFFFFu;
+    quint32 nodeCount() const { return quint32(nodes_.size()); }
+    quint32 nodeOf(quint32 rec) const { return records_[rec].node; }
+    quint32 parentNode(quint32 node) const { return nodes_[node].parent; }
+    QByteArray nodeName(quint32 node) const {
+        return QByteArray(paths_.at(nodes_[node].name), qsizetype(nodes_[node].nameLength));
+    }
+    // The size of the drive the record's folder lies on; -1 when unknown.
+    qint64 driveBytes(quint32 rec) const { return drives_[records_[rec].drive]; }
+
 private:
     struct Tally {
         qint64 bytes = 0;
