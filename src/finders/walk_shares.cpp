@@ -19,8 +19,7 @@ enum : char {
 
 // A file's numbers as recorded; its name follows, NUL-terminated.
 struct FileHead {
-    qint64 size;
-    qint64 writeTime;
+    FileIdentity identity; // holds the size and the modification time
     qint64 accessTime;
     qint64 creationTime;
     unsigned attributes;
@@ -188,7 +187,7 @@ void ShareRecorder::folderNotEntered(const QByteArray& parent, const char* name,
 }
 
 void ShareRecorder::file(const ScanFile& f) {
-    const FileHead head{f.size,       f.writeTime,     f.accessTime, f.creationTime,
+    const FileHead head{f.identity,   f.accessTime,    f.creationTime,
                         f.attributes, f.indexInFolder, f.nameLength};
     char* at = put(put(room(1 + sizeof head + std::size_t(f.nameLength) + 1), kFile), head);
     std::memcpy(at, f.name, std::size_t(f.nameLength));
@@ -231,9 +230,10 @@ private:
             ScanFile f;
             f.name = at;
             f.nameLength = head.nameLength;
-            f.size = head.size;
+            f.identity = head.identity;
+            f.size = head.identity.size;
             f.attributes = head.attributes;
-            f.writeTime = head.writeTime;
+            f.writeTime = head.identity.writeTime;
             f.accessTime = head.accessTime;
             f.creationTime = head.creationTime;
             f.indexInFolder = head.indexInFolder;

@@ -30,7 +30,10 @@ public:
     void file(const ScanFile& f) override {
         calls << "file " + QByteArray(f.name, f.nameLength) + ' ' + QByteArray::number(f.size) +
                      ' ' + QByteArray::number(f.attributes) + ' ' +
-                     QByteArray::number(f.writeTime) + ' ' + QByteArray::number(f.indexInFolder);
+                     QByteArray::number(f.writeTime) + ' ' + QByteArray::number(f.indexInFolder) +
+                     ' ' + QByteArray::number(f.identity.inode) + ' ' +
+                     QByteArray::number(f.identity.links) + ' ' +
+                     QByteArray::number(f.identity.writeNanos);
     }
     void leaveFolder(const QByteArray& path, int depth) override {
         calls << "leave " + QByteArray::number(depth) + ' ' + path;
