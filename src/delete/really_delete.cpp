@@ -94,6 +94,7 @@ void TfrmReallyDelete::buildFilePanel() {
     lblSavings->setObjectName(QStringLiteral("lblSavings"));
     lblKeptLinks = new QLabel(Panel2);
     lblKeptLinks->setObjectName(QStringLiteral("lblKeptLinks"));
+    lblKeptLinks->setWordWrap(true);
     lblKeptLinks->hide();
 
     lblLastCopies = new QLabel(Panel2);
@@ -129,7 +130,6 @@ void TfrmReallyDelete::buildFilePanel() {
     auto* savingsRow = new QHBoxLayout;
     savingsRow->addWidget(Label3);
     savingsRow->addWidget(lblSavings);
-    savingsRow->addWidget(lblKeptLinks);
     savingsRow->addStretch();
     auto* actionRow = new QHBoxLayout;
     actionRow->addWidget(btDelete);
@@ -139,6 +139,7 @@ void TfrmReallyDelete::buildFilePanel() {
     auto* panelLayout = new QVBoxLayout(Panel2);
     panelLayout->addWidget(lblDelete);
     panelLayout->addLayout(savingsRow);
+    panelLayout->addWidget(lblKeptLinks);
     panelLayout->addWidget(lblLastCopies);
     panelLayout->addWidget(lb1, 1);
     panelLayout->addLayout(actionRow);

@@ -43,7 +43,7 @@ public:
     // The potential savings in bytes shown under the header; set before showing.
     qint64 savings = 0;
     // How many listed files have other links that stay, so deleting them frees no space; said
-    // beside the savings when above 0. Set before showing.
+    // under the savings when above 0. Set before showing.
     qint64 keptLinks = 0;
 
     QFrame* Panel2;

@@ -57,8 +57,8 @@ QString keptLinksText(qint64 files) {
     if (files <= 0)
         return QString();
     if (files == 1)
-        return QStringLiteral(" (1 file has other links that stay: deleting it frees no space)");
-    return QStringLiteral(" (") + formatThousands(files) +
+        return QStringLiteral("(1 file has other links that stay: deleting it frees no space)");
+    return QStringLiteral("(") + formatThousands(files) +
            QStringLiteral(" files have other links that stay: deleting them frees no space)");
 }
 

@@ -38,8 +38,8 @@ QString namedGroups(const QStringList& groups);
 QString lastCopiesWarning(const QStringList& groups);
 QString lastCopiesQuestion(const QStringList& groups);
 
-// What the confirmation adds after its savings when `files` of the listed files have other
-// links that stay: " (2 files have other links that stay: deleting them frees no space)".
+// What the confirmation says under its savings when `files` of the listed files have other
+// links that stay: "(2 files have other links that stay: deleting them frees no space)".
 // Empty for 0.
 QString keptLinksText(qint64 files);
 
