@@ -129,18 +129,22 @@ void deleteFolderFile(int dirFd, const QByteArray& folder, const char* name, con
     if (run.progress)
         run.progress();
     bool gone = false;
+    qint64 bytes = 0;
     QString reason;
     EntryInfo now;
     if (run.recycle) {
         gone = run.bin && run.bin->take(dirFd, name, path(), &seen, &reason);
+        bytes = gone && run.trashed.firstSight(seen) ? seen.size : 0;
     } else if (statAt(dirFd, name, now) && now.sameFile(seen) && !now.isFolder()) {
         gone = ::unlinkat(dirFd, name, 0) == 0;
         if (!gone)
             reason = systemErrorText(errno);
+        // Another link keeps the file, and its space, on the disk.
+        bytes = now.links <= 1 ? seen.size : 0;
     }
     if (gone) {
         ++run.files;
-        run.bytes = addSize(run.bytes, seen.size);
+        run.bytes = addSize(run.bytes, bytes);
     } else {
         leftBehind(run.filesLeft, run, reason);
     }

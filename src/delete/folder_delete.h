@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/seen_files.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -23,8 +25,11 @@ struct EntryInfo;
 
 // The running state and outcome of one folder deletion.
 struct FolderDeletion {
-    qint64 files = 0;       // files really deleted or trashed
-    qint64 bytes = 0;       // their sizes (lstat, taken just before each attempt)
+    qint64 files = 0; // files really deleted or trashed
+    // Their sizes (lstat, taken just before each attempt), a file of several hard links once:
+    // deleted for good, when its last link goes (a link outside the tree keeps it); trashed,
+    // the first time one of its names goes.
+    qint64 bytes = 0;
     qint64 filesLeft = 0;   // files that could not be deleted or trashed
     qint64 foldersLeft = 0; // folders still standing: not opened, not emptied, or skipped
     QString firstFailure;   // why the first entry left behind stayed ("Permission denied")
@@ -34,6 +39,7 @@ struct FolderDeletion {
     quint64 device = 0;             // the file system the tree lives on
     QByteArray path;                // the folder being worked on; one buffer for the whole walk
     TrashBin* bin = nullptr;        // the trash in recycle mode
+    SeenFiles trashed;              // the files of several links trashed so far
     std::function<void()> progress; // called before each file is attempted
 };
 

@@ -7,6 +7,7 @@
 #include "common/ui.h"
 #include "model/delete_files.h"
 #include "model/deletion_totals.h"
+#include "model/marked_files.h"
 #include "platform/native_path.h"
 #include "platform/trash.h"
 #include "widgets/push_button.h"
@@ -91,6 +92,10 @@ void TfrmReallyDelete::buildFilePanel() {
     Label3->setObjectName(QStringLiteral("Label3"));
     lblSavings = new QLabel(QStringLiteral("9,999,999,999 bytes"), Panel2);
     lblSavings->setObjectName(QStringLiteral("lblSavings"));
+    lblKeptLinks = new QLabel(Panel2);
+    lblKeptLinks->setObjectName(QStringLiteral("lblKeptLinks"));
+    lblKeptLinks->setWordWrap(true);
+    lblKeptLinks->hide();
 
     lblLastCopies = new QLabel(Panel2);
     lblLastCopies->setObjectName(QStringLiteral("lblLastCopies"));
@@ -134,6 +139,7 @@ void TfrmReallyDelete::buildFilePanel() {
     auto* panelLayout = new QVBoxLayout(Panel2);
     panelLayout->addWidget(lblDelete);
     panelLayout->addLayout(savingsRow);
+    panelLayout->addWidget(lblKeptLinks);
     panelLayout->addWidget(lblLastCopies);
     panelLayout->addWidget(lb1, 1);
     panelLayout->addLayout(actionRow);
@@ -165,6 +171,13 @@ void TfrmReallyDelete::setFiles(const QStringList& paths) {
     lblNoTrash->setVisible(!refused.isEmpty());
 }
 
+void TfrmReallyDelete::setMarks(const MarkedFiles& marks) {
+    setFiles(marks.paths());
+    const MarkedFiles::Savings s = marks.savings();
+    savings = s.bytes;
+    keptLinks = s.keptLinks;
+}
+
 void TfrmReallyDelete::setLastCopies(const QStringList& groups) {
     lastCopies_ = groups;
     lblLastCopies->setText(groups.isEmpty() ? QString() : lastCopiesWarning(groups));
@@ -186,6 +199,8 @@ void TfrmReallyDelete::UpdateHeaders() {
 
 void TfrmReallyDelete::showEvent(QShowEvent* event) {
     lblSavings->setText(formatThousands(savings) + QStringLiteral(" bytes"));
+    lblKeptLinks->setText(keptLinksText(keptLinks));
+    lblKeptLinks->setVisible(keptLinks > 0);
     UpdateHeaders();
     centreOnScreen(this);
     QDialog::showEvent(event);

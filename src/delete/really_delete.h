@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class MarkedFiles;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -16,7 +17,7 @@ class QPushButton;
 //
 //   TfrmReallyDelete dlg(owner);
 //   dlg.setFiles(paths);
-//   dlg.savings = markedTotal;
+//   dlg.savings = markedTotal; // or dlg.setMarks(marks) in place of both
 //   int r = ui().showModal(dlg);
 class TfrmReallyDelete : public QDialog {
     Q_OBJECT
@@ -30,17 +31,27 @@ public:
     // The listed paths, exactly as given, in the sorted order.
     const QStringList& files() const { return paths_; }
 
+    // The marked files of a result list: setFiles with their paths, `savings` with what
+    // deleting them would really free and `keptLinks` with the marked names of files whose
+    // other links stay (MarkedFiles::savings).
+    void setMarks(const MarkedFiles& marks);
+
     // Groups of duplicates whose every copy is listed (their captions): the window warns of
     // them, and a run needs a second Yes, defaulting to No. None: nothing is added.
     void setLastCopies(const QStringList& groups);
 
     // The potential savings in bytes shown under the header; set before showing.
     qint64 savings = 0;
+    // How many listed files have other links that stay, so deleting them frees no space; said
+    // under the savings when above 0. Set before showing.
+    qint64 keptLinks = 0;
 
     QFrame* Panel2;
     QLabel* lblDelete;
     QLabel* Label3;
     QLabel* lblSavings;
+    // Why the savings leave out some listed files; hidden while keptLinks is 0.
+    QLabel* lblKeptLinks;
     // The warning of the groups that would lose every copy; hidden when there are none.
     QLabel* lblLastCopies;
     QListWidget* lb1;

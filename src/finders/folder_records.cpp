@@ -32,6 +32,7 @@ void FolderRecords::clear(Mode mode) {
     records_ = {};
     drives_ = {-1};
     paths_.clear();
+    counted_.clear();
 }
 
 FolderRecords::Tally* FolderRecords::counting() {
@@ -72,6 +73,9 @@ void FolderRecords::folderNotEntered(const QByteArray& parent, const char* name,
 }
 
 void FolderRecords::file(const ScanFile& file) {
+    // The first name met counts, wherever it lies; a later name of the same file never does.
+    if (!counted_.firstSight(file.identity))
+        return;
     Tally* t = counting();
     if (!t)
         return;
@@ -107,6 +111,7 @@ void FolderRecords::compact() {
     records_.shrink_to_fit();
     nodes_.shrink_to_fit();
     paths_.trim();
+    counted_.clear();
 }
 
 quint32 FolderRecords::latestAccessFileDate(quint32 rec) const {

@@ -3,6 +3,7 @@
 #include "finders/byte_arena.h"
 #include "finders/file_records.h"
 #include "finders/scan_engine.h"
+#include "platform/seen_files.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,9 @@ QString driveShareText(qint64 bytes, qint64 driveBytes);
 //     root's own files count nowhere.
 //   AllFolders: one record per folder walked (the root among them), with its own files and
 //     its direct subfolders, those the walk does not enter (hidden ones) included.
-// Every file the walk lists counts; the walk's file mask decides which kinds those are.
+// Every file the walk lists counts; the walk's file mask decides which kinds those are. A file
+// with several hard links counts once per scan, as du counts it: the first of its names the
+// walk meets adds its bytes and its count, later names add nothing.
 class FolderRecords : public ScanSink {
 public:
     enum class Mode { MainFolders, AllFolders };
@@ -38,7 +41,8 @@ public:
     void clear(Mode mode);
     // The size of the drive walked next, for the share of the records it yields; -1 unknown.
     void setDriveBytes(qint64 bytes) { drives_.push_back(bytes); }
-    // Gives back the room kept for growth once the walk is over.
+    // Gives back the room kept for growth once the walk is over, and forgets the files
+    // counted.
     void compact();
     // Records beyond FileRecords::DefaultLimit are refused: onRefused runs once.
     std::function<void()> onRefused;
@@ -107,6 +111,7 @@ private:
 
     Mode mode_;
     FileStamps stamps_;
+    SeenFiles counted_;              // the files of several links counted so far
     std::vector<qint64> drives_{-1}; // the drive sizes, by walk; the last one is current
     bool refused_ = false;
     std::vector<Tally> open_;       // the folders being walked, by depth

@@ -41,9 +41,8 @@ void RowActions::btDeleteClick(const QStringList& lastCopies) {
     int result = QDialog::Accepted;
     if (marks_.markedCount() >= 1) {
         TfrmReallyDelete dlg(&window_);
-        dlg.setFiles(marks_.lbDeleted);
+        dlg.setMarks(marks_.marked());
         dlg.setLastCopies(lastCopies);
-        dlg.savings = marks_.markedTotal();
         result = ui().showModal(dlg);
     }
     if (result != QDialog::Accepted)

@@ -34,8 +34,8 @@ public:
     void Run1Click();
 
     // With at least one file marked: the confirmation window with the marked list and the
-    // marked total, shown modally. Cancelled: the window stays with its rows and marks.
-    // Otherwise, and at once when nothing is marked, the window closes with OK. `lastCopies`
+    // bytes deleting them would free, shown modally. Cancelled: the window stays with its rows and
+    // marks. Otherwise, and at once when nothing is marked, the window closes with OK. `lastCopies`
     // names the groups of duplicates whose every copy is marked (TfrmReallyDelete::setLastCopies).
     void btDeleteClick(const QStringList& lastCopies = {});
 

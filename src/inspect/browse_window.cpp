@@ -520,8 +520,7 @@ void TfrmBrowse::btDeleteFilesClick() {
         return;
     {
         TfrmReallyDelete dlg(this);
-        dlg.setFiles(marks_->lbDeleted);
-        dlg.savings = marks_->markedTotal();
+        dlg.setMarks(marks_->marked());
         ui().showModal(dlg);
     }
     DirectoryListBox1Change();

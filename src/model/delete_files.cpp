@@ -1,10 +1,12 @@
 #include "model/delete_files.h"
 #include "platform/unique_fd.h"
 
+#include "common/number_text.h"
 #include "common/size_sum.h"
 #include "platform/error_text.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
+#include "platform/seen_files.h"
 #include "platform/trash.h"
 
 #include <algorithm>
@@ -51,13 +53,22 @@ QString lastCopiesQuestion(const QStringList& groups) {
     return lastCopiesWarning(groups) + QStringLiteral("\n\nDelete every copy anyway?");
 }
 
+QString keptLinksText(qint64 files) {
+    if (files <= 0)
+        return QString();
+    if (files == 1)
+        return QStringLiteral("(1 file has other links that stay: deleting it frees no space)");
+    return QStringLiteral("(") + formatThousands(files) +
+           QStringLiteral(" files have other links that stay: deleting them frees no space)");
+}
+
 QString noTrashText(const QString& why) {
     return why + QStringLiteral(". Files there can only be deleted for good.");
 }
 
-bool deleteOneFile(const QString& path, qint64* size) {
-    if (size)
-        *size = 0;
+bool deleteOneFile(const QString& path, qint64* freed) {
+    if (freed)
+        *freed = 0;
     QByteArray name;
     const UniqueFd dir(openParentLinkFree(toNative(path), name));
     if (dir.fd < 0)
@@ -71,14 +82,15 @@ bool deleteOneFile(const QString& path, qint64* size) {
     }
     if (::unlinkat(dir.fd, name.constData(), 0) != 0)
         return false;
-    if (size)
-        *size = st.st_size;
+    // Another link keeps the file, and its space, on the disk.
+    if (freed && st.st_nlink <= 1)
+        *freed = st.st_size;
     return true;
 }
 
-bool sendToRecycleBin(const QString& path, qint64* size, QString* error) {
-    if (size)
-        *size = 0;
+bool sendToRecycleBin(const QString& path, FileIdentity* sent, QString* error) {
+    if (sent)
+        *sent = FileIdentity{};
     const auto failed = [error](int code) {
         if (error)
             *error = systemErrorText(code);
@@ -98,8 +110,8 @@ bool sendToRecycleBin(const QString& path, qint64* size, QString* error) {
     if (!bin.open(dir.fd, true, error) ||
         !bin.take(dir.fd, name, tidyAbsolutePath(native), &seen, error))
         return false;
-    if (size)
-        *size = seen.size;
+    if (sent)
+        *sent = FileIdentity::of(seen);
     return true;
 }
 
@@ -110,10 +122,10 @@ deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
     for (int i = 0; i < paths.size(); ++i) {
         if (progress)
             progress(i);
-        qint64 size = 0;
-        if (deleteOneFile(paths[i], &size)) {
+        qint64 freed = 0;
+        if (deleteOneFile(paths[i], &freed)) {
             ++result.files;
-            result.bytes = addSize(result.bytes, size);
+            result.bytes = addSize(result.bytes, freed);
         } else if (failed) {
             failed(paths[i], systemErrorText(errno));
         }
@@ -123,16 +135,18 @@ deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
 
 FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& progress) {
     FileRunResult result;
+    SeenFiles trashed; // a file of several links counts its bytes once per run
     for (int i = 0; i < paths.size(); ++i) {
         if (progress)
             progress(i);
-        qint64 size = 0;
-        if (!sendToRecycleBin(paths[i], &size, &result.stopReason)) {
+        FileIdentity sent;
+        if (!sendToRecycleBin(paths[i], &sent, &result.stopReason)) {
             result.stoppedAt = i;
             break;
         }
         ++result.files;
-        result.bytes = addSize(result.bytes, size);
+        if (trashed.firstSight(sent))
+            result.bytes = addSize(result.bytes, sent.size);
     }
     return result;
 }

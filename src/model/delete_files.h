@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/entry_info.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -14,14 +16,16 @@ QStringList sortedForDeletion(QStringList paths);
 // Removes one file for good. Its folder is opened without following a link anywhere in the
 // path (platform/link_free_path.h) and the entry is removed relative to it, so a listed link is
 // removed as a link, a folder swapped for a link since the listing is refused, and the path may
-// be of any length. A folder is not removed. `size` receives the entry's own size (lstat)
-// taken just before the removal. False, with errno set, when the file stays.
-bool deleteOneFile(const QString& path, qint64* size = nullptr);
+// be of any length. A folder is not removed. `freed` receives the bytes the removal gave back:
+// the entry's own size (lstat) taken just before the removal when that was its last link, 0
+// while another link of the file stays. False, with errno set, when the file stays.
+bool deleteOneFile(const QString& path, qint64* freed = nullptr);
 
 // Moves one file to the trash (platform/trash.h), its folder opened as for deleteOneFile; on
 // failure it stays where it is and is never deleted for good instead. A folder is not sent.
-// `size` receives its lstat size taken just before the attempt; `error` says why it failed.
-bool sendToRecycleBin(const QString& path, qint64* size = nullptr, QString* error = nullptr);
+// `sent` receives what was sent, as looked at just before the attempt (its size and links
+// among it); `error` says why it failed.
+bool sendToRecycleBin(const QString& path, FileIdentity* sent = nullptr, QString* error = nullptr);
 
 // The question asked before anything is sent to the trash.
 QString recycleBinQuestion();
@@ -34,13 +38,20 @@ QString namedGroups(const QStringList& groups);
 QString lastCopiesWarning(const QStringList& groups);
 QString lastCopiesQuestion(const QStringList& groups);
 
+// What the confirmation says under its savings when `files` of the listed files have other
+// links that stay: "(2 files have other links that stay: deleting them frees no space)".
+// Empty for 0.
+QString keptLinksText(qint64 files);
+
 // What the deletion windows say in place of the trash when it is refused; `why` is the
 // platform's reason (platform/trash.h).
 QString noTrashText(const QString& why);
 
-// What a run really did: the files removed (or trashed) and the sum of their sizes.
+// What a run really did: the files removed (or trashed) and their bytes, a file of several
+// hard links counted once: deleted for good, when its last link goes; trashed, the first time
+// one of its names goes.
 struct FileRunResult {
-    qint64 files = 0;
+    qint64 files = 0; // names removed or trashed
     qint64 bytes = 0;
     int stoppedAt = -1; // index of the file at which a trash run stopped; -1 when it did not
     QString stopReason; // why that file could not be sent

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/entry_info.h"
+
 #include <QMultiHash>
 #include <QString>
 #include <QStringList>
@@ -24,12 +26,23 @@ public:
     // At most the largest 64-bit value: sparse files of exabytes can pass it.
     qint64 total() const;
 
+    // What deleting every marked file would really free, by the links each file had when it
+    // was marked. A file of one link frees its size. A file of several links frees its size
+    // once when all its names are marked, and nothing while a name of it stays unmarked (also
+    // one outside every list): `keptLinks` counts those marked names.
+    struct Savings {
+        qint64 bytes = 0;     // at most the largest 64-bit value
+        qint64 keptLinks = 0; // marked names of files whose other links stay
+    };
+    Savings savings() const;
+
 private:
     QStringList paths_;
     qint64 count_ = 0;
     // Wider than any sum of 64-bit sizes, so that unmarking takes off exactly what marking
     // added even past the 64-bit range.
     __int128 total_ = 0;
-    // The size each counted path was counted with, so an unmark takes off what the mark added.
-    QMultiHash<QString, qint64> counted_;
+    // What each counted path was when it was marked (its size among it), so an unmark takes
+    // off what the mark added and the savings know which names are links of one file.
+    QMultiHash<QString, FileIdentity> counted_;
 };

@@ -97,3 +97,9 @@ std::optional<DirEntry> statPathLinkFree(const QString& path) {
         return std::nullopt;
     return statEntry(parent.fd, name.constData());
 }
+
+bool statPathLinkFree(const QString& path, EntryInfo& info) {
+    QByteArray name;
+    const UniqueFd parent(openParentLinkFree(toNative(path), name));
+    return parent.fd >= 0 && statAt(parent.fd, name.constData(), info);
+}

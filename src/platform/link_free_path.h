@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dir_entry.h"
+#include "platform/entry_info.h"
 
 #include <QByteArray>
 #include <QString>
@@ -36,3 +37,6 @@ int openLinkFree(const QByteArray& path, int flags);
 // statEntry of the last component of `path`, its folders opened as above; nullopt when it
 // cannot be reached that way. Works for paths of any length.
 std::optional<DirEntry> statPathLinkFree(const QString& path);
+// The same look into `info` (platform/entry_info.h), with the entry's identity and links; false,
+// with errno set, when it cannot be reached or read.
+bool statPathLinkFree(const QString& path, EntryInfo& info);

@@ -9,10 +9,10 @@
 
 // One statistics collection without any window: it walks a drive (every file of its mount
 // point, hidden and system files included) with the finders' scan engine and classifies each
-// file into the tallies. The walk may run on any thread: the tallies are filled on the thread
-// that calls walk() and are read once it has returned, while progress() and abort() are safe
-// from any thread meanwhile. The abort flag is the engine's own, so stopping this walk stops
-// no other.
+// file into the tallies, a file with several hard links once (its first name met). The walk may run
+// on any thread: the tallies are filled on the thread that calls walk() and are read once it has
+// returned, while progress() and abort() are safe from any thread meanwhile. The abort flag is the
+// engine's own, so stopping this walk stops no other.
 class StatCollector {
 public:
     struct Progress {

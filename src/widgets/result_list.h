@@ -52,6 +52,8 @@ public:
     qint64 markedCount() const { return marks_.count(); }
     // At most the largest 64-bit value: sparse files of exabytes can pass it.
     qint64 markedTotal() const { return marks_.total(); }
+    // The marked files themselves, for the deletion confirmation (TfrmReallyDelete::setMarks).
+    const MarkedFiles& marked() const { return marks_; }
     // "%d files %s bytes" with the current count and total (thousands separators).
     QString statusText() const;
 

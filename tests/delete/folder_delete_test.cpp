@@ -54,6 +54,28 @@ TEST(DeleteFolder, RemovesTheWholeTreeAndCountsIt) {
     EXPECT_TRUE(ui.questions.isEmpty());
 }
 
+// Hard links: a file with a name outside the tree frees nothing when deleted for good, names of
+// one file inside the tree count once; trashing counts each file once.
+TEST(DeleteFolder, CountsTheBytesOfAFileOfSeveralLinksOnce) {
+    for (const bool recycle : {false, true}) {
+        ScriptedUi ui;
+        TempTree tree;
+        tree.file("top/a1", 1000);
+        tree.hardLink("top/sub/a2", "top/a1");
+        tree.hardLink("keep/a3", "top/a1");
+        tree.file("top/b1", 200);
+        tree.hardLink("top/sub/b2", "top/b1");
+        tree.file("top/p", 5);
+        qint64 files = 0, bytes = 0;
+        EXPECT_TRUE(deleteFolder(native(tree.abs("top")), files, bytes, recycle));
+        EXPECT_FALSE(present(tree.abs("top")));
+        EXPECT_EQ(files, 5) << recycle;
+        EXPECT_EQ(bytes, recycle ? 1205 : 205) << recycle;
+        for (const char* name : {"top/a1", "top/sub/a2", "top/b1", "top/sub/b2", "top/p"})
+            forgetTrashed(tree.abs(name));
+    }
+}
+
 TEST(DeleteFolder, RemovesALinkAsALinkAndLeavesItsTargetAlone) {
     ScriptedUi ui;
     TempTree tree;

@@ -2,6 +2,7 @@
 #include "common/profile.h"
 #include "delete/really_delete.h"
 #include "model/delete_files.h"
+#include "model/marked_files.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "support/child_process.h"
@@ -256,4 +257,62 @@ TEST_F(ReallyDelete, FilesPastPathMaxAreDeletedAndTrashed) {
     EXPECT_FALSE(trashedAs(binned).isEmpty());
     EXPECT_EQ(total("Ndelete"), 1);
     EXPECT_EQ(total("SizeWaste"), 6);
+}
+
+// What the marked links of a file free, said in the confirmation and added by the run. The
+// tree: "a" of 1000 bytes with three names in one folder, "b" of 200 bytes with two names in
+// two folders, "c" of 30 bytes with a second name outside the list, "p" of 5 bytes alone.
+TEST_F(ReallyDelete, HardLinksFreeSpaceOnlyWhenEveryNameGoes) {
+    struct Case {
+        QList<QByteArray> marked;
+        qint64 savings;   // shown, and added by a deletion for good
+        qint64 keptLinks; // marked names whose file keeps another name
+        qint64 trashed;   // added by trashing: each file once
+    };
+    const Case cases[] = {
+        {{"s/a1"}, 0, 1, 1000},
+        {{"s/a1", "s/a3"}, 0, 2, 1000},
+        {{"s/a1", "s/a2", "s/a3"}, 1000, 0, 1000},
+        {{"x/b1", "y/b2"}, 200, 0, 200},
+        {{"y/b2", "s/c1", "s/p"}, 5, 2, 235},
+        {{"s/a1", "s/a2", "s/a3", "x/b1", "s/c1", "s/p"}, 1005, 2, 1235},
+    };
+    for (const Case& c : cases) {
+        for (const bool toTrash : {false, true}) {
+            QFile::remove(settingsFilePath(kIni));
+            TempTree t;
+            t.file("s/a1", 1000);
+            t.hardLink("s/a2", "s/a1");
+            t.hardLink("s/a3", "s/a1");
+            t.file("x/b1", 200);
+            t.hardLink("y/b2", "x/b1");
+            t.file("s/c1", 30);
+            t.hardLink("elsewhere/c2", "s/c1");
+            t.file("s/p", 5);
+            MarkedFiles marks;
+            for (const QByteArray& name : c.marked)
+                marks.mark(native(t.abs(name)));
+            const QString what = QStringLiteral("%1 %2").arg(
+                QString::fromLatin1(c.marked.join(' ')), toTrash ? "trash" : "delete");
+
+            TfrmReallyDelete dlg;
+            dlg.setMarks(marks);
+            dlg.show();
+            EXPECT_EQ(dlg.lblSavings->text(), formatThousands(c.savings) + QStringLiteral(" bytes"))
+                << what.toStdString();
+            EXPECT_EQ(dlg.lblKeptLinks->isVisibleTo(&dlg), c.keptLinks > 0) << what.toStdString();
+            EXPECT_EQ(dlg.lblKeptLinks->text(), keptLinksText(c.keptLinks)) << what.toStdString();
+            (toTrash ? dlg.btRecycle : dlg.btDelete)->click();
+            EXPECT_TRUE(ui.messages.empty()) << ui.lastMessage().toStdString();
+            EXPECT_EQ(total(toTrash ? "NWaste" : "Ndelete"), c.marked.size()) << what.toStdString();
+            EXPECT_EQ(total(toTrash ? "SizeWaste" : "SizeDelete"),
+                      toTrash         ? c.trashed
+                      : c.savings > 0 ? c.savings
+                                      : -1) // 0 adds nothing
+                << what.toStdString();
+            if (toTrash)
+                for (const QByteArray& name : c.marked)
+                    forgetTrashed(t.abs(name));
+        }
+    }
 }

@@ -98,3 +98,41 @@ TEST(FolderRecordsFields, SizeTextShareAndOrder) {
     EXPECT_EQ(driveShareText(1, 3).remove(u',').remove(u'.'), "3333");
     EXPECT_EQ(driveShareText(3LL << 31, 4LL << 32).remove(u',').remove(u'.'), "3750");
 }
+
+// A file of several hard links counts once, where the walk first meets it: 3 names of one
+// file in one folder; 2 names across a folder and its subfolder (the subfolder is walked
+// first); a file with a second name outside the walked tree.
+TEST(FolderRecordsLinks, AFileOfSeveralLinksCountsOnceWhereTheWalkFirstMeetsIt) {
+    TempTree t;
+    t.file("walked/Same/a1", 1000);
+    t.hardLink("walked/Same/a2", "walked/Same/a1");
+    t.hardLink("walked/Same/a3", "walked/Same/a1");
+    t.file("walked/Same/plain", 5);
+    t.file("walked/Two/b1", 200);
+    t.hardLink("walked/Two/Sub/b2", "walked/Two/b1");
+    t.file("walked/Out/c1", 30);
+    t.hardLink("outside/c2", "walked/Out/c1");
+
+    FolderRecords records; // one store for every scan, as the window keeps it
+    const auto totals = [&](FolderRecords::Mode mode) {
+        records.clear(mode);
+        ScanEngine engine;
+        engine.setSink(&records);
+        EXPECT_TRUE(engine.walk(t.path() + "/walked"));
+        std::map<QString, std::pair<qint64, quint32>> out;
+        for (quint32 i = 0; i < records.count(); ++i)
+            out[records.path(i).mid(t.path().size() + 7)] = {records.bytes(i), records.files(i)};
+        return out;
+    };
+    using Out = std::map<QString, std::pair<qint64, quint32>>;
+    // Twice: each scan counts afresh.
+    for (int scan = 0; scan < 2; ++scan) {
+        EXPECT_EQ(totals(FolderRecords::Mode::MainFolders),
+                  (Out{{"/Same", {1005, 2}}, {"/Two", {200, 1}}, {"/Out", {30, 1}}}));
+        EXPECT_EQ(totals(FolderRecords::Mode::AllFolders), (Out{{"", {0, 0}},
+                                                                {"/Same", {1005, 2}},
+                                                                {"/Two", {0, 0}},
+                                                                {"/Two/Sub", {200, 1}},
+                                                                {"/Out", {30, 1}}}));
+    }
+}

@@ -58,4 +58,38 @@ TEST(StatCollector, CountsEveryFileReportsProgressAndStartsAfreshAfterAnAbort) {
     EXPECT_EQ(c.progress().files, 0);
 }
 
+// A file of several hard links is one file of the disk: its first name is tallied, later names
+// add to no tally, neither a count nor bytes. A second name outside the walked tree changes
+// nothing. Collected twice, as the window does, so nothing carries over between collections.
+TEST(StatCollector, AFileOfSeveralLinksIsTalliedOnce) {
+    TempTree tree;
+    tree.file("walked/Same/a1.dat", 1000);
+    tree.hardLink("walked/Same/a2.bak", "walked/Same/a1.dat");
+    tree.hardLink("walked/Same/a3.dat", "walked/Same/a1.dat");
+    tree.file("walked/Two/b1.dat", 20000);
+    tree.hardLink("walked/Two/Sub/b2.dat", "walked/Two/b1.dat");
+    tree.file("walked/c1.dat", 30);
+    tree.hardLink("outside/c2.dat", "walked/c1.dat");
+    StatCollector c;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(c.collect(tree.path() + "/walked", QDateTime::currentDateTime()));
+        const StatTallies& t = c.tallies();
+        EXPECT_EQ(t.filesProcessed, 3);
+        EXPECT_EQ(t.totalBytes, 21030);
+        qint64 typed = 0, sized = 0, aged = 0;
+        for (const StatTallies::TypeEntry& e : t.types())
+            typed += e.tally.bytes;
+        for (const Tally& s : t.sizes)
+            sized += s.bytes;
+        for (const Tally& a : t.ages[StatTallies::Modified])
+            aged += a.bytes;
+        EXPECT_EQ(typed, 21030);
+        EXPECT_EQ(sized, 21030);
+        EXPECT_EQ(aged, 21030);
+        EXPECT_EQ(t.archive.count, 3);
+        EXPECT_EQ(t.sizes[1].count, 2); // 1000 and 30 bytes; 20000 bytes in the next bucket
+        EXPECT_EQ(t.overhang[0], (4096 - 1000) + (4096 - 20000 % 4096) + (4096 - 30));
+    }
+}
+
 } // namespace

@@ -138,6 +138,14 @@ QByteArray TempTree::symlink(const QByteArray& rel, const QByteArray& target) {
     return p;
 }
 
+QByteArray TempTree::hardLink(const QByteArray& rel, const QByteArray& existing) {
+    const QByteArray p = abs(rel);
+    makeParents(p);
+    if (::link(abs(existing).constData(), p.constData()) != 0)
+        throw std::runtime_error("link failed");
+    return p;
+}
+
 bool TempTree::exists(const QByteArray& rel) const {
     struct stat st;
     return ::lstat(abs(rel).constData(), &st) == 0;

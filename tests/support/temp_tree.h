@@ -26,6 +26,8 @@ public:
     QByteArray dir(const QByteArray& rel);
     // Makes a symbolic link at `rel` pointing at `target`.
     QByteArray symlink(const QByteArray& rel, const QByteArray& target);
+    // Makes a hard link at `rel` to the existing file at `existing` (both relative).
+    QByteArray hardLink(const QByteArray& rel, const QByteArray& existing);
     // Makes `levels` nested folders under the folder `rel`, each name `nameLength` bytes long,
     // and a file "f" of `size` bytes in the deepest; works past PATH_MAX. Returns the file's
     // absolute path.
