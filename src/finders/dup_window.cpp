@@ -30,7 +30,9 @@ namespace {
 FinderLook dupLook(bool duplicates) {
     FinderLook look;
     look.objectName = "frmDup";
-    look.size = QSize(640, 406);
+    // The duplicate finder's row holds a third search button (Contents): it opens wide enough
+    // for the whole row, so the window does not widen once the result buttons show.
+    look.size = QSize(duplicates ? 710 : 640, 406);
     look.panelHeight = 172;
     look.buttonTop = 141;
     look.statusName = "pnlSel";
