@@ -338,12 +338,17 @@ void TfrmDup::scan(Search search) {
         });
 }
 
-void TfrmDup::btScanClick() {
+bool TfrmDup::sizesInOrder() {
     if (rbBetween->isChecked() && num2->value() < num1->value()) {
         errorBox(QStringLiteral("The second number must be larger or equal than the first number"));
-        return;
+        return false;
     }
-    scan(Search::Names);
+    return true;
+}
+
+void TfrmDup::btScanClick() {
+    if (sizesInOrder())
+        scan(Search::Names);
 }
 
 void TfrmDup::btExactClick() {
@@ -351,11 +356,8 @@ void TfrmDup::btExactClick() {
 }
 
 void TfrmDup::btContentsClick() {
-    if (rbBetween->isChecked() && num2->value() < num1->value()) {
-        errorBox(QStringLiteral("The second number must be larger or equal than the first number"));
-        return;
-    }
-    scan(Search::Contents);
+    if (sizesInOrder())
+        scan(Search::Contents);
 }
 
 QStringList TfrmDup::lastCopyGroups() const {

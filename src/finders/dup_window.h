@@ -98,6 +98,8 @@ private:
     void buildSizeFilter();
     void buildMenu();
     SizeFilter sizeFilter() const;
+    // False, after telling the person, when In between has its second size below the first.
+    bool sizesInOrder();
     QStringList gridHeader() const;
 
     const bool duplicates_;
