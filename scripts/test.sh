@@ -19,7 +19,7 @@ ctest --test-dir build-test --output-on-failure -j "$(nproc)" "$@"
 # are left to the run above; they add minutes here and no thread interplay of their own.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELKOVA_TSAN=ON -DZELKOVA_TESTS=ON >/dev/null
 cmake --build build-tsan --target test_finders
-TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/test_finders \
+TSAN_OPTIONS=halt_on_error=1:suppressions=$PWD/tests/support/tsan.supp build-tsan/tests/test_finders \
   --gtest_filter='-ParallelWalkTest.EveryThread*:ParallelWalkTest.DeepBranches*'
 # The package: built optimised in its own folder, unpacked and started, validated.
 scripts/package.sh
