@@ -55,26 +55,22 @@ std::int64_t readUpTo(int fd, char* out, std::int64_t limit) {
     return done;
 }
 
-} // namespace
-
-RegularFileOpen openRegularFile(const QByteArray& path) {
-    // A descriptor made with O_PATH reaches the file without opening it: a device's driver, a
-    // FIFO's other end and a socket never learn of it.
-    const UniqueFd place(openRetrying(path.constData(), O_PATH | O_CLOEXEC));
-    if (place.fd < 0)
+// Opens for reading the regular file that the O_PATH descriptor `place` reaches. Opening the
+// descriptor's own entry in /proc opens the very file that was looked at, whatever its name
+// holds by now. Without /proc, `reopen` opens it by name again and the result is checked.
+template <typename Reopen> RegularFileOpen openThroughPlace(int place, Reopen reopen) {
+    if (place < 0)
         return failed(errorOf(errno), errno);
     struct stat seen;
-    if (::fstat(place.fd, &seen) != 0)
+    if (::fstat(place, &seen) != 0)
         return failed(RegularFileError::Refused, errno);
     if (!S_ISREG(seen.st_mode))
         return failed(RegularFileError::NotRegular, 0);
-    // Opening the descriptor's own entry in /proc opens the very file that was looked at,
-    // whatever the path names by now. Without /proc the path is opened again and checked.
     char self[48];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", place.fd);
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", place);
     int fd = openRetrying(self, kReadFlags);
     if (fd < 0 && errno == ENOENT)
-        fd = openRetrying(path.constData(), kReadFlags);
+        fd = reopen();
     if (fd < 0)
         return failed(errorOf(errno), errno);
     struct stat opened;
@@ -83,6 +79,30 @@ RegularFileOpen openRegularFile(const QByteArray& path) {
         return failed(RegularFileError::Refused, EACCES);
     }
     return {fd, RegularFileError::None, 0};
+}
+
+} // namespace
+
+RegularFileOpen openRegularFile(const QByteArray& path) {
+    // A descriptor made with O_PATH reaches the file without opening it: a device's driver, a
+    // FIFO's other end and a socket never learn of it.
+    const UniqueFd place(openRetrying(path.constData(), O_PATH | O_CLOEXEC));
+    return openThroughPlace(place.fd, [&] { return openRetrying(path.constData(), kReadFlags); });
+}
+
+RegularFileOpen openRegularFileAt(int dirFd, const QByteArray& name) {
+    int fd;
+    do
+        fd = ::openat(dirFd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    const UniqueFd place(fd);
+    return openThroughPlace(place.fd, [&] {
+        int again;
+        do
+            again = ::openat(dirFd, name.constData(), kReadFlags | O_NOFOLLOW);
+        while (again < 0 && errno == EINTR);
+        return again;
+    });
 }
 
 FileCopy copyOfSizelessFile(int fd, std::int64_t limit) {

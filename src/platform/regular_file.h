@@ -25,6 +25,10 @@ struct RegularFileOpen {
 // followed. Others may read and write the file meanwhile.
 RegularFileOpen openRegularFile(const QByteArray& path);
 
+// The same for the entry `name` of the open folder `dirFd`, without following it when it is a
+// symbolic link: a link is NotRegular.
+RegularFileOpen openRegularFileAt(int dirFd, const QByteArray& name);
+
 // A copy in memory of a file whose size says nothing of what reading it gives: the files of
 // proc and sysfs report 0 bytes or a whole page whatever they hold, and other kernel file
 // systems report 0 bytes. Such a file is read from its start to its end, or to `limit` bytes,

@@ -2,6 +2,7 @@
 #include "platform/unique_fd.h"
 #include "support/temp_tree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,23 +14,32 @@ TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhyNot) {
     tree.dir("folder");
     ASSERT_EQ(::mkfifo(tree.abs("fifo").constData(), 0600), 0);
     tree.symlink("fifo link", "fifo");
+    const UniqueFd folder(::open(tree.nativePath().constData(), O_PATH | O_CLOEXEC));
+    // By path a link is followed; as a folder's entry it is not.
     const struct {
-        QByteArray path;
+        QByteArray name;
         RegularFileError error;
+        RegularFileError entryError;
     } cases[] = {
-        {tree.abs("link"), RegularFileError::None},
-        {tree.abs("missing"), RegularFileError::Missing},
-        {tree.abs("plain/x"), RegularFileError::Missing},
-        {tree.abs("folder"), RegularFileError::NotRegular},
-        {tree.abs("fifo"), RegularFileError::NotRegular},
-        {tree.abs("fifo link"), RegularFileError::NotRegular},
-        {"/dev/null", RegularFileError::NotRegular},
+        {"plain", RegularFileError::None, RegularFileError::None},
+        {"link", RegularFileError::None, RegularFileError::NotRegular},
+        {"missing", RegularFileError::Missing, RegularFileError::Missing},
+        {"plain/x", RegularFileError::Missing, RegularFileError::Missing},
+        {"folder", RegularFileError::NotRegular, RegularFileError::NotRegular},
+        {"fifo", RegularFileError::NotRegular, RegularFileError::NotRegular},
+        {"fifo link", RegularFileError::NotRegular, RegularFileError::NotRegular},
+        {"/dev/null", RegularFileError::NotRegular, RegularFileError::NotRegular},
     };
     for (const auto& c : cases) {
-        const RegularFileOpen opened = openRegularFile(c.path);
-        const UniqueFd owned(opened.fd);
-        EXPECT_EQ(opened.error, c.error) << c.path.constData();
-        EXPECT_EQ(opened.fd >= 0, c.error == RegularFileError::None) << c.path.constData();
+        const QByteArray path = c.name.startsWith('/') ? c.name : tree.abs(c.name);
+        for (const bool entry : {false, true}) {
+            const RegularFileOpen opened =
+                entry ? openRegularFileAt(folder.fd, c.name) : openRegularFile(path);
+            const UniqueFd owned(opened.fd);
+            const RegularFileError want = entry ? c.entryError : c.error;
+            EXPECT_EQ(opened.error, want) << c.name.constData() << entry;
+            EXPECT_EQ(opened.fd >= 0, want == RegularFileError::None) << c.name.constData();
+        }
     }
 }
 
