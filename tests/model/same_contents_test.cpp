@@ -1,6 +1,8 @@
 #include "model/same_contents.h"
 
+#include "platform/link_free_path.h"
 #include "platform/native_path.h"
+#include "platform/unique_fd.h"
 #include "support/temp_tree.h"
 
 #include <fcntl.h>
@@ -12,9 +14,12 @@
 
 namespace {
 
+// Reaches paths of any length.
 FileIdentity identityOf(const QByteArray& path) {
+    QByteArray name;
+    const UniqueFd folder(openParentLinkFree(path, name));
     EntryInfo info;
-    EXPECT_TRUE(statAt(AT_FDCWD, path.constData(), info)) << path.constData();
+    EXPECT_TRUE(statAt(folder.fd, name.constData(), info)) << path.constData();
     return FileIdentity::of(info);
 }
 
@@ -148,4 +153,17 @@ TEST(SameContents, TheCheckHandsTheScannedIdentityOnOnlyForAFileThatMayGo) {
     const FileVerdict unknown = check(fromNative(b));
     EXPECT_TRUE(unknown.refusal.isEmpty());
     EXPECT_FALSE(unknown.expected);
+}
+
+TEST(SameContents, ComparesFilesWithOddNamesPastPathMax) {
+    TempTree tree;
+    const QByteArray deep = tree.deepFile("d", 20, 250, 5000);
+    const QByteArray odd = tree.write("bad\xff name", QByteArray(5000, '\0'));
+    ASSERT_GT(deep.size(), 4096);
+    EXPECT_EQ(sameContentsRefusal({fromNative(deep), identityOf(odd)}, {}).toStdString(),
+              "it changed since the scan");
+    EXPECT_EQ(sameContentsRefusal({fromNative(odd), identityOf(odd)},
+                                  {{fromNative(deep), identityOf(deep)}})
+                  .toStdString(),
+              "");
 }
