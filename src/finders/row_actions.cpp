@@ -37,12 +37,13 @@ void RowActions::Run1Click() {
         errorBox(QStringLiteral("Couldn't run ") + path);
 }
 
-void RowActions::btDeleteClick(const QStringList& lastCopies) {
+void RowActions::btDeleteClick(const QStringList& lastCopies, const FileCheck& check) {
     int result = QDialog::Accepted;
     if (marks_.markedCount() >= 1) {
         TfrmReallyDelete dlg(&window_);
         dlg.setFiles(marks_.lbDeleted);
         dlg.setLastCopies(lastCopies);
+        dlg.setCheck(check);
         dlg.savings = marks_.markedTotal();
         result = ui().showModal(dlg);
     }
