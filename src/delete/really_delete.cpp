@@ -232,8 +232,11 @@ void TfrmReallyDelete::btDeleteAllClick() {
                 ui().setBusy(false);
                 errorBox(QStringLiteral("Couldn't delete file - ") + path + withReason(reason));
                 ui().setBusy(true);
-            });
+            },
+            check_);
     }
+    if (!result.refused.isEmpty())
+        warningBox(refusedFilesText(result.refused, false));
     finishRun(result.files, result.bytes, 0, 0);
 }
 
@@ -248,15 +251,20 @@ void TfrmReallyDelete::btRecycleClick() {
     {
         BusyCursor busy;
         bar->setRange(0, std::max(int(paths_.size()) - 1, 1));
-        result = sendFilesToTrash(paths_, [this](int i) {
-            bar->setValue(i);
-            bar->repaint();
-        });
+        result = sendFilesToTrash(
+            paths_,
+            [this](int i) {
+                bar->setValue(i);
+                bar->repaint();
+            },
+            check_);
     }
     if (result.stoppedAt >= 0)
         errorBox(QStringLiteral(
                      "An error occurred sending files to the recycle bin.  The bin may be full.") +
                  withReason(result.stopReason));
+    if (!result.refused.isEmpty())
+        warningBox(refusedFilesText(result.refused, true));
     finishRun(0, 0, result.files, result.bytes);
 }
 

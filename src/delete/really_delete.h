@@ -1,8 +1,11 @@
 #pragma once
 
+#include "model/delete_files.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
+#include <utility>
 
 class MarkedFiles;
 class QFrame;
@@ -39,6 +42,11 @@ public:
     // Groups of duplicates whose every copy is listed (their captions): the window warns of
     // them, and a run needs a second Yes, defaulting to No. None: nothing is added.
     void setLastCopies(const QStringList& groups);
+
+    // A look at each file just before it is deleted or trashed (model/delete_files.h): a file
+    // it refuses stays, the run goes on with the others, and when the run ends one warning
+    // lists the files kept and why. None (the default): every file is attempted.
+    void setCheck(FileCheck check) { check_ = std::move(check); }
 
     // The potential savings in bytes shown under the header; set before showing.
     qint64 savings = 0;
@@ -88,4 +96,5 @@ private:
 
     QStringList paths_;
     QStringList lastCopies_;
+    FileCheck check_;
 };

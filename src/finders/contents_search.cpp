@@ -90,3 +90,23 @@ QString ContentsSearch::status() const {
            (groups_ == 1 ? QStringLiteral(" group, ") : QStringLiteral(" groups, ")) +
            formatThousands(freeable_) + QStringLiteral(" bytes could be freed") + note;
 }
+
+QHash<QString, MarkedCopy>
+ContentsSearch::markedCopies(const DupRecords& records,
+                             const std::function<bool(quint32)>& isMarked) const {
+    QHash<QString, MarkedCopy> copies;
+    for (size_t first = 0; first < rows_.size();) {
+        size_t end = first + 1;
+        while (end < rows_.size() && sameGroup(first, end))
+            ++end;
+        QList<SeenCopy> kept;
+        for (size_t i = first; i < end; ++i)
+            if (!isMarked(rows_[i]))
+                kept.append({records.path(rows_[i]), records.identity(rows_[i])});
+        for (size_t i = first; i < end; ++i)
+            if (isMarked(rows_[i]))
+                copies.insert(records.path(rows_[i]), {records.identity(rows_[i]), kept});
+        first = end;
+    }
+    return copies;
+}

@@ -2,8 +2,11 @@
 
 #include "finders/content_groups.h"
 #include "finders/dup_records.h"
+#include "model/same_contents.h"
 
+#include <QHash>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // The duplicate finder's search by contents, between its records and its grid, without
@@ -36,6 +39,11 @@ public:
     // out, if any: " (2 files changed while compared, 1 could not be read)". Empty when no
     // group was found.
     QString status() const;
+
+    // For the check at deletion (model/same_contents.h): each listed file `isMarked`, by exact
+    // path, with what the walk saw of it and the members of its group that stay.
+    QHash<QString, MarkedCopy> markedCopies(const DupRecords& records,
+                                            const std::function<bool(quint32)>& isMarked) const;
 
 private:
     static constexpr quint32 OtherName = 0x80000000u;

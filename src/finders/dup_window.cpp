@@ -378,6 +378,14 @@ QStringList TfrmDup::lastCopyGroups() const {
     return captions;
 }
 
+FileCheck TfrmDup::deletionCheck() const {
+    if (!duplicates_ || scanning() || search_ != Search::Contents)
+        return {};
+    const QSet<QString> marked(lbDeleted().begin(), lbDeleted().end());
+    return sameContentsCheck(contents_.markedCopies(
+        records_, [&](quint32 r) { return marked.contains(records_.path(r)); }));
+}
+
 // ---- controls of the top panel
 
 void TfrmDup::rbLargerClick() {

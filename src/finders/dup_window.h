@@ -95,6 +95,7 @@ private:
     void FormResize() override;
     void sortChosen(QAction* item) override { Sortbysize1Click(item); }
     QStringList lastCopyGroups() const override;
+    FileCheck deletionCheck() const override;
     void buildSizeFilter();
     void buildMenu();
     SizeFilter sizeFilter() const;

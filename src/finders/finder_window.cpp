@@ -370,7 +370,7 @@ qint64 FinderWindow::selectedRecord() const {
 // ---- row actions
 
 void FinderWindow::btDeleteClick() {
-    rows_->btDeleteClick(lastCopyGroups());
+    rows_->btDeleteClick(lastCopyGroups(), deletionCheck());
 }
 
 void FinderWindow::Run1Click() {

@@ -137,6 +137,9 @@ protected:
     // The groups whose every copy is marked, named for the deletion's confirmation; only the
     // duplicate finder has groups.
     virtual QStringList lastCopyGroups() const { return {}; }
+    // What looks at each marked file just before it goes (model/delete_files.h); none but the
+    // duplicate finder's search by contents has one.
+    virtual FileCheck deletionCheck() const { return {}; }
 
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -37,12 +37,13 @@ void RowActions::Run1Click() {
         errorBox(QStringLiteral("Couldn't run ") + path);
 }
 
-void RowActions::btDeleteClick(const QStringList& lastCopies) {
+void RowActions::btDeleteClick(const QStringList& lastCopies, const FileCheck& check) {
     int result = QDialog::Accepted;
     if (marks_.markedCount() >= 1) {
         TfrmReallyDelete dlg(&window_);
         dlg.setMarks(marks_.marked());
         dlg.setLastCopies(lastCopies);
+        dlg.setCheck(check);
         result = ui().showModal(dlg);
     }
     if (result != QDialog::Accepted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "finders/file_openers.h"
+#include "model/delete_files.h"
 #include "platform/dir_entry.h"
 
 #include <QString>
@@ -36,8 +37,9 @@ public:
     // With at least one file marked: the confirmation window with the marked list and the
     // bytes deleting them would free, shown modally. Cancelled: the window stays with its rows and
     // marks. Otherwise, and at once when nothing is marked, the window closes with OK. `lastCopies`
-    // names the groups of duplicates whose every copy is marked (TfrmReallyDelete::setLastCopies).
-    void btDeleteClick(const QStringList& lastCopies = {});
+    // names the groups of duplicates whose every copy is marked (TfrmReallyDelete::setLastCopies);
+    // `check` looks at each file just before it goes (TfrmReallyDelete::setCheck).
+    void btDeleteClick(const QStringList& lastCopies = {}, const FileCheck& check = {});
 
     // The viewer, or the details window, on currentRegularFile(); nothing when it is empty.
     void View1Click();

@@ -66,34 +66,68 @@ QString noTrashText(const QString& why) {
     return why + QStringLiteral(". Files there can only be deleted for good.");
 }
 
-bool deleteOneFile(const QString& path, qint64* freed) {
+QString changedSinceScanText() {
+    return QStringLiteral("it changed since the scan");
+}
+
+QString refusedFilesText(const QList<RefusedFile>& refused, bool toTrash) {
+    constexpr qsizetype shown = 20;
+    QString text = refused.size() == 1
+                       ? QStringLiteral("1 file was not ")
+                       : QString::number(refused.size()) + QStringLiteral(" files were not ");
+    text += toTrash ? QStringLiteral("sent to the recycle bin:") : QStringLiteral("deleted:");
+    for (qsizetype i = 0; i < std::min(shown, refused.size()); ++i)
+        text += u'\n' + escapeForLine(refused[i].path) + QStringLiteral(": ") + refused[i].reason;
+    if (refused.size() > shown)
+        text += QStringLiteral("\nand ") + QString::number(refused.size() - shown) +
+                QStringLiteral(" more");
+    return text;
+}
+
+namespace {
+
+// Whether the entry looked at is not the expected file; errno is then ESTALE.
+bool notExpected(const EntryInfo& seen, const FileIdentity* expected) {
+    if (!expected || FileIdentity::of(seen).unchanged(*expected))
+        return false;
+    errno = ESTALE;
+    return true;
+}
+
+} // namespace
+
+bool deleteOneFile(const QString& path, qint64* freed, const FileIdentity* expected) {
     if (freed)
         *freed = 0;
     QByteArray name;
     const UniqueFd dir(openParentLinkFree(toNative(path), name));
     if (dir.fd < 0)
         return false;
-    struct stat st;
-    if (::fstatat(dir.fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    EntryInfo seen;
+    if (!statAt(dir.fd, name.constData(), seen))
         return false;
-    if (S_ISDIR(st.st_mode)) {
+    if (seen.isFolder()) {
         errno = EISDIR;
         return false;
     }
+    if (notExpected(seen, expected))
+        return false;
     if (::unlinkat(dir.fd, name.constData(), 0) != 0)
         return false;
     // Another link keeps the file, and its space, on the disk.
-    if (freed && st.st_nlink <= 1)
-        *freed = st.st_size;
+    if (freed && seen.links <= 1)
+        *freed = seen.size;
     return true;
 }
 
-bool sendToRecycleBin(const QString& path, FileIdentity* sent, QString* error) {
+bool sendToRecycleBin(const QString& path, FileIdentity* sent, QString* error,
+                      const FileIdentity* expected) {
     if (sent)
         *sent = FileIdentity{};
     const auto failed = [error](int code) {
         if (error)
             *error = systemErrorText(code);
+        errno = code;
         return false;
     };
     const QByteArray native = toNative(path);
@@ -106,6 +140,13 @@ bool sendToRecycleBin(const QString& path, FileIdentity* sent, QString* error) {
         return failed(errno);
     if (seen.isFolder())
         return failed(EISDIR);
+    if (notExpected(seen, expected)) {
+        if (error)
+            *error = changedSinceScanText();
+        errno = ESTALE;
+        return false;
+    }
+    // The trash checks again, just before the move, that the entry is still this file.
     TrashBin bin;
     if (!bin.open(dir.fd, true, error) ||
         !bin.take(dir.fd, name, tidyAbsolutePath(native), &seen, error))
@@ -115,33 +156,77 @@ bool sendToRecycleBin(const QString& path, FileIdentity* sent, QString* error) {
     return true;
 }
 
+namespace {
+
+// Runs the check, if any, on the file about to be attempted: false when it refuses, the file
+// then listed in `result`. `expected` receives what the file must still be.
+bool mayGo(const FileCheck& check, const QString& path, std::optional<FileIdentity>& expected,
+           FileRunResult& result) {
+    expected.reset();
+    if (!check)
+        return true;
+    FileVerdict verdict = check(path);
+    if (!verdict.refusal.isEmpty()) {
+        result.refused.append({path, verdict.refusal});
+        return false;
+    }
+    expected = verdict.expected;
+    return true;
+}
+
+// After a failed attempt: true, with the file listed as refused, when it failed because it was
+// no longer the checked file.
+bool refusedAsChanged(const std::optional<FileIdentity>& expected, int error, const QString& path,
+                      FileRunResult& result) {
+    if (!expected || error != ESTALE)
+        return false;
+    result.refused.append({path, changedSinceScanText()});
+    return true;
+}
+
+} // namespace
+
 FileRunResult
 deleteFilesForGood(const QStringList& paths, const RunProgress& progress,
-                   const std::function<void(const QString& path, const QString& reason)>& failed) {
+                   const std::function<void(const QString& path, const QString& reason)>& failed,
+                   const FileCheck& check) {
     FileRunResult result;
+    std::optional<FileIdentity> expected;
     for (int i = 0; i < paths.size(); ++i) {
         if (progress)
             progress(i);
+        if (!mayGo(check, paths[i], expected, result))
+            continue;
         qint64 freed = 0;
-        if (deleteOneFile(paths[i], &freed)) {
+        if (deleteOneFile(paths[i], &freed, expected ? &*expected : nullptr)) {
             ++result.files;
             result.bytes = addSize(result.bytes, freed);
-        } else if (failed) {
-            failed(paths[i], systemErrorText(errno));
+            continue;
         }
+        const int error = errno;
+        if (!refusedAsChanged(expected, error, paths[i], result) && failed)
+            failed(paths[i], systemErrorText(error));
     }
     return result;
 }
 
-FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& progress) {
+FileRunResult sendFilesToTrash(const QStringList& paths, const RunProgress& progress,
+                               const FileCheck& check) {
     FileRunResult result;
     SeenFiles trashed; // a file of several links counts its bytes once per run
+    std::optional<FileIdentity> expected;
     for (int i = 0; i < paths.size(); ++i) {
         if (progress)
             progress(i);
+        if (!mayGo(check, paths[i], expected, result))
+            continue;
         FileIdentity sent;
-        if (!sendToRecycleBin(paths[i], &sent, &result.stopReason)) {
+        QString why;
+        if (!sendToRecycleBin(paths[i], &sent, &why, expected ? &*expected : nullptr)) {
+            if (refusedAsChanged(expected, errno, paths[i], result))
+                continue;
             result.stoppedAt = i;
+            result.stopReason = why;
             break;
         }
         ++result.files;

@@ -321,8 +321,11 @@ bool TrashBin::take(int parentFd, const QByteArray& name, const QByteArray& path
         ::unlinkat(info_, infoName.constData(), 0);
         if (problem == EEXIST)
             continue;
-        if (problem == ESTALE)
-            return fail(error, QStringLiteral("The file changed since it was listed"));
+        if (problem == ESTALE) {
+            fail(error, QStringLiteral("The file changed since it was listed"));
+            errno = ESTALE;
+            return false;
+        }
         return fail(error, problem);
     }
     return fail(error, EEXIST);

@@ -49,8 +49,8 @@ public:
 
     // Moves the entry `name` of the open folder `parentFd` into the trash; `path` is its full
     // path, recorded so the desktop can restore it. When `expected` is given the entry must
-    // still be that file (EntryInfo::sameFile). On a name clash in the trash both are kept. On
-    // failure nothing moved and no ".trashinfo" is left behind.
+    // still be that file (EntryInfo::sameFile; errno ESTALE when not). On a name clash in the trash
+    // both are kept. On failure nothing moved and no ".trashinfo" is left behind.
     bool take(int parentFd, const QByteArray& name, const QByteArray& path,
               const EntryInfo* expected = nullptr, QString* error = nullptr);
 

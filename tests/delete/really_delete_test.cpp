@@ -3,6 +3,7 @@
 #include "delete/really_delete.h"
 #include "model/delete_files.h"
 #include "model/marked_files.h"
+#include "model/same_contents.h"
 #include "platform/link_free_path.h"
 #include "platform/native_path.h"
 #include "support/child_process.h"
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -314,5 +316,54 @@ TEST_F(ReallyDelete, HardLinksFreeSpaceOnlyWhenEveryNameGoes) {
                 for (const QByteArray& name : c.marked)
                     forgetTrashed(t.abs(name));
         }
+    }
+}
+
+// Of three marked duplicates one was forged since the scan (its bytes differ, its identity
+// does not): the others go and are counted, it stays, and one warning says why.
+TEST_F(ReallyDelete, ACheckedDuplicateThatDiffersStaysAndIsReported) {
+    for (const bool toTrash : {false, true}) {
+        QFile::remove(settingsFilePath(kIni));
+        ui.clear();
+        const QByteArray dir = toTrash ? "t/" : "d/";
+        const auto identity = [](const QByteArray& path) {
+            EntryInfo info;
+            EXPECT_TRUE(statAt(AT_FDCWD, path.constData(), info));
+            return FileIdentity::of(info);
+        };
+        const QByteArray kept = tree.write(dir + "kept", "same");
+        QHash<QString, MarkedCopy> marked;
+        for (const char* name : {"a", "b", "forged"}) {
+            const QByteArray path = tree.write(dir + name, "same");
+            marked.insert(native(path), {identity(path), {{native(kept), identity(kept)}}});
+        }
+        // Other bytes of the same size, the modification time put back.
+        const QByteArray forged = tree.abs(dir + "forged");
+        const FileIdentity seen = marked[native(forged)].seen;
+        const int fd = ::open(forged.constData(), O_WRONLY);
+        ASSERT_EQ(::pwrite(fd, "SAME", 4, 0), 4);
+        ::close(fd);
+        const struct timespec times[2] = {{seen.writeTime, seen.writeNanos},
+                                          {seen.writeTime, seen.writeNanos}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, forged.constData(), times, 0), 0);
+
+        TfrmReallyDelete dlg;
+        dlg.setFiles(marked.keys());
+        dlg.setCheck(sameContentsCheck(marked));
+        (toTrash ? dlg.btRecycle : dlg.btDelete)->click();
+
+        ASSERT_EQ(ui.messages.size(), 1u) << toTrash;
+        EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+        EXPECT_EQ(ui.messages[0].text,
+                  QStringLiteral("1 file was not %1:\n%2: its contents differ from the copy "
+                                 "that stays")
+                      .arg(toTrash ? "sent to the recycle bin" : "deleted", native(forged)));
+        EXPECT_TRUE(present(forged));
+        EXPECT_TRUE(present(kept));
+        EXPECT_FALSE(present(tree.abs(dir + "a")));
+        EXPECT_FALSE(present(tree.abs(dir + "b")));
+        EXPECT_EQ(total(toTrash ? "NWaste" : "Ndelete"), 2);
+        EXPECT_EQ(total(toTrash ? "SizeWaste" : "SizeDelete"), 8);
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
 }

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -534,6 +535,35 @@ TEST_F(DupWindowTest, ContentsGroupsEqualBytesWhateverTheirNames) {
     w->btExactClick();
     EXPECT_EQ(rowPaths(*w), (QStringList{p("empty"), p("sub/empty"), p("backup/IMG_0002.JPG"),
                                          p("photos/IMG_0002.JPG")}));
+}
+
+// Deleting by contents compares each marked copy with one that stays: a copy forged since the
+// scan (other bytes, its size and time kept) stays and is named; the other marked copy goes.
+TEST_F(DupWindowTest, ContentsDeletionKeepsACopyThatNoLongerMatches) {
+    for (const char* f : {"a/x.bin", "b/x.bin", "c/x.bin"})
+        tree.write(f, "same bytes");
+    auto w = open(true);
+    w->btContentsClick();
+    ASSERT_EQ(rowPaths(*w), (QStringList{p("a/x.bin"), p("b/x.bin"), p("c/x.bin")}));
+    w->marks().deleteOneFile(1);
+    w->marks().deleteOneFile(2);
+    struct stat seen;
+    ASSERT_EQ(::stat(tree.abs("b/x.bin").constData(), &seen), 0);
+    tree.write("b/x.bin", "SAME BYTES");
+    const struct timespec times[2] = {seen.st_mtim, seen.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, tree.abs("b/x.bin").constData(), times, 0), 0);
+    ui.onModal = [&](QDialog& d) {
+        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+        confirm.btDeleteAllClick();
+        return confirm.result();
+    };
+    w->btDeleteClick();
+    EXPECT_EQ(ui.lastMessage(),
+              "1 file was not deleted:\n" + p("b/x.bin") +
+                  ": its contents differ from the copy that stays");
+    EXPECT_FALSE(tree.exists("a/x.bin"));
+    EXPECT_TRUE(tree.exists("b/x.bin"));
+    EXPECT_TRUE(tree.exists("c/x.bin"));
 }
 
 TEST_F(DupWindowTest, CancelKeepsTheWindowAndNothingMarkedClosesAtOnce) {

@@ -4,6 +4,7 @@
 #include "support/child_process.h"
 #include "support/temp_tree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,4 +102,60 @@ TEST(LastCopies, AFewGroupsAreNamedAndTheRestCounted) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(namedGroups(c.groups), c.named);
+}
+
+// A check refuses one file and another is swapped after its check passed: both stay and are
+// listed, the others go and are counted, and a trash run is not stopped by them.
+TEST(CheckedRun, RefusedAndSwappedFilesStayAndTheRunGoesOn) {
+    for (const bool toTrash : {false, true}) {
+        TempTree tree;
+        const QString a = native(tree.file("a", 1)), refused = native(tree.file("b", 20)),
+                      swapped = native(tree.file("c", 300)), d = native(tree.file("d", 4000));
+        const FileCheck check = [&](const QString& path) -> FileVerdict {
+            EntryInfo info;
+            EXPECT_TRUE(statAt(AT_FDCWD, toNative(path).constData(), info));
+            if (path == refused)
+                return {QStringLiteral("its contents differ from the copy that stays"), {}};
+            if (path == swapped) { // replaced between the check and the removal
+                tree.file("c.new", 300);
+                EXPECT_EQ(::rename(tree.abs("c.new").constData(), toNative(path).constData()), 0);
+            }
+            return {QString(), FileIdentity::of(info)};
+        };
+        const FileRunResult run = toTrash ? sendFilesToTrash({a, refused, swapped, d}, {}, check)
+                                          : deleteFilesForGood(
+                                                {a, refused, swapped, d}, {},
+                                                [](const QString& path, const QString&) {
+                                                    ADD_FAILURE() << path.toStdString();
+                                                },
+                                                check);
+        EXPECT_EQ(run.files, 2) << toTrash;
+        EXPECT_EQ(run.bytes, 4001) << toTrash;
+        EXPECT_EQ(run.stoppedAt, -1) << toTrash;
+        EXPECT_EQ(refusedFilesText(run.refused, toTrash).toStdString(),
+                  QStringLiteral("2 files were not %1:\n"
+                                 "%2: its contents differ from the copy that stays\n"
+                                 "%3: it changed since the scan")
+                      .arg(toTrash ? "sent to the recycle bin" : "deleted", refused, swapped)
+                      .toStdString());
+        for (const QString& kept : {refused, swapped})
+            EXPECT_TRUE(present(toNative(kept))) << kept.toStdString();
+        for (const QString& gone : {a, d})
+            EXPECT_FALSE(present(toNative(gone))) << gone.toStdString();
+        if (toTrash) {
+            EXPECT_TRUE(trashedAs(toNative(swapped)).isEmpty());
+        }
+    }
+}
+
+TEST(CheckedRun, TheListOfKeptFilesIsCut) {
+    QList<RefusedFile> refused;
+    for (int i = 0; i < 22; ++i)
+        refused.append({QStringLiteral("/f%1").arg(i), QStringLiteral("why")});
+    const QStringList lines = refusedFilesText(refused, false).split(u'\n');
+    EXPECT_EQ(lines.size(), 22);
+    EXPECT_EQ(lines.front(), QStringLiteral("22 files were not deleted:"));
+    EXPECT_EQ(lines.back(), QStringLiteral("and 2 more"));
+    EXPECT_EQ(refusedFilesText(refused.first(1), true),
+              QStringLiteral("1 file was not sent to the recycle bin:\n/f0: why"));
 }
