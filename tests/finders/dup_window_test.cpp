@@ -558,9 +558,8 @@ TEST_F(DupWindowTest, ContentsDeletionKeepsACopyThatNoLongerMatches) {
         return confirm.result();
     };
     w->btDeleteClick();
-    EXPECT_EQ(ui.lastMessage(),
-              "1 file was not deleted:\n" + p("b/x.bin") +
-                  ": its contents differ from the copy that stays");
+    EXPECT_EQ(ui.lastMessage(), "1 file was not deleted:\n" + p("b/x.bin") +
+                                    ": its contents differ from the copy that stays");
     EXPECT_FALSE(tree.exists("a/x.bin"));
     EXPECT_TRUE(tree.exists("b/x.bin"));
     EXPECT_TRUE(tree.exists("c/x.bin"));
