@@ -200,6 +200,126 @@ void splitByHash(std::vector<quint32>& ids, const std::vector<File>& files,
               [&](const auto& a, const auto& b) { return files[a[0]].first < files[b[0]].first; });
 }
 
+// The distinct files (device and inode) of every size that more than one file has, largest
+// size first, each size's files in the candidates' order. Each name knows the candidate that
+// names its file first (`memberOf`), each such member its file (`fileOf`).
+struct DistinctFiles {
+    std::vector<File> files;
+    std::vector<quint32> memberOf, fileOf;
+};
+
+using Candidates = std::vector<ContentGroups::Candidate>;
+
+// Adds the distinct files of `run`, the candidates of one size, when there are two or more.
+void addFilesOfOneSize(std::vector<quint32>& run, const Candidates& candidates, DistinctFiles& d) {
+    // Names of one file sort together, the first named first.
+    std::sort(run.begin(), run.end(), [&](quint32 a, quint32 b) {
+        const FileIdentity &x = candidates[a].seen, &y = candidates[b].seen;
+        if (x.device != y.device)
+            return x.device < y.device;
+        return x.inode != y.inode ? x.inode < y.inode : a < b;
+    });
+    std::vector<File>& files = d.files;
+    const size_t firstFile = files.size();
+    for (size_t i = 0; i < run.size(); ++i) {
+        if (i > 0 && candidates[run[i]].seen.sameFile(candidates[run[i - 1]].seen)) {
+            ++files.back().names;
+            d.memberOf[run[i]] = files.back().first;
+        } else {
+            files.push_back({});
+            files.back().first = d.memberOf[run[i]] = run[i];
+        }
+    }
+    if (files.size() - firstFile < 2) { // one file under several names
+        for (quint32 c : run)
+            d.memberOf[c] = kNoFile;
+        files.resize(firstFile);
+        return;
+    }
+    std::sort(files.begin() + qsizetype(firstFile), files.end(),
+              [](const File& a, const File& b) { return a.first < b.first; });
+    for (size_t f = firstFile; f < files.size(); ++f)
+        d.fileOf[files[f].first] = quint32(f);
+}
+
+DistinctFiles distinctFiles(const Candidates& candidates) {
+    const auto sizeOf = [&](quint32 c) { return candidates[c].seen.size; };
+    // Sizes that occur more than once, largest first, each as a run of candidates in their
+    // own order.
+    std::vector<quint32> order;
+    order.reserve(candidates.size());
+    for (quint32 c = 0; c < candidates.size(); ++c) {
+        if (sizeOf(c) > 0)
+            order.push_back(c);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](quint32 a, quint32 b) { return sizeOf(a) > sizeOf(b); });
+    DistinctFiles d;
+    d.memberOf.assign(candidates.size(), kNoFile);
+    d.fileOf.assign(candidates.size(), kNoFile);
+    std::vector<quint32> run;
+    for (size_t begin = 0, end; begin < order.size(); begin = end) {
+        end = begin + 1;
+        while (end < order.size() && sizeOf(order[end]) == sizeOf(order[begin]))
+            ++end;
+        if (end - begin >= 2) {
+            run.assign(order.begin() + qsizetype(begin), order.begin() + qsizetype(end));
+            addFilesOfOneSize(run, candidates, d);
+        }
+    }
+    return d;
+}
+
+// Turns the sets of files of equal contents into the result's groups and other names.
+void collectGroups(const std::vector<std::vector<quint32>>& sets, const DistinctFiles& d,
+                   const Candidates& candidates, ContentGroups::Result& result) {
+    const std::vector<File>& files = d.files;
+    const auto sizeOf = [&](quint32 c) { return candidates[c].seen.size; };
+    // Deleting a duplicate frees its bytes only when every name of its file is listed: a
+    // file with links elsewhere stays on the disk. A group keeps one member; keeping the one
+    // that frees the least (nothing, when a member has links elsewhere) leaves the most to
+    // win back, so a group frees the sum over its members less their smallest share.
+    std::vector<bool> grouped(files.size(), false);
+    for (const auto& set : sets) {
+        ContentGroups::Group group;
+        group.size = sizeOf(files[set[0]].first);
+        qint64 frees = 0, least = group.size;
+        for (quint32 f : set) {
+            const ContentGroups::Candidate& member = candidates[files[f].first];
+            group.members.push_back(member.record);
+            grouped[f] = true;
+            const qint64 share = member.seen.links > files[f].names ? 0 : group.size;
+            frees += share;
+            least = std::min(least, share);
+        }
+        result.duplicates += qint64(set.size()) - 1;
+        result.freeable += frees - least;
+        result.groups.push_back(std::move(group));
+    }
+    for (quint32 c = 0; c < candidates.size(); ++c) {
+        const quint32 member = d.memberOf[c];
+        if (member != kNoFile && member != c && grouped[d.fileOf[member]])
+            result.otherNames.emplace_back(candidates[member].record, candidates[c].record);
+    }
+}
+
+// Splits the hashed files of `ids`, which run from the largest size down, into sets by size
+// and hash.
+void splitBySizeAndHash(const std::vector<quint32>& ids, const std::vector<File>& files,
+                        const Candidates& candidates, std::vector<std::vector<quint32>>& out) {
+    const auto sizeOf = [&](quint32 f) { return candidates[files[f].first].seen.size; };
+    std::vector<quint32> same;
+    for (size_t begin = 0, end; begin < ids.size(); begin = end) {
+        const qint64 size = sizeOf(ids[begin]);
+        same.clear();
+        for (end = begin; end < ids.size() && sizeOf(ids[end]) == size; ++end) {
+            if (files[ids[end]].outcome == Outcome::Hashed)
+                same.push_back(ids[end]);
+        }
+        splitByHash(same, files, out);
+    }
+}
+
 } // namespace
 
 ContentGroups::Result
@@ -215,58 +335,8 @@ ContentGroups::group(std::vector<Candidate> candidates,
         return dropped;
     };
 
-    // Round 1: sizes that occur more than once, largest first, each as a run of candidates in
-    // their own order.
-    std::vector<quint32> order;
-    order.reserve(candidates.size());
-    for (quint32 c = 0; c < candidates.size(); ++c) {
-        if (sizeOf(c) > 0)
-            order.push_back(c);
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&](quint32 a, quint32 b) { return sizeOf(a) > sizeOf(b); });
-
-    // The distinct files of every size that has more than one, in the same order. Each name
-    // knows the candidate that names its file first (`memberOf`), each such member its file.
-    std::vector<File> files;
-    std::vector<quint32> memberOf(candidates.size(), kNoFile);
-    std::vector<quint32> fileOf(candidates.size(), kNoFile);
-    std::vector<quint32> run;
-    for (size_t begin = 0, end; begin < order.size(); begin = end) {
-        end = begin + 1;
-        while (end < order.size() && sizeOf(order[end]) == sizeOf(order[begin]))
-            ++end;
-        if (end - begin < 2)
-            continue;
-        // Names of one file sort together, the first named first.
-        run.assign(order.begin() + qsizetype(begin), order.begin() + qsizetype(end));
-        std::sort(run.begin(), run.end(), [&](quint32 a, quint32 b) {
-            const FileIdentity &x = candidates[a].seen, &y = candidates[b].seen;
-            if (x.device != y.device)
-                return x.device < y.device;
-            return x.inode != y.inode ? x.inode < y.inode : a < b;
-        });
-        const size_t firstFile = files.size();
-        for (size_t i = 0; i < run.size(); ++i) {
-            if (i > 0 && candidates[run[i]].seen.sameFile(candidates[run[i - 1]].seen)) {
-                ++files.back().names;
-                memberOf[run[i]] = files.back().first;
-            } else {
-                files.push_back({});
-                files.back().first = memberOf[run[i]] = run[i];
-            }
-        }
-        if (files.size() - firstFile < 2) { // one file under several names
-            for (quint32 c : run)
-                memberOf[c] = kNoFile;
-            files.resize(firstFile);
-            continue;
-        }
-        std::sort(files.begin() + qsizetype(firstFile), files.end(),
-                  [](const File& a, const File& b) { return a.first < b.first; });
-        for (size_t f = firstFile; f < files.size(); ++f)
-            fileOf[files[f].first] = quint32(f);
-    }
+    DistinctFiles distinct = distinctFiles(candidates);
+    std::vector<File>& files = distinct.files;
 
     // Reads the files given by `ids` on the threads; false when aborted. A file that cannot be
     // hashed is counted and left out of every later round.
@@ -284,29 +354,13 @@ ContentGroups::group(std::vector<Candidate> candidates,
         }
         return true;
     };
-    // Splits the hashed files of `ids`, which run from the largest size down, into sets by
-    // size and hash.
-    const auto split = [&](const std::vector<quint32>& ids,
-                           std::vector<std::vector<quint32>>& out) {
-        std::vector<quint32> same;
-        for (size_t begin = 0, end; begin < ids.size(); begin = end) {
-            const qint64 size = sizeOf(files[ids[begin]].first);
-            same.clear();
-            for (end = begin; end < ids.size() && sizeOf(files[ids[end]].first) == size; ++end) {
-                if (files[ids[end]].outcome == Outcome::Hashed)
-                    same.push_back(ids[end]);
-            }
-            splitByHash(same, files, out);
-        }
-    };
-
     // Round 2: the ends of every file; the whole of a small one, which so needs no round 3.
     std::vector<quint32> ids(files.size());
     std::iota(ids.begin(), ids.end(), 0);
     if (!hashRound(ids, false))
         return aborted();
     std::vector<std::vector<quint32>> ends, sets;
-    split(ids, ends);
+    splitBySizeAndHash(ids, files, candidates, ends);
     ids.clear();
     for (const auto& set : ends) {
         if (sizeOf(files[set[0]].first) <= kReadWholeUpTo)
@@ -324,34 +378,9 @@ ContentGroups::group(std::vector<Candidate> candidates,
     });
     if (!hashRound(ids, true))
         return aborted();
-    split(ids, large);
+    splitBySizeAndHash(ids, files, candidates, large);
     sets.insert(sets.begin(), large.begin(), large.end());
 
-    // Deleting a duplicate frees its bytes only when every name of its file is listed: a
-    // file with links elsewhere stays on the disk. A group keeps one member; keeping the one
-    // that frees the least (nothing, when a member has links elsewhere) leaves the most to
-    // win back, so a group frees the sum over its members less their smallest share.
-    std::vector<bool> grouped(files.size(), false);
-    for (const auto& set : sets) {
-        Group group;
-        group.size = sizeOf(files[set[0]].first);
-        qint64 frees = 0, least = group.size;
-        for (quint32 f : set) {
-            const Candidate& member = candidates[files[f].first];
-            group.members.push_back(member.record);
-            grouped[f] = true;
-            const qint64 share = member.seen.links > files[f].names ? 0 : group.size;
-            frees += share;
-            least = std::min(least, share);
-        }
-        result.duplicates += qint64(set.size()) - 1;
-        result.freeable += frees - least;
-        result.groups.push_back(std::move(group));
-    }
-    for (quint32 c = 0; c < candidates.size(); ++c) {
-        const quint32 member = memberOf[c];
-        if (member != kNoFile && member != c && grouped[fileOf[member]])
-            result.otherNames.emplace_back(candidates[member].record, candidates[c].record);
-    }
+    collectGroups(sets, distinct, candidates, result);
     return result;
 }
