@@ -4,11 +4,25 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "platform/dir_walk.h"
 #include "support/temp_tree.h"
+
+namespace {
+
+// Ends the threads Qt keeps in its pool after each test (its painter fills large images on
+// them). Tests fork children, and under ThreadSanitizer a child of a process with threads
+// cannot start its own.
+class EndPooledThreads : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        QThreadPool::globalInstance()->waitForDone();
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     // GLib reads XDG_DATA_HOME once per process, so the private folders are set before
@@ -30,6 +44,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zelkova '95"));
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new EndPooledThreads);
     const int result = RUN_ALL_TESTS();
     removeTree(QFile::encodeName(home.path()));
     return result;
