@@ -5,6 +5,7 @@
 #include "common/win_place.h"
 #include "finders/dirhog_window.h"
 #include "finders/folder_map_view.h"
+#include "widgets/push_button.h"
 #include "widgets/string_grid.h"
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -30,9 +32,8 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     layout->setSpacing(4);
 
     auto* top = new QHBoxLayout;
-    btBack = new QPushButton(QStringLiteral("&Back"), this);
-    btBack->setObjectName(QStringLiteral("btBack"));
-    btBack->setToolTip(QStringLiteral("Back to the folder above (Backspace)"));
+    btBack = makePushButton(this, "btBack", QStringLiteral("&Back"),
+                            QStringLiteral("Back to the folder above (Backspace)"));
     btBack->setFocusPolicy(Qt::TabFocus);
     top->addWidget(btBack);
     pnlPath = new QWidget(this);
@@ -61,15 +62,12 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     layout->addWidget(lblInfo);
 
     auto* buttons = new QHBoxLayout;
-    btPrint = new QPushButton(QStringLiteral("&Print"), this);
-    btPrint->setObjectName(QStringLiteral("btPrint"));
-    btPrint->setToolTip(QStringLiteral("Print the map"));
-    btCopy = new QPushButton(QStringLiteral("&Copy"), this);
-    btCopy->setObjectName(QStringLiteral("btCopy"));
-    btCopy->setToolTip(QStringLiteral("Copy the map to the clipboard as a picture"));
-    btClose = new QPushButton(QStringLiteral("Close"), this);
-    btClose->setObjectName(QStringLiteral("btClose"));
-    btClose->setToolTip(QStringLiteral("Close window"));
+    btPrint =
+        makePushButton(this, "btPrint", QStringLiteral("&Print"), QStringLiteral("Print the map"));
+    btCopy = makePushButton(this, "btCopy", QStringLiteral("&Copy"),
+                            QStringLiteral("Copy the map to the clipboard as a picture"));
+    btClose =
+        makePushButton(this, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
     buttons->addWidget(btPrint);
     buttons->addWidget(btCopy);
     buttons->addStretch(1);
@@ -83,6 +81,11 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     Delete1 = PopupMenu1->addAction(QStringLiteral("&Delete"));
     Delete1->setObjectName(QStringLiteral("Delete1"));
 
+    connectControls();
+    WinPlace1 = makeWinPlace(this, QStringLiteral("frmDirMap"));
+}
+
+void TfrmDirMap::connectControls() {
     Map1->setStateSource([this](quint32 node) { return folderState(node); });
     connect(Map1, &FolderMapView::nodeChosen, this, &TfrmDirMap::nodeChosen);
     connect(Map1, &FolderMapView::zoomed, this, [this](quint32 top) {
@@ -105,8 +108,6 @@ TfrmDirMap::TfrmDirMap(TfrmDirHog* hog) : QWidget(hog, Qt::Window), hog_(hog) {
     connect(Delete1, &QAction::triggered, this, &TfrmDirMap::Delete1Click);
     connect(hog_->grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TfrmDirMap::listRowChanged);
-
-    WinPlace1 = makeWinPlace(this, QStringLiteral("frmDirMap"));
 }
 
 TfrmDirMap::~TfrmDirMap() {

@@ -50,6 +50,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void connectControls();
     void buildCrumbs();
     void buildLegend(QHBoxLayout* row);
     void nodeChosen(quint32 node);

@@ -34,6 +34,31 @@ QString stateOrSize(FolderRowState state, qint64 bytes) {
         return mapSizeText(bytes);
     return folderRowSizeCell(state, QString()).trimmed();
 }
+
+// A folder's own files: one grey tile, with "Files" and their size where there is room.
+void drawFilesTile(QPainter& p, const QRect& r, qint64 bytes) {
+    const QFontMetrics fm = p.fontMetrics();
+    p.fillRect(r, mapFilesColour());
+    p.setPen(mapFilesColour().darker(150));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    if (r.width() > fm.horizontalAdvance(QStringLiteral("Files 999.9 MB")) + 4 &&
+        r.height() > 2 * fm.height() + 4) {
+        p.setPen(Qt::black);
+        p.drawText(r, Qt::AlignCenter, QStringLiteral("Files\n") + mapSizeText(bytes));
+    }
+}
+
+// A folder tile's strip of name and size. The name gives way before the size; a strip too
+// short for both shows the name.
+void drawTileLabel(QPainter& p, const QRect& strip, const QString& name, const QString& size) {
+    const QFontMetrics fm = p.fontMetrics();
+    const QString tail = QStringLiteral("  ") + size;
+    const int room = strip.width() - fm.horizontalAdvance(tail);
+    const QString text = room >= fm.horizontalAdvance(QStringLiteral("www"))
+                             ? fm.elidedText(name, Qt::ElideRight, room) + tail
+                             : fm.elidedText(name, Qt::ElideRight, strip.width());
+    p.drawText(strip, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
 } // namespace
 
 void drawFolderMap(QPainter& p, const FolderTree& tree, const std::vector<MapTile>& tiles,
@@ -49,15 +74,7 @@ void drawFolderMap(QPainter& p, const FolderTree& tree, const std::vector<MapTil
         }
         const QRect r = t.rect();
         if (t.kind == MapTile::Files) {
-            p.fillRect(r, mapFilesColour());
-            p.setPen(mapFilesColour().darker(150));
-            p.drawRect(r.adjusted(0, 0, -1, -1));
-            if (r.width() > fm.horizontalAdvance(QStringLiteral("Files 999.9 MB")) + 4 &&
-                r.height() > 2 * fm.height() + 4) {
-                p.setPen(Qt::black);
-                p.drawText(r, Qt::AlignCenter,
-                           QStringLiteral("Files\n") + mapSizeText(tree.own(t.node)));
-            }
+            drawFilesTile(p, r, tree.own(t.node));
             continue;
         }
         const FolderRowState s = state ? state(t.node) : FolderRowState::Listed;
@@ -73,16 +90,10 @@ void drawFolderMap(QPainter& p, const FolderTree& tree, const std::vector<MapTil
         const QString size = stateOrSize(s, tree.total(t.node));
         p.setPen(gone ? Qt::white : Qt::black);
         if (t.labelled) {
-            const QRect strip(r.x() + o.border + 2, r.y() + o.border, r.width() - 2 * o.border - 4,
-                              o.header);
-            // The name gives way before the size; a strip too short for both shows the name.
-            const QString name = tree.name(t.node);
-            const QString tail = QStringLiteral("  ") + size;
-            const int room = strip.width() - fm.horizontalAdvance(tail);
-            const QString text = room >= fm.horizontalAdvance(QStringLiteral("www"))
-                                     ? fm.elidedText(name, Qt::ElideRight, room) + tail
-                                     : fm.elidedText(name, Qt::ElideRight, strip.width());
-            p.drawText(strip, Qt::AlignLeft | Qt::AlignVCenter, text);
+            drawTileLabel(p,
+                          QRect(r.x() + o.border + 2, r.y() + o.border,
+                                r.width() - 2 * o.border - 4, o.header),
+                          tree.name(t.node), size);
         } else if (gone && r.width() > fm.horizontalAdvance(size) + 4 && r.height() > fm.height()) {
             p.drawText(r, Qt::AlignCenter, size);
         }
