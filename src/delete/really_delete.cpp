@@ -12,6 +12,8 @@
 #include "platform/trash.h"
 #include "widgets/push_button.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,8 +25,24 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 namespace {
+
+// Runs the check of each file on a thread of its own: comparing two large files takes
+// seconds, and meanwhile the window goes on painting. Clicks and keys are held back until
+// the check is back, so the run is never entered again from its own window.
+FileCheck offTheWindowThread(FileCheck check) {
+    if (!check)
+        return {};
+    return [check = std::move(check)](const QString& path) {
+        std::future<FileVerdict> verdict = std::async(std::launch::async, check, path);
+        while (verdict.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return verdict.get();
+    };
+}
 
 // The system's reason for a failure, put after a message: " (Permission denied)".
 QString withReason(const QString& reason) {
@@ -233,7 +251,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
                 errorBox(QStringLiteral("Couldn't delete file - ") + path + withReason(reason));
                 ui().setBusy(true);
             },
-            check_);
+            offTheWindowThread(check_));
     }
     if (!result.refused.isEmpty())
         warningBox(refusedFilesText(result.refused, false));
@@ -257,7 +275,7 @@ void TfrmReallyDelete::btRecycleClick() {
                 bar->setValue(i);
                 bar->repaint();
             },
-            check_);
+            offTheWindowThread(check_));
     }
     if (result.stoppedAt >= 0)
         errorBox(QStringLiteral(
