@@ -71,6 +71,22 @@ protected:
         return out;
     }
     QString p(const char* rel) { return tree.path() + u'/' + QLatin1String(rel); }
+    // Answers the deletion's confirmation window; `warning` receives the last-copy warning it
+    // showed, empty when none.
+    enum class Confirm { Delete, Recycle, Cancel };
+    void answerConfirmation(Confirm answer, QString* warning = nullptr) {
+        ui.onModal = [answer, warning](QDialog& d) {
+            auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
+            if (warning)
+                *warning =
+                    confirm.lblLastCopies->isHidden() ? QString() : confirm.lblLastCopies->text();
+            if (answer == Confirm::Delete)
+                confirm.btDeleteAllClick();
+            else if (answer == Confirm::Recycle)
+                confirm.btRecycleClick();
+            return answer == Confirm::Cancel ? int(QDialog::Rejected) : confirm.result();
+        };
+    }
 
     ScriptedUi ui;
     TempTree tree;
@@ -444,11 +460,7 @@ TEST_F(DupWindowTest, DeleteIntoTheTrash) {
     const qint64 before = totalsKey("NWaste");
     const QDir info(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash/info");
     const qsizetype infosBefore = info.entryList({"*.trashinfo"}, QDir::Files).size();
-    ui.onModal = [&](QDialog& d) {
-        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
-        confirm.btRecycleClick();
-        return confirm.result();
-    };
+    answerConfirmation(Confirm::Recycle);
     w->btDeleteClick();
     EXPECT_EQ(w->result(), QDialog::Accepted);
     EXPECT_FALSE(tree.exists("a/junk.bak"));
@@ -469,12 +481,7 @@ TEST_F(DupWindowTest, DeletingEveryCopyOfAGroupNeedsASecondYes) {
     for (int row : {1, 2, 3})
         w->marks().deleteOneFile(row);
     QString warning;
-    ui.onModal = [&](QDialog& d) {
-        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
-        warning = confirm.lblLastCopies->isHidden() ? QString() : confirm.lblLastCopies->text();
-        confirm.btDeleteAllClick();
-        return confirm.result();
-    };
+    answerConfirmation(Confirm::Delete, &warning);
     // The usual question, then the second one: No keeps every file.
     ui.answers = {Answer::Yes, Answer::No};
     w->btDeleteClick();
@@ -519,11 +526,7 @@ TEST_F(DupWindowTest, ContentsGroupsEqualBytesWhateverTheirNames) {
     for (int row : {3, 4, 5})
         w->marks().deleteOneFile(row);
     QString warning;
-    ui.onModal = [&](QDialog& d) {
-        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
-        warning = confirm.lblLastCopies->isHidden() ? QString() : confirm.lblLastCopies->text();
-        return int(QDialog::Rejected);
-    };
+    answerConfirmation(Confirm::Cancel, &warning);
     w->btDeleteClick();
     EXPECT_TRUE(warning.startsWith("Every copy of copy-link.jpg (")) << warning.toStdString();
     // With the hard link's other name left, a copy stays.
@@ -552,11 +555,7 @@ TEST_F(DupWindowTest, ContentsDeletionKeepsACopyThatNoLongerMatches) {
     tree.write("b/x.bin", "SAME BYTES");
     const struct timespec times[2] = {seen.st_mtim, seen.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, tree.abs("b/x.bin").constData(), times, 0), 0);
-    ui.onModal = [&](QDialog& d) {
-        auto& confirm = dynamic_cast<TfrmReallyDelete&>(d);
-        confirm.btDeleteAllClick();
-        return confirm.result();
-    };
+    answerConfirmation(Confirm::Delete);
     w->btDeleteClick();
     EXPECT_EQ(ui.lastMessage(), "1 file was not deleted:\n" + p("b/x.bin") +
                                     ": its contents differ from the copy that stays");
