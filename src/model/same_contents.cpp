@@ -4,6 +4,7 @@
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/unique_fd.h"
+#include "platform/whole_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -69,22 +70,6 @@ QString reasonOf(const Look& look, bool stays) {
     return {};
 }
 
-// Reads on until `length` bytes, the end of the file or an error (-1, errno set).
-ssize_t readFull(int fd, char* out, size_t length) {
-    size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::read(fd, out + done, length - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += size_t(n);
-    }
-    return ssize_t(done);
-}
-
 enum class Comparison { Same, Differ, MarkedUnreadable, KeptUnreadable };
 
 // Compares the two open files from their start to their end in large sequential reads.
@@ -94,12 +79,12 @@ Comparison sameBytes(int marked, int kept, int& error) {
     ::posix_fadvise(kept, 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<char> a(kChunk), b(kChunk);
     for (;;) {
-        const ssize_t gotA = readFull(marked, a.data(), kChunk);
+        const ssize_t gotA = readAll(marked, a.data(), kChunk);
         if (gotA < 0) {
             error = errno;
             return Comparison::MarkedUnreadable;
         }
-        const ssize_t gotB = readFull(kept, b.data(), kChunk);
+        const ssize_t gotB = readAll(kept, b.data(), kChunk);
         if (gotB < 0) {
             error = errno;
             return Comparison::KeptUnreadable;

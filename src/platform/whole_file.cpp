@@ -94,6 +94,21 @@ bool writeAll(int fd, QByteArrayView bytes) {
     return true;
 }
 
+ssize_t readAll(int fd, char* out, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::read(fd, out + done, length - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return ssize_t(done);
+}
+
 std::optional<QByteArray> readWholeFile(const QByteArray& path) {
     // Only a regular file is opened: a FIFO or device put in the file's place is never
     // opened, so it can neither stall the program nor be woken by it.

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <optional>
+#include <sys/types.h>
 
 // Reading and replacing a small file in one piece, by its byte path (platform/native_path.h).
 
@@ -13,6 +14,10 @@ std::optional<QByteArray> readWholeFile(const QByteArray& path);
 // Writes every byte to the open file, going on after interrupted and partial writes. False when
 // a write fails (a full disk, say).
 bool writeAll(int fd, QByteArrayView bytes);
+
+// Reads from the open file until `length` bytes, its end or an error, going on after
+// interrupted and partial reads: the bytes read, or -1 (errno set) when a read fails.
+ssize_t readAll(int fd, char* out, size_t length);
 
 // Makes `folder` and any missing folders above it (mode 0700). False when one cannot be made
 // or something other than a folder is in the way.
